@@ -1,0 +1,3 @@
+#include "app/tform_main.h"
+
+void TForm_Main::ShowAbout() {}

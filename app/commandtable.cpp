@@ -1,0 +1,227 @@
+#include "app/tform_main.h"
+
+#include "app/imagelist.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+
+QAction *TForm_Main::addAction(const QString &name, const QString &caption,
+                               const QKeySequence &shortcut, int imageIndex,
+                               void (TForm_Main::*handler)())
+{
+    auto *command = new QAction(caption, this);
+    command->setObjectName(name);
+    command->setShortcut(shortcut);
+    command->setShortcutContext(Qt::WindowShortcut);
+    command->setIconVisibleInMenu(false); // menus show no images
+    if (imageIndex >= 0) {
+        command->setIcon(imageListIcon(imageIndex));
+        command->setProperty("imageIndex", imageIndex);
+    }
+    connect(command, &QAction::triggered, this,
+            [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    ActionList_Main.append(command);
+    QWidget::addAction(command); // shortcuts work without a menu item too
+    return command;
+}
+
+QAction *TForm_Main::action(const QString &name) const
+{
+    for (QAction *command : ActionList_Main) {
+        if (command->objectName() == name)
+            return command;
+    }
+    return nullptr;
+}
+
+void TForm_Main::createActions()
+{
+    using K = QKeySequence;
+    const K none;
+    addAction(QStringLiteral("Action_OpenDictationFile"), QStringLiteral("打开听写文件"), none, 1,
+              &TForm_Main::ChooseDictationFile);
+    addAction(QStringLiteral("Action_SaveDictationFile"), QStringLiteral("保存听写文件"),
+              K(Qt::CTRL | Qt::Key_S), 2, &TForm_Main::Action_SaveDictationFileExecute);
+    addAction(QStringLiteral("Action_OpenAnswerFile"), QStringLiteral("打开答案文件"), none, 22,
+              &TForm_Main::OpenAnswerFile);
+    addAction(QStringLiteral("Action_CloseAnswerFile"), QStringLiteral("关闭答案文件"), none, 21,
+              &TForm_Main::CloseAnswerFile);
+    addAction(QStringLiteral("Action_SaveAsDictationFile"), QStringLiteral("另存听写文件"), none, 2,
+              &TForm_Main::Action_SaveAsDictationFileExecute);
+    addAction(QStringLiteral("Action_Close"), QStringLiteral("退出"), none, 7,
+              &TForm_Main::Action_CloseExecute);
+    addAction(QStringLiteral("Action_CreateDictationFile"), QStringLiteral("新建听写文件"), none, 0,
+              &TForm_Main::Action_CreateDictationFileExecute);
+    addAction(QStringLiteral("Action_About"), QStringLiteral("关于"), none, -1,
+              &TForm_Main::ShowAbout);
+    addAction(QStringLiteral("Action_OpenSourceFile"), QStringLiteral("打开语音文件"),
+              K(Qt::CTRL | Qt::Key_O), 1, &TForm_Main::SelectSourceFile);
+    addAction(QStringLiteral("Action_SetStartPoint"), QStringLiteral("设定循环播放起始点"),
+              K(Qt::Key_F2), 15, &TForm_Main::Action_SetStartPointExecute);
+    addAction(QStringLiteral("Action_SetEndPoint"), QStringLiteral("设定循环播放结束点"),
+              K(Qt::Key_F3), 18, &TForm_Main::Action_SetEndPointExecute);
+    addAction(QStringLiteral("Action_ClearLoopPoint"), QStringLiteral("取消循环区间"),
+              K(Qt::Key_Escape), -1, &TForm_Main::Action_ClearLoopPointExecute);
+    addAction(QStringLiteral("Action_CloseDictationFile"), QStringLiteral("关闭听写文件"), none, -1,
+              &TForm_Main::CloseDictationFile);
+    addAction(QStringLiteral("Action_MicroBackStartPoint"), QStringLiteral("循环播放起始点左微调"),
+              K(Qt::SHIFT | Qt::Key_Insert), 13, &TForm_Main::Action_MicroBackStartPointExecute);
+    addAction(QStringLiteral("Action_MicroForwardStartPoint"), QStringLiteral("循环播放起始点右微调"),
+              K(Qt::SHIFT | Qt::Key_Delete), 14, &TForm_Main::Action_MicroForwardStartPointExecute);
+    addAction(QStringLiteral("Action_MicroBackEndPoint"), QStringLiteral("循环播放结束点左微调"),
+              K(Qt::CTRL | Qt::Key_Insert), 17, &TForm_Main::Action_MicroBackEndPointExecute);
+    addAction(QStringLiteral("Action_MicroForwardEndPoint"), QStringLiteral("循环播放结束点右微调"),
+              K(Qt::CTRL | Qt::Key_Delete), 16, &TForm_Main::Action_MicroForwardEndPointExecute);
+    QAction *deleteStart = addAction(QStringLiteral("Action_DeleteStartPoint"),
+                                     QStringLiteral("删除循环播放起始点"), K(Qt::CTRL | Qt::Key_F2),
+                                     19, &TForm_Main::Action_DeleteStartPointExecute);
+    QString deleteEndCaption = deleteStart->text();
+    deleteEndCaption.replace(QStringLiteral("起始点"), QStringLiteral("结束点"));
+    addAction(QStringLiteral("Action_DeleteEndPoint"), deleteEndCaption, K(Qt::CTRL | Qt::Key_F3), 20,
+              &TForm_Main::Action_DeleteEndPointExecute);
+    addAction(QStringLiteral("Action_SetEndPointAndPause"), QStringLiteral("设定循环播放结束点并暂停"),
+              K(Qt::Key_F4), -1, &TForm_Main::Action_SetEndPointAndPauseExecute);
+    addAction(QStringLiteral("Action_PlayAndPause"), QStringLiteral("播放/暂停"), K(Qt::Key_F5), 29,
+              &TForm_Main::PlayOrPause);
+    addAction(QStringLiteral("Action_SetEndpointAsStartpoint"), QStringLiteral("将当前循环结束点设为起始点"),
+              K(Qt::Key_F6), -1, &TForm_Main::Action_SetEndpointAsStartpointExecute);
+    addAction(QStringLiteral("Action_CloseSourceFile"), QStringLiteral("关闭语音文件"), none, -1,
+              &TForm_Main::CloseSourceFile);
+    addAction(QStringLiteral("Action_Help"), QStringLiteral("帮助主题"), K(Qt::Key_F1), -1,
+              &TForm_Main::ShowHelp);
+    addAction(QStringLiteral("Action_ChangePageControlPage"), QStringLiteral("切换听写与答案页"),
+              K(Qt::Key_F8), -1, &TForm_Main::ShowNextPage);
+    addAction(QStringLiteral("Action_StopPlaying"), QStringLiteral("停止"), none, 28,
+              &TForm_Main::StopPlayback);
+}
+
+void TForm_Main::createMenus()
+{
+    auto add = [this](QMenu *menu, const char *name) { menu->addAction(action(QLatin1String(name))); };
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("文件"));
+    file->setObjectName(QStringLiteral("Menu_File"));
+    add(file, "Action_OpenSourceFile");
+    Menu_RecentplayList = file->addMenu(QStringLiteral("最近播放"));
+    Menu_RecentplayList->setObjectName(QStringLiteral("Menu_RecentplayList"));
+    add(file, "Action_CloseSourceFile");
+    file->addSeparator();
+    add(file, "Action_CreateDictationFile");
+    add(file, "Action_OpenDictationFile");
+    add(file, "Action_SaveDictationFile");
+    add(file, "Action_SaveAsDictationFile");
+    add(file, "Action_CloseDictationFile");
+    file->addSeparator();
+    add(file, "Action_OpenAnswerFile");
+    add(file, "Action_CloseAnswerFile");
+    file->addSeparator();
+    add(file, "Action_Close");
+
+    QMenu *loop = menuBar()->addMenu(QStringLiteral("复读设定"));
+    loop->setObjectName(QStringLiteral("Menu_Repeat"));
+    add(loop, "Action_SetStartPoint");
+    add(loop, "Action_SetEndPoint");
+    add(loop, "Action_SetEndPointAndPause");
+    add(loop, "Action_PlayAndPause");
+    add(loop, "Action_SetEndpointAsStartpoint");
+    loop->addSeparator();
+    add(loop, "Action_MicroBackStartPoint");
+    add(loop, "Action_MicroForwardStartPoint");
+    add(loop, "Action_MicroBackEndPoint");
+    add(loop, "Action_MicroForwardEndPoint");
+    loop->addSeparator();
+    add(loop, "Action_DeleteStartPoint");
+    add(loop, "Action_DeleteEndPoint");
+    loop->addSeparator();
+    add(loop, "Action_ClearLoopPoint");
+
+    // A top-level item without a submenu.
+    QAction *options = menuBar()->addAction(QStringLiteral("选项"));
+    options->setObjectName(QStringLiteral("Menu_SettingOptions"));
+    connect(options, &QAction::triggered, this, [this] { guarded([this] { EditOptions(); }); });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("帮助"));
+    help->setObjectName(QStringLiteral("Menu_Help"));
+    add(help, "Action_Help");
+    help->addSeparator();
+    add(help, "Action_About");
+}
+
+namespace {
+
+// A blank gap between tool buttons; QToolBar's own separator is a line.
+void addGap(QToolBar *bar)
+{
+    auto *gap = new QWidget(bar);
+    gap->setFixedSize(8, 16);
+    bar->addWidget(gap);
+}
+
+} // namespace
+
+void TForm_Main::createToolBars()
+{
+    ToolBar_File = addToolBar(QStringLiteral("ToolBar_File"));
+    ToolBar_File->setObjectName(QStringLiteral("ToolBar_File"));
+    ToolBar_File->setIconSize(QSize(16, 16));
+    ToolBar_File->setMovable(false);
+    ToolBar_File->addAction(action(QStringLiteral("Action_OpenSourceFile")));
+    ToolBar_File->widgetForAction(action(QStringLiteral("Action_OpenSourceFile")))
+        ->setObjectName(QStringLiteral("ToolButton_OpenSourceFile"));
+    addGap(ToolBar_File);
+    ToolBar_File->addAction(action(QStringLiteral("Action_SaveDictationFile")));
+    addGap(ToolBar_File);
+    ToolBar_File->addAction(action(QStringLiteral("Action_OpenAnswerFile")));
+    ToolBar_File->addAction(action(QStringLiteral("Action_CloseAnswerFile")));
+    addGap(ToolBar_File);
+    ToolBar_File->addAction(action(QStringLiteral("Action_Close")));
+
+    ToolBar1->addAction(action(QStringLiteral("Action_PlayAndPause")));
+    ToolBar1->widgetForAction(action(QStringLiteral("Action_PlayAndPause")))
+        ->setObjectName(QStringLiteral("ToolButton_PlayAndPause"));
+    ToolBar1->addAction(action(QStringLiteral("Action_StopPlaying")));
+    ToolBar1->widgetForAction(action(QStringLiteral("Action_StopPlaying")))
+        ->setObjectName(QStringLiteral("ToolButton_StopPlaying"));
+    ToolBar1->addSeparator();
+    for (const char *name : {"Action_SetStartPoint", "Action_MicroBackStartPoint",
+                             "Action_MicroForwardStartPoint", "Action_DeleteStartPoint",
+                             "Action_SetEndPoint"}) {
+        ToolBar1->addAction(action(QLatin1String(name)));
+    }
+    ToolBar1->addSeparator();
+    for (const char *name : {"Action_MicroBackEndPoint", "Action_MicroForwardEndPoint",
+                             "Action_DeleteEndPoint"}) {
+        ToolBar1->addAction(action(QLatin1String(name)));
+    }
+}
+
+bool TForm_Main::isWindowShortcut(const QKeySequence &keys) const
+{
+    for (const QAction *command : ActionList_Main) {
+        if (!command->shortcut().isEmpty() && command->shortcut() == keys)
+            return true;
+    }
+    return false;
+}
+
+bool TForm_Main::eventFilter(QObject *watched, QEvent *event)
+{
+    // The window's shortcuts come before the focused control: editors claim
+    // Shift+Ins, Shift+Del, Ctrl+Ins and Esc for themselves through the
+    // shortcut override, which would keep the command from running.
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType()
+        && static_cast<QWidget *>(watched)->window() == this) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence keys(QKeyCombination(key->modifiers() & ~Qt::KeypadModifier,
+                                                static_cast<Qt::Key>(key->key())));
+        if (isWindowShortcut(keys)) {
+            key->ignore();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

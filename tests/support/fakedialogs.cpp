@@ -1,0 +1,37 @@
+#include "support/fakedialogs.h"
+
+Dialogs::Button FakeDialogs::messageBox(const QString &caption, const QString &text,
+                                        const QList<Button> &buttons, Icon icon,
+                                        Button defaultButton)
+{
+    messages.append({caption, text, buttons, icon, defaultButton});
+    return answers.isEmpty() ? defaultButton : answers.dequeue();
+}
+
+std::optional<QString> FakeDialogs::openFile(const FileRequest &request)
+{
+    fileDialogs.append({false, request});
+    return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
+}
+
+std::optional<QString> FakeDialogs::saveFile(const FileRequest &request)
+{
+    fileDialogs.append({true, request});
+    return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
+}
+
+QStringList FakeDialogs::messageTexts() const
+{
+    QStringList texts;
+    for (const Message &m : messages)
+        texts << m.text;
+    return texts;
+}
+
+void FakeDialogs::clear()
+{
+    answers.clear();
+    fileAnswers.clear();
+    messages.clear();
+    fileDialogs.clear();
+}

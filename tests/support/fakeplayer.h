@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/mediaplayer.h"
+
+#include <QStringList>
+
+// A scripted player: tests set its state, position and length directly and
+// read the calls it received. State changes are announced through the event
+// loop, as the real player does.
+class FakePlayer : public MediaPlayer
+{
+    Q_OBJECT
+public:
+    using MediaPlayer::MediaPlayer;
+
+    void setUrl(const QString &path) override;
+    int playState() const override;
+    QString status() const override;
+    void play() override;
+    void pause() override;
+    void stop() override;
+    double currentPosition() const override;
+    void setCurrentPosition(double seconds) override;
+    double duration() const override;
+    void close() override;
+
+    // Scripting.
+    int state = Stopped;
+    double position = 0.0;
+    double length = 0.0;
+    QString statusText = QStringLiteral("已停止");
+    QString url;
+    // When set, play() and pause() and setUrl() change the state as a real
+    // player would (setUrl: Transitioning at once).
+    bool followCommands = true;
+    // Every call, in order: "url:<path>", "play", "pause", "stop", "close",
+    // "seek:<seconds>" (setCurrentPosition), "pos" (currentPosition read).
+    QStringList calls;
+    // Names of calls that throw a PlayerError.
+    QStringList failing;
+
+    // Changes the state and queues the state-change signal.
+    void setStateAndNotify(int newState);
+    // Delivers queued signals now.
+    static void flushEvents();
+
+private:
+    void record(const QString &call) const;
+    mutable QStringList *m_calls = &calls;
+};

@@ -1,0 +1,81 @@
+#include "support/testutil.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <clocale>
+#include <gtest/gtest.h>
+
+WindowHarness::WindowHarness() : WindowHarness(false) {}
+
+WindowHarness::WindowHarness(bool deferCreate)
+{
+    QDir(dir.path()).mkpath(QStringLiteral("program"));
+    if (!deferCreate)
+        create();
+}
+
+WindowHarness::~WindowHarness()
+{
+    window.reset();
+}
+
+void WindowHarness::create()
+{
+    TForm_MainServices services;
+    services.player = &player;
+    services.dialogs = &dialogs;
+    services.shell = &shell;
+    services.programDir = programDir();
+    window = std::make_unique<TForm_Main>(services);
+    FakePlayer::flushEvents();
+}
+
+QString WindowHarness::path(const QString &name) const
+{
+    return dir.filePath(name);
+}
+
+QString WindowHarness::programDir() const
+{
+    return dir.filePath(QStringLiteral("program")) + QLatin1Char('/');
+}
+
+QString WindowHarness::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    const QString full = QFileInfo(name).isAbsolute() ? name : path(name);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile file(full);
+    if (!file.open(QIODevice::WriteOnly))
+        ADD_FAILURE() << "cannot write " << full.toStdString();
+    file.write(bytes);
+    return full;
+}
+
+void WindowHarness::openPlaying(const QString &name, double length)
+{
+    const QString full = writeFile(name, QByteArray("RIFF"));
+    player.length = length;
+    window->OpenSourceFile(full);
+    player.setStateAndNotify(MediaPlayer::Playing);
+    FakePlayer::flushEvents();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
