@@ -1,0 +1,10 @@
+#!/bin/sh
+# Installs the Debian 12 packages needed to build, run and test Quillmar (as root).
+set -e
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends \
+    build-essential cmake pkg-config \
+    qt6-base-dev qt6-svg-dev libgl-dev \
+    libmpv-dev libgtest-dev \
+    fonts-noto-cjk >/dev/null
