@@ -157,6 +157,10 @@ public:
     void SaveDictationFileAs(QString &fileName, const QString &answerFileName);
     void SetDictationFileName(const QString &fileName);
     void EnableDictation(bool enabled);
+    // The document as it is saved: lines separated by CR LF.
+    QString DictationText() const;
+    // Adds a line at the end of the document by the append rule.
+    void AppendDictationLine(const QString &line);
     void Action_CreateDictationFileExecute();
     void Action_SaveDictationFileExecute();
     void Action_SaveAsDictationFileExecute();
@@ -193,6 +197,10 @@ private:
                        void (TForm_Main::*handler)());
     bool isWindowShortcut(const QKeySequence &keys) const;
 
+    void writeDictation(const QString &fileName);
+
     TForm_MainServices m_services;
+    // The encoding the document was read in; saving writes it back the same way.
+    bool m_dictationIsGb18030 = false;
     bool m_closeConfirmed = false;
 };

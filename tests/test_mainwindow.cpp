@@ -235,7 +235,9 @@ TEST(CloseSource, ClearsLabelLoopAndPlayer)
     h.openPlaying(QStringLiteral("a.mp3"));
     h.window->SetLoopPoints(1.0, 2.0);
     h.player.calls.clear();
+    h.dialogs.answers.enqueue(Button::No); // the new document's header is unsaved
     h.window->action(QStringLiteral("Action_CloseSourceFile"))->trigger();
+    EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("您当前听写的内容要保存吗？")});
     EXPECT_EQ(h.window->Label_SourceFileName->text(), QStringLiteral("  语音文件: 未指定"));
     EXPECT_EQ(h.window->LoopStart, -1.0);
     EXPECT_EQ(h.window->LoopEnd, -1.0);

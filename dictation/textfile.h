@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// A plain text file as the editor holds it: lines end with CR LF, and the
+// encoding it was read in is kept so that saving writes the same bytes back.
+struct TextFileContent {
+    // Files that are not valid UTF-8 are taken as GB18030, a superset of GBK,
+    // the code page of Simplified Chinese Windows. New documents are UTF-8.
+    enum class Encoding { Utf8, Gb18030 };
+
+    QString text;
+    Encoding encoding = Encoding::Utf8;
+};
+
+// Decodes file bytes: UTF-8 (without its byte-order mark) when the bytes are
+// valid UTF-8, otherwise GB18030. CR LF, a lone CR and a lone LF all become
+// CR LF; a final line break is neither added nor removed.
+TextFileContent decodeText(const QByteArray &bytes);
+
+// Turns every CR LF, lone CR and lone LF into CR LF.
+QString normalizeLineBreaks(const QString &text);
+
+// Reads and decodes a whole file. Throws AppError naming the file when it
+// cannot be opened or read.
+TextFileContent readTextFile(const QString &path);
+
+// Encodes text without a byte-order mark. GB18030 represents every Unicode
+// character; text it cannot encode (an unpaired UTF-16 surrogate) is written
+// as UTF-8 instead, so that no character is swapped for a substitute.
+QByteArray encodeText(const QString &text, TextFileContent::Encoding encoding);
+
+// Writes the text as it stands (no line-break conversion) through QSaveFile:
+// the file is replaced only once all bytes are on disk, so a failed save leaves
+// the old file intact. Returns false on any failure.
+bool writeTextFile(const QString &path, const QString &text,
+                   TextFileContent::Encoding encoding);
+
+// Appends one line to a document: after a final CR LF (or to an empty text) as
+// line + CR LF, otherwise as CR LF + line, ending the unterminated last line.
+void appendLine(QString &text, const QString &line);

@@ -1,0 +1,307 @@
+#include "platform/profilefile.h"
+
+#include "platform/errors.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+
+namespace {
+
+constexpr qsizetype MaxValueLength = 2047;
+
+bool isBlank(char c)
+{
+    return uchar(c) <= 32;
+}
+
+QByteArrayView trimBlanks(QByteArrayView bytes)
+{
+    while (!bytes.isEmpty() && isBlank(bytes.front()))
+        bytes = bytes.sliced(1);
+    while (!bytes.isEmpty() && isBlank(bytes.back()))
+        bytes.chop(1);
+    return bytes;
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// Unknown files may be in any 8-bit code page: bytes that are not UTF-8 map
+// one to one onto characters, so nothing is lost in reading them.
+QString decodeBytes(QByteArrayView bytes)
+{
+    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+bool isQuote(char c)
+{
+    return c == '"' || c == '\'';
+}
+
+bool sameNameIgnoringAsciiCase(QByteArrayView nameBytes, const QString &wanted)
+{
+    // A name never has fewer bytes than UTF-16 units; this skips most lines
+    // without decoding them.
+    if (nameBytes.size() < wanted.size())
+        return false;
+    const QString name = decodeBytes(nameBytes);
+    if (name.size() != wanted.size())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char16_t a = name.at(i).unicode();
+        char16_t b = wanted.at(i).unicode();
+        if (a >= u'A' && a <= u'Z')
+            a += u'a' - u'A';
+        if (b >= u'A' && b <= u'Z')
+            b += u'a' - u'A';
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+struct Line {
+    qsizetype begin = 0; // first byte
+    qsizetype end = 0;   // the terminator, or the end of the data
+    qsizetype next = 0;  // first byte of the following line
+};
+
+Line lineAt(QByteArrayView data, qsizetype begin)
+{
+    const qsizetype size = data.size();
+    Line line{begin, begin, begin};
+    while (line.end < size && data[line.end] != '\n' && data[line.end] != '\r')
+        ++line.end;
+    line.next = line.end;
+    if (line.next < size)
+        line.next += data.sliced(line.next).startsWith("\r\n") ? 2 : 1;
+    return line;
+}
+
+// What one scan of the file found for a section and key.
+struct Location {
+    bool sectionFound = false;
+    // Where a missing key goes: after the section's last non-empty line.
+    qsizetype insertAt = 0;
+    bool insertAfterTerminator = true;
+    bool keyFound = false;
+    Line keyLine;
+    QByteArrayView keyName;
+    QByteArrayView value; // trimmed, quotes still on
+    bool lastLineBlank = true;
+};
+
+Location locate(QByteArrayView data, const QString &section, const QString &key)
+{
+    Location loc;
+    bool inSection = false;
+    for (qsizetype pos = 0; pos < data.size();) {
+        const Line line = lineAt(data, pos);
+        pos = line.next;
+        const QByteArrayView text = trimBlanks(data.sliced(line.begin, line.end - line.begin));
+        loc.lastLineBlank = text.isEmpty();
+        if (text.startsWith('[')) {
+            const qsizetype close = text.lastIndexOf(']');
+            if (close > 0) {
+                if (inSection)
+                    break;
+                if (!loc.sectionFound
+                    && sameNameIgnoringAsciiCase(trimBlanks(text.sliced(1, close - 1)), section)) {
+                    inSection = true;
+                    loc.sectionFound = true;
+                    loc.insertAt = line.next;
+                    loc.insertAfterTerminator = line.next != line.end;
+                }
+                continue;
+            }
+        }
+        if (!inSection || text.isEmpty())
+            continue;
+        loc.insertAt = line.next;
+        loc.insertAfterTerminator = line.next != line.end;
+        const qsizetype equals = text.indexOf('=');
+        if (equals < 0)
+            continue;
+        const QByteArrayView name = trimBlanks(text.first(equals));
+        if (sameNameIgnoringAsciiCase(name, key)) {
+            loc.keyFound = true;
+            loc.keyLine = line;
+            loc.keyName = name;
+            loc.value = trimBlanks(text.sliced(equals + 1));
+            break;
+        }
+    }
+    return loc;
+}
+
+QByteArray readFile(const QString &path, bool *ok)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *ok = false;
+        return {};
+    }
+    QByteArray data = file.readAll();
+    *ok = file.error() == QFileDevice::NoError;
+    return data;
+}
+
+std::optional<int> parseInteger(const QString &value)
+{
+    const QString trimmed = trimBlanks(value);
+    QStringView digits = trimmed;
+    int base = 10;
+    bool negative = false;
+    if (digits.startsWith(u"0x", Qt::CaseInsensitive)) {
+        base = 16;
+        digits = digits.sliced(2);
+    } else if (digits.startsWith(u'+') || digits.startsWith(u'-')) {
+        negative = digits.front() == u'-';
+        digits = digits.sliced(1);
+    }
+    if (digits.isEmpty())
+        return std::nullopt;
+    // Saturating keeps the sign and whether the value is zero, which is all a
+    // flag needs; the length is bounded by the 2047-character cut.
+    const qint64 limit = qint64(INT_MAX) + 1;
+    qint64 magnitude = 0;
+    for (const QChar c : digits) {
+        const char16_t u = c.unicode();
+        int digit;
+        if (u >= u'0' && u <= u'9')
+            digit = u - u'0';
+        else if (base == 16 && u >= u'a' && u <= u'f')
+            digit = u - u'a' + 10;
+        else if (base == 16 && u >= u'A' && u <= u'F')
+            digit = u - u'A' + 10;
+        else
+            return std::nullopt;
+        magnitude = std::min(magnitude * base + digit, limit);
+    }
+    const qint64 number = negative ? -magnitude : magnitude;
+    return int(std::clamp<qint64>(number, INT_MIN, INT_MAX));
+}
+
+// Quotes a value that reading would otherwise change (trim or unquote).
+QByteArray encodeValue(const QString &value)
+{
+    const QByteArray bytes = value.toUtf8();
+    if (bytes.isEmpty())
+        return bytes;
+    const bool trimmed = isBlank(bytes.front()) || isBlank(bytes.back());
+    const bool unquoted = bytes.size() >= 2 && isQuote(bytes.front()) && bytes.back() == bytes.front();
+    return trimmed || unquoted ? '"' + bytes + '"' : bytes;
+}
+
+bool fitsOnOneLine(const QString &text)
+{
+    return !text.contains(u'\r') && !text.contains(u'\n');
+}
+
+[[noreturn]] void throwUnableToWrite(const QString &path)
+{
+    throw AppError(QStringLiteral("Unable to write to %1").arg(path));
+}
+
+} // namespace
+
+QString readProfileString(const QString &path, const QString &section, const QString &key,
+                          const QString &defaultValue)
+{
+    bool ok = true;
+    const QByteArray data = readFile(path, &ok);
+    const Location loc = locate(data, trimBlanks(section), trimBlanks(key));
+    if (!loc.keyFound)
+        return defaultValue;
+    QByteArrayView value = loc.value;
+    if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    QString text = decodeBytes(value);
+    if (text.size() > MaxValueLength) {
+        text.truncate(MaxValueLength);
+        if (text.back().isHighSurrogate())
+            text.chop(1);
+    }
+    return text;
+}
+
+int readProfileInt(const QString &path, const QString &section, const QString &key,
+                   int defaultValue)
+{
+    return parseInteger(readProfileString(path, section, key, QString())).value_or(defaultValue);
+}
+
+void writeProfileString(const QString &path, const QString &section, const QString &key,
+                        const QString &value)
+{
+    const QString sectionName = trimBlanks(section);
+    const QString keyName = trimBlanks(key);
+    // Such names and values would split or change the line they are written to.
+    if (!fitsOnOneLine(sectionName) || !fitsOnOneLine(keyName) || !fitsOnOneLine(value)
+        || keyName.contains(u'=') || keyName.startsWith(u'['))
+        throwUnableToWrite(path);
+
+    const bool existed = QFile::exists(path);
+    QByteArray data;
+    if (existed) {
+        bool ok = true;
+        data = readFile(path, &ok);
+        // Never replace a file whose lines could not all be kept.
+        if (!ok)
+            throwUnableToWrite(path);
+    }
+    const Location loc = locate(data, sectionName, keyName);
+
+    const QByteArray name = loc.keyFound ? loc.keyName.toByteArray() : keyName.toUtf8();
+    const QByteArray keyLine = name + '=' + encodeValue(value) + "\r\n";
+    // The new file is head + added + tail, head and tail being untouched bytes.
+    QByteArrayView head = data;
+    QByteArray added;
+    QByteArrayView tail;
+    if (loc.keyFound) {
+        head = head.first(loc.keyLine.begin);
+        added = keyLine;
+        tail = QByteArrayView(data).sliced(loc.keyLine.next);
+    } else if (loc.sectionFound) {
+        head = head.first(loc.insertAt);
+        if (!loc.insertAfterTerminator)
+            added = "\r\n";
+        added += keyLine;
+        tail = QByteArrayView(data).sliced(loc.insertAt);
+    } else {
+        if (!data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r'))
+            added = "\r\n";
+        if (!loc.lastLineBlank)
+            added += "\r\n";
+        added += '[' + sectionName.toUtf8() + "]\r\n" + keyLine;
+    }
+
+    QSaveFile file(path);
+    // commit() does not notice a short write (disk full) of buffered data, so
+    // the file is unbuffered and every write's count is checked.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const bool written = file.write(head.data(), head.size()) == head.size()
+                             && file.write(added) == added.size()
+                             && file.write(tail.data(), tail.size()) == tail.size();
+        // An uncommitted file is discarded when `file` goes.
+        if (written && file.commit())
+            return;
+    }
+    if (!existed)
+        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    throwUnableToWrite(path);
+}
