@@ -1,0 +1,381 @@
+// The dictation document: new, open, save, save as, close, and its file.
+#include "support/testutil.h"
+
+#include "dictation/samefile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringEncoder>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <csignal>
+
+using Button = Dialogs::Button;
+using Icon = Dialogs::Icon;
+
+namespace {
+
+const QByteArray Header = QByteArray("听写记录\r\n语音文件: ");
+
+struct Doc : WindowHarness {
+    void run(const char *name) { window->action(QLatin1String(name))->trigger(); }
+    TForm_Main &w() { return *window; }
+    QString recording(const QString &name = QStringLiteral("lesson1.mp3"))
+    {
+        return writeFile(name, "ID3");
+    }
+};
+
+} // namespace
+
+TEST(NewDocument, WithARecordingHoldsTheHeaderAndCountsAsChanged)
+{
+    Doc h;
+    const QString rec = h.recording();
+    h.w().OpenSourceFile(rec);
+    h.dialogs.answers.enqueue(Button::No); // discard the companion's header
+    h.run("Action_CreateDictationFile");
+    EXPECT_EQ(h.w().DictationText(), QStringLiteral("听写记录\r\n语音文件: ") + rec + QStringLiteral("\r\n"));
+    EXPECT_EQ(h.w().Label_DictationFileName->text(), QStringLiteral("  听写文件: 未指定"));
+    EXPECT_TRUE(h.w().DictationModified);
+    EXPECT_TRUE(h.w().DictationOpen);
+    EXPECT_TRUE(h.w().Memo_Dictation->isEnabled());
+    EXPECT_TRUE(h.w().LabeledEdit_Dictation->isEnabled());
+    EXPECT_TRUE(h.w().Button_Apply->isEnabled());
+
+    // Ctrl+S on an unnamed document asks for a name.
+    h.dialogs.clear();
+    h.run("Action_SaveDictationFile");
+    ASSERT_EQ(h.dialogs.fileDialogs.size(), 1);
+    const FakeDialogs::FileDialog &d = h.dialogs.fileDialogs[0];
+    EXPECT_TRUE(d.save);
+    EXPECT_EQ(d.request.title, QStringLiteral("另存为"));
+    EXPECT_EQ(d.request.filter, QStringLiteral("文本文件 (*.txt)|*.txt"));
+    EXPECT_EQ(d.request.defaultSuffix, QStringLiteral("txt"));
+    EXPECT_TRUE(d.request.confirmOverwrite);
+}
+
+TEST(NewDocument, WithoutARecordingIsEmptyAndUnchanged)
+{
+    Doc h;
+    h.run("Action_CreateDictationFile");
+    EXPECT_TRUE(h.w().DictationText().isEmpty());
+    EXPECT_FALSE(h.w().DictationModified);
+    h.run("Action_CloseDictationFile");
+    EXPECT_TRUE(h.dialogs.messages.isEmpty());
+    EXPECT_FALSE(h.w().DictationOpen);
+    EXPECT_FALSE(h.w().Memo_Dictation->isEnabled());
+
+    h.run("Action_CreateDictationFile");
+    h.run("Action_SaveDictationFile");
+    EXPECT_EQ(h.dialogs.fileDialogs.size(), 1); // unnamed: Save As even without changes
+}
+
+TEST(Companion, ExistingFileIsLoadedUnchanged)
+{
+    Doc h;
+    const QByteArray bytes = "first line\r\nsecond\r\n";
+    const QString txt = h.writeFile(QStringLiteral("lesson1.txt"), bytes);
+    h.w().OpenSourceFile(h.recording());
+    EXPECT_EQ(h.w().DictationText(), QString::fromUtf8(bytes));
+    EXPECT_FALSE(h.w().DictationModified);
+    EXPECT_EQ(h.w().DictationFileName, txt);
+    EXPECT_EQ(h.w().Label_DictationFileName->text(), QStringLiteral("  听写文件: ") + txt);
+}
+
+TEST(Companion, MissingOrEmptyFileStartsANewDocumentSavedWithoutADialog)
+{
+    for (bool emptyFileExists : {false, true}) {
+        Doc h;
+        if (emptyFileExists)
+            h.writeFile(QStringLiteral("lesson1.txt"), QByteArray());
+        const QString rec = h.recording();
+        h.w().OpenSourceFile(rec);
+        const QString txt = h.path(QStringLiteral("lesson1.txt"));
+        EXPECT_EQ(h.w().DictationFileName, txt);
+        EXPECT_TRUE(h.w().DictationModified);
+        h.run("Action_SaveDictationFile");
+        EXPECT_TRUE(h.dialogs.fileDialogs.isEmpty());
+        EXPECT_EQ(readAll(txt), Header + rec.toUtf8() + "\r\n");
+        EXPECT_FALSE(h.w().DictationModified);
+    }
+}
+
+TEST(Save, NothingWrittenWithoutChangesOrWithoutADocument)
+{
+    Doc h;
+    const QString txt = h.writeFile(QStringLiteral("lesson1.txt"), "x\r\n");
+    h.w().OpenDictationFile(txt);
+    QFile::remove(txt);
+    h.run("Action_SaveDictationFile");
+    EXPECT_FALSE(QFile::exists(txt));
+
+    h.w().CloseDictationFile();
+    h.run("Action_SaveDictationFile");
+    EXPECT_TRUE(h.dialogs.fileDialogs.isEmpty());
+    EXPECT_TRUE(h.dialogs.messages.isEmpty());
+}
+
+TEST(SaveAs, WithNoDocumentWritesAnEmptyFileAndShowsTheName)
+{
+    Doc h;
+    const QString target = h.path(QStringLiteral("out.txt"));
+    h.dialogs.fileAnswers.enqueue(target);
+    h.run("Action_SaveAsDictationFile");
+    EXPECT_TRUE(QFile::exists(target));
+    EXPECT_TRUE(readAll(target).isEmpty());
+    EXPECT_EQ(h.w().Label_DictationFileName->text(), QStringLiteral("  听写文件: ") + target);
+    EXPECT_FALSE(h.w().Memo_Dictation->isEnabled());
+    EXPECT_FALSE(h.w().DictationOpen);
+}
+
+TEST(SaveAs, CancelAbandonsAndKeepsEverything)
+{
+    Doc h;
+    h.w().OpenDictationFile(QString());
+    h.w().AppendDictationLine(QStringLiteral("typed"));
+    h.run("Action_SaveAsDictationFile");
+    EXPECT_TRUE(h.w().DictationModified);
+    EXPECT_TRUE(h.w().DictationFileName.isEmpty());
+}
+
+TEST(SameName, SavingOverTheAnswerIsRefusedWithTwoWordings)
+{
+    Doc h;
+    const QString answer = h.writeFile(QStringLiteral("answer.txt"), "The answer.\r\n");
+    h.w().AnswerFileName = answer;
+    h.w().OpenDictationFile(QString());
+    h.w().AppendDictationLine(QStringLiteral("typed"));
+    const QString oldLabel = h.w().Label_DictationFileName->text();
+
+    h.dialogs.fileAnswers.enqueue(answer);
+    h.run("Action_SaveAsDictationFile");
+    ASSERT_EQ(h.dialogs.messages.size(), 1);
+    EXPECT_EQ(h.dialogs.messages[0].text, QStringLiteral("听写文件和答案文件名相同，请另存！"));
+    EXPECT_EQ(h.dialogs.messages[0].icon, Icon::Information);
+    // The name is taken, the label is not.
+    EXPECT_EQ(h.w().DictationFileName, answer);
+    EXPECT_EQ(h.w().Label_DictationFileName->text(), oldLabel);
+
+    h.run("Action_SaveDictationFile");
+    ASSERT_EQ(h.dialogs.messages.size(), 2);
+    EXPECT_EQ(h.dialogs.messages[1].text, QStringLiteral("听写文件和答案文件相同，请另存！"));
+    EXPECT_EQ(readAll(answer), QByteArray("The answer.\r\n"));
+    EXPECT_TRUE(h.w().DictationModified);
+}
+
+TEST(SameName, RecognisesTheAnswerHoweverItsPathIsSpelled)
+{
+    Doc h;
+    const QString answer = h.writeFile(QStringLiteral("sub/answer.txt"), "A\r\n");
+    const QString link = h.path(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(answer, link));
+    EXPECT_TRUE(IsSameFile(link, answer));
+    EXPECT_TRUE(IsSameFile(h.path(QStringLiteral("sub/../sub/answer.txt")), answer));
+    EXPECT_TRUE(IsSameFile(h.path(QStringLiteral("sub/./answer.txt")), answer));
+    // On a case-sensitive file system another spelling is another file.
+    const QString upper = h.writeFile(QStringLiteral("sub/ANSWER.txt"), "B\r\n");
+    EXPECT_FALSE(IsSameFile(upper, answer));
+    EXPECT_FALSE(IsSameFile(h.path(QStringLiteral("none.txt")), answer));
+    EXPECT_FALSE(IsSameFile(QString(), QString()));
+
+    h.w().AnswerFileName = answer;
+    h.w().OpenDictationFile(link);
+    h.w().AppendDictationLine(QStringLiteral("typed"));
+    h.run("Action_SaveDictationFile");
+    EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("听写文件和答案文件相同，请另存！")});
+    EXPECT_EQ(readAll(answer), QByteArray("A\r\n"));
+}
+
+TEST(Close, QuestionYesNoCancel)
+{
+    Doc h;
+    const QString txt = h.path(QStringLiteral("doc.txt"));
+    h.w().OpenDictationFile(txt);
+    h.w().AppendDictationLine(QStringLiteral("typed"));
+
+    h.run("Action_CloseDictationFile"); // no answer: Cancel, the default
+    ASSERT_EQ(h.dialogs.messages.size(), 1);
+    const FakeDialogs::Message &m = h.dialogs.messages[0];
+    EXPECT_EQ(m.text, QStringLiteral("您当前听写的内容要保存吗？"));
+    EXPECT_EQ(m.buttons, (QList<Button>{Button::Yes, Button::No, Button::Cancel}));
+    EXPECT_EQ(m.icon, Icon::Information);
+    EXPECT_EQ(m.defaultButton, Button::Cancel);
+    EXPECT_TRUE(h.w().DictationOpen);
+    EXPECT_EQ(h.w().DictationText(), QStringLiteral("typed\r\n"));
+
+    h.dialogs.answers.enqueue(Button::Yes);
+    h.run("Action_CloseDictationFile");
+    EXPECT_EQ(readAll(txt), QByteArray("typed\r\n"));
+    EXPECT_FALSE(h.w().DictationOpen);
+    EXPECT_EQ(h.w().Label_DictationFileName->text(), QStringLiteral("  听写文件: 未指定"));
+
+    h.w().OpenDictationFile(txt);
+    h.w().AppendDictationLine(QStringLiteral("more"));
+    h.dialogs.answers.enqueue(Button::No);
+    h.run("Action_CloseDictationFile");
+    EXPECT_EQ(readAll(txt), QByteArray("typed\r\n"));
+    EXPECT_FALSE(h.w().DictationOpen);
+}
+
+TEST(Close, YesOnAnUnnamedDocumentWithACancelledDialogCancelsTheClose)
+{
+    Doc h;
+    h.w().OpenDictationFile(QString());
+    h.w().AppendDictationLine(QStringLiteral("typed"));
+    h.dialogs.answers.enqueue(Button::Yes);
+    h.run("Action_CloseDictationFile");
+    EXPECT_EQ(h.dialogs.fileDialogs.size(), 1);
+    EXPECT_TRUE(h.w().DictationOpen);
+    EXPECT_TRUE(h.w().DictationModified);
+}
+
+TEST(Close, WindowCloseWithChangesAsksOnlyTheSaveQuestion)
+{
+    Doc h;
+    h.w().OpenDictationFile(QString());
+    h.w().AppendDictationLine(QStringLiteral("typed"));
+    EXPECT_FALSE(h.w().FormCloseQuery()); // Cancel
+    EXPECT_TRUE(h.w().DictationOpen);
+    h.dialogs.answers.enqueue(Button::No);
+    EXPECT_TRUE(h.w().FormCloseQuery());
+    EXPECT_EQ(h.dialogs.messageTexts(),
+              (QStringList{QStringLiteral("您当前听写的内容要保存吗？"),
+                           QStringLiteral("您当前听写的内容要保存吗？")}));
+}
+
+TEST(Close, OpeningAnotherRecordingAsksFirstAndCancelKeepsAll)
+{
+    Doc h;
+    const QString first = h.recording(QStringLiteral("a.mp3"));
+    const QString second = h.recording(QStringLiteral("b.mp3"));
+    h.w().OpenSourceFile(first);
+    h.player.calls.clear();
+    h.w().guarded([&] { h.w().OpenSourceFile(second); }); // Cancel
+    EXPECT_EQ(h.w().SourceFileName, first);
+    EXPECT_TRUE(h.player.calls.isEmpty());
+    EXPECT_EQ(h.w().DictationFileName, h.path(QStringLiteral("a.txt")));
+}
+
+TEST(FileFormat, LineBreaksBecomeCrLfAndAFileWithoutFinalBreakGetsTheRecord)
+{
+    Doc h;
+    const QString txt = h.writeFile(QStringLiteral("lf.txt"), "one\ntwo\rthree\r\nlast");
+    h.w().OpenDictationFile(txt);
+    EXPECT_EQ(h.w().DictationText(), QStringLiteral("one\r\ntwo\r\nthree\r\nlast"));
+    // A record: empty line, text, information line.
+    h.w().AppendDictationLine(QString());
+    h.w().AppendDictationLine(QStringLiteral("dictated"));
+    h.w().AppendDictationLine(QString());
+    h.run("Action_SaveDictationFile");
+    EXPECT_EQ(readAll(txt), QByteArray("one\r\ntwo\r\nthree\r\nlast\r\ndictated\r\n\r\n"));
+}
+
+TEST(FileFormat, GbkFileIsReadAndWrittenBackInGbk)
+{
+    Doc h;
+    QStringEncoder gbk("GB18030");
+    const QByteArray bytes = gbk.encode(QStringLiteral("听写记录\r\n我去了公园。\r\n"));
+    const QString txt = h.writeFile(QStringLiteral("gbk.txt"), bytes);
+    h.w().OpenDictationFile(txt);
+    EXPECT_EQ(h.w().DictationText(), QStringLiteral("听写记录\r\n我去了公园。\r\n"));
+    h.w().AppendDictationLine(QStringLiteral("然后回家。"));
+    h.run("Action_SaveDictationFile");
+    EXPECT_EQ(readAll(txt), bytes + gbk.encode(QStringLiteral("然后回家。\r\n")));
+}
+
+TEST(FileFormat, TypedCharactersSurviveSaving)
+{
+    Doc h;
+    const QString txt = h.path(QStringLiteral("chars.txt"));
+    h.w().OpenDictationFile(txt);
+    const QString typed = QStringLiteral("a\u00a0b\tc 😀 𠀀");
+    h.w().AppendDictationLine(typed);
+    h.run("Action_SaveDictationFile");
+    EXPECT_EQ(QString::fromUtf8(readAll(txt)), typed + QStringLiteral("\r\n"));
+}
+
+TEST(Failures, WriteErrorKeepsTheDocumentModifiedAndTheOldFile)
+{
+    Doc h;
+    const QString txt = h.writeFile(QStringLiteral("keep.txt"), "old\r\n");
+    h.w().OpenDictationFile(txt);
+    h.w().AppendDictationLine(QStringLiteral("new"));
+    // A folder in place of the file cannot be replaced.
+    QFile::remove(txt);
+    QDir().mkpath(txt);
+    h.run("Action_SaveDictationFile");
+    EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("保存时发生错误！")});
+    EXPECT_EQ(h.dialogs.messages[0].icon, Icon::Error);
+    EXPECT_TRUE(h.w().DictationModified);
+    EXPECT_TRUE(h.w().DictationOpen);
+}
+
+TEST(Failures, FileSizeLimitDuringSaveLeavesTheOldFileIntact)
+{
+    Doc h;
+    const QByteArray old(64 * 1024, 'o');
+    const QString txt = h.writeFile(QStringLiteral("big.txt"), old);
+    h.w().OpenDictationFile(txt);
+    h.w().AppendDictationLine(QString(200 * 1024, QLatin1Char('n')));
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100 * 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    h.run("Action_SaveDictationFile");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("保存时发生错误！")});
+    EXPECT_EQ(readAll(txt), old);
+    EXPECT_TRUE(h.w().DictationModified);
+}
+
+TEST(Failures, FolderNamedLikeTheFileCountsAsNoFile)
+{
+    Doc h;
+    const QString folderTxt = h.path(QStringLiteral("folder.txt"));
+    QDir().mkpath(folderTxt);
+    h.w().guarded([&] { h.w().OpenDictationFile(folderTxt); });
+    EXPECT_TRUE(h.dialogs.messages.isEmpty());
+    EXPECT_TRUE(h.w().DictationOpen);
+    EXPECT_TRUE(h.w().DictationText().isEmpty());
+}
+
+TEST(Choose, OpenDialogAndAFileGoneMeanwhile)
+{
+    Doc h;
+    const QString txt = h.writeFile(QStringLiteral("c.txt"), "c\r\n");
+    h.dialogs.fileAnswers.enqueue(h.path(QStringLiteral("gone.txt")));
+    h.run("Action_OpenDictationFile");
+    ASSERT_EQ(h.dialogs.fileDialogs.size(), 1);
+    EXPECT_EQ(h.dialogs.fileDialogs[0].request.title, QStringLiteral("请选择听写文件"));
+    EXPECT_TRUE(h.dialogs.fileDialogs[0].request.fileMustExist);
+    EXPECT_TRUE(h.dialogs.fileDialogs[0].request.fileName.isEmpty());
+    EXPECT_FALSE(h.w().DictationOpen);
+
+    h.dialogs.fileAnswers.enqueue(txt);
+    h.run("Action_OpenDictationFile");
+    EXPECT_TRUE(h.w().DictationOpen);
+    EXPECT_EQ(h.w().DictationText(), QStringLiteral("c\r\n"));
+}
+
+TEST(Colours, OpenAndClosedBackgrounds)
+{
+    Doc h;
+    const QColor closed = h.w().Memo_Dictation->palette().color(QPalette::Disabled, QPalette::Base);
+    h.w().OpenDictationFile(QString());
+    const QColor open = h.w().Memo_Dictation->palette().color(QPalette::Active, QPalette::Base);
+    EXPECT_NE(open, closed);
+    EXPECT_EQ(open, QApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(closed, QApplication::palette().color(QPalette::Button));
+}
