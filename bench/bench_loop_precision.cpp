@@ -1,0 +1,240 @@
+// Loop precision of the real player with the window's own tick: how far past
+// the loop end playback gets before the wrap, where the wrap seek lands and how
+// long it takes, and what looping costs in CPU. Prints "name value unit" lines.
+#include "app/tform_main.h"
+#include "platform/dialogs.h"
+#include "platform/mpvplayer.h"
+#include "platform/shell.h"
+#include "support/tonewav.h"
+
+#include <QApplication>
+#include <QDataStream>
+#include <QEventLoop>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Answers every question without a person: No where offered, else the default.
+class QuietDialogs : public Dialogs
+{
+public:
+    Button messageBox(const QString &, const QString &text, const QList<Button> &buttons, Icon,
+                      Button defaultButton) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return buttons.contains(Button::No) ? Button::No : defaultButton;
+    }
+    std::optional<QString> openFile(const FileRequest &) override { return std::nullopt; }
+    std::optional<QString> saveFile(const FileRequest &) override { return std::nullopt; }
+};
+
+class NoShell : public Shell
+{
+public:
+    void open(const QString &) override {}
+    void setClipboardText(const QString &) override {}
+};
+
+// Passes everything to the real player and notes each wrap: the position the
+// tick read just before it sought, and when.
+class MeasuringPlayer : public MediaPlayer
+{
+public:
+    explicit MeasuringPlayer(MediaPlayer *inner) : m_inner(inner)
+    {
+        connect(inner, &MediaPlayer::playStateChanged, this, &MediaPlayer::playStateChanged);
+        connect(inner, &MediaPlayer::errorOccurred, this, &MediaPlayer::errorOccurred);
+    }
+    void setUrl(const QString &path) override { m_inner->setUrl(path); }
+    int playState() const override { return m_inner->playState(); }
+    QString status() const override { return m_inner->status(); }
+    void play() override { m_inner->play(); }
+    void pause() override { m_inner->pause(); }
+    void stop() override { m_inner->stop(); }
+    double currentPosition() const override { return m_lastRead = m_inner->currentPosition(); }
+    void setCurrentPosition(double seconds) override
+    {
+        wraps.push_back({m_lastRead, seconds});
+        m_inner->setCurrentPosition(seconds);
+        seekClock.restart();
+    }
+    double duration() const override { return m_inner->duration(); }
+    void close() override { m_inner->close(); }
+
+    struct Wrap {
+        double readBefore;
+        double target;
+    };
+    std::vector<Wrap> wraps;
+    QElapsedTimer seekClock;
+
+private:
+    MediaPlayer *m_inner;
+    mutable double m_lastRead = 0.0;
+};
+
+bool encode(const QString &ffmpeg, const QString &wav, const QString &out, const char *codec)
+{
+    return QProcess::execute(ffmpeg, {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
+                                      QStringLiteral("error"), QStringLiteral("-y"),
+                                      QStringLiteral("-i"), wav, QStringLiteral("-c:a"),
+                                      QLatin1String(codec), QStringLiteral("-b:a"),
+                                      QStringLiteral("64k"), out})
+           == 0;
+}
+
+// Runs the event loop idle for a while, as the program does between events.
+void waitFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct Figures {
+    std::vector<double> overshootMs;
+    std::vector<double> landingMs;
+    std::vector<double> landingMsWma;
+    std::vector<double> latencyMs;
+};
+
+// Plays one recording and loops it over regions of several lengths.
+void measure(TForm_Main &window, MeasuringPlayer &player, const QString &path, bool wma,
+             Figures &figures)
+{
+    window.guarded([&] { window.OpenSourceFile(path); });
+    QElapsedTimer clock;
+    clock.start();
+    while (player.playState() != MediaPlayer::Playing && clock.elapsed() < 5000)
+        waitFor(5);
+    const double lengths[] = {0.45, 0.6, 0.75, 0.9, 1.15};
+    for (double length : lengths) {
+        const double start = 1.0;
+        const double end = start + length;
+        player.setCurrentPosition(start);
+        player.wraps.clear();
+        window.SetLoopPoints(start, end);
+        const std::size_t wanted = 4;
+        std::size_t seen = 0;
+        clock.restart();
+        while (seen < wanted && clock.elapsed() < 20000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            if (player.wraps.size() == seen)
+                continue;
+            const MeasuringPlayer::Wrap wrap = player.wraps[seen++];
+            if (wrap.readBefore <= end)
+                continue; // the pull to the start at the first tick, not a wrap
+            figures.overshootMs.push_back((wrap.readBefore - end) * 1000.0);
+            // Read until the player reports a position of its own after the seek.
+            double landed = wrap.target;
+            qint64 latency = -1;
+            while (player.seekClock.elapsed() < 1000) {
+                const double now = player.currentPosition();
+                if (now != wrap.target) {
+                    landed = now;
+                    latency = player.seekClock.elapsed();
+                    break;
+                }
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            }
+            player.wraps.resize(seen); // the reads above are not wraps
+            (wma ? figures.landingMsWma : figures.landingMs).push_back(std::abs(landed - start) * 1000.0);
+            if (latency >= 0)
+                figures.latencyMs.push_back(double(latency));
+        }
+    }
+    window.SetLoopPoints(-1.0, -1.0);
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return std::nan("");
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, std::size_t(p * (values.size() - 1) + 0.5))];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("tone.wav"));
+    if (!writeToneWav(wav, 8.0))
+        qFatal("cannot write %s", qPrintable(wav));
+    QStringList recordings{wav};
+    QStringList wmaRecordings;
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (!ffmpeg.isEmpty()) {
+        const QString mp3 = dir.filePath(QStringLiteral("tone.mp3"));
+        const QString wma = dir.filePath(QStringLiteral("tone.wma"));
+        if (encode(ffmpeg, wav, mp3, "libmp3lame"))
+            recordings << mp3;
+        if (encode(ffmpeg, wav, wma, "wmav2"))
+            wmaRecordings << wma;
+    } else {
+        std::fprintf(stderr, "ffmpeg not found: measuring the wav recording only\n");
+    }
+
+    MpvPlayer real(QStringLiteral("null"));
+    MeasuringPlayer player(&real);
+    QuietDialogs dialogs;
+    NoShell shell;
+    TForm_MainServices services;
+    services.player = &player;
+    services.dialogs = &dialogs;
+    services.shell = &shell;
+    services.programDir = dir.path() + QLatin1Char('/');
+    TForm_Main window(services);
+
+    Figures figures;
+    for (const QString &path : recordings)
+        measure(window, player, path, false, figures);
+    for (const QString &path : wmaRecordings)
+        measure(window, player, path, true, figures);
+
+    // CPU while looping with nothing but the event loop running.
+    window.guarded([&] { window.OpenSourceFile(wav); });
+    waitFor(1000);
+    window.SetLoopPoints(1.0, 2.0);
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    waitFor(10000);
+    const double cpuPercent = 100.0 * (cpuSeconds() - cpuBefore) / (wall.elapsed() / 1000.0);
+
+    std::printf("wraps %zu count\n", figures.overshootMs.size());
+    std::printf("overshoot_median_ms %.1f ms\n", percentile(figures.overshootMs, 0.5));
+    std::printf("overshoot_max_ms %.1f ms\n", percentile(figures.overshootMs, 1.0));
+    std::printf("landing_error_max_ms %.2f ms\n", percentile(figures.landingMs, 1.0));
+    std::printf("landing_error_max_ms_wma %.2f ms\n", percentile(figures.landingMsWma, 1.0));
+    std::printf("wrap_latency_max_ms %.1f ms\n", percentile(figures.latencyMs, 1.0));
+    std::printf("cpu_percent %.2f %%\n", cpuPercent);
+    return 0;
+}

@@ -1,0 +1,449 @@
+#include "platform/mpvplayer.h"
+
+#include "platform/errors.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QStringList>
+
+#include <mpv/client.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+QString mpvText(int error)
+{
+    return QString::fromUtf8(mpv_error_string(error));
+}
+
+// Why libmpv could not open a file, in the user's words.
+QString openFailureReason(int error)
+{
+    switch (error) {
+    case MPV_ERROR_LOADING_FAILED:
+        return QStringLiteral("无法读取该文件");
+    case MPV_ERROR_UNKNOWN_FORMAT:
+        return QStringLiteral("不是可识别的音频格式");
+    case MPV_ERROR_NOTHING_TO_PLAY:
+        return QStringLiteral("文件中没有可播放的音频");
+    case MPV_ERROR_AO_INIT_FAILED:
+        return QStringLiteral("无法打开音频输出设备");
+    default:
+        return QStringLiteral("播放器错误（%1）").arg(mpvText(error));
+    }
+}
+
+// Problems found before handing the path to libmpv. A folder in particular
+// must not get there: libmpv would play the files inside it.
+QString precheckReason(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("文件不存在");
+    if (info.isDir())
+        return QStringLiteral("这是一个文件夹，不是音频文件");
+    if (!info.isReadable())
+        return QStringLiteral("没有读取该文件的权限");
+    return {};
+}
+
+} // namespace
+
+MpvPlayer::MpvPlayer(const QString &audioOutput, QObject *parent)
+    : MediaPlayer(parent)
+{
+    m_handle = mpv_create();
+    if (!m_handle) {
+        const char *numeric = std::setlocale(LC_NUMERIC, nullptr);
+        if (numeric && std::strcmp(numeric, "C") != 0)
+            throw AppError(QStringLiteral("无法创建播放器：数字格式的区域设置必须是“C”，当前是“%1”。")
+                               .arg(QString::fromLocal8Bit(numeric)));
+        throw AppError(QStringLiteral("无法创建播放器（libmpv）。"));
+    }
+    auto failure = [this](const QString &text) {
+        mpv_terminate_destroy(m_handle);
+        m_handle = nullptr;
+        return AppError(text);
+    };
+
+    QStringList outputs = audioOutput.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (outputs.isEmpty() || outputs.last().trimmed() != QLatin1String("null"))
+        outputs << QStringLiteral("null");
+
+    const std::pair<const char *, QByteArray> options[] = {
+        {"vid", "no"},
+        {"config", "no"},
+        {"terminal", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"idle", "yes"},
+        // A recording that plays out stays loaded, so it can be played again
+        // from the start; the end shows as eof-reached.
+        {"keep-open", "yes"},
+        // mp3, wma and wav all come through libavformat; forcing it keeps
+        // libmpv from reading a file as a playlist and playing what it lists.
+        {"demuxer", "lavf"},
+        {"hr-seek", "yes"},
+        // Without it, exact seeks in wma files land up to 80 ms off.
+        {"hr-seek-demuxer-offset", "0.5"},
+        {"ao", outputs.join(QLatin1Char(',')).toUtf8()},
+    };
+    for (const auto &[name, value] : options) {
+        const int rc = mpv_set_option_string(m_handle, name, value.constData());
+        if (rc < 0)
+            throw failure(QStringLiteral("无法设置播放器选项 %1=%2：%3")
+                              .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
+    }
+    const QByteArray clientName = QCoreApplication::applicationName().toUtf8();
+    if (!clientName.isEmpty())
+        mpv_set_option_string(m_handle, "audio-client-name", clientName.constData());
+
+    const int rc = mpv_initialize(m_handle);
+    if (rc < 0)
+        throw failure(QStringLiteral("无法启动播放器（libmpv）：%1").arg(mpvText(rc)));
+
+    mpv_observe_property(m_handle, EofReachedProperty, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(m_handle, PauseProperty, "pause", MPV_FORMAT_FLAG);
+    // Called on a libmpv thread: only hand the work over to the event loop.
+    mpv_set_wakeup_callback(
+        m_handle,
+        [](void *player) {
+            QMetaObject::invokeMethod(static_cast<MpvPlayer *>(player), &MpvPlayer::drainEvents,
+                                      Qt::QueuedConnection);
+        },
+        this);
+}
+
+MpvPlayer::~MpvPlayer()
+{
+    mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
+    mpv_terminate_destroy(m_handle);
+}
+
+void MpvPlayer::setUrl(const QString &path)
+{
+    ++m_openSerial;
+    forgetRecording();
+    m_path = path;
+
+    const QString problem = precheckReason(path);
+    if (!problem.isEmpty()) {
+        // Whatever was playing is replaced, as it would be by a good file.
+        const char *stopArgs[] = {"stop", nullptr};
+        runCommand(stopArgs, QStringLiteral("stop"));
+        setState(Transitioning);
+        const int serial = m_openSerial;
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial, path, problem] {
+                if (serial == m_openSerial)
+                    failOpening(path, problem);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+
+    const QByteArray file = path.toUtf8();
+    const char *args[] = {"loadfile", file.constData(), "replace", nullptr};
+    mpv_node result;
+    const int rc = mpv_command_ret(m_handle, args, &result);
+    if (rc < 0)
+        throw PlayerError(QStringLiteral("无法播放文件“%1”：%2").arg(path, mpvText(rc)));
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list *map = result.u.list;
+        for (int i = 0; i < map->num; ++i) {
+            if (std::strcmp(map->keys[i], "playlist_entry_id") == 0
+                && map->values[i].format == MPV_FORMAT_INT64)
+                m_entryId = map->values[i].u.int64;
+        }
+    }
+    mpv_free_node_contents(&result);
+    // Auto-start; set after loadfile so that a paused earlier recording does
+    // not sound again before it is replaced.
+    setPaused(false);
+    setState(Transitioning);
+}
+
+int MpvPlayer::playState() const
+{
+    return m_state;
+}
+
+QString MpvPlayer::status() const
+{
+    switch (m_state) {
+    case Undefined:
+        return QStringLiteral("就绪");
+    case Stopped:
+        return QStringLiteral("已停止");
+    case Paused:
+        return QStringLiteral("已暂停");
+    case Playing:
+        return QStringLiteral("正在播放");
+    case MediaEnded:
+        return QStringLiteral("播放结束");
+    case Transitioning:
+        return QStringLiteral("正在打开");
+    default:
+        return {};
+    }
+}
+
+void MpvPlayer::play()
+{
+    if (m_state == Undefined)
+        return;
+    m_stopWhenOpened = false;
+    setPaused(false);
+    if (m_state != Transitioning)
+        setState(Playing);
+}
+
+void MpvPlayer::pause()
+{
+    if (m_state == Undefined)
+        return;
+    setPaused(true);
+    if (m_state == Playing) {
+        // libmpv moves the position on by a few milliseconds while the pause
+        // takes effect; the paused position must not change under the caller.
+        if (!m_heldPosition)
+            m_heldPosition = currentPosition();
+        setState(Paused);
+    }
+}
+
+void MpvPlayer::stop()
+{
+    if (m_state == Undefined)
+        return;
+    setPaused(true);
+    if (m_loaded)
+        seekTo(0.0);
+    m_heldPosition = 0.0;
+    if (m_state == Transitioning)
+        m_stopWhenOpened = true;
+    else
+        setState(Stopped);
+}
+
+double MpvPlayer::currentPosition() const
+{
+    if (m_heldPosition)
+        return *m_heldPosition;
+    if (!m_loaded)
+        return 0.0;
+    // Read directly: the observed property lags by up to 50 ms.
+    double position = 0.0;
+    if (mpv_get_property(m_handle, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0)
+        return 0.0;
+    return std::max(0.0, position);
+}
+
+void MpvPlayer::setCurrentPosition(double seconds)
+{
+    if (!m_loaded)
+        return;
+    seconds = std::max(0.0, seconds);
+    seekTo(seconds);
+    m_heldPosition = seconds;
+}
+
+double MpvPlayer::duration() const
+{
+    if (!m_loaded)
+        return 0.0;
+    double length = 0.0;
+    if (mpv_get_property(m_handle, "duration", MPV_FORMAT_DOUBLE, &length) < 0)
+        return 0.0;
+    return length;
+}
+
+void MpvPlayer::close()
+{
+    ++m_openSerial;
+    forgetRecording();
+    const char *args[] = {"stop", nullptr};
+    runCommand(args, QStringLiteral("stop"));
+    setState(Undefined);
+}
+
+void MpvPlayer::drainEvents()
+{
+    try {
+        for (;;) {
+            const mpv_event *event = mpv_wait_event(m_handle, 0);
+            switch (event->event_id) {
+            case MPV_EVENT_NONE:
+            case MPV_EVENT_SHUTDOWN:
+                return;
+            case MPV_EVENT_START_FILE:
+                m_startedEntryId =
+                    static_cast<const mpv_event_start_file *>(event->data)->playlist_entry_id;
+                break;
+            case MPV_EVENT_FILE_LOADED:
+                // Events come in order, so this belongs to the last started entry.
+                if (m_entryId != 0 && m_startedEntryId == m_entryId)
+                    m_loaded = true;
+                break;
+            case MPV_EVENT_PLAYBACK_RESTART:
+                onPlaybackRestart();
+                break;
+            case MPV_EVENT_END_FILE: {
+                const auto *end = static_cast<const mpv_event_end_file *>(event->data);
+                onFileEnded(end->playlist_entry_id, end->reason, end->error);
+                break;
+            }
+            case MPV_EVENT_PROPERTY_CHANGE: {
+                const auto *property = static_cast<const mpv_event_property *>(event->data);
+                if (property->format == MPV_FORMAT_FLAG)
+                    onPropertyChange(event->reply_userdata,
+                                     *static_cast<const int *>(property->data) != 0);
+                break;
+            }
+            default:
+                break;
+            }
+        }
+    } catch (const AppError &error) {
+        // Nobody up the event loop could handle it; report it like an opening failure.
+        const QString text = error.text();
+        QMetaObject::invokeMethod(
+            this, [this, text] { Q_EMIT errorOccurred(text); }, Qt::QueuedConnection);
+    }
+}
+
+void MpvPlayer::onPropertyChange(std::uint64_t id, bool value)
+{
+    switch (id) {
+    case EofReachedProperty:
+        // Property events can be stale; ask again before acting.
+        if (value && (m_state == Playing || m_state == Paused) && readFlag("eof-reached"))
+            finishAtEnd();
+        break;
+    case PauseProperty:
+        if (value && m_state == Playing && readFlag("pause")) {
+            // Paused by libmpv itself, not through pause().
+            m_heldPosition = currentPosition();
+            setState(Paused);
+        } else if (!value && m_state == Playing) {
+            // Once playing again libmpv reports the position right.
+            m_heldPosition.reset();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void MpvPlayer::onPlaybackRestart()
+{
+    if (!m_loaded)
+        return;
+    if (m_state == Transitioning) {
+        if (m_stopWhenOpened) {
+            m_stopWhenOpened = false;
+            seekTo(0.0);
+            m_heldPosition = 0.0;
+            setState(Stopped);
+        } else {
+            setState(readFlag("pause") ? Paused : Playing);
+        }
+    }
+    // A seek made while playing has now run.
+    if (m_state == Playing)
+        m_heldPosition.reset();
+}
+
+void MpvPlayer::onFileEnded(std::int64_t entryId, int reason, int error)
+{
+    if (m_entryId == 0 || entryId != m_entryId)
+        return; // a recording replaced or closed since
+    const QString path = m_path;
+    forgetRecording();
+    if (reason == MPV_END_FILE_REASON_ERROR) {
+        failOpening(path, openFailureReason(error));
+    } else if (reason == MPV_END_FILE_REASON_REDIRECT) {
+        // libmpv read the file as a playlist and queued its entries.
+        const char *args[] = {"stop", nullptr};
+        runCommand(args, QStringLiteral("stop"));
+        failOpening(path, QStringLiteral("这是一个播放列表，不是音频文件"));
+    } else {
+        setState(Undefined);
+    }
+}
+
+// The recording played out: report it ended, then stand stopped at its start,
+// still loaded, the way stop() leaves it.
+void MpvPlayer::finishAtEnd()
+{
+    setState(MediaEnded);
+    setPaused(true);
+    seekTo(0.0);
+    m_heldPosition = 0.0;
+    setState(Stopped);
+}
+
+void MpvPlayer::failOpening(const QString &path, const QString &reason)
+{
+    const QString text = QStringLiteral("无法播放文件“%1”：%2").arg(path, reason);
+    QMetaObject::invokeMethod(
+        this, [this, text] { Q_EMIT errorOccurred(text); }, Qt::QueuedConnection);
+    setState(Undefined);
+}
+
+// The signal always goes through the event loop, so no caller sees it from
+// inside one of its own calls.
+void MpvPlayer::setState(int state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    QMetaObject::invokeMethod(
+        this, [this, state] { Q_EMIT playStateChanged(state); }, Qt::QueuedConnection);
+}
+
+void MpvPlayer::setPaused(bool paused)
+{
+    int flag = paused ? 1 : 0;
+    const int rc = mpv_set_property(m_handle, "pause", MPV_FORMAT_FLAG, &flag);
+    if (rc < 0)
+        throw PlayerError(QStringLiteral("播放器无法%1：%2")
+                              .arg(paused ? QStringLiteral("暂停") : QStringLiteral("播放"),
+                                   mpvText(rc)));
+}
+
+void MpvPlayer::seekTo(double seconds)
+{
+    const QByteArray target = QByteArray::number(seconds, 'f', 6);
+    const char *args[] = {"seek", target.constData(), "absolute+exact", nullptr};
+    runCommand(args, QStringLiteral("seek %1").arg(QString::fromLatin1(target)));
+}
+
+void MpvPlayer::runCommand(const char **args, const QString &what)
+{
+    const int rc = mpv_command(m_handle, args);
+    if (rc < 0)
+        throw PlayerError(QStringLiteral("播放器命令失败（%1）：%2").arg(what, mpvText(rc)));
+}
+
+bool MpvPlayer::readFlag(const char *name) const
+{
+    int flag = 0;
+    if (mpv_get_property(m_handle, name, MPV_FORMAT_FLAG, &flag) < 0)
+        return false;
+    return flag != 0;
+}
+
+void MpvPlayer::forgetRecording()
+{
+    m_entryId = 0;
+    m_loaded = false;
+    m_stopWhenOpened = false;
+    m_heldPosition.reset();
+}

@@ -1,0 +1,339 @@
+// Integration tests of the libmpv player, with the real libmpv and no sound
+// device (audio output "null"), so playback runs in real time.
+
+#include "platform/mpvplayer.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QList>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <ostream>
+
+#include "support/tonewav.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString FixturesDir = QStringLiteral(QUILLMAR_FIXTURES_DIR);
+constexpr int Timeout = 5000;
+
+void writeWav(const QString &path, double seconds, double frequency = 440.0)
+{
+    ASSERT_TRUE(writeToneWav(path, seconds, frequency)) << path.toStdString();
+}
+
+class MpvPlayerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        wav = dir.filePath(QStringLiteral("tone.wav"));
+        writeWav(wav, 3.0);
+        player = std::make_unique<MpvPlayer>(QStringLiteral("null"));
+        QObject::connect(player.get(), &MediaPlayer::playStateChanged, player.get(),
+                         [this](int state) { announced << state; });
+    }
+
+    // Runs the event loop until the player announces `state` (after the
+    // announcements already waited for), or the time runs out.
+    bool waitForState(int state, int timeoutMs = Timeout)
+    {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(player.get(), &MediaPlayer::playStateChanged, &loop,
+                         [&loop, state](int s) {
+                             if (s == state)
+                                 loop.quit();
+                         });
+        if (announced.indexOf(state, consumed) < 0) {
+            timer.start(timeoutMs);
+            loop.exec();
+        }
+        const qsizetype at = announced.indexOf(state, consumed);
+        if (at < 0)
+            return false;
+        consumed = at + 1;
+        return true;
+    }
+
+    // Lets playback run for a while, delivering events.
+    static void run(int ms) { QTest::qWait(ms); }
+
+    void openPlaying(const QString &path)
+    {
+        player->setUrl(path);
+        ASSERT_TRUE(waitForState(MediaPlayer::Playing)) << path.toStdString();
+    }
+
+    QTemporaryDir dir;
+    QString wav;
+    std::unique_ptr<MpvPlayer> player;
+    QList<int> announced;
+    qsizetype consumed = 0;
+};
+
+TEST_F(MpvPlayerTest, OpeningStartsPlaybackAsynchronouslyAndPositionAdvances)
+{
+    player->setUrl(wav);
+    // The caller's play/pause toggle right after opening must find neither
+    // stopped, paused nor playing, so it leaves the auto-start alone.
+    EXPECT_EQ(player->playState(), MediaPlayer::Transitioning);
+    EXPECT_EQ(player->status(), QStringLiteral("正在打开"));
+    EXPECT_EQ(player->duration(), 0.0);
+    EXPECT_TRUE(announced.isEmpty()) << "announced from inside setUrl";
+
+    ASSERT_TRUE(waitForState(MediaPlayer::Playing));
+    EXPECT_EQ(player->playState(), MediaPlayer::Playing);
+    EXPECT_EQ(player->status(), QStringLiteral("正在播放"));
+    EXPECT_NEAR(player->duration(), 3.0, 0.01);
+
+    run(500);
+    EXPECT_GT(player->currentPosition(), 0.2);
+    EXPECT_LT(player->currentPosition(), 2.9);
+    EXPECT_EQ(player->playState(), MediaPlayer::Playing);
+}
+
+TEST_F(MpvPlayerTest, PauseHoldsThePositionAndPlayResumes)
+{
+    openPlaying(wav);
+    run(300);
+    player->pause();
+    EXPECT_TRUE(announced.indexOf(MediaPlayer::Paused, consumed) < 0)
+        << "announced from inside pause";
+    ASSERT_TRUE(waitForState(MediaPlayer::Paused));
+    EXPECT_EQ(player->playState(), MediaPlayer::Paused);
+    EXPECT_EQ(player->status(), QStringLiteral("已暂停"));
+
+    const double held = player->currentPosition();
+    EXPECT_GT(held, 0.1);
+    run(400);
+    EXPECT_NEAR(player->currentPosition(), held, 0.001);
+
+    player->play();
+    ASSERT_TRUE(waitForState(MediaPlayer::Playing));
+    run(300);
+    EXPECT_GT(player->currentPosition(), held + 0.1);
+}
+
+struct SeekCase {
+    const char *file; // fixture name; empty for the generated wav
+    double tolerance;
+};
+
+void PrintTo(const SeekCase &c, std::ostream *os)
+{
+    *os << (*c.file ? c.file : "generated wav") << " within " << c.tolerance << " s";
+}
+
+class MpvPlayerSeekTest : public MpvPlayerTest, public ::testing::WithParamInterface<SeekCase>
+{
+protected:
+    QString recording() const
+    {
+        const QString name = QString::fromLatin1(GetParam().file);
+        return name.isEmpty() ? wav : FixturesDir + QLatin1Char('/') + name;
+    }
+};
+
+TEST_P(MpvPlayerSeekTest, ExactSeekWhilePausedLandsOnTheTargetAndPlaysOnFromThere)
+{
+    const double tolerance = GetParam().tolerance;
+    openPlaying(recording());
+    player->pause();
+    ASSERT_TRUE(waitForState(MediaPlayer::Paused));
+
+    player->setCurrentPosition(1.0);
+    EXPECT_NEAR(player->currentPosition(), 1.0, tolerance);
+    run(200);
+    EXPECT_NEAR(player->currentPosition(), 1.0, tolerance);
+    EXPECT_EQ(player->playState(), MediaPlayer::Paused);
+
+    player->play();
+    ASSERT_TRUE(waitForState(MediaPlayer::Playing));
+    run(300);
+    // Playing on from the target, not from where it was paused.
+    EXPECT_GT(player->currentPosition(), 1.0);
+    EXPECT_LT(player->currentPosition(), 2.0);
+}
+
+TEST_P(MpvPlayerSeekTest, SeekWhilePlayingPlaysOnFromTheTarget)
+{
+    openPlaying(recording());
+    player->setCurrentPosition(2.0);
+    EXPECT_NEAR(player->currentPosition(), 2.0, GetParam().tolerance);
+    run(300);
+    EXPECT_EQ(player->playState(), MediaPlayer::Playing);
+    EXPECT_GT(player->currentPosition(), 2.0);
+    EXPECT_LT(player->currentPosition(), 2.9);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, MpvPlayerSeekTest,
+                         ::testing::Values(SeekCase{"", 0.001}, SeekCase{"tone.mp3", 0.001},
+                                           SeekCase{"tone.wma", 0.05}),
+                         [](const auto &info) {
+                             const QString name = QString::fromLatin1(info.param.file);
+                             return name.isEmpty() ? std::string("wav")
+                                                   : name.section(QLatin1Char('.'), 1).toStdString();
+                         });
+
+TEST_F(MpvPlayerTest, DurationIsTheLengthOfTheRecording)
+{
+    const struct {
+        QString path;
+        double length;
+    } cases[] = {
+        {wav, 3.0},
+        {FixturesDir + QStringLiteral("/tone.mp3"), 4.0},
+        {FixturesDir + QStringLiteral("/tone.wma"), 4.0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        openPlaying(c.path);
+        EXPECT_NEAR(player->duration(), c.length, 0.1);
+    }
+}
+
+TEST_F(MpvPlayerTest, StopKeepsTheRecordingAtItsStartAndPlayStartsOver)
+{
+    openPlaying(wav);
+    player->setCurrentPosition(1.5);
+    run(200);
+    player->stop();
+    ASSERT_TRUE(waitForState(MediaPlayer::Stopped));
+    EXPECT_EQ(player->playState(), MediaPlayer::Stopped);
+    EXPECT_EQ(player->status(), QStringLiteral("已停止"));
+    EXPECT_EQ(player->currentPosition(), 0.0);
+    EXPECT_NEAR(player->duration(), 3.0, 0.01);
+    run(300);
+    EXPECT_EQ(player->currentPosition(), 0.0);
+    EXPECT_EQ(player->playState(), MediaPlayer::Stopped);
+
+    player->play();
+    ASSERT_TRUE(waitForState(MediaPlayer::Playing));
+    run(300);
+    EXPECT_GT(player->currentPosition(), 0.0);
+    EXPECT_LT(player->currentPosition(), 1.0);
+}
+
+TEST_F(MpvPlayerTest, PlayingOutReportsMediaEndedThenStoppedAtTheStart)
+{
+    openPlaying(wav);
+    player->setCurrentPosition(2.6);
+    ASSERT_TRUE(waitForState(MediaPlayer::MediaEnded));
+    ASSERT_TRUE(waitForState(MediaPlayer::Stopped));
+    EXPECT_EQ(player->playState(), MediaPlayer::Stopped);
+    EXPECT_EQ(player->currentPosition(), 0.0);
+    EXPECT_NEAR(player->duration(), 3.0, 0.01);
+
+    // Played again, it stays playing: nothing left over from the end pauses it.
+    player->play();
+    ASSERT_TRUE(waitForState(MediaPlayer::Playing));
+    run(800);
+    EXPECT_EQ(player->playState(), MediaPlayer::Playing);
+    EXPECT_GT(player->currentPosition(), 0.3);
+    EXPECT_LT(player->currentPosition(), 2.0);
+}
+
+TEST_F(MpvPlayerTest, OpeningAnotherRecordingReplacesTheCurrentOne)
+{
+    openPlaying(wav);
+    const QString mp3 = FixturesDir + QStringLiteral("/tone.mp3");
+    player->setUrl(mp3);
+    EXPECT_EQ(player->playState(), MediaPlayer::Transitioning);
+    ASSERT_TRUE(waitForState(MediaPlayer::Playing));
+    run(200);
+    EXPECT_EQ(player->playState(), MediaPlayer::Playing);
+    EXPECT_NEAR(player->duration(), 4.0, 0.1);
+}
+
+TEST_F(MpvPlayerTest, CloseReleasesTheRecording)
+{
+    openPlaying(wav);
+    player->close();
+    ASSERT_TRUE(waitForState(MediaPlayer::Undefined));
+    EXPECT_EQ(player->playState(), MediaPlayer::Undefined);
+    EXPECT_EQ(player->currentPosition(), 0.0);
+    EXPECT_EQ(player->duration(), 0.0);
+
+    player->play();
+    run(300);
+    EXPECT_EQ(player->playState(), MediaPlayer::Undefined);
+}
+
+TEST_F(MpvPlayerTest, CallsWithNothingOpenDoNothing)
+{
+    EXPECT_EQ(player->playState(), MediaPlayer::Undefined);
+    EXPECT_NO_THROW({
+        player->play();
+        player->pause();
+        player->setCurrentPosition(1.0);
+        player->stop();
+        player->close();
+    });
+    run(200);
+    EXPECT_EQ(player->playState(), MediaPlayer::Undefined);
+    EXPECT_EQ(player->currentPosition(), 0.0);
+    EXPECT_EQ(player->duration(), 0.0);
+    EXPECT_TRUE(announced.isEmpty());
+}
+
+TEST_F(MpvPlayerTest, UnplayableFilesAreReportedAndThePlayerStaysUsable)
+{
+    const QString text = dir.filePath(QStringLiteral("notes.mp3"));
+    {
+        QFile file(text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("These are my notes, not a recording.\nSecond line.\n");
+    }
+    // A playlist that lists a good recording: only the file itself counts.
+    const QString playlist = dir.filePath(QStringLiteral("list.mp3"));
+    {
+        QFile file(playlist);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#EXTM3U\n" + wav.toUtf8() + "\n");
+    }
+    const QString empty = dir.filePath(QStringLiteral("empty.wav"));
+    QFile(empty).open(QIODevice::WriteOnly);
+    // A folder that holds a playable file: the folder itself must not play.
+    const QString folder = dir.filePath(QStringLiteral("lesson.mp3"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    writeWav(folder + QStringLiteral("/inside.wav"), 1.0);
+    const QString missing = dir.filePath(QStringLiteral("missing.mp3"));
+
+    for (const QString &path : {text, playlist, empty, folder, missing}) {
+        SCOPED_TRACE(path.toStdString());
+        QSignalSpy errors(player.get(), &MediaPlayer::errorOccurred);
+        player->setUrl(path);
+        EXPECT_NE(player->playState(), MediaPlayer::Playing);
+        ASSERT_TRUE(errors.wait(Timeout));
+        ASSERT_EQ(errors.count(), 1);
+        const QString message = errors.at(0).at(0).toString();
+        EXPECT_TRUE(message.startsWith(QStringLiteral("无法播放文件“") + path + QStringLiteral("”："))) << message.toStdString();
+
+        run(300);
+        EXPECT_EQ(player->playState(), MediaPlayer::Undefined);
+        EXPECT_FALSE(announced.contains(MediaPlayer::Playing));
+        EXPECT_EQ(player->currentPosition(), 0.0);
+        EXPECT_EQ(player->duration(), 0.0);
+        EXPECT_NO_THROW(player->play());
+        EXPECT_EQ(player->playState(), MediaPlayer::Undefined);
+    }
+
+    openPlaying(wav);
+    EXPECT_EQ(player->playState(), MediaPlayer::Playing);
+}
+
+} // namespace
