@@ -1,0 +1,346 @@
+// The settings file: where it lives, the default file, reading and writing the
+// option flags, and start-up with damaged files.
+#include "support/testutil.h"
+
+#include "platform/errors.h"
+#include "settings/settingsrules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+
+// Readable failure output.
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+const QByteArray DefaultFile =
+    "[Options]\r\n"
+    "PauseWhenWriting=0\r\n"
+    "SetEndPointWhenWriting=0\r\n"
+    "VerifyBeforeApplying=0\r\n"
+    "SelectAfterApplying=0\r\n"
+    "PlayAfterApplying=0\r\n"
+    "RecordRepeatPoints=1\r\n"
+    "RecordDictateTime=1\r\n"
+    "\r\n"
+    "[LastFiles]\r\n"
+    "Item01=\r\nItem02=\r\nItem03=\r\nItem04=\r\nItem05=\r\n"
+    "Item06=\r\nItem07=\r\nItem08=\r\nItem09=\r\nItem10=\r\n";
+
+// The seven keys and the members they fill.
+const struct {
+    const char *key;
+    bool TOptionFlags::*flag;
+} Keys[] = {
+    {"PauseWhenWriting", &TOptionFlags::PauseWhenWriting},
+    {"SetEndPointWhenWriting", &TOptionFlags::SetEndPointWhenWriting},
+    {"VerifyBeforeApplying", &TOptionFlags::VerifyBeforeApplying},
+    {"SelectAfterApplying", &TOptionFlags::SelectAfterApplying},
+    {"PlayAfterApplying", &TOptionFlags::PlayAfterApplying},
+    {"RecordRepeatPoints", &TOptionFlags::RecordRepeatPoints},
+    {"RecordDictateTime", &TOptionFlags::RecordDictateTime},
+};
+
+QString iniPath(const WindowHarness &h)
+{
+    return h.programDir() + QStringLiteral("Quillmar.ini");
+}
+
+// A window started on a program folder that holds the given settings file.
+struct StartedOn : WindowHarness {
+    explicit StartedOn(const QByteArray &ini) : WindowHarness(true)
+    {
+        writeFile(iniPath(*this), ini);
+        create();
+    }
+};
+
+// Keeps files from growing beyond `bytes` while alive.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = m_old;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+} // namespace
+
+TEST(SettingsLocation, PortableFolderOrUserFolder)
+{
+    const QString program = QStringLiteral("/opt/quillmar/");
+    const QString user = QStringLiteral("/home/u/.config/Quillmar");
+    const struct {
+        bool writable;
+        bool iniThere;
+        QString userDir;
+        QString expected;
+    } cases[] = {
+        {true, false, user, program},   // portable copy, first run
+        {true, true, user, program},    // portable copy
+        {false, true, user, program},   // read-only folder that ships its own file
+        {false, false, user, user + QLatin1Char('/')}, // installed copy
+        {false, false, user + QLatin1Char('/'), user + QLatin1Char('/')},
+        {false, false, QString(), program}, // no user folder known: nowhere else to go
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.writable << c.iniThere << c.userDir.toStdString());
+        EXPECT_EQ(SettingsFolder(program, c.writable, c.iniThere, c.userDir), c.expected);
+    }
+}
+
+TEST(SettingsLocation, WritableProgramFolderHoldsTheFile)
+{
+    WindowHarness h;
+    EXPECT_EQ(h.window->SettingsFilePath(), iniPath(h));
+    EXPECT_TRUE(QFile::exists(iniPath(h)));
+}
+
+TEST(DefaultFile, WrittenAtFirstStartByteForByte)
+{
+    EXPECT_EQ(DefaultFile.size(), 273);
+    EXPECT_EQ(DefaultSettingsText(), DefaultFile);
+
+    WindowHarness h;
+    EXPECT_EQ(readAll(iniPath(h)), DefaultFile);
+    EXPECT_TRUE(h.dialogs.messages.isEmpty());
+    const TOptionFlags &f = h.window->OptionFlags;
+    EXPECT_TRUE(f.RecordRepeatPoints);
+    EXPECT_TRUE(f.RecordDictateTime);
+    EXPECT_FALSE(f.PauseWhenWriting);
+    EXPECT_FALSE(f.SetEndPointWhenWriting);
+    EXPECT_FALSE(f.VerifyBeforeApplying);
+    EXPECT_FALSE(f.SelectAfterApplying);
+    EXPECT_FALSE(f.PlayAfterApplying);
+}
+
+TEST(DefaultFile, ExistingFileIsNeverRewritten)
+{
+    const QByteArray ini = "; mine\n[LastFiles]\nItem01=/a.mp3\n";
+    StartedOn h(ini);
+    h.window->EnsureSettingsFile();
+    EXPECT_EQ(readAll(iniPath(h)), ini);
+    // No [Options]: every flag is off.
+    for (const auto &k : Keys)
+        EXPECT_FALSE(h.window->OptionFlags.*k.flag) << k.key;
+}
+
+TEST(DefaultFile, FailedCreationIsShownAndStartUpGoesOn)
+{
+    WindowHarness h(true);
+    {
+        const FileSizeLimit limit(100);
+        h.create();
+    }
+    ASSERT_TRUE(h.window);
+    ASSERT_FALSE(h.dialogs.messages.isEmpty());
+    const FakeDialogs::Message &m = h.dialogs.messages.first();
+    EXPECT_EQ(m.caption, QStringLiteral("Quillmar奎尔玛"));
+    EXPECT_EQ(m.icon, Dialogs::Icon::Error);
+    EXPECT_EQ(m.text, QStringLiteral("Cannot create file \"%1\". %2.")
+                          .arg(iniPath(h), QString::fromLocal8Bit(std::strerror(EFBIG))));
+    // Neither a cut-off file nor a temporary one is left behind.
+    EXPECT_TRUE(QDir(h.programDir()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST(Flags, ValuesReadAsIntegers)
+{
+    const struct {
+        QByteArray value;
+        bool on;
+    } cases[] = {
+        {"1", true},     {"2", true},     {"-1", true},   {"0x10", true}, {"0X1f", true},
+        {" 7 ", true},   {"\"1\"", true}, {"0", false},   {"", false},    {"0x0", false},
+        {"yes", false},  {"true", false}, {"on", false},  {"1x", false},  {"0x", false},
+        {"1.5", false},  {"--1", false},  {"\xFF\xFE", false},
+    };
+    WindowHarness h;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value.toStdString());
+        QByteArray ini = "[Options]\r\n";
+        for (const auto &k : Keys)
+            ini += QByteArray(k.key) + '=' + c.value + "\r\n";
+        h.writeFile(iniPath(h), ini);
+        h.window->LoadOptions();
+        for (const auto &k : Keys)
+            EXPECT_EQ(h.window->OptionFlags.*k.flag, c.on) << k.key;
+    }
+}
+
+TEST(Flags, EachKeyFillsItsOwnFlagAndMissingKeysReadOff)
+{
+    WindowHarness h;
+    for (const auto &on : Keys) {
+        SCOPED_TRACE(on.key);
+        // Names are matched whatever their letter case.
+        h.writeFile(iniPath(h), "[options]\r\n" + QByteArray(on.key).toLower() + " = 1\r\n");
+        h.window->LoadOptions();
+        for (const auto &k : Keys)
+            EXPECT_EQ(h.window->OptionFlags.*k.flag, k.flag == on.flag) << k.key;
+    }
+    QFile::remove(iniPath(h));
+    h.window->LoadOptions();
+    for (const auto &k : Keys)
+        EXPECT_FALSE(h.window->OptionFlags.*k.flag) << k.key;
+}
+
+TEST(Flags, SaveWritesEveryKeyAndKeepsAllOtherLines)
+{
+    const QByteArray ini =
+        "; written by hand\r\n"
+        "[Extra]\r\n"
+        "Kept=yes\r\n"
+        "\r\n"
+        "[Options]\r\n"
+        "pausewhenwriting = 0\r\n"
+        "Unknown=42\r\n"
+        "# note\r\n"
+        "RecordDictateTime=1\r\n"
+        "\r\n"
+        "[LastFiles]\r\n"
+        "Item01=/a.mp3\r\n";
+    StartedOn h(ini);
+    TOptionFlags &f = h.window->OptionFlags;
+    f = TOptionFlags();
+    f.PauseWhenWriting = true;
+    f.SelectAfterApplying = true;
+    f.RecordRepeatPoints = true;
+    h.window->SaveOptions();
+    EXPECT_EQ(readAll(iniPath(h)),
+              QByteArray("; written by hand\r\n"
+                         "[Extra]\r\n"
+                         "Kept=yes\r\n"
+                         "\r\n"
+                         "[Options]\r\n"
+                         "pausewhenwriting=1\r\n"
+                         "Unknown=42\r\n"
+                         "# note\r\n"
+                         "RecordDictateTime=0\r\n"
+                         "SetEndPointWhenWriting=0\r\n"
+                         "VerifyBeforeApplying=0\r\n"
+                         "SelectAfterApplying=1\r\n"
+                         "PlayAfterApplying=0\r\n"
+                         "RecordRepeatPoints=1\r\n"
+                         "\r\n"
+                         "[LastFiles]\r\n"
+                         "Item01=/a.mp3\r\n"));
+    // What was saved reads back.
+    const TOptionFlags saved = f;
+    f = TOptionFlags();
+    h.window->LoadOptions();
+    for (const auto &k : Keys)
+        EXPECT_EQ(f.*k.flag, saved.*k.flag) << k.key;
+}
+
+TEST(Flags, SaveAfterTheFileWasDeletedRecreatesTheDefaultLayout)
+{
+    WindowHarness h;
+    ASSERT_TRUE(QFile::remove(iniPath(h)));
+    TOptionFlags &f = h.window->OptionFlags;
+    f = TOptionFlags();
+    f.PauseWhenWriting = true;
+    f.PlayAfterApplying = true;
+    h.window->SaveOptions();
+    QByteArray expected = DefaultFile;
+    expected.replace("PauseWhenWriting=0", "PauseWhenWriting=1")
+        .replace("PlayAfterApplying=0", "PlayAfterApplying=1")
+        .replace("RecordRepeatPoints=1", "RecordRepeatPoints=0")
+        .replace("RecordDictateTime=1", "RecordDictateTime=0");
+    EXPECT_EQ(readAll(iniPath(h)), expected);
+}
+
+TEST(Flags, SaveToAFileThatCannotBeWrittenRaisesTheError)
+{
+    WindowHarness h;
+    ASSERT_TRUE(QFile::remove(iniPath(h)));
+    ASSERT_TRUE(QDir().mkdir(iniPath(h)));
+    try {
+        h.window->SaveOptions();
+        ADD_FAILURE() << "no error";
+    } catch (const AppError &error) {
+        EXPECT_EQ(error.text(), QStringLiteral("Unable to write to %1").arg(iniPath(h)));
+    }
+}
+
+TEST(DamagedFile, StartUpSurvivesAndLeavesTheFileAlone)
+{
+    QRandomGenerator random(7);
+    QByteArray garbage(3 * 1024 * 1024, Qt::Uninitialized);
+    for (char &c : garbage) {
+        // Plenty of the bytes the parser looks at.
+        const quint32 r = random.bounded(8);
+        c = r == 0 ? '[' : r == 1 ? ']' : r == 2 ? '=' : r == 3 ? '\n' : char(random.bounded(256));
+    }
+    QByteArray sections;
+    for (int i = 0; i < 10000; ++i)
+        sections += "[Section" + QByteArray::number(i) + "]\r\nKey=" + QByteArray::number(i) + "\r\n";
+    sections += "[Options]\r\nPauseWhenWriting=1\r\n[LastFiles]\r\nItem03=/far/down.mp3\r\n";
+    QByteArray longLines = "[Options]\r\nPauseWhenWriting=" + QByteArray(2 * 1024 * 1024, '1')
+                           + "\r\n[LastFiles]\r\nItem01=" + QByteArray(3 * 1024 * 1024, 'a') + "\r\n";
+    const QByteArray nulls(1024 * 1024, '\0');
+
+    const struct {
+        const char *name;
+        QByteArray ini;
+        bool pause;
+        int shownEntries;
+    } cases[] = {
+        {"empty", QByteArray(), false, 0},
+        {"random bytes", garbage, false, -1},
+        {"10000 sections", sections, true, 1},
+        {"megabyte lines", longLines, true, 1},
+        {"zero bytes", nulls, false, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        StartedOn h(c.ini);
+        EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messageTexts().join(u'|').toStdString();
+        EXPECT_EQ(readAll(iniPath(h)), c.ini);
+        EXPECT_EQ(h.window->OptionFlags.PauseWhenWriting, c.pause);
+        ASSERT_TRUE(h.window->RecentFiles);
+        EXPECT_EQ(h.window->RecentFiles->size(), 10);
+        const QList<QAction *> items = h.window->Menu_RecentplayList->actions();
+        ASSERT_FALSE(items.isEmpty());
+        if (c.shownEntries == 0)
+            EXPECT_EQ(items.size(), 1);
+        else if (c.shownEntries > 0)
+            EXPECT_EQ(items.size(), c.shownEntries + 2);
+    }
+}
+
+TEST(DamagedFile, AFolderInPlaceOfTheFileReadsAsOff)
+{
+    WindowHarness h(true);
+    ASSERT_TRUE(QDir().mkdir(iniPath(h)));
+    h.create();
+    EXPECT_TRUE(h.dialogs.messages.isEmpty());
+    for (const auto &k : Keys)
+        EXPECT_FALSE(h.window->OptionFlags.*k.flag) << k.key;
+    EXPECT_EQ(*h.window->RecentFiles, QStringList(10, QString()));
+}
