@@ -165,18 +165,24 @@ void TForm_Main::createComponents()
     auto *lineStrip = new QWidget(TabSheet1);
     lineStrip->setObjectName(QStringLiteral("DictationStrip"));
     lineStrip->setFixedHeight(40);
+    auto *stripLayout = new QHBoxLayout(lineStrip);
+    stripLayout->setContentsMargins(8, 7, 8, 8);
     LabeledEdit_DictationLabel = new QLabel(QStringLiteral("听写区(&V)"), lineStrip);
     LabeledEdit_DictationLabel->setObjectName(QStringLiteral("LabeledEdit_DictationLabel"));
-    LabeledEdit_DictationLabel->move(8, 12);
-    LabeledEdit_DictationLabel->adjustSize();
     LabeledEdit_Dictation = new QLineEdit(lineStrip);
     LabeledEdit_Dictation->setObjectName(QStringLiteral("LabeledEdit_Dictation"));
     LabeledEdit_DictationLabel->setBuddy(LabeledEdit_Dictation);
-    LabeledEdit_Dictation->setGeometry(LabeledEdit_DictationLabel->geometry().right() + 6, 9, 400, 22);
     Button_Apply = new QPushButton(QStringLiteral("提交(&A)"), lineStrip);
     Button_Apply->setObjectName(QStringLiteral("Button_Apply"));
     Button_Apply->setFixedSize(75, 25);
     Button_Apply->setAutoDefault(false);
+    // The line's width is set by FormResize; the button keeps to the right edge.
+    LabeledEdit_Dictation->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    LabeledEdit_Dictation->setMinimumWidth(0);
+    stripLayout->addWidget(LabeledEdit_DictationLabel);
+    stripLayout->addWidget(LabeledEdit_Dictation, 1000);
+    stripLayout->addStretch(1);
+    stripLayout->addWidget(Button_Apply);
     page1->addWidget(lineStrip);
     Memo_Dictation = new QPlainTextEdit(TabSheet1);
     Memo_Dictation->setObjectName(QStringLiteral("Memo_Dictation"));
@@ -238,6 +244,7 @@ void TForm_Main::connectHandlers()
     });
     connect(Memo_Dictation, &QPlainTextEdit::textChanged, this,
             [this] { guarded([this] { Memo_DictationChange(); }); });
+    connectDictationLine();
 }
 
 void TForm_Main::guarded(const std::function<void()> &handler)
@@ -289,9 +296,10 @@ bool TForm_Main::FormCanResize(int newWidth, int newHeight) const
 
 void TForm_Main::FormResize()
 {
-    LabeledEdit_Dictation->resize(frameGeometry().width() - Button_Apply->width() - 100,
-                                  LabeledEdit_Dictation->height());
-    Button_Apply->move(LabeledEdit_Dictation->parentWidget()->width() - Button_Apply->width() - 8, 7);
+    // A maximum rather than a fixed width, so the line never keeps the window
+    // from shrinking.
+    LabeledEdit_Dictation->setMaximumWidth(
+        std::max(0, frameGeometry().width() - Button_Apply->width() - 100));
 }
 
 void TForm_Main::resizeEvent(QResizeEvent *event)

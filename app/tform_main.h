@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,7 @@ class QTabWidget;
 class QTimer;
 class QToolBar;
 
+class AnswerLines;
 class Dialogs;
 class MediaPlayer;
 class Shell;
@@ -165,10 +167,30 @@ public:
     void Action_SaveDictationFileExecute();
     void Action_SaveAsDictationFileExecute();
 
+    // --- Dictation line ---
+    void LabeledEdit_DictationChange();
+    // key is the character typed into the line; setting it to the null
+    // character consumes it, so the line never sees it.
+    void LabeledEdit_DictationKeyPress(QChar &key);
+    void Button_ApplyClick();
+    // Applies the text (the line, left-trimmed); true when a record was appended.
+    bool ApplyDictationLine(const QString &text);
+    void AfterApplying();
+    // The clock of the information line and the blocking pause before
+    // playback resumes; tests replace both.
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+    std::function<void(int ms)> Wait = &TForm_Main::blockingWait;
+
     // --- Answer file ---
     void OpenAnswerFile();
     void CloseAnswerFile();
     void SetAnswerFileName(const QString &fileName);
+    // The answer lines: the display lines of Memo_Answer at its current width,
+    // without the empty line after a final line break.
+    int AnswerLineCount();
+    QString AnswerLine(int index);
+    // Scrolls Memo_Answer so that the given answer line is its top line.
+    void ScrollAnswerToLine(int index);
 
     // --- Settings and recent files ---
     QString SettingsFilePath() const;
@@ -179,6 +201,9 @@ public:
     void SaveRecentFiles(const QStringList &list);
     void AddRecentFile(QStringList &list, const QString &path);
     void BuildRecentMenu(const QStringList &list);
+    // Click handlers of the recent-files items; the tag is the entry's index.
+    void RecentFileClick(int tag);
+    void ClearRecentFiles();
     void EditOptions();
 
 protected:
@@ -198,9 +223,13 @@ private:
     bool isWindowShortcut(const QKeySequence &keys) const;
 
     void writeDictation(const QString &fileName);
+    void connectDictationLine();
+    static void blockingWait(int ms);
+    AnswerLines &answerLines();
 
     TForm_MainServices m_services;
     // The encoding the document was read in; saving writes it back the same way.
     bool m_dictationIsGb18030 = false;
     bool m_closeConfirmed = false;
+    AnswerLines *m_answerLines = nullptr; // made on first use
 };
