@@ -52,7 +52,11 @@ QRect TDragTrackBar::selectionRect(const QStyleOptionSlider &opt) const
         at.sliderPosition = std::clamp(value, opt.minimum, opt.maximum);
         return handleRect(at).center().x();
     };
-    const auto [left, right] = std::minmax(centreAt(m_selStart), centreAt(m_selEnd));
+    // By value: std::minmax of two temporaries would hand back dangling references.
+    const int a = centreAt(m_selStart);
+    const int b = centreAt(m_selEnd);
+    const int left = std::min(a, b);
+    const int right = std::max(a, b);
 
     // Some styles report the whole control's thickness as the groove; keep
     // the band to the width of a channel, inside the groove's border.
