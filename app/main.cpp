@@ -6,7 +6,9 @@
 #include "platform/qtdialogs.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <clocale>
 #include <memory>
@@ -39,5 +41,14 @@ int main(int argc, char *argv[])
     TForm_Main window(services);
     dialogs.setParent(&window);
     window.show();
+    // A recording given as the one argument ("Open with" of a file manager)
+    // opens once start-up is complete.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() == 2) {
+        const QString path = QFileInfo(arguments.at(1)).absoluteFilePath();
+        QTimer::singleShot(0, &window, [&window, path] {
+            window.guarded([&window, path] { window.OpenSourceFile(path); });
+        });
+    }
     return app.exec();
 }

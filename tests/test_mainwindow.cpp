@@ -81,6 +81,7 @@ TEST(Window, DictationLineWidthFollowsTheWindow)
     w.setWindowState(Qt::WindowNoState);
     w.show();
     w.resize(900, 700);
+    QApplication::processEvents(); // let the layout follow the new size
     EXPECT_EQ(w.LabeledEdit_Dictation->width(), w.frameGeometry().width() - 75 - 100);
 }
 
