@@ -9,18 +9,19 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
-AnswerLines::AnswerLines(QPlainTextEdit *view) : QObject(view), m_view(view)
+AnswerLines::AnswerLines(QPlainTextEdit *view)
+    : QObject(view), m_view(view), m_viewport(view->viewport())
 {
     connect(view->document(), &QTextDocument::contentsChange, this,
             [this] { m_indexed = false; });
     // The view wraps at its viewport's width and relays out when that changes.
-    view->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     view->installEventFilter(this);
 }
 
 bool AnswerLines::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_view->viewport() && event->type() == QEvent::Resize) {
+    if (watched == m_viewport && event->type() == QEvent::Resize) {
         const auto *resize = static_cast<QResizeEvent *>(event);
         if (resize->size().width() != resize->oldSize().width())
             m_indexed = false;

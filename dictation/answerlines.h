@@ -29,6 +29,9 @@ private:
     void ensureIndex();
 
     QPlainTextEdit *m_view;
+    // Kept apart: while the view is being destroyed its viewport still sends
+    // events, and the view may no longer be asked for it.
+    QWidget *m_viewport;
     QStringList m_lines;
     bool m_indexed = false;
 };
