@@ -1,4 +1,5 @@
 // The dictation document: new, open, save, save as, close, and its file.
+#include "support/filesizelimit.h"
 #include "support/testutil.h"
 
 #include "dictation/samefile.h"
@@ -15,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <csignal>
 
 using Button = Dialogs::Button;
 using Icon = Dialogs::Icon;
@@ -326,15 +325,10 @@ TEST(Failures, FileSizeLimitDuringSaveLeavesTheOldFileIntact)
     const QString txt = h.writeFile(QStringLiteral("big.txt"), old);
     h.w().OpenDictationFile(txt);
     h.w().AppendDictationLine(QString(200 * 1024, QLatin1Char('n')));
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100 * 1024;
-    setrlimit(RLIMIT_FSIZE, &small);
-    h.run("Action_SaveDictationFile");
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    {
+        const FileSizeLimit limit(100 * 1024);
+        h.run("Action_SaveDictationFile");
+    }
     EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("保存时发生错误！")});
     EXPECT_EQ(readAll(txt), old);
     EXPECT_TRUE(h.w().DictationModified);

@@ -1,3 +1,5 @@
+#include "support/filesizelimit.h"
+#include "support/testutil.h"
 #include "platform/profilefile.h"
 #include "platform/errors.h"
 
@@ -17,20 +19,6 @@
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 QString errorOf(const std::function<void()> &call)
 {
@@ -258,7 +246,7 @@ TEST_F(ProfileFile, WriteEditsOnlyItsLine)
         const QString section = QString::fromUtf8(c.section);
         const QString key = QString::fromUtf8(c.key);
         writeProfileString(path(), section, key, c.value);
-        EXPECT_EQ(fileBytes(path()), c.after);
+        EXPECT_EQ(readAll(path()), c.after);
         EXPECT_EQ(readProfileString(path(), section, key, QStringLiteral("<default>")), c.value);
     }
 }
@@ -302,7 +290,7 @@ TEST_F(ProfileFile, WriteKeepsEveryOtherByte)
         "Item02=/a.mp3\r\n"
         "[Other]\r\n"
         "keep=me";
-    EXPECT_EQ(fileBytes(path()), after);
+    EXPECT_EQ(readAll(path()), after);
     EXPECT_EQ(readProfileInt(path(), QStringLiteral("Options"), QStringLiteral("PauseWhenWriting"), 0), 1);
     EXPECT_EQ(readProfileString(path(), QStringLiteral("Other"), QStringLiteral("keep"), QString()),
               QStringLiteral("me"));
@@ -314,7 +302,7 @@ TEST_F(ProfileFile, WriteCreatesMissingFile)
                        QStringLiteral("1"));
     writeProfileString(path(), QStringLiteral("LastFiles"), QStringLiteral("Item01"),
                        QStringLiteral("/a.mp3"));
-    EXPECT_EQ(fileBytes(path()),
+    EXPECT_EQ(readAll(path()),
               QByteArray("[Options]\r\nPauseWhenWriting=1\r\n\r\n[LastFiles]\r\nItem01=/a.mp3\r\n"));
 }
 
@@ -354,22 +342,15 @@ TEST_F(ProfileFile, FileThatCannotBeWritten)
     // A value that would break the file apart.
     putFile(path(), Sample);
     EXPECT_EQ(write(path(), QStringLiteral("a\nb=c")), QStringLiteral("Unable to write to %1").arg(path()));
-    EXPECT_EQ(fileBytes(path()), Sample);
+    EXPECT_EQ(readAll(path()), Sample);
 
     // A disk that fills up half-way through: the old file stays as it was.
     {
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = old;
-        small.rlim_cur = Sample.size() + 64;
-        setrlimit(RLIMIT_FSIZE, &small);
+        const FileSizeLimit limit(Sample.size() + 64);
         const QString error = write(path(), QString(4096, QLatin1Char('x')));
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
         EXPECT_EQ(error, QStringLiteral("Unable to write to %1").arg(path()));
     }
-    EXPECT_EQ(fileBytes(path()), Sample);
+    EXPECT_EQ(readAll(path()), Sample);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Quillmar.ini")});
 }
 
@@ -393,7 +374,7 @@ TEST_F(ProfileFile, HugeAndGarbageFiles)
                            QStringLiteral("value"));
         EXPECT_EQ(readProfileString(path(), QStringLiteral("Quillmar"), QStringLiteral("Key"), QString()),
                   QStringLiteral("value"));
-        EXPECT_TRUE(fileBytes(path()).startsWith(content));
+        EXPECT_TRUE(readAll(path()).startsWith(content));
     }
     putFile(path(), oneLine);
     EXPECT_EQ(readProfileString(path(), QStringLiteral("A"), QStringLiteral("k"), QString()),

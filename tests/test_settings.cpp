@@ -1,5 +1,6 @@
 // The settings file: where it lives, the default file, reading and writing the
 // option flags, and start-up with damaged files.
+#include "support/filesizelimit.h"
 #include "support/testutil.h"
 
 #include "platform/errors.h"
@@ -67,28 +68,6 @@ struct StartedOn : WindowHarness {
     }
 };
 
-// Keeps files from growing beyond `bytes` while alive.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = m_old;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 } // namespace
 

@@ -1,3 +1,5 @@
+#include "support/filesizelimit.h"
+#include "support/testutil.h"
 #include "dictation/textfile.h"
 #include "platform/errors.h"
 
@@ -15,20 +17,6 @@ namespace {
 
 using Encoding = TextFileContent::Encoding;
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 QByteArray gbk(const QString &text)
 {
@@ -38,29 +26,6 @@ QByteArray gbk(const QString &text)
 
 const QString Header = QStringLiteral("听写记录\r\n语音文件: D:\\课程\\第一课.mp3\r\n");
 
-// Files larger than the limit cannot be written while it holds, which makes a
-// save fail half-way even for root.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 } // namespace
 
@@ -116,7 +81,7 @@ TEST(TextFile, GbkFileReadsAndWritesBackByteForByte)
     EXPECT_EQ(content.encoding, Encoding::Gb18030);
 
     ASSERT_TRUE(writeTextFile(path, content.text, content.encoding));
-    EXPECT_EQ(fileBytes(path), bytes);
+    EXPECT_EQ(readAll(path), bytes);
 }
 
 TEST(TextFile, EveryDoubleByteGbkCodeRoundTrips)
@@ -150,7 +115,7 @@ TEST(TextFile, Utf8ByteOrderMarkIsDroppedAndNotWritten)
     EXPECT_EQ(content.encoding, Encoding::Utf8);
 
     ASSERT_TRUE(writeTextFile(path, content.text, content.encoding));
-    EXPECT_EQ(fileBytes(path), Header.toUtf8());
+    EXPECT_EQ(readAll(path), Header.toUtf8());
 }
 
 TEST(TextFile, Utf8StaysUtf8)
@@ -164,7 +129,7 @@ TEST(TextFile, Utf8StaysUtf8)
     EXPECT_EQ(content.encoding, Encoding::Utf8);
 
     ASSERT_TRUE(writeTextFile(path, content.text, content.encoding));
-    EXPECT_EQ(fileBytes(path), QStringLiteral("听写记录\r\n你好").toUtf8());
+    EXPECT_EQ(readAll(path), QStringLiteral("听写记录\r\n你好").toUtf8());
 }
 
 TEST(TextFile, NewDocumentIsWrittenAsUtf8WithoutMark)
@@ -172,7 +137,7 @@ TEST(TextFile, NewDocumentIsWrittenAsUtf8WithoutMark)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("new.txt"));
     ASSERT_TRUE(writeTextFile(path, Header, TextFileContent().encoding));
-    EXPECT_EQ(fileBytes(path), Header.toUtf8());
+    EXPECT_EQ(readAll(path), Header.toUtf8());
 }
 
 TEST(TextFile, TextGbkCannotHoldIsWrittenAsUtf8)
@@ -248,7 +213,7 @@ TEST(TextFile, SaveWithoutFolderFails)
         EXPECT_FALSE(writeTextFile(path, Header, Encoding::Utf8));
         EXPECT_FALSE(QFile::exists(path));
     }
-    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("plain"))), QByteArray("not a folder"));
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("plain"))), QByteArray("not a folder"));
 }
 
 TEST(TextFile, FailedSaveLeavesOldFileIntact)
@@ -266,7 +231,7 @@ TEST(TextFile, FailedSaveLeavesOldFileIntact)
             const FileSizeLimit limit(4096);
             EXPECT_FALSE(writeTextFile(path, text, Encoding::Gb18030));
         }
-        EXPECT_EQ(fileBytes(path), old);
+        EXPECT_EQ(readAll(path), old);
     }
     // No half-written temporary file is left beside it.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("doc.txt")});

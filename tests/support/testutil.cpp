@@ -46,11 +46,7 @@ QString WindowHarness::programDir() const
 QString WindowHarness::writeFile(const QString &name, const QByteArray &bytes) const
 {
     const QString full = QFileInfo(name).isAbsolute() ? name : path(name);
-    QDir().mkpath(QFileInfo(full).absolutePath());
-    QFile file(full);
-    if (!file.open(QIODevice::WriteOnly))
-        ADD_FAILURE() << "cannot write " << full.toStdString();
-    file.write(bytes);
+    putFile(full, bytes);
     return full;
 }
 
@@ -69,6 +65,14 @@ QByteArray readAll(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+void putFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
 }
 
 int main(int argc, char **argv)

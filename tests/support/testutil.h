@@ -38,4 +38,7 @@ struct WindowHarness {
     std::unique_ptr<TForm_Main> window;
 };
 
+// The file's bytes; empty when it cannot be read.
 QByteArray readAll(const QString &path);
+// Writes the bytes as the whole file, creating folders; a failure fails the test.
+void putFile(const QString &path, const QByteArray &bytes);
