@@ -58,7 +58,9 @@ QString tailFrom(char32_t c)
 {
     if (QChar::isLetterOrNumber(c) || isLoneSurrogate(c))
         return {};
-    return QString::fromUcs4(&c, 1);
+    // Not QString::fromUcs4, which drops a U+FEFF as if it were a byte-order mark.
+    const auto units = QChar::fromUcs4(c);
+    return QStringView(units).toString();
 }
 
 } // namespace

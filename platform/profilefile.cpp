@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <climits>
@@ -44,7 +45,11 @@ QString trimBlanks(const QString &text)
 // one to one onto characters, so nothing is lost in reading them.
 QString decodeBytes(QByteArrayView bytes)
 {
-    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    if (!bytes.isValidUtf8())
+        return QString::fromLatin1(bytes);
+    // A leading U+FEFF is part of the name or value, not a byte-order mark.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return utf8.decode(bytes);
 }
 
 bool isQuote(char c)

@@ -169,3 +169,13 @@ TEST(AnswerCheck, TextHelpers)
 }
 
 } // namespace
+
+// Found by fuzzing: a U+FEFF after the match was taken as an empty tail.
+TEST(AnswerCheckFuzzFinds, ZeroWidthNoBreakSpaceIsAWholeTail)
+{
+    const QStringList lines{QStringLiteral("x\uFEFF.")};
+    const auto hit = findInAnswer(QStringLiteral("x"), int(lines.size()),
+                                  [&lines](int i) { return lines.at(i); });
+    ASSERT_TRUE(hit.has_value());
+    EXPECT_EQ(hit->tail, QStringLiteral("\uFEFF"));
+}

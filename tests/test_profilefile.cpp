@@ -380,3 +380,14 @@ TEST_F(ProfileFile, HugeAndGarbageFiles)
     EXPECT_EQ(readProfileString(path(), QStringLiteral("A"), QStringLiteral("k"), QString()),
               QString(2047, QLatin1Char('v')));
 }
+
+// Found by fuzzing: a name or value starting with U+FEFF lost that character
+// on reading, so it could never be found again.
+TEST_F(ProfileFile, LeadingZeroWidthNoBreakSpaceReadsBack)
+{
+    const QString odd = QStringLiteral("\uFEFFodd");
+    writeProfileString(path(), odd, odd, odd);
+    writeProfileString(path(), odd, odd, odd);
+    EXPECT_EQ(readProfileString(path(), odd, odd, QStringLiteral("default")), odd);
+    EXPECT_EQ(readAll(path()).count("odd="), 1);
+}

@@ -254,3 +254,21 @@ TEST(TextFile, LargeTextRoundTrips)
         EXPECT_TRUE(content.text == text);
     }
 }
+
+// Found by fuzzing: an unfinished character at the very end of a GBK file
+// was dropped without a trace.
+TEST(TextFile, UnfinishedGbkCharacterAtTheEndIsNotLost)
+{
+    const TextFileContent content = decodeText(QByteArray("\xC4\xE3\xBA\xC3\x81"));
+    EXPECT_EQ(content.encoding, TextFileContent::Encoding::Gb18030);
+    EXPECT_EQ(content.text, QStringLiteral("你好\uFFFD"));
+    // What is saved reads back as the same text.
+    const QString once = decodeText(QByteArray("\xCF\xBB\xBF")).text;
+    EXPECT_EQ(decodeText(encodeText(once, TextFileContent::Encoding::Gb18030)).text, once);
+}
+
+TEST(TextFile, LeadingByteOrderMarksAreDroppedAndLaterOnesKept)
+{
+    EXPECT_EQ(decodeText(QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx")).text, QStringLiteral("x"));
+    EXPECT_EQ(decodeText(QByteArray("x\xEF\xBB\xBF")).text, QStringLiteral("x\uFEFF"));
+}
