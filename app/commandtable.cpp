@@ -3,7 +3,11 @@
 #include "app/imagelist.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -197,6 +201,11 @@ void TForm_Main::createToolBars()
                              "Action_DeleteEndPoint"}) {
         ToolBar1->addAction(action(QLatin1String(name)));
     }
+    // This bar is not flat: its buttons stand raised.
+    for (QAction *item : ToolBar1->actions()) {
+        if (auto *button = qobject_cast<QToolButton *>(ToolBar1->widgetForAction(item)))
+            button->setAutoRaise(false);
+    }
 }
 
 bool TForm_Main::isWindowShortcut(const QKeySequence &keys) const
@@ -210,11 +219,20 @@ bool TForm_Main::isWindowShortcut(const QKeySequence &keys) const
 
 bool TForm_Main::eventFilter(QObject *watched, QEvent *event)
 {
-    // The window's shortcuts come before the focused control: editors claim
-    // Shift+Ins, Shift+Del, Ctrl+Ins and Esc for themselves through the
-    // shortcut override, which would keep the command from running.
-    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType()
-        && static_cast<QWidget *>(watched)->window() == this) {
+    // Installed on the application: only the few event types below, and only
+    // for this window's own widgets.
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::ShortcutOverride && type != QEvent::FocusIn && type != QEvent::DragEnter
+         && type != QEvent::DragMove && type != QEvent::Drop)
+        || !watched->isWidgetType() || static_cast<QWidget *>(watched)->window() != this) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+
+    switch (type) {
+    case QEvent::ShortcutOverride: {
+        // The window's shortcuts come before the focused control: editors claim
+        // Shift+Ins, Shift+Del, Ctrl+Ins and Esc for themselves through the
+        // shortcut override, which would keep the command from running.
         auto *key = static_cast<QKeyEvent *>(event);
         const QKeySequence keys(QKeyCombination(key->modifiers() & ~Qt::KeypadModifier,
                                                 static_cast<Qt::Key>(key->key())));
@@ -222,6 +240,36 @@ bool TForm_Main::eventFilter(QObject *watched, QEvent *event)
             key->ignore();
             return true;
         }
+        break;
+    }
+    case QEvent::FocusIn: {
+        // The dictation line keeps its text unselected when entered by Tab or
+        // Alt+V; a line edit would select all of it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (watched == LabeledEdit_Dictation
+            && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+                || reason == Qt::ShortcutFocusReason)) {
+            QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
+            QCoreApplication::sendEvent(LabeledEdit_Dictation, &plain);
+            return true;
+        }
+        break;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        // A recording dropped onto an editor is the window's, not text to insert.
+        if (watched != this
+            && !droppedRecording(static_cast<QDropEvent *>(event)->mimeData()).isEmpty()) {
+            if (type == QEvent::Drop)
+                dropEvent(static_cast<QDropEvent *>(event));
+            else
+                takeRecordingDrop(static_cast<QDropEvent *>(event));
+            return true;
+        }
+        break;
+    default:
+        break;
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -6,9 +6,7 @@
 #include "platform/qtdialogs.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <clocale>
 #include <memory>
@@ -19,7 +17,10 @@ int main(int argc, char *argv[])
     // libmpv parses numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Quillmar"));
-    QApplication::setApplicationDisplayName(TForm_Main::ApplicationTitle);
+    // The title is the main window's caption. It is not made the display
+    // name: Qt would append that to every dialog's and message box's caption.
+    // The desktop entry gives the shell the program's name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("invalid.quillmar.Quillmar"));
     initImageListResources();
     QApplication::setWindowIcon(applicationIcon());
 
@@ -41,14 +42,6 @@ int main(int argc, char *argv[])
     TForm_Main window(services);
     dialogs.setParent(&window);
     window.show();
-    // A recording given as the one argument ("Open with" of a file manager)
-    // opens once start-up is complete.
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() == 2) {
-        const QString path = QFileInfo(arguments.at(1)).absoluteFilePath();
-        QTimer::singleShot(0, &window, [&window, path] {
-            window.guarded([&window, path] { window.OpenSourceFile(path); });
-        });
-    }
+    window.OpenFromCommandLine(QApplication::arguments());
     return app.exec();
 }

@@ -10,17 +10,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 const QString TForm_Main::ApplicationTitle = QStringLiteral("Quillmar奎尔玛");
@@ -73,6 +79,11 @@ TForm_Main::TForm_Main(const TForm_MainServices &services, QWidget *parent)
     font.setPixelSize(12);
     setFont(font);
     resize(800, 600);
+    // The design size, centred; the window comes up maximised, and this is
+    // where it goes when it is restored.
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    setAcceptDrops(true);
 
     // Components, command table, timer and player first; then the creation handler.
     createComponents();
@@ -376,4 +387,63 @@ void TForm_Main::ShowHelp()
 void TForm_Main::Action_CloseExecute()
 {
     close();
+}
+
+void TForm_Main::openLater(const QString &path)
+{
+    // From the event loop: start-up completes first, and a drag source is not
+    // kept waiting while a message about the file is up.
+    QTimer::singleShot(0, this, [this, path] { guarded([this, path] { OpenSourceFile(path); }); });
+}
+
+void TForm_Main::OpenFromCommandLine(const QStringList &arguments)
+{
+    if (arguments.size() == 2)
+        openLater(QFileInfo(arguments.at(1)).absoluteFilePath());
+}
+
+QString TForm_Main::droppedRecording(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return {};
+    const QString path = urls.first().toLocalFile();
+    const QString suffix = QFileInfo(path).suffix();
+    for (const QLatin1String extension : {QLatin1String("mp3"), QLatin1String("wma"), QLatin1String("wav")}) {
+        if (suffix.compare(extension, Qt::CaseInsensitive) == 0)
+            return path;
+    }
+    return {};
+}
+
+bool TForm_Main::takeRecordingDrop(QDropEvent *event)
+{
+    // Always as a copy: a drop accepted as a move would delete the recording
+    // at its source.
+    if (droppedRecording(event->mimeData()).isEmpty()
+        || !event->possibleActions().testFlag(Qt::CopyAction)) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+void TForm_Main::dragEnterEvent(QDragEnterEvent *event)
+{
+    takeRecordingDrop(event);
+}
+
+void TForm_Main::dragMoveEvent(QDragMoveEvent *event)
+{
+    takeRecordingDrop(event);
+}
+
+void TForm_Main::dropEvent(QDropEvent *event)
+{
+    if (takeRecordingDrop(event))
+        openLater(droppedRecording(event->mimeData()));
 }

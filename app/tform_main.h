@@ -9,10 +9,14 @@
 
 class QAction;
 class QActionGroup;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
@@ -117,6 +121,9 @@ public:
 
     // --- Source file ---
     void SelectSourceFile();
+    // A recording given as the one argument ("Open with" of a file manager)
+    // opens once the event loop runs; arguments as QCoreApplication::arguments().
+    void OpenFromCommandLine(const QStringList &arguments);
     void OpenSourceFile(const QString &path);
     void CloseSourceFile();
     void SetSourceFileName(const QString &path);
@@ -210,6 +217,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A recording dropped onto the window opens as through Ctrl+O.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createComponents();
@@ -221,6 +232,10 @@ private:
                        const QKeySequence &shortcut, int imageIndex,
                        void (TForm_Main::*handler)());
     bool isWindowShortcut(const QKeySequence &keys) const;
+    void openLater(const QString &path);
+    // The one local recording (mp3, wma, wav) a drag carries; empty for anything else.
+    static QString droppedRecording(const QMimeData *data);
+    bool takeRecordingDrop(QDropEvent *event);
 
     void writeDictation(const QString &fileName);
     void connectDictationLine();

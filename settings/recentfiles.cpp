@@ -49,6 +49,8 @@ void TForm_Main::BuildRecentMenu(const QStringList &list)
             break;
         }
         case RecentMenuItem::Kind::Separator:
+            // "-" marks a separator; Qt would draw that text as a section title.
+            item->setText(QString());
             item->setSeparator(true);
             break;
         case RecentMenuItem::Kind::Clear:
