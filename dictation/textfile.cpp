@@ -3,13 +3,51 @@
 #include "platform/errors.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTemporaryFile>
+
+#include <climits>
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
 const char *const Gb18030Name = "GB18030";
+
+// QSaveFile replaces an existing file through a name seven bytes longer than
+// the file's own (".XXXXXX" appended), which a name near the file system's
+// limit has no room for: such a file could be written once, never again.
+bool needsShortTemporaryName(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return false;
+    const QString name = QFileInfo(info.canonicalFilePath()).fileName();
+    return QFile::encodeName(name).size() > NAME_MAX - 7;
+}
+
+// Replaces the file as QSaveFile does, through a short temporary name in its
+// folder: the old file stays until the new one is completely on disk.
+bool replaceThroughShortName(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo target(QFileInfo(path).canonicalFilePath());
+    QTemporaryFile file(target.absolutePath() + QStringLiteral("/.quillmar-XXXXXX"));
+    if (!file.open())
+        return false;
+    file.setPermissions(target.permissions());
+    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0)
+        return false;
+    if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(target.absoluteFilePath()).constData())
+        != 0) {
+        return false;
+    }
+    file.setAutoRemove(false);
+    return true;
+}
 
 } // namespace
 
@@ -33,18 +71,56 @@ QString normalizeLineBreaks(const QString &text)
     return result;
 }
 
+// One pass each: QString::replace with a longer or shorter replacement moves
+// the rest of the string again and again, which takes seconds on a large file.
+QString toEditorText(const QString &crlfText)
+{
+    QString result;
+    result.reserve(crlfText.size());
+    const qsizetype size = crlfText.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = crlfText.at(i);
+        if (c == QLatin1Char('\r') && i + 1 < size && crlfText.at(i + 1) == QLatin1Char('\n'))
+            continue;
+        result.append(c);
+    }
+    return result;
+}
+
+QString fromEditorRawText(const QString &rawText)
+{
+    QString result;
+    result.reserve(rawText.size() + rawText.size() / 16);
+    for (const QChar c : rawText) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            result.append(QLatin1String("\r\n"));
+        else
+            result.append(c);
+    }
+    return result;
+}
+
 TextFileContent decodeText(const QByteArray &bytes)
 {
     TextFileContent content;
     if (bytes.isValidUtf8()) {
+        // Byte-order marks at the start are dropped, all of them: the file
+        // is saved without one, so a text may not begin with U+FEFF or it
+        // would read back differently.
         QByteArrayView view(bytes);
-        if (view.startsWith("\xEF\xBB\xBF"))
+        while (view.startsWith("\xEF\xBB\xBF"))
             view = view.sliced(3);
-        content.text = normalizeLineBreaks(QString::fromUtf8(view));
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        content.text = normalizeLineBreaks(utf8.decode(view));
         content.encoding = TextFileContent::Encoding::Utf8;
     } else {
+        // The decoder keeps an unfinished character at the end to itself and
+        // never reports it; a line feed, never part of a character, flushes it
+        // out as a replacement character instead of losing it silently.
         QStringDecoder decoder(Gb18030Name);
-        content.text = normalizeLineBreaks(decoder.decode(bytes));
+        QString text = decoder.decode(bytes + '\n');
+        text.chop(1);
+        content.text = normalizeLineBreaks(text);
         content.encoding = TextFileContent::Encoding::Gb18030;
     }
     return content;
@@ -78,6 +154,8 @@ bool writeTextFile(const QString &path, const QString &text,
                    TextFileContent::Encoding encoding)
 {
     const QByteArray bytes = encodeText(text, encoding);
+    if (needsShortTemporaryName(path))
+        return replaceThroughShortName(path, bytes);
     QSaveFile file(path);
     // commit() does not notice a short write (disk full) of buffered data, so
     // the file is unbuffered and every write's count is checked.

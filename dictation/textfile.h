@@ -22,6 +22,13 @@ TextFileContent decodeText(const QByteArray &bytes);
 // Turns every CR LF, lone CR and lone LF into CR LF.
 QString normalizeLineBreaks(const QString &text);
 
+// The CR LF text as a text editor holds it: lines separated by a lone LF.
+QString toEditorText(const QString &crlfText);
+
+// The text of an editor's document as it is saved: block and line separators
+// (U+2029, U+2028) become CR LF, every other character stays as it is.
+QString fromEditorRawText(const QString &rawText);
+
 // Reads and decodes a whole file. Throws AppError naming the file when it
 // cannot be opened or read.
 TextFileContent readTextFile(const QString &path);
