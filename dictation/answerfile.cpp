@@ -81,9 +81,7 @@ void TForm_Main::OpenAnswerFile()
         return;
 
     CloseAnswerFile();
-    QString text = readTextFile(*chosen).text;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    Memo_Answer->setPlainText(text);
+    Memo_Answer->setPlainText(toEditorText(readTextFile(*chosen).text));
 
     // As many empty lines as there are answer lines, so that every line of the
     // text can be scrolled to the top. Appending an empty line adds one line

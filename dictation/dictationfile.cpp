@@ -38,10 +38,7 @@ QString TForm_Main::DictationText() const
     // The raw text keeps every character as typed (no-break spaces included);
     // only the block separators and Shift+Enter's line separators become line
     // breaks.
-    QString text = Memo_Dictation->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-    return text;
+    return fromEditorRawText(Memo_Dictation->document()->toRawText());
 }
 
 void TForm_Main::AppendDictationLine(const QString &line)
@@ -64,9 +61,7 @@ void TForm_Main::OpenDictationFile(const QString &fileName)
     const QFileInfo info(fileName);
     if (!fileName.isEmpty() && info.exists() && !info.isDir()) {
         const TextFileContent content = readTextFile(fileName);
-        QString text = content.text;
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        Memo_Dictation->setPlainText(text);
+        Memo_Dictation->setPlainText(toEditorText(content.text));
         m_dictationIsGb18030 = content.encoding == TextFileContent::Encoding::Gb18030;
         DictationModified = false;
     }

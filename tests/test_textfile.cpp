@@ -272,3 +272,10 @@ TEST(TextFile, LeadingByteOrderMarksAreDroppedAndLaterOnesKept)
     EXPECT_EQ(decodeText(QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx")).text, QStringLiteral("x"));
     EXPECT_EQ(decodeText(QByteArray("x\xEF\xBB\xBF")).text, QStringLiteral("x\uFEFF"));
 }
+
+TEST(TextFile, EditorTextConversions)
+{
+    EXPECT_EQ(toEditorText(QStringLiteral("a\r\nb\r\n\r\nc")), QStringLiteral("a\nb\n\nc"));
+    EXPECT_EQ(fromEditorRawText(QStringLiteral("a\u2029b\u2028c\u00a0\u2029")),
+              QStringLiteral("a\r\nb\r\nc\u00a0\r\n"));
+}
