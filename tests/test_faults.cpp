@@ -2,6 +2,7 @@
 // read-only disk, recordings that are not what their names say, very large
 // documents, and file names with awkward characters or at the length limit.
 // Durations are printed as "figure:" lines; nothing here asserts on them.
+#include "support/filesizelimit.h"
 #include "support/testutil.h"
 
 #include "platform/mpvplayer.h"
@@ -158,31 +159,6 @@ private:
     bool m_mounted = false;
 };
 
-// Files larger than `bytes` cannot be written while this lives; the stand-in
-// for a full disk where no file system can be mounted.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = m_saved;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_saved{};
-    void (*m_previousHandler)(int) = SIG_DFL;
-};
 
 // The immutable attribute on a file: not even root may replace or change it.
 class Immutable
