@@ -1,6 +1,7 @@
 #include "about/tform_about.h"
 
 #include "app/imagelist.h"
+#include "app/windowfont.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 #include "platform/versioninfo.h"
@@ -100,9 +101,7 @@ TForm_About::TForm_About(Dialogs &dialogs, Shell &shell, const QString &executab
 {
     setObjectName(QStringLiteral("Form_About"));
     setWindowTitle(QStringLiteral("关于"));
-    QFont font(QStringLiteral("SimSun"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(WindowFont());
     setFixedSize(392, 373);
 
     Panel1 = makePanel(this, QStringLiteral("Panel1"), {0, 0, 392, 332});

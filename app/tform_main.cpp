@@ -1,6 +1,7 @@
 #include "app/tform_main.h"
 
 #include "app/imagelist.h"
+#include "app/windowfont.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/mediaplayer.h"
@@ -75,9 +76,7 @@ TForm_Main::TForm_Main(const TForm_MainServices &services, QWidget *parent)
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(ApplicationTitle);
     setWindowIcon(applicationIcon());
-    QFont font(QStringLiteral("SimSun"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(WindowFont());
     resize(800, 600);
     // The design size, centred; the window comes up maximised, and this is
     // where it goes when it is restored.

@@ -1,5 +1,7 @@
 #include "settings/tform_optionsetting.h"
 
+#include "app/windowfont.h"
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -17,31 +19,14 @@ QFrame *makePanel(QWidget *parent, const QString &name, const QRect &geometry)
     return panel;
 }
 
-QGroupBox *makeGroup(QWidget *parent, const QString &name, const QString &title,
-                     const QRect &geometry)
+// A captioned control at its designed place.
+template <class Control>
+Control *place(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
 {
-    auto *group = new QGroupBox(title, parent);
-    group->setObjectName(name);
-    group->setGeometry(geometry);
-    return group;
-}
-
-QCheckBox *makeCheckBox(QWidget *parent, const QString &name, const QString &caption,
-                        const QRect &geometry)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    box->setGeometry(geometry);
-    return box;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption,
-                        const QRect &geometry)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    return button;
+    auto *control = new Control(caption, parent);
+    control->setObjectName(name);
+    control->setGeometry(geometry);
+    return control;
 }
 
 } // namespace
@@ -52,53 +37,51 @@ TForm_OptionSetting::TForm_OptionSetting(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form_OptionSetting"));
     setWindowTitle(QStringLiteral("选项设置"));
-    QFont font(QStringLiteral("SimSun"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(WindowFont());
     setFixedSize(392, 373);
 
     // Created in tab order, so the focus chain follows it.
     Panel2 = makePanel(this, QStringLiteral("Panel2"), {0, 0, 392, 332});
-    GroupBox1 = makeGroup(Panel2, QStringLiteral("GroupBox1"), QStringLiteral("复读操作控制"),
+    GroupBox1 = place<QGroupBox>(Panel2, QStringLiteral("GroupBox1"), QStringLiteral("复读操作控制"),
                           {24, 16, 346, 193});
     CheckBox_SetEndPointWhenWriting =
-        makeCheckBox(GroupBox1, QStringLiteral("CheckBox_SetEndPointWhenWriting"),
+        place<QCheckBox>(GroupBox1, QStringLiteral("CheckBox_SetEndPointWhenWriting"),
                      QStringLiteral("自动设置循环结束点"), {28, 32, 200, 17});
     CheckBox_PauseWhenWriting =
-        makeCheckBox(GroupBox1, QStringLiteral("CheckBox_PauseWhenWriting"),
+        place<QCheckBox>(GroupBox1, QStringLiteral("CheckBox_PauseWhenWriting"),
                      QStringLiteral("开始听写时暂停播音"), {28, 56, 200, 17});
     CheckBox_VerifyBeforeApplying =
-        makeCheckBox(GroupBox1, QStringLiteral("CheckBox_VerifyBeforeApplying"),
+        place<QCheckBox>(GroupBox1, QStringLiteral("CheckBox_VerifyBeforeApplying"),
                      QStringLiteral("检查答案"), {28, 80, 200, 17});
     CheckBox_SelectAfterApplying =
-        makeCheckBox(GroupBox1, QStringLiteral("CheckBox_SelectAfterApplying"),
+        place<QCheckBox>(GroupBox1, QStringLiteral("CheckBox_SelectAfterApplying"),
                      QStringLiteral("听写完一句后将当前循环结束点设为起始点"), {28, 104, 259, 17});
     CheckBox_PlayAfterApplying =
-        makeCheckBox(GroupBox1, QStringLiteral("CheckBox_PlayAfterApplying"),
+        place<QCheckBox>(GroupBox1, QStringLiteral("CheckBox_PlayAfterApplying"),
                      QStringLiteral("听写完一句后继续播放"), {28, 128, 200, 17});
-    Button_Manual = makeButton(GroupBox1, QStringLiteral("Button_Manual"),
+    Button_Manual = place<QPushButton>(GroupBox1, QStringLiteral("Button_Manual"),
                                QStringLiteral("手动模式(推荐)(&M)"), {40, 160, 120, 25});
-    Button_Auto = makeButton(GroupBox1, QStringLiteral("Button_Auto"),
+    Button_Auto = place<QPushButton>(GroupBox1, QStringLiteral("Button_Auto"),
                              QStringLiteral("自动模式(&A)"), {176, 160, 75, 25});
 
-    GroupBox2 = makeGroup(Panel2, QStringLiteral("GroupBox2"), QStringLiteral("附加记录内容"),
+    GroupBox2 = place<QGroupBox>(Panel2, QStringLiteral("GroupBox2"), QStringLiteral("附加记录内容"),
                           {24, 232, 346, 73});
     CheckBox_RecordRepeatPoints =
-        makeCheckBox(GroupBox2, QStringLiteral("CheckBox_RecordRepeatPoints"),
+        place<QCheckBox>(GroupBox2, QStringLiteral("CheckBox_RecordRepeatPoints"),
                      QStringLiteral("记录复读时间点"), {19, 32, 150, 17});
     CheckBox_RecordDictateTime =
-        makeCheckBox(GroupBox2, QStringLiteral("CheckBox_RecordDictateTime"),
+        place<QCheckBox>(GroupBox2, QStringLiteral("CheckBox_RecordDictateTime"),
                      QStringLiteral("记录听写时间"), {171, 32, 150, 17});
 
     Panel1 = makePanel(this, QStringLiteral("Panel1"), {0, 332, 392, 41});
-    BitBtn1 = makeButton(Panel1, QStringLiteral("BitBtn1"), QStringLiteral("确定(&O)"),
+    BitBtn1 = place<QPushButton>(Panel1, QStringLiteral("BitBtn1"), QStringLiteral("确定(&O)"),
                          {220, 8, 75, 25});
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, BitBtn1));
     BitBtn1->setDefault(true);
-    BitBtn2 = makeButton(Panel1, QStringLiteral("BitBtn2"), QStringLiteral("取消(&C)"),
+    BitBtn2 = place<QPushButton>(Panel1, QStringLiteral("BitBtn2"), QStringLiteral("取消(&C)"),
                          {308, 8, 75, 25});
     BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton, nullptr, BitBtn2));
-    Button_DefaultSet = makeButton(Panel1, QStringLiteral("Button_DefaultSet"),
+    Button_DefaultSet = place<QPushButton>(Panel1, QStringLiteral("Button_DefaultSet"),
                                    QStringLiteral("默认设置(&D)"), {24, 8, 75, 25});
 
     // QDialog::reject() also answers Esc and the close box.
