@@ -1,7 +1,7 @@
 #include "about/tform_about.h"
 
-#include "app/imagelist.h"
-#include "app/windowfont.h"
+#include "platform/imagelist.h"
+#include "platform/windowfont.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 #include "platform/versioninfo.h"

@@ -1,6 +1,10 @@
 #include "app/tform_main.h"
 
-#include "app/imagelist.h"
+#include "dictation/dictationdocument.h"
+#include "platform/imagelist.h"
+#include "playback/loopregion.h"
+#include "playback/looprules.h"
+#include "playback/transport.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -15,7 +19,7 @@
 
 QAction *TForm_Main::addAction(const QString &name, const QString &caption,
                                const QKeySequence &shortcut, int imageIndex,
-                               void (TForm_Main::*handler)())
+                               const std::function<void()> &handler)
 {
     auto *command = new QAction(caption, this);
     command->setObjectName(name);
@@ -26,16 +30,15 @@ QAction *TForm_Main::addAction(const QString &name, const QString &caption,
         command->setIcon(imageListIcon(imageIndex));
         command->setProperty("imageIndex", imageIndex);
     }
-    connect(command, &QAction::triggered, this,
-            [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
-    ActionList_Main.append(command);
+    connect(command, &QAction::triggered, this, [this, handler] { m_guard.run(handler); });
+    m_actions.append(command);
     QWidget::addAction(command); // shortcuts work without a menu item too
     return command;
 }
 
 QAction *TForm_Main::action(const QString &name) const
 {
-    for (QAction *command : ActionList_Main) {
+    for (QAction *command : m_actions) {
         if (command->objectName() == name)
             return command;
     }
@@ -47,60 +50,72 @@ void TForm_Main::createActions()
     using K = QKeySequence;
     const K none;
     addAction(QStringLiteral("Action_OpenDictationFile"), QStringLiteral("打开听写文件"), none, 1,
-              &TForm_Main::ChooseDictationFile);
+              [this] { ChooseDictationFile(); });
     addAction(QStringLiteral("Action_SaveDictationFile"), QStringLiteral("保存听写文件"),
-              K(Qt::CTRL | Qt::Key_S), 2, &TForm_Main::Action_SaveDictationFileExecute);
+              K(Qt::CTRL | Qt::Key_S), 2, [this] {
+                  if (m_document->isOpen())
+                      m_document->save();
+              });
     addAction(QStringLiteral("Action_OpenAnswerFile"), QStringLiteral("打开答案文件"), none, 22,
-              &TForm_Main::OpenAnswerFile);
+              [this] { OpenAnswerFile(); });
     addAction(QStringLiteral("Action_CloseAnswerFile"), QStringLiteral("关闭答案文件"), none, 21,
-              &TForm_Main::CloseAnswerFile);
+              [this] { CloseAnswerFile(); });
     addAction(QStringLiteral("Action_SaveAsDictationFile"), QStringLiteral("另存听写文件"), none, 2,
-              &TForm_Main::Action_SaveAsDictationFileExecute);
+              [this] { m_document->saveAs(); });
     addAction(QStringLiteral("Action_Close"), QStringLiteral("退出"), none, 7,
-              &TForm_Main::Action_CloseExecute);
+              [this] { close(); });
     addAction(QStringLiteral("Action_CreateDictationFile"), QStringLiteral("新建听写文件"), none, 0,
-              &TForm_Main::Action_CreateDictationFileExecute);
+              [this] { OpenDictationFile(QString()); });
     addAction(QStringLiteral("Action_About"), QStringLiteral("关于"), none, -1,
-              &TForm_Main::ShowAbout);
+              [this] { ShowAbout(); });
     addAction(QStringLiteral("Action_OpenSourceFile"), QStringLiteral("打开语音文件"),
-              K(Qt::CTRL | Qt::Key_O), 1, &TForm_Main::SelectSourceFile);
+              K(Qt::CTRL | Qt::Key_O), 1, [this] { SelectSourceFile(); });
     addAction(QStringLiteral("Action_SetStartPoint"), QStringLiteral("设定循环播放起始点"),
-              K(Qt::Key_F2), 15, &TForm_Main::Action_SetStartPointExecute);
+              K(Qt::Key_F2), 15, [this] {
+                  if (m_loop->setStartHere())
+                      FocusDictationLine();
+              });
     addAction(QStringLiteral("Action_SetEndPoint"), QStringLiteral("设定循环播放结束点"),
-              K(Qt::Key_F3), 18, &TForm_Main::Action_SetEndPointExecute);
+              K(Qt::Key_F3), 18, [this] {
+                  if (m_loop->setEndHere())
+                      FocusDictationLine();
+              });
     addAction(QStringLiteral("Action_ClearLoopPoint"), QStringLiteral("取消循环区间"),
-              K(Qt::Key_Escape), -1, &TForm_Main::Action_ClearLoopPointExecute);
+              K(Qt::Key_Escape), -1, [this] { m_loop->clear(); });
     addAction(QStringLiteral("Action_CloseDictationFile"), QStringLiteral("关闭听写文件"), none, -1,
-              &TForm_Main::CloseDictationFile);
+              [this] { CloseDictationFile(); });
     addAction(QStringLiteral("Action_MicroBackStartPoint"), QStringLiteral("循环播放起始点左微调"),
-              K(Qt::SHIFT | Qt::Key_Insert), 13, &TForm_Main::Action_MicroBackStartPointExecute);
+              K(Qt::SHIFT | Qt::Key_Insert), 13, [this] { m_loop->nudgeStart(-LoopRules::NudgeStep); });
     addAction(QStringLiteral("Action_MicroForwardStartPoint"), QStringLiteral("循环播放起始点右微调"),
-              K(Qt::SHIFT | Qt::Key_Delete), 14, &TForm_Main::Action_MicroForwardStartPointExecute);
+              K(Qt::SHIFT | Qt::Key_Delete), 14, [this] { m_loop->nudgeStart(LoopRules::NudgeStep); });
     addAction(QStringLiteral("Action_MicroBackEndPoint"), QStringLiteral("循环播放结束点左微调"),
-              K(Qt::CTRL | Qt::Key_Insert), 17, &TForm_Main::Action_MicroBackEndPointExecute);
+              K(Qt::CTRL | Qt::Key_Insert), 17, [this] { m_loop->nudgeEnd(-LoopRules::NudgeStep); });
     addAction(QStringLiteral("Action_MicroForwardEndPoint"), QStringLiteral("循环播放结束点右微调"),
-              K(Qt::CTRL | Qt::Key_Delete), 16, &TForm_Main::Action_MicroForwardEndPointExecute);
+              K(Qt::CTRL | Qt::Key_Delete), 16, [this] { m_loop->nudgeEnd(LoopRules::NudgeStep); });
     QAction *deleteStart = addAction(QStringLiteral("Action_DeleteStartPoint"),
                                      QStringLiteral("删除循环播放起始点"), K(Qt::CTRL | Qt::Key_F2),
-                                     19, &TForm_Main::Action_DeleteStartPointExecute);
+                                     19, [this] { m_loop->deleteStart(); });
     QString deleteEndCaption = deleteStart->text();
     deleteEndCaption.replace(QStringLiteral("起始点"), QStringLiteral("结束点"));
     addAction(QStringLiteral("Action_DeleteEndPoint"), deleteEndCaption, K(Qt::CTRL | Qt::Key_F3), 20,
-              &TForm_Main::Action_DeleteEndPointExecute);
+              [this] { m_loop->deleteEnd(); });
     addAction(QStringLiteral("Action_SetEndPointAndPause"), QStringLiteral("设定循环播放结束点并暂停"),
-              K(Qt::Key_F4), -1, &TForm_Main::Action_SetEndPointAndPauseExecute);
+              K(Qt::Key_F4), -1, [this] {
+                  if (m_loop->setEndHereAndPause())
+                      FocusDictationLine();
+              });
     addAction(QStringLiteral("Action_PlayAndPause"), QStringLiteral("播放/暂停"), K(Qt::Key_F5), 29,
-              &TForm_Main::PlayOrPause);
+              [this] { m_transport->playOrPause(); });
     addAction(QStringLiteral("Action_SetEndpointAsStartpoint"), QStringLiteral("将当前循环结束点设为起始点"),
-              K(Qt::Key_F6), -1, &TForm_Main::Action_SetEndpointAsStartpointExecute);
+              K(Qt::Key_F6), -1, [this] { m_loop->endAsStart(); });
     addAction(QStringLiteral("Action_CloseSourceFile"), QStringLiteral("关闭语音文件"), none, -1,
-              &TForm_Main::CloseSourceFile);
+              [this] { CloseSourceFile(); });
     addAction(QStringLiteral("Action_Help"), QStringLiteral("帮助主题"), K(Qt::Key_F1), -1,
-              &TForm_Main::ShowHelp);
+              [this] { ShowHelp(); });
     addAction(QStringLiteral("Action_ChangePageControlPage"), QStringLiteral("切换听写与答案页"),
-              K(Qt::Key_F8), -1, &TForm_Main::ShowNextPage);
+              K(Qt::Key_F8), -1, [this] { ShowNextPage(); });
     addAction(QStringLiteral("Action_StopPlaying"), QStringLiteral("停止"), none, 28,
-              &TForm_Main::StopPlayback);
+              [this] { m_transport->stop(); });
 }
 
 void TForm_Main::createMenus()
@@ -110,8 +125,8 @@ void TForm_Main::createMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("文件"));
     file->setObjectName(QStringLiteral("Menu_File"));
     add(file, "Action_OpenSourceFile");
-    Menu_RecentplayList = file->addMenu(QStringLiteral("最近播放"));
-    Menu_RecentplayList->setObjectName(QStringLiteral("Menu_RecentplayList"));
+    m_recentMenu = file->addMenu(QStringLiteral("最近播放"));
+    m_recentMenu->setObjectName(QStringLiteral("Menu_RecentplayList"));
     add(file, "Action_CloseSourceFile");
     file->addSeparator();
     add(file, "Action_CreateDictationFile");
@@ -146,7 +161,7 @@ void TForm_Main::createMenus()
     // A top-level item without a submenu.
     QAction *options = menuBar()->addAction(QStringLiteral("选项"));
     options->setObjectName(QStringLiteral("Menu_SettingOptions"));
-    connect(options, &QAction::triggered, this, [this] { guarded([this] { EditOptions(); }); });
+    connect(options, &QAction::triggered, this, m_guard.wrap([this] { EditOptions(); }));
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("Menu_Help"));
@@ -169,48 +184,49 @@ void addGap(QToolBar *bar)
 
 void TForm_Main::createToolBars()
 {
-    ToolBar_File = addToolBar(QStringLiteral("ToolBar_File"));
-    ToolBar_File->setObjectName(QStringLiteral("ToolBar_File"));
-    ToolBar_File->setIconSize(QSize(16, 16));
-    ToolBar_File->setMovable(false);
-    ToolBar_File->addAction(action(QStringLiteral("Action_OpenSourceFile")));
-    ToolBar_File->widgetForAction(action(QStringLiteral("Action_OpenSourceFile")))
+    QToolBar *fileBar = addToolBar(QStringLiteral("ToolBar_File"));
+    fileBar->setObjectName(QStringLiteral("ToolBar_File"));
+    fileBar->setIconSize(QSize(16, 16));
+    fileBar->setMovable(false);
+    fileBar->addAction(action(QStringLiteral("Action_OpenSourceFile")));
+    fileBar->widgetForAction(action(QStringLiteral("Action_OpenSourceFile")))
         ->setObjectName(QStringLiteral("ToolButton_OpenSourceFile"));
-    addGap(ToolBar_File);
-    ToolBar_File->addAction(action(QStringLiteral("Action_SaveDictationFile")));
-    addGap(ToolBar_File);
-    ToolBar_File->addAction(action(QStringLiteral("Action_OpenAnswerFile")));
-    ToolBar_File->addAction(action(QStringLiteral("Action_CloseAnswerFile")));
-    addGap(ToolBar_File);
-    ToolBar_File->addAction(action(QStringLiteral("Action_Close")));
+    addGap(fileBar);
+    fileBar->addAction(action(QStringLiteral("Action_SaveDictationFile")));
+    addGap(fileBar);
+    fileBar->addAction(action(QStringLiteral("Action_OpenAnswerFile")));
+    fileBar->addAction(action(QStringLiteral("Action_CloseAnswerFile")));
+    addGap(fileBar);
+    fileBar->addAction(action(QStringLiteral("Action_Close")));
 
-    ToolBar1->addAction(action(QStringLiteral("Action_PlayAndPause")));
-    ToolBar1->widgetForAction(action(QStringLiteral("Action_PlayAndPause")))
+    auto *transportBar = findChild<QToolBar *>(QStringLiteral("ToolBar1"));
+    transportBar->addAction(action(QStringLiteral("Action_PlayAndPause")));
+    transportBar->widgetForAction(action(QStringLiteral("Action_PlayAndPause")))
         ->setObjectName(QStringLiteral("ToolButton_PlayAndPause"));
-    ToolBar1->addAction(action(QStringLiteral("Action_StopPlaying")));
-    ToolBar1->widgetForAction(action(QStringLiteral("Action_StopPlaying")))
+    transportBar->addAction(action(QStringLiteral("Action_StopPlaying")));
+    transportBar->widgetForAction(action(QStringLiteral("Action_StopPlaying")))
         ->setObjectName(QStringLiteral("ToolButton_StopPlaying"));
-    ToolBar1->addSeparator();
+    transportBar->addSeparator();
     for (const char *name : {"Action_SetStartPoint", "Action_MicroBackStartPoint",
                              "Action_MicroForwardStartPoint", "Action_DeleteStartPoint",
                              "Action_SetEndPoint"}) {
-        ToolBar1->addAction(action(QLatin1String(name)));
+        transportBar->addAction(action(QLatin1String(name)));
     }
-    ToolBar1->addSeparator();
+    transportBar->addSeparator();
     for (const char *name : {"Action_MicroBackEndPoint", "Action_MicroForwardEndPoint",
                              "Action_DeleteEndPoint"}) {
-        ToolBar1->addAction(action(QLatin1String(name)));
+        transportBar->addAction(action(QLatin1String(name)));
     }
     // This bar is not flat: its buttons stand raised.
-    for (QAction *item : ToolBar1->actions()) {
-        if (auto *button = qobject_cast<QToolButton *>(ToolBar1->widgetForAction(item)))
+    for (QAction *item : transportBar->actions()) {
+        if (auto *button = qobject_cast<QToolButton *>(transportBar->widgetForAction(item)))
             button->setAutoRaise(false);
     }
 }
 
 bool TForm_Main::isWindowShortcut(const QKeySequence &keys) const
 {
-    for (const QAction *command : ActionList_Main) {
+    for (const QAction *command : m_actions) {
         if (!command->shortcut().isEmpty() && command->shortcut() == keys)
             return true;
     }
@@ -246,11 +262,11 @@ bool TForm_Main::eventFilter(QObject *watched, QEvent *event)
         // The dictation line keeps its text unselected when entered by Tab or
         // Alt+V; a line edit would select all of it.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (watched == LabeledEdit_Dictation
+        if (watched == m_line
             && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
                 || reason == Qt::ShortcutFocusReason)) {
             QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
-            QCoreApplication::sendEvent(LabeledEdit_Dictation, &plain);
+            QCoreApplication::sendEvent(m_line, &plain);
             return true;
         }
         break;

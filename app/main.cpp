@@ -1,4 +1,4 @@
-#include "app/imagelist.h"
+#include "platform/imagelist.h"
 #include "app/tform_main.h"
 #include "platform/desktopshell.h"
 #include "platform/errors.h"

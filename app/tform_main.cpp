@@ -1,34 +1,42 @@
 #include "app/tform_main.h"
 
-#include "app/imagelist.h"
-#include "app/windowfont.h"
+#include "about/tform_about.h"
+#include "dictation/answerpane.h"
+#include "dictation/dictationdocument.h"
+#include "dictation/dictationline.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
+#include "platform/filelabel.h"
+#include "platform/imagelist.h"
 #include "platform/mediaplayer.h"
 #include "platform/shell.h"
+#include "platform/windowfont.h"
+#include "playback/loopregion.h"
+#include "playback/recording.h"
 #include "playback/tdragtrackbar.h"
+#include "playback/transport.h"
+#include "settings/editoptions.h"
+#include "settings/recentfiles.h"
+#include "settings/settingsstore.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTimer>
+#include <QThread>
 #include <QToolBar>
-#include <QUrl>
 #include <QVBoxLayout>
+
+#include <memory>
 
 const QString TForm_Main::ApplicationTitle = QStringLiteral("Quillmar奎尔玛");
 const QString TForm_Main::MessageCaption = QStringLiteral("系统提示");
@@ -37,7 +45,6 @@ namespace {
 
 constexpr int MinimumOuterWidth = 640;
 constexpr int MinimumOuterHeight = 480;
-constexpr int SeekBarMax = 5000;
 
 QFrame *makePanel(QWidget *parent, const QString &name)
 {
@@ -46,17 +53,6 @@ QFrame *makePanel(QWidget *parent, const QString &name)
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
     return panel;
-}
-
-QLabel *makeFileLabel(QWidget *parent, const QString &name, const QString &text)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setFixedHeight(24);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setTextFormat(Qt::PlainText);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
 }
 
 QFont memoFont()
@@ -70,7 +66,7 @@ QFont memoFont()
 } // namespace
 
 TForm_Main::TForm_Main(const TForm_MainServices &services, QWidget *parent)
-    : QMainWindow(parent), m_services(services)
+    : QMainWindow(parent), m_services(services), m_guard(services.dialogs, ApplicationTitle)
 {
     Q_ASSERT(m_services.player && m_services.dialogs && m_services.shell);
     setObjectName(QStringLiteral("Form_Main"));
@@ -89,7 +85,7 @@ TForm_Main::TForm_Main(const TForm_MainServices &services, QWidget *parent)
     createActions();
     createMenus();
     createToolBars();
-    connectHandlers();
+    createFeatures();
     qApp->installEventFilter(this);
     FormCreate();
 }
@@ -99,9 +95,10 @@ TForm_Main::~TForm_Main()
     qApp->removeEventFilter(this);
     // Nothing may reach a half-destroyed window.
     disconnect(m_services.player, nullptr, this, nullptr);
-    Timer1->stop();
-    delete RecentFiles; // FormDestroy
-    RecentFiles = nullptr;
+    // The features go before the guard their handlers run under.
+    for (QObject *feature : std::initializer_list<QObject *>{m_transport, m_loop, m_recent,
+                                                             m_document, m_dictationLine, m_answer})
+        delete feature;
 }
 
 void TForm_Main::createComponents()
@@ -113,203 +110,188 @@ void TForm_Main::createComponents()
     column->setSpacing(0);
 
     // Transport panel: seek bar, loop and position labels, transport tool bar.
-    Panel3 = makePanel(central, QStringLiteral("Panel3"));
-    Panel3->setFixedHeight(89);
-    auto *transport = new QVBoxLayout(Panel3);
+    QFrame *transportPanel = makePanel(central, QStringLiteral("Panel3"));
+    transportPanel->setFixedHeight(89);
+    auto *transport = new QVBoxLayout(transportPanel);
     transport->setContentsMargins(2, 2, 2, 2);
     transport->setSpacing(0);
-    DragTrackBar1 = new TDragTrackBar(Panel3);
-    DragTrackBar1->setObjectName(QStringLiteral("DragTrackBar1"));
+    m_seekBar = new TDragTrackBar(transportPanel);
+    m_seekBar->setObjectName(QStringLiteral("DragTrackBar1"));
     auto *barBorder = new QHBoxLayout;
     barBorder->setContentsMargins(5, 5, 5, 5);
-    barBorder->addWidget(DragTrackBar1);
+    barBorder->addWidget(m_seekBar);
     transport->addLayout(barBorder);
 
-    Panel4 = new QFrame(Panel3);
-    Panel4->setObjectName(QStringLiteral("Panel4"));
-    Panel4->setFixedHeight(22);
-    auto *strip = new QHBoxLayout(Panel4);
+    auto *labelStrip = new QFrame(transportPanel);
+    labelStrip->setObjectName(QStringLiteral("Panel4"));
+    labelStrip->setFixedHeight(22);
+    auto *strip = new QHBoxLayout(labelStrip);
     strip->setContentsMargins(0, 0, 0, 0);
-    Label_LoopInfo = new QLabel(QStringLiteral(" 循环信息"), Panel4);
-    Label_LoopInfo->setObjectName(QStringLiteral("Label_LoopInfo"));
-    Label_LoopInfo->setTextFormat(Qt::PlainText);
-    Label_CurrentPostion = new QLabel(QStringLiteral("播放位置信息 "), Panel4);
-    Label_CurrentPostion->setObjectName(QStringLiteral("Label_CurrentPostion"));
-    Label_CurrentPostion->setTextFormat(Qt::PlainText);
-    Label_CurrentPostion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    strip->addWidget(Label_LoopInfo);
-    strip->addWidget(Label_CurrentPostion, 1);
-    transport->addWidget(Panel4);
+    m_loopLabel = new QLabel(QStringLiteral(" 循环信息"), labelStrip);
+    m_loopLabel->setObjectName(QStringLiteral("Label_LoopInfo"));
+    m_loopLabel->setTextFormat(Qt::PlainText);
+    m_positionLabel = new QLabel(QStringLiteral("播放位置信息 "), labelStrip);
+    m_positionLabel->setObjectName(QStringLiteral("Label_CurrentPostion"));
+    m_positionLabel->setTextFormat(Qt::PlainText);
+    m_positionLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    strip->addWidget(m_loopLabel);
+    strip->addWidget(m_positionLabel, 1);
+    transport->addWidget(labelStrip);
 
-    ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"), Panel3);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setIconSize(QSize(16, 16));
-    ToolBar1->setMovable(false);
-    transport->addWidget(ToolBar1);
-    column->addWidget(Panel3);
+    auto *transportBar = new QToolBar(QStringLiteral("ToolBar1"), transportPanel);
+    transportBar->setObjectName(QStringLiteral("ToolBar1"));
+    transportBar->setIconSize(QSize(16, 16));
+    transportBar->setMovable(false);
+    transport->addWidget(transportBar);
+    column->addWidget(transportPanel);
 
     // The three file labels.
-    Panel_Label = makePanel(central, QStringLiteral("Panel_Label"));
-    auto *labels = new QVBoxLayout(Panel_Label);
+    QFrame *labelPanel = makePanel(central, QStringLiteral("Panel_Label"));
+    auto *labels = new QVBoxLayout(labelPanel);
     labels->setContentsMargins(1, 1, 1, 1);
     labels->setSpacing(0);
-    Label_SourceFileName = makeFileLabel(Panel_Label, QStringLiteral("Label_SourceFileName"),
-                                         QStringLiteral("  语音文件"));
-    Label_DictationFileName = makeFileLabel(Panel_Label, QStringLiteral("Label_DictationFileName"),
-                                            QStringLiteral("  听写文件"));
-    Label_AnswerFileName = makeFileLabel(Panel_Label, QStringLiteral("Label_AnswerFileName"),
-                                         QStringLiteral("  答案文件"));
-    labels->addWidget(Label_SourceFileName);
-    labels->addWidget(Label_DictationFileName);
-    labels->addWidget(Label_AnswerFileName);
-    column->addWidget(Panel_Label);
+    m_recordingLabel = makeFileLabel(labelPanel, QStringLiteral("Label_SourceFileName"),
+                                     QStringLiteral("  语音文件"));
+    m_dictationLabel = makeFileLabel(labelPanel, QStringLiteral("Label_DictationFileName"),
+                                     QStringLiteral("  听写文件"));
+    m_answerLabel = makeFileLabel(labelPanel, QStringLiteral("Label_AnswerFileName"),
+                                  QStringLiteral("  答案文件"));
+    labels->addWidget(m_recordingLabel);
+    labels->addWidget(m_dictationLabel);
+    labels->addWidget(m_answerLabel);
+    column->addWidget(labelPanel);
 
     // The two pages.
-    PageControl1 = new QTabWidget(central);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    auto *page1 = new QVBoxLayout(TabSheet1);
+    m_pages = new QTabWidget(central);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    auto *dictationPage = new QWidget;
+    dictationPage->setObjectName(QStringLiteral("TabSheet1"));
+    auto *page1 = new QVBoxLayout(dictationPage);
     page1->setContentsMargins(0, 0, 0, 0);
     page1->setSpacing(0);
-    auto *lineStrip = new QWidget(TabSheet1);
+    auto *lineStrip = new QWidget(dictationPage);
     lineStrip->setObjectName(QStringLiteral("DictationStrip"));
     lineStrip->setFixedHeight(40);
     auto *stripLayout = new QHBoxLayout(lineStrip);
     stripLayout->setContentsMargins(8, 7, 8, 8);
-    LabeledEdit_DictationLabel = new QLabel(QStringLiteral("听写区(&V)"), lineStrip);
-    LabeledEdit_DictationLabel->setObjectName(QStringLiteral("LabeledEdit_DictationLabel"));
-    LabeledEdit_Dictation = new QLineEdit(lineStrip);
-    LabeledEdit_Dictation->setObjectName(QStringLiteral("LabeledEdit_Dictation"));
-    LabeledEdit_DictationLabel->setBuddy(LabeledEdit_Dictation);
-    Button_Apply = new QPushButton(QStringLiteral("提交(&A)"), lineStrip);
-    Button_Apply->setObjectName(QStringLiteral("Button_Apply"));
-    Button_Apply->setFixedSize(75, 25);
-    Button_Apply->setAutoDefault(false);
+    auto *lineLabel = new QLabel(QStringLiteral("听写区(&V)"), lineStrip);
+    lineLabel->setObjectName(QStringLiteral("LabeledEdit_DictationLabel"));
+    m_line = new QLineEdit(lineStrip);
+    m_line->setObjectName(QStringLiteral("LabeledEdit_Dictation"));
+    lineLabel->setBuddy(m_line);
+    m_applyButton = new QPushButton(QStringLiteral("提交(&A)"), lineStrip);
+    m_applyButton->setObjectName(QStringLiteral("Button_Apply"));
+    m_applyButton->setFixedSize(75, 25);
+    m_applyButton->setAutoDefault(false);
     // The line's width is set by FormResize; the button keeps to the right edge.
-    LabeledEdit_Dictation->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    LabeledEdit_Dictation->setMinimumWidth(0);
-    stripLayout->addWidget(LabeledEdit_DictationLabel);
-    stripLayout->addWidget(LabeledEdit_Dictation, 1000);
+    m_line->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_line->setMinimumWidth(0);
+    stripLayout->addWidget(lineLabel);
+    stripLayout->addWidget(m_line, 1000);
     stripLayout->addStretch(1);
-    stripLayout->addWidget(Button_Apply);
+    stripLayout->addWidget(m_applyButton);
     page1->addWidget(lineStrip);
-    Memo_Dictation = new QPlainTextEdit(TabSheet1);
-    Memo_Dictation->setObjectName(QStringLiteral("Memo_Dictation"));
-    Memo_Dictation->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo_Dictation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo_Dictation->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo_Dictation->setFont(memoFont());
-    page1->addWidget(Memo_Dictation);
-    PageControl1->addTab(TabSheet1, QStringLiteral("听写内容"));
+    m_dictationEditor = new QPlainTextEdit(dictationPage);
+    m_dictationEditor->setObjectName(QStringLiteral("Memo_Dictation"));
+    m_dictationEditor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_dictationEditor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_dictationEditor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_dictationEditor->setFont(memoFont());
+    page1->addWidget(m_dictationEditor);
+    m_pages->addTab(dictationPage, QStringLiteral("听写内容"));
 
-    TabSheet2 = new QWidget;
-    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-    auto *page2 = new QVBoxLayout(TabSheet2);
+    auto *answerPage = new QWidget;
+    answerPage->setObjectName(QStringLiteral("TabSheet2"));
+    auto *page2 = new QVBoxLayout(answerPage);
     page2->setContentsMargins(0, 0, 0, 0);
-    Memo_Answer = new QPlainTextEdit(TabSheet2);
-    Memo_Answer->setObjectName(QStringLiteral("Memo_Answer"));
-    Memo_Answer->setReadOnly(true);
-    Memo_Answer->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo_Answer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo_Answer->setFont(memoFont());
-    QPalette answerPalette = Memo_Answer->palette();
+    m_answerView = new QPlainTextEdit(answerPage);
+    m_answerView->setObjectName(QStringLiteral("Memo_Answer"));
+    m_answerView->setReadOnly(true);
+    m_answerView->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_answerView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_answerView->setFont(memoFont());
+    QPalette answerPalette = m_answerView->palette();
     answerPalette.setColor(QPalette::Base, answerPalette.color(QPalette::ToolTipBase));
     answerPalette.setColor(QPalette::Text, answerPalette.color(QPalette::ToolTipText));
-    Memo_Answer->setPalette(answerPalette);
-    page2->addWidget(Memo_Answer);
-    PageControl1->addTab(TabSheet2, QStringLiteral("答案"));
-    column->addWidget(PageControl1, 1);
+    m_answerView->setPalette(answerPalette);
+    page2->addWidget(m_answerView);
+    m_pages->addTab(answerPage, QStringLiteral("答案"));
+    column->addWidget(m_pages, 1);
 
     setCentralWidget(central);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    setStatusBar(StatusBar1);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(100);
-    Timer1->start();
+    auto *statusBar = new QStatusBar(this);
+    statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(statusBar);
 }
 
-void TForm_Main::connectHandlers()
+void TForm_Main::createFeatures()
 {
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-    connect(m_services.player, &MediaPlayer::playStateChanged, this, [this](int state) {
-        guarded([this, state] { WindowsMediaPlayer_MainPlayStateChange(state); });
-    });
-    connect(m_services.player, &MediaPlayer::errorOccurred, this,
-            [this](const QString &text) { guarded([text] { throw PlayerError(text); }); });
-    connect(DragTrackBar1, &TDragTrackBar::mousePressed, this,
-            [this] { guarded([this] { DragTrackBar1MouseDown(); }); });
-    connect(DragTrackBar1, &TDragTrackBar::mouseMoved, this, [this](Qt::MouseButtons buttons) {
-        guarded([this, buttons] { DragTrackBar1MouseMove(buttons.testFlag(Qt::LeftButton)); });
-    });
-    connect(DragTrackBar1, &TDragTrackBar::mouseReleased, this,
-            [this] { guarded([this] { DragTrackBar1MouseUp(); }); });
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == 0) // TabSheet1Show
-            guarded([this] { FocusDictationLine(); });
-    });
-    connect(Memo_Dictation, &QPlainTextEdit::textChanged, this,
-            [this] { guarded([this] { Memo_DictationChange(); }); });
-    connectDictationLine();
-}
+    MediaPlayer *player = m_services.player;
+    Dialogs *dialogs = m_services.dialogs;
+    m_settings = new SettingsStore(m_services.programDir, this);
+    m_recent = new RecentFiles(m_settings, dialogs, m_recentMenu, this);
+    m_recording = new Recording(m_recordingLabel, this);
+    m_loop = new LoopRegion(player, m_seekBar, m_loopLabel, this);
+    m_transport = new Transport(player, m_loop, m_seekBar, m_positionLabel, &m_guard, this);
+    m_document = new DictationDocument(dialogs, m_dictationEditor, m_dictationLabel, this);
+    m_dictationLine = new DictationLine(m_line, m_applyButton, this);
+    m_answer = new AnswerPane(m_pages, m_answerView, m_answerLabel, this);
 
-void TForm_Main::guarded(const std::function<void()> &handler)
-{
-    try {
-        handler();
-    } catch (const Abandon &) {
-        // The user cancelled, or a save was refused; already said what was needed.
-    } catch (const AppError &error) {
-        ShowError(error.text());
-    } catch (const std::exception &error) {
-        ShowError(QString::fromLocal8Bit(error.what()));
-    }
-}
-
-void TForm_Main::ShowError(const QString &text)
-{
-    QString message = text;
-    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
-        message += QLatin1Char('.');
-    m_services.dialogs->messageBox(ApplicationTitle, message, {Dialogs::Button::Ok},
-                                   Dialogs::Icon::Error, Dialogs::Button::Ok);
+    connect(player, &MediaPlayer::playStateChanged, this,
+            m_guard.wrap([this](int state) { WindowsMediaPlayer_MainPlayStateChange(state); }));
+    connect(player, &MediaPlayer::errorOccurred, this,
+            m_guard.wrap([](const QString &text) { throw PlayerError(text); }));
+    connect(m_seekBar, &TDragTrackBar::mousePressed, this,
+            m_guard.wrap([this] { m_transport->seekBarPressed(); }));
+    connect(m_seekBar, &TDragTrackBar::mouseMoved, this,
+            m_guard.wrap([this](Qt::MouseButtons buttons) {
+                m_transport->seekBarMoved(buttons.testFlag(Qt::LeftButton));
+            }));
+    connect(m_seekBar, &TDragTrackBar::mouseReleased, this,
+            m_guard.wrap([this] { m_transport->seekBarReleased(); }));
+    connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == 0) // the dictation page shows
+            FocusDictationLine();
+    });
+    connect(m_dictationLine, &DictationLine::edited, this,
+            m_guard.wrap([this] { LabeledEdit_DictationChange(); }));
+    connect(m_dictationLine, &DictationLine::applyRequested, this,
+            m_guard.wrap([this] { Button_ApplyClick(); }));
+    connect(m_document, &DictationDocument::openChanged, this, [this](bool open) {
+        if (!open)
+            m_dictationLine->clear();
+        EnableDictation(open);
+        if (open)
+            FocusDictationLine();
+    });
+    connect(m_answer, &AnswerPane::fileNameChanged, m_document,
+            &DictationDocument::setAnswerFileName);
+    connect(m_recent, &RecentFiles::entryTriggered, this,
+            m_guard.wrap([this](int tag) { RecentFileClick(tag); }));
+    connect(m_recent, &RecentFiles::clearTriggered, this,
+            m_guard.wrap([this] { m_recent->clear(); }));
 }
 
 void TForm_Main::FormCreate()
 {
     setWindowState(windowState() | Qt::WindowMaximized);
-    SeekBarDragging = false;
-    // The player has no window of its own: it is used for sound only.
-    RecentFiles = new QStringList;
-    LoopStart = -1.0;
-    LoopEnd = -1.0;
-    DragTrackBar1->setMaximum(SeekBarMax);
     // A failing step is reported and start-up goes on, so the window still comes up.
-    guarded([this] { EnsureSettingsFile(); });
-    guarded([this] { LoadOptions(); });
-    guarded([this] { CloseSourceFile(); });
-    PageControl1->setCurrentIndex(0);
-    guarded([this] { LoadRecentFiles(*RecentFiles); });
-    guarded([this] { BuildRecentMenu(*RecentFiles); });
-    for (QAction *command : std::as_const(ActionList_Main))
+    m_guard.run([this] { m_settings->ensureFile(); });
+    m_guard.run([this] { m_settings->loadOptions(); });
+    m_guard.run([this] { CloseSourceFile(); });
+    m_pages->setCurrentIndex(0);
+    m_guard.run([this] { m_recent->load(); });
+    m_guard.run([this] { m_recent->buildMenu(); });
+    for (QAction *command : std::as_const(m_actions))
         command->setToolTip(command->text());
-}
-
-bool TForm_Main::FormCanResize(int newWidth, int newHeight) const
-{
-    return newWidth >= MinimumOuterWidth && newHeight >= MinimumOuterHeight;
 }
 
 void TForm_Main::FormResize()
 {
     // A maximum rather than a fixed width, so the line never keeps the window
     // from shrinking.
-    LabeledEdit_Dictation->setMaximumWidth(
-        std::max(0, frameGeometry().width() - Button_Apply->width() - 100));
+    m_line->setMaximumWidth(std::max(0, frameGeometry().width() - m_applyButton->width() - 100));
 }
 
 void TForm_Main::resizeEvent(QResizeEvent *event)
@@ -327,8 +309,8 @@ void TForm_Main::resizeEvent(QResizeEvent *event)
 bool TForm_Main::FormCloseQuery()
 {
     bool canClose = false;
-    guarded([this, &canClose] {
-        if (DictationModified) {
+    m_guard.run([this, &canClose] {
+        if (m_document->isModified()) {
             CloseDictationFile(); // abandons when the user cancels
             canClose = true;
             return;
@@ -353,27 +335,20 @@ void TForm_Main::closeEvent(QCloseEvent *event)
 
 void TForm_Main::FocusDictationLine()
 {
-    if (PageControl1->currentIndex() == 0 && LabeledEdit_Dictation->isEnabled()
-        && LabeledEdit_Dictation->isVisibleTo(this)) {
-        LabeledEdit_Dictation->setFocus(Qt::OtherFocusReason);
-    }
+    if (m_pages->currentIndex() == 0 && m_line->isEnabled() && m_line->isVisibleTo(this))
+        m_line->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm_Main::ShowNextPage()
 {
-    const int index = PageControl1->currentIndex();
-    PageControl1->setCurrentIndex(index < PageControl1->count() - 1 ? index + 1 : 0);
+    const int index = m_pages->currentIndex();
+    m_pages->setCurrentIndex(index < m_pages->count() - 1 ? index + 1 : 0);
     FocusDictationLine();
-}
-
-QString TForm_Main::HelpFilePath() const
-{
-    return m_services.programDir + QStringLiteral("Quillmar.chm");
 }
 
 void TForm_Main::ShowHelp()
 {
-    const QString path = HelpFilePath();
+    const QString path = m_services.programDir + QStringLiteral("Quillmar.chm");
     if (QFileInfo::exists(path)) {
         m_services.shell->open(path);
     } else {
@@ -383,66 +358,65 @@ void TForm_Main::ShowHelp()
     }
 }
 
-void TForm_Main::Action_CloseExecute()
+void TForm_Main::ShowAbout()
 {
-    close();
+    // Destroyed when it closes, also when showing it fails.
+    const auto about = std::make_unique<TForm_About>(*m_services.dialogs, *m_services.shell);
+    about->exec();
 }
 
-void TForm_Main::openLater(const QString &path)
+void TForm_Main::EditOptions()
 {
-    // From the event loop: start-up completes first, and a drag source is not
-    // kept waiting while a message about the file is up.
-    QTimer::singleShot(0, this, [this, path] { guarded([this, path] { OpenSourceFile(path); }); });
+    TOptionFlags flags = m_settings->options();
+    if (!editOptions(flags, this))
+        return;
+    m_settings->setOptions(flags);
+    m_settings->saveOptions();
 }
 
-void TForm_Main::OpenFromCommandLine(const QStringList &arguments)
+void TForm_Main::EnableDictation(bool enabled)
 {
-    if (arguments.size() == 2)
-        openLater(QFileInfo(arguments.at(1)).absoluteFilePath());
-}
-
-QString TForm_Main::droppedRecording(const QMimeData *data)
-{
-    if (!data || !data->hasUrls())
-        return {};
-    const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1 || !urls.first().isLocalFile())
-        return {};
-    const QString path = urls.first().toLocalFile();
-    const QString suffix = QFileInfo(path).suffix();
-    for (const QLatin1String extension : {QLatin1String("mp3"), QLatin1String("wma"), QLatin1String("wav")}) {
-        if (suffix.compare(extension, Qt::CaseInsensitive) == 0)
-            return path;
+    m_dictationEditor->setEnabled(enabled);
+    m_dictationLine->setEnabled(enabled);
+    // Window colour while open, button-face colour while closed.
+    const QPalette standard = QApplication::palette();
+    const QColor background = standard.color(enabled ? QPalette::Base : QPalette::Button);
+    for (QWidget *editor : {static_cast<QWidget *>(m_dictationEditor), static_cast<QWidget *>(m_line)}) {
+        QPalette palette = editor->palette();
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            palette.setColor(group, QPalette::Base, background);
+        editor->setPalette(palette);
     }
-    return {};
 }
 
-bool TForm_Main::takeRecordingDrop(QDropEvent *event)
+void TForm_Main::WindowsMediaPlayer_MainPlayStateChange(int newState)
 {
-    // Always as a copy: a drop accepted as a move would delete the recording
-    // at its source.
-    if (droppedRecording(event->mimeData()).isEmpty()
-        || !event->possibleActions().testFlag(Qt::CopyAction)) {
-        event->ignore();
-        return false;
+    m_transport->playStateChanged(newState);
+    UpdatePlayPauseAction();
+}
+
+void TForm_Main::UpdatePlayPauseAction()
+{
+    QAction *command = action(QStringLiteral("Action_PlayAndPause"));
+    const int state = m_services.player->playState();
+    int image = -1;
+    if (state == MediaPlayer::Stopped || state == MediaPlayer::Paused) {
+        command->setText(QStringLiteral("播放(&P)"));
+        command->setToolTip(QStringLiteral("播放"));
+        image = 29;
+    } else if (state == MediaPlayer::Playing) {
+        command->setText(QStringLiteral("暂停(&P)"));
+        command->setToolTip(QStringLiteral("暂停"));
+        image = 27;
+    } else {
+        return;
     }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    return true;
+    command->setEnabled(true);
+    command->setIcon(imageListIcon(image));
+    command->setProperty("imageIndex", image);
 }
 
-void TForm_Main::dragEnterEvent(QDragEnterEvent *event)
+void TForm_Main::blockingWait(int ms)
 {
-    takeRecordingDrop(event);
-}
-
-void TForm_Main::dragMoveEvent(QDragMoveEvent *event)
-{
-    takeRecordingDrop(event);
-}
-
-void TForm_Main::dropEvent(QDropEvent *event)
-{
-    if (takeRecordingDrop(event))
-        openLater(droppedRecording(event->mimeData()));
+    QThread::msleep(ms);
 }

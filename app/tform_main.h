@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/guard.h"
+
 #include <QDateTime>
 #include <QMainWindow>
 #include <QString>
@@ -7,39 +9,29 @@
 
 #include <functional>
 
+class AnswerPane;
+class DictationDocument;
+class DictationLine;
+class Dialogs;
+class LoopRegion;
+class MediaPlayer;
 class QAction;
-class QActionGroup;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
-class QStatusBar;
 class QTabWidget;
-class QTimer;
-class QToolBar;
-
-class AnswerLines;
-class Dialogs;
-class MediaPlayer;
+class RecentFiles;
+class Recording;
+class SettingsStore;
 class Shell;
 class TDragTrackBar;
-
-// The seven option flags, named after their keys in the settings file.
-struct TOptionFlags {
-    bool PauseWhenWriting = false;
-    bool SetEndPointWhenWriting = false;
-    bool RecordDictateTime = false;
-    bool RecordRepeatPoints = false;
-    bool VerifyBeforeApplying = false;
-    bool PlayAfterApplying = false;
-    bool SelectAfterApplying = false;
-};
+class Transport;
 
 // What the window needs from outside: the player, the dialogs, the shell and
 // the folder of the program (help file, settings file).
@@ -50,8 +42,10 @@ struct TForm_MainServices {
     QString programDir; // with a trailing separator
 };
 
-// The main window. It owns all state of the program; the operations of each
-// feature are defined in that feature's folder.
+// The main window. It builds the widgets and the command table, hands each
+// feature its widgets, and runs the sequences that span features: start-up,
+// opening a recording, applying a dictated line, closing the window. The
+// state lives in the feature objects (its children, found by object name).
 class TForm_Main : public QMainWindow
 {
     Q_OBJECT
@@ -62,155 +56,26 @@ public:
     explicit TForm_Main(const TForm_MainServices &services, QWidget *parent = nullptr);
     ~TForm_Main() override;
 
-    // Runs a command or event handler: an abandoned chain ends silently, an
-    // unexpected error is shown in a message box captioned with the title.
-    void guarded(const std::function<void()> &handler);
-    void ShowError(const QString &text);
-
-    // --- State (plain fields, read by tests) ---
-    bool SeekBarDragging = false;
-    TOptionFlags OptionFlags;
-    double LoopStart = -1.0;
-    double LoopEnd = -1.0;
-    QString SourceFileName;
-    bool DictationModified = false;
-    bool DictationOpen = false;
-    QString DictationFileName;
-    QString AnswerFileName;
-    QStringList *RecentFiles = nullptr;
-
-    // --- Components ---
-    QToolBar *ToolBar_File = nullptr;
-    QFrame *Panel3 = nullptr;
-    TDragTrackBar *DragTrackBar1 = nullptr;
-    QFrame *Panel4 = nullptr;
-    QLabel *Label_LoopInfo = nullptr;
-    QLabel *Label_CurrentPostion = nullptr;
-    QToolBar *ToolBar1 = nullptr;
-    QFrame *Panel_Label = nullptr;
-    QLabel *Label_SourceFileName = nullptr;
-    QLabel *Label_DictationFileName = nullptr;
-    QLabel *Label_AnswerFileName = nullptr;
-    QTabWidget *PageControl1 = nullptr;
-    QWidget *TabSheet1 = nullptr;
-    QWidget *TabSheet2 = nullptr;
-    QLabel *LabeledEdit_DictationLabel = nullptr;
-    QLineEdit *LabeledEdit_Dictation = nullptr;
-    QPushButton *Button_Apply = nullptr;
-    QPlainTextEdit *Memo_Dictation = nullptr;
-    QPlainTextEdit *Memo_Answer = nullptr;
-    QStatusBar *StatusBar1 = nullptr;
-    QTimer *Timer1 = nullptr;
-    QMenu *Menu_RecentplayList = nullptr;
-    QList<QAction *> ActionList_Main;
-
-    MediaPlayer *WindowsMediaPlayer_Main() const { return m_services.player; }
-    QAction *action(const QString &name) const;
-
-    // --- Start-up and main window ---
-    void FormCreate();
-    bool FormCanResize(int newWidth, int newHeight) const;
-    void FormResize();
-    bool FormCloseQuery();
-    void FocusDictationLine();
-    void ShowNextPage();
-    void ShowHelp();
-    void ShowAbout();
-    QString HelpFilePath() const;
-    void Action_CloseExecute();
-
-    // --- Source file ---
-    void SelectSourceFile();
     // A recording given as the one argument ("Open with" of a file manager)
     // opens once the event loop runs; arguments as QCoreApplication::arguments().
     void OpenFromCommandLine(const QStringList &arguments);
+
+    // The clock of the information line and the blocking pause before
+    // playback resumes; tests replace both.
+    void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
+    void setWait(std::function<void(int ms)> wait) { m_wait = std::move(wait); }
+
+    // The operations that span features, under the names a reader looks for.
+    void FormCreate();
+    bool FormCloseQuery();
     void OpenSourceFile(const QString &path);
     void CloseSourceFile();
-    void SetSourceFileName(const QString &path);
-
-    // --- Transport, tick and position display ---
-    void PlayOrPause();
-    void StopPlayback();
-    void WindowsMediaPlayer_MainPlayStateChange(int newState);
-    void UpdatePlayPauseAction();
-    void Timer1Timer();
-    void UpdatePositionDisplay();
-
-    // --- Loop region ---
-    bool IsPlaybackActive() const;
-    void SetLoopPoints(double start, double end);
-    void UpdateLoopInfo(double start, double end);
-    void Action_SetStartPointExecute();
-    void Action_SetEndPointExecute();
-    void Action_SetEndPointAndPauseExecute();
-    void Action_SetEndpointAsStartpointExecute();
-    void Action_DeleteStartPointExecute();
-    void Action_DeleteEndPointExecute();
-    void Action_ClearLoopPointExecute();
-    void Action_MicroBackStartPointExecute();
-    void Action_MicroForwardStartPointExecute();
-    void Action_MicroBackEndPointExecute();
-    void Action_MicroForwardEndPointExecute();
-
-    // --- Seek bar ---
-    void DragTrackBar1MouseDown();
-    void DragTrackBar1MouseMove(bool leftButtonHeld);
-    void DragTrackBar1MouseUp();
-
-    // --- Dictation document and file ---
-    void Memo_DictationChange();
     void OpenDictationFile(const QString &fileName);
-    void ChooseDictationFile();
     void CloseDictationFile();
-    void SaveDictationFile(const QString &fileName, const QString &answerFileName);
-    void SaveDictationFileAs(QString &fileName, const QString &answerFileName);
-    void SetDictationFileName(const QString &fileName);
-    void EnableDictation(bool enabled);
-    // The document as it is saved: lines separated by CR LF.
-    QString DictationText() const;
-    // Adds a line at the end of the document by the append rule.
-    void AppendDictationLine(const QString &line);
-    void Action_CreateDictationFileExecute();
-    void Action_SaveDictationFileExecute();
-    void Action_SaveAsDictationFileExecute();
-
-    // --- Dictation line ---
-    void LabeledEdit_DictationChange();
-    // key is the character typed into the line; setting it to the null
-    // character consumes it, so the line never sees it.
-    void LabeledEdit_DictationKeyPress(QChar &key);
-    void Button_ApplyClick();
+    void CloseAnswerFile();
     // Applies the text (the line, left-trimmed); true when a record was appended.
     bool ApplyDictationLine(const QString &text);
     void AfterApplying();
-    // The clock of the information line and the blocking pause before
-    // playback resumes; tests replace both.
-    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
-    std::function<void(int ms)> Wait = &TForm_Main::blockingWait;
-
-    // --- Answer file ---
-    void OpenAnswerFile();
-    void CloseAnswerFile();
-    void SetAnswerFileName(const QString &fileName);
-    // The answer lines: the display lines of Memo_Answer at its current width,
-    // without the empty line after a final line break.
-    int AnswerLineCount();
-    QString AnswerLine(int index);
-    // Scrolls Memo_Answer so that the given answer line is its top line.
-    void ScrollAnswerToLine(int index);
-
-    // --- Settings and recent files ---
-    QString SettingsFilePath() const;
-    void EnsureSettingsFile();
-    void LoadOptions();
-    void SaveOptions();
-    void LoadRecentFiles(QStringList &list);
-    void SaveRecentFiles(const QStringList &list);
-    void AddRecentFile(QStringList &list, const QString &path);
-    void BuildRecentMenu(const QStringList &list);
-    // Click handlers of the recent-files items; the tag is the entry's index.
-    void RecentFileClick(int tag);
-    void ClearRecentFiles();
     void EditOptions();
 
 protected:
@@ -224,27 +89,65 @@ protected:
 
 private:
     void createComponents();
+    void createFeatures();
     void createActions();
     void createMenus();
     void createToolBars();
-    void connectHandlers();
-    QAction *addAction(const QString &name, const QString &caption,
-                       const QKeySequence &shortcut, int imageIndex,
-                       void (TForm_Main::*handler)());
+    QAction *addAction(const QString &name, const QString &caption, const QKeySequence &shortcut,
+                       int imageIndex, const std::function<void()> &handler);
+    QAction *action(const QString &name) const;
     bool isWindowShortcut(const QKeySequence &keys) const;
+
+    // Handlers.
+    void WindowsMediaPlayer_MainPlayStateChange(int newState);
+    void UpdatePlayPauseAction();
+    void LabeledEdit_DictationChange();
+    void Button_ApplyClick();
+    void FormResize();
+    void FocusDictationLine();
+    void ShowNextPage();
+    void ShowHelp();
+    void ShowAbout();
+    void SelectSourceFile();
+    void ChooseDictationFile();
+    void OpenAnswerFile();
+    void RecentFileClick(int tag);
+    void EnableDictation(bool enabled);
+
     void openLater(const QString &path);
     // The one local recording (mp3, wma, wav) a drag carries; empty for anything else.
     static QString droppedRecording(const QMimeData *data);
     bool takeRecordingDrop(QDropEvent *event);
-
-    void writeDictation(const QString &fileName);
-    void connectDictationLine();
     static void blockingWait(int ms);
-    AnswerLines &answerLines();
 
     TForm_MainServices m_services;
-    // The encoding the document was read in; saving writes it back the same way.
-    bool m_dictationIsGb18030 = false;
+    Guard m_guard;
+    std::function<QDateTime()> m_now = [] { return QDateTime::currentDateTime(); };
+    std::function<void(int ms)> m_wait = &TForm_Main::blockingWait;
     bool m_closeConfirmed = false;
-    AnswerLines *m_answerLines = nullptr; // made on first use
+
+    // Widgets the window lays out and coordinates.
+    TDragTrackBar *m_seekBar = nullptr;
+    QLabel *m_loopLabel = nullptr;
+    QLabel *m_positionLabel = nullptr;
+    QLabel *m_recordingLabel = nullptr;
+    QLabel *m_dictationLabel = nullptr;
+    QLabel *m_answerLabel = nullptr;
+    QTabWidget *m_pages = nullptr;
+    QLineEdit *m_line = nullptr;
+    QPushButton *m_applyButton = nullptr;
+    QPlainTextEdit *m_dictationEditor = nullptr;
+    QPlainTextEdit *m_answerView = nullptr;
+    QMenu *m_recentMenu = nullptr;
+    QList<QAction *> m_actions;
+
+    // Features.
+    SettingsStore *m_settings = nullptr;
+    RecentFiles *m_recent = nullptr;
+    Recording *m_recording = nullptr;
+    LoopRegion *m_loop = nullptr;
+    Transport *m_transport = nullptr;
+    DictationDocument *m_document = nullptr;
+    DictationLine *m_dictationLine = nullptr;
+    AnswerPane *m_answer = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "dictation/answercheck.h"
 
+#include "platform/blanks.h"
+
 #include <string>
 #include <string_view>
 
@@ -7,11 +9,6 @@ namespace {
 
 // Code points, so that searching and lengths never split a surrogate pair.
 using Text = std::u32string;
-
-bool isBlank(char16_t unit)
-{
-    return unit <= 32;
-}
 
 char16_t upperUnit(char16_t unit)
 {
@@ -26,9 +23,9 @@ Text comparable(const QString &text)
     const QChar *units = text.constData();
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && isBlank(units[begin].unicode()))
+    while (begin < end && isBlank(units[begin]))
         ++begin;
-    while (end > begin && isBlank(units[end - 1].unicode()))
+    while (end > begin && isBlank(units[end - 1]))
         --end;
 
     Text out;
@@ -64,33 +61,6 @@ QString tailFrom(char32_t c)
 }
 
 } // namespace
-
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text.at(begin).unicode()))
-        ++begin;
-    while (end > begin && isBlank(text.at(end - 1).unicode()))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-QString trimLeftBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    while (begin < text.size() && isBlank(text.at(begin).unicode()))
-        ++begin;
-    return text.mid(begin);
-}
-
-QString upperAscii(const QString &text)
-{
-    QString out = text;
-    for (QChar &c : out)
-        c = QChar(upperUnit(c.unicode()));
-    return out;
-}
 
 std::optional<CheckHit> findInAnswer(const QString &typed, int lineCount,
                                      const std::function<QString(int)> &lineAt)

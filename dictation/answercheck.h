@@ -5,12 +5,7 @@
 #include <functional>
 #include <optional>
 
-// Text rules of the dictation line and the answer check. A blank is any
-// character with a code of 32 or less.
-QString trimBlanks(const QString &text);
-QString trimLeftBlanks(const QString &text);
-// Only a-z change; the check ignores the case of ASCII letters and nothing else.
-QString upperAscii(const QString &text);
+// The answer check: whether a typed line occurs in the answer text.
 
 // Where the typed text was found: the answer line where the match starts
 // (0-based), and the character to append after the typed text (empty, or one

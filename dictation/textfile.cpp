@@ -1,53 +1,17 @@
 #include "dictation/textfile.h"
 
+#include "platform/atomicfile.h"
 #include "platform/errors.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <QTemporaryFile>
 
-#include <climits>
-#include <cstdio>
-#include <unistd.h>
 
 namespace {
 
 const char *const Gb18030Name = "GB18030";
-
-// QSaveFile replaces an existing file through a name seven bytes longer than
-// the file's own (".XXXXXX" appended), which a name near the file system's
-// limit has no room for: such a file could be written once, never again.
-bool needsShortTemporaryName(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return false;
-    const QString name = QFileInfo(info.canonicalFilePath()).fileName();
-    return QFile::encodeName(name).size() > NAME_MAX - 7;
-}
-
-// Replaces the file as QSaveFile does, through a short temporary name in its
-// folder: the old file stays until the new one is completely on disk.
-bool replaceThroughShortName(const QString &path, const QByteArray &bytes)
-{
-    const QFileInfo target(QFileInfo(path).canonicalFilePath());
-    QTemporaryFile file(target.absolutePath() + QStringLiteral("/.quillmar-XXXXXX"));
-    if (!file.open())
-        return false;
-    file.setPermissions(target.permissions());
-    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0)
-        return false;
-    if (std::rename(QFile::encodeName(file.fileName()).constData(),
-                    QFile::encodeName(target.absoluteFilePath()).constData())
-        != 0) {
-        return false;
-    }
-    file.setAutoRemove(false);
-    return true;
-}
 
 } // namespace
 
@@ -153,23 +117,5 @@ QByteArray encodeText(const QString &text, TextFileContent::Encoding encoding)
 bool writeTextFile(const QString &path, const QString &text,
                    TextFileContent::Encoding encoding)
 {
-    const QByteArray bytes = encodeText(text, encoding);
-    if (needsShortTemporaryName(path))
-        return replaceThroughShortName(path, bytes);
-    QSaveFile file(path);
-    // commit() does not notice a short write (disk full) of buffered data, so
-    // the file is unbuffered and every write's count is checked.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    // An uncommitted file is discarded when `file` goes.
-    return file.write(bytes) == bytes.size() && file.commit();
-}
-
-void appendLine(QString &text, const QString &line)
-{
-    const QLatin1StringView crLf("\r\n");
-    if (text.isEmpty() || text.endsWith(crLf))
-        text += line + crLf;
-    else
-        text += crLf + line;
+    return writeFileAtomically(path, encodeText(text, encoding));
 }

@@ -43,7 +43,3 @@ QByteArray encodeText(const QString &text, TextFileContent::Encoding encoding);
 // the old file intact. Returns false on any failure.
 bool writeTextFile(const QString &path, const QString &text,
                    TextFileContent::Encoding encoding);
-
-// Appends one line to a document: after a final CR LF (or to an empty text) as
-// line + CR LF, otherwise as CR LF + line, ending the unterminated last line.
-void appendLine(QString &text, const QString &line);

@@ -1,11 +1,11 @@
 #include "platform/profilefile.h"
 
+#include "platform/atomicfile.h"
 #include "platform/errors.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -250,8 +250,11 @@ int readProfileInt(const QString &path, const QString &section, const QString &k
     return parseInteger(readProfileString(path, section, key, QString())).value_or(defaultValue);
 }
 
-void writeProfileString(const QString &path, const QString &section, const QString &key,
-                        const QString &value)
+namespace {
+
+// Sets one key in the file's bytes, leaving every other byte as it was.
+void setKey(QByteArray &data, const QString &path, const QString &section, const QString &key,
+            const QString &value)
 {
     const QString sectionName = trimBlanks(section);
     const QString keyName = trimBlanks(key);
@@ -260,6 +263,37 @@ void writeProfileString(const QString &path, const QString &section, const QStri
         || keyName.contains(u'=') || keyName.startsWith(u'['))
         throwUnableToWrite(path);
 
+    const Location loc = locate(data, sectionName, keyName);
+    const QByteArray name = loc.keyFound ? loc.keyName.toByteArray() : keyName.toUtf8();
+    const QByteArray keyLine = name + '=' + encodeValue(value) + "\r\n";
+    // The new bytes are head + added + tail, head and tail being untouched bytes.
+    qsizetype headSize = data.size();
+    QByteArray added;
+    qsizetype tailFrom = data.size();
+    if (loc.keyFound) {
+        headSize = loc.keyLine.begin;
+        added = keyLine;
+        tailFrom = loc.keyLine.next;
+    } else if (loc.sectionFound) {
+        headSize = tailFrom = loc.insertAt;
+        if (!loc.insertAfterTerminator)
+            added = "\r\n";
+        added += keyLine;
+    } else {
+        if (!data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r'))
+            added = "\r\n";
+        if (!loc.lastLineBlank)
+            added += "\r\n";
+        added += '[' + sectionName.toUtf8() + "]\r\n" + keyLine;
+    }
+    data.replace(headSize, tailFrom - headSize, added);
+}
+
+} // namespace
+
+void writeProfileStrings(const QString &path, const QString &section,
+                         const QList<QPair<QString, QString>> &keysAndValues)
+{
     const bool existed = QFile::exists(path);
     QByteArray data;
     if (existed) {
@@ -269,44 +303,19 @@ void writeProfileString(const QString &path, const QString &section, const QStri
         if (!ok)
             throwUnableToWrite(path);
     }
-    const Location loc = locate(data, sectionName, keyName);
+    for (const auto &[key, value] : keysAndValues)
+        setKey(data, path, section, key, value);
 
-    const QByteArray name = loc.keyFound ? loc.keyName.toByteArray() : keyName.toUtf8();
-    const QByteArray keyLine = name + '=' + encodeValue(value) + "\r\n";
-    // The new file is head + added + tail, head and tail being untouched bytes.
-    QByteArrayView head = data;
-    QByteArray added;
-    QByteArrayView tail;
-    if (loc.keyFound) {
-        head = head.first(loc.keyLine.begin);
-        added = keyLine;
-        tail = QByteArrayView(data).sliced(loc.keyLine.next);
-    } else if (loc.sectionFound) {
-        head = head.first(loc.insertAt);
-        if (!loc.insertAfterTerminator)
-            added = "\r\n";
-        added += keyLine;
-        tail = QByteArrayView(data).sliced(loc.insertAt);
-    } else {
-        if (!data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r'))
-            added = "\r\n";
-        if (!loc.lastLineBlank)
-            added += "\r\n";
-        added += '[' + sectionName.toUtf8() + "]\r\n" + keyLine;
-    }
-
-    QSaveFile file(path);
-    // commit() does not notice a short write (disk full) of buffered data, so
-    // the file is unbuffered and every write's count is checked.
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const bool written = file.write(head.data(), head.size()) == head.size()
-                             && file.write(added) == added.size()
-                             && file.write(tail.data(), tail.size()) == tail.size();
-        // An uncommitted file is discarded when `file` goes.
-        if (written && file.commit())
-            return;
-    }
+    QString reason;
+    if (writeFileAtomically(path, data, &reason))
+        return;
     if (!existed)
-        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
     throwUnableToWrite(path);
+}
+
+void writeProfileString(const QString &path, const QString &section, const QString &key,
+                        const QString &value)
+{
+    writeProfileStrings(path, section, {{key, value}});
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 // Key-level access to an ini file ("[Section]" lines, "key=value" lines under
@@ -44,3 +46,8 @@ int readProfileInt(const QString &path, const QString &section, const QString &k
 // values that cannot be stored on one line.
 void writeProfileString(const QString &path, const QString &section, const QString &key,
                         const QString &value);
+
+// Sets several keys of one section with one replacement of the file, each as
+// writeProfileString would; nothing is written when any of them fails.
+void writeProfileStrings(const QString &path, const QString &section,
+                         const QList<QPair<QString, QString>> &keysAndValues);

@@ -1,116 +1,114 @@
-// The loop region: storing, rendering and the loop commands.
-#include "app/tform_main.h"
+#include "playback/loopregion.h"
 
-#include "platform/mediaplayer.h"
+#include "platform/blanks.h"
 #include "playback/looprules.h"
+#include "playback/playstate.h"
 #include "playback/tdragtrackbar.h"
 
 #include <QLabel>
 
-bool TForm_Main::IsPlaybackActive() const
+LoopRegion::LoopRegion(MediaPlayer *player, TDragTrackBar *bar, QLabel *info, QObject *parent)
+    : QObject(parent), m_player(player), m_bar(bar), m_info(info)
 {
-    const int state = m_services.player->playState();
-    return state == MediaPlayer::Paused || state == MediaPlayer::Playing;
+    setObjectName(QStringLiteral("LoopRegion"));
 }
 
-void TForm_Main::SetLoopPoints(double start, double end)
+QString LoopRegion::infoText() const
 {
-    LoopRules::Points stored{LoopStart, LoopEnd};
-    switch (LoopRules::store(IsPlaybackActive(), start, end, {LoopStart, LoopEnd}, &stored)) {
-    case LoopRules::Outcome::Cleared:
-        LoopStart = LoopEnd = -1.0;
-        UpdateLoopInfo(-1.0, -1.0);
+    return trimBlanks(m_info->text());
+}
+
+void LoopRegion::setPoints(double start, double end)
+{
+    LoopRules::Points stored{m_start, m_end};
+    switch (LoopRules::store(isPlaybackActive(*m_player), start, end, {m_start, m_end}, &stored)) {
+    case LoopRules::Outcome::Cleared: {
+        const bool wasSet = m_start != -1.0 || m_end != -1.0;
+        m_start = m_end = -1.0;
+        show(-1.0, -1.0);
+        if (wasSet)
+            Q_EMIT changed(m_start, m_end);
         return;
+    }
     case LoopRules::Outcome::Refused:
     case LoopRules::Outcome::Unchanged:
         return;
     case LoopRules::Outcome::Stored:
-        LoopStart = stored.start;
-        LoopEnd = stored.end;
-        // Rendered from the request, not from what was stored.
-        UpdateLoopInfo(start, end);
+        m_start = stored.start;
+        m_end = stored.end;
+        // Shown from the request, not from what was stored.
+        show(start, end);
+        Q_EMIT changed(m_start, m_end);
         return;
     }
 }
 
-void TForm_Main::UpdateLoopInfo(double start, double end)
+void LoopRegion::show(double start, double end)
 {
     const bool needsLength = !(start < 0 && end <= 0);
-    const double length = needsLength ? m_services.player->duration() : 0.0;
+    const double length = needsLength ? m_player->duration() : 0.0;
     // An unknown length keeps the previous selection rather than dividing by zero.
-    if (const auto selection = LoopRules::selectionFor(start, end, length, DragTrackBar1->maximum()))
-        DragTrackBar1->setSelection(selection->first, selection->second);
-    Label_LoopInfo->setText(LoopRules::loopInfoText(start, end));
+    if (const auto selection = LoopRules::selectionFor(start, end, length, m_bar->maximum()))
+        m_bar->setSelection(selection->first, selection->second);
+    m_info->setText(LoopRules::loopInfoText(start, end));
 }
 
-void TForm_Main::Action_SetStartPointExecute()
+bool LoopRegion::setStartHere()
 {
-    if (!IsPlaybackActive())
-        return;
-    SetLoopPoints(m_services.player->currentPosition(), LoopEnd);
-    FocusDictationLine();
+    if (!isPlaybackActive(*m_player))
+        return false;
+    setPoints(m_player->currentPosition(), m_end);
+    return true;
 }
 
-void TForm_Main::Action_SetEndPointExecute()
+bool LoopRegion::setEndHere()
 {
-    if (!IsPlaybackActive())
-        return;
-    SetLoopPoints(LoopStart, m_services.player->currentPosition());
-    FocusDictationLine();
+    if (!isPlaybackActive(*m_player))
+        return false;
+    setPoints(m_start, m_player->currentPosition());
+    return true;
 }
 
-void TForm_Main::Action_SetEndPointAndPauseExecute()
+bool LoopRegion::setEndHereAndPause()
 {
-    if (!IsPlaybackActive())
-        return;
-    m_services.player->pause();
-    SetLoopPoints(LoopStart, m_services.player->currentPosition());
-    FocusDictationLine();
+    if (!isPlaybackActive(*m_player))
+        return false;
+    m_player->pause();
+    setPoints(m_start, m_player->currentPosition());
+    return true;
 }
 
-void TForm_Main::Action_SetEndpointAsStartpointExecute()
+void LoopRegion::endAsStart()
 {
-    if (LoopEnd > 0)
-        SetLoopPoints(LoopEnd, -1.0);
+    if (m_end > 0)
+        setPoints(m_end, -1.0);
 }
 
-void TForm_Main::Action_DeleteStartPointExecute()
+void LoopRegion::deleteStart()
 {
-    if (IsPlaybackActive())
-        SetLoopPoints(-1.0, LoopEnd);
+    if (isPlaybackActive(*m_player))
+        setPoints(-1.0, m_end);
 }
 
-void TForm_Main::Action_DeleteEndPointExecute()
+void LoopRegion::deleteEnd()
 {
-    if (IsPlaybackActive())
-        SetLoopPoints(LoopStart, -1.0);
+    if (isPlaybackActive(*m_player))
+        setPoints(m_start, -1.0);
 }
 
-void TForm_Main::Action_ClearLoopPointExecute()
+void LoopRegion::clear()
 {
-    SetLoopPoints(-1.0, -1.0);
+    setPoints(-1.0, -1.0);
 }
 
-void TForm_Main::Action_MicroBackStartPointExecute()
+void LoopRegion::nudgeStart(double seconds)
 {
-    if (IsPlaybackActive())
-        SetLoopPoints(LoopStart - LoopRules::NudgeStep, LoopEnd);
+    if (isPlaybackActive(*m_player))
+        setPoints(m_start + seconds, m_end);
 }
 
-void TForm_Main::Action_MicroForwardStartPointExecute()
+void LoopRegion::nudgeEnd(double seconds)
 {
-    if (IsPlaybackActive())
-        SetLoopPoints(LoopStart + LoopRules::NudgeStep, LoopEnd);
-}
-
-void TForm_Main::Action_MicroBackEndPointExecute()
-{
-    if (IsPlaybackActive())
-        SetLoopPoints(LoopStart, LoopEnd - LoopRules::NudgeStep);
-}
-
-void TForm_Main::Action_MicroForwardEndPointExecute()
-{
-    if (IsPlaybackActive())
-        SetLoopPoints(LoopStart, LoopEnd + LoopRules::NudgeStep);
+    if (isPlaybackActive(*m_player))
+        setPoints(m_start, m_end + seconds);
 }

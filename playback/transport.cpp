@@ -1,115 +1,136 @@
-// Play/pause and stop, the play-state handler and the 100 ms tick.
-#include "app/tform_main.h"
+#include "playback/transport.h"
 
-#include "app/imagelist.h"
+#include "platform/guard.h"
 #include "platform/mediaplayer.h"
+#include "playback/loopregion.h"
 #include "playback/looprules.h"
+#include "playback/playstate.h"
 #include "playback/tdragtrackbar.h"
 #include "playback/timetext.h"
 
-#include <QAction>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTimer>
 
-#include <cmath>
+namespace {
 
-void TForm_Main::PlayOrPause()
+constexpr int SeekBarMax = 5000;
+
+// "<status> <position> / <length> ": the position label while a recording is
+// paused or playing, and its preview while the seek bar is dragged.
+QString positionText(const QString &status, double position, double length)
 {
-    MediaPlayer *player = m_services.player;
-    switch (player->playState()) {
+    return status + QLatin1Char(' ') + FormatTimePosition(false, position) + QStringLiteral(" / ")
+           + FormatTimePosition(false, length) + QLatin1Char(' ');
+}
+
+} // namespace
+
+Transport::Transport(MediaPlayer *player, LoopRegion *loop, TDragTrackBar *bar, QLabel *position,
+                     const Guard *guard, QObject *parent)
+    : QObject(parent), m_player(player), m_loop(loop), m_bar(bar), m_position(position),
+      m_timer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("Transport"));
+    m_bar->setMaximum(SeekBarMax);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(100);
+    connect(m_timer, &QTimer::timeout, this, guard->wrap([this] { tick(); }));
+    m_timer->start();
+}
+
+void Transport::playOrPause()
+{
+    switch (m_player->playState()) {
     case MediaPlayer::Stopped:
     case MediaPlayer::Paused:
-        player->play();
+        m_player->play();
         break;
     case MediaPlayer::Playing:
-        player->pause();
+        m_player->pause();
         break;
     default:
         break; // opening, buffering, ready...: nothing to toggle yet
     }
 }
 
-void TForm_Main::StopPlayback()
+void Transport::stop()
 {
-    if (IsPlaybackActive())
-        m_services.player->stop();
+    if (isPlaybackActive(*m_player))
+        m_player->stop();
 }
 
-void TForm_Main::WindowsMediaPlayer_MainPlayStateChange(int newState)
+void Transport::playStateChanged(int newState)
 {
     if (newState == MediaPlayer::Stopped)
-        SetLoopPoints(-1.0, -1.0);
-    UpdatePlayPauseAction();
-    if (!Timer1->isActive())
-        Timer1->start();
+        m_loop->setPoints(-1.0, -1.0);
+    if (!m_timer->isActive())
+        m_timer->start();
 }
 
-void TForm_Main::UpdatePlayPauseAction()
+void Transport::tick()
 {
-    QAction *command = action(QStringLiteral("Action_PlayAndPause"));
-    const int state = m_services.player->playState();
-    int image = -1;
-    if (state == MediaPlayer::Stopped || state == MediaPlayer::Paused) {
-        command->setText(QStringLiteral("播放(&P)"));
-        command->setToolTip(QStringLiteral("播放"));
-        image = 29;
-    } else if (state == MediaPlayer::Playing) {
-        command->setText(QStringLiteral("暂停(&P)"));
-        command->setToolTip(QStringLiteral("暂停"));
-        image = 27;
-    } else {
-        return;
-    }
-    command->setEnabled(true);
-    command->setIcon(imageListIcon(image));
-    command->setProperty("imageIndex", image);
-}
-
-void TForm_Main::Timer1Timer()
-{
-    MediaPlayer *player = m_services.player;
-    const int state = player->playState();
+    const int state = m_player->playState();
     // The tick keeps itself alive only while playing; a state change re-arms it.
-    if (state == MediaPlayer::Playing) {
-        if (!Timer1->isActive())
-            Timer1->start();
+    if (state != MediaPlayer::Playing) {
+        m_timer->stop();
     } else {
-        Timer1->stop();
-    }
-    if (state == MediaPlayer::Playing) {
-        if (LoopStart > 0) {
-            if (player->currentPosition() < LoopStart) {
-                player->setCurrentPosition(LoopStart);
-                return;
-            }
+        if (!m_timer->isActive())
+            m_timer->start();
+        const double start = m_loop->start();
+        const double end = m_loop->end();
+        if (start > 0 && m_player->currentPosition() < start) {
+            m_player->setCurrentPosition(start);
+            return;
         }
-        if (LoopEnd > 0) {
-            if (player->currentPosition() > LoopEnd) {
-                player->setCurrentPosition(LoopStart > 0 ? LoopStart : 0.0);
-                return;
-            }
+        if (end > 0 && m_player->currentPosition() > end) {
+            m_player->setCurrentPosition(start > 0 ? start : 0.0);
+            return;
         }
     }
-    if (!SeekBarDragging)
-        UpdatePositionDisplay();
+    if (!m_dragging)
+        updatePositionDisplay();
 }
 
-void TForm_Main::UpdatePositionDisplay()
+void Transport::updatePositionDisplay()
 {
-    MediaPlayer *player = m_services.player;
-    const int state = player->playState();
-    const QString status = player->status();
-    if (state == MediaPlayer::Paused || state == MediaPlayer::Playing) {
-        const double position = player->currentPosition();
-        const double length = player->duration();
-        Label_CurrentPostion->setText(status + QLatin1Char(' ') + FormatTimePosition(false, position)
-                                      + QStringLiteral(" / ") + FormatTimePosition(false, length)
-                                      + QLatin1Char(' '));
+    const QString status = m_player->status();
+    if (isPlaybackActive(*m_player)) {
+        const double position = m_player->currentPosition();
+        const double length = m_player->duration();
+        m_position->setText(positionText(status, position, length));
         // While the length is not known the thumb stays where it is.
         if (length > 0)
-            DragTrackBar1->setValue(LoopRules::toBarUnits(position, length, DragTrackBar1->maximum()));
+            m_bar->setValue(LoopRules::toBarUnits(position, length, m_bar->maximum()));
     } else {
-        Label_CurrentPostion->setText(status + QLatin1Char(' '));
-        DragTrackBar1->setValue(0);
+        m_position->setText(status + QLatin1Char(' '));
+        m_bar->setValue(0);
+    }
+}
+
+void Transport::seekBarPressed()
+{
+    if (isPlaybackActive(*m_player))
+        m_dragging = true;
+}
+
+void Transport::seekBarMoved(bool leftButtonHeld)
+{
+    if (!leftButtonHeld || !isPlaybackActive(*m_player))
+        return;
+    const double length = m_player->duration();
+    const double previewed = length * m_bar->value() / m_bar->maximum();
+    m_position->setText(positionText(m_player->status(), previewed, length));
+}
+
+void Transport::seekBarReleased()
+{
+    // The drag ends with the release even when the seek fails, or the display
+    // would stay frozen until some later click on the bar.
+    const auto endDrag = qScopeGuard([this] { m_dragging = false; });
+    if (isPlaybackActive(*m_player)) {
+        const double length = m_player->duration();
+        m_player->setCurrentPosition(length
+                                     * (static_cast<double>(m_bar->value()) / m_bar->maximum()));
     }
 }

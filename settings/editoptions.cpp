@@ -1,31 +1,29 @@
-// The options dialog, shown from the main window.
-#include "app/tform_main.h"
+#include "settings/editoptions.h"
+
 #include "settings/tform_optionsetting.h"
 
 #include <QCheckBox>
 
 #include <memory>
 
-void TForm_Main::EditOptions()
+bool editOptions(TOptionFlags &flags, QWidget *parent)
 {
-    // No owner; the unique_ptr destroys the dialog on every path, also when
-    // saving fails.
-    const auto dialog = std::make_unique<TForm_OptionSetting>();
-    dialog->CheckBox_PauseWhenWriting->setChecked(OptionFlags.PauseWhenWriting);
-    dialog->CheckBox_SetEndPointWhenWriting->setChecked(OptionFlags.SetEndPointWhenWriting);
-    dialog->CheckBox_RecordDictateTime->setChecked(OptionFlags.RecordDictateTime);
-    dialog->CheckBox_RecordRepeatPoints->setChecked(OptionFlags.RecordRepeatPoints);
-    dialog->CheckBox_VerifyBeforeApplying->setChecked(OptionFlags.VerifyBeforeApplying);
-    dialog->CheckBox_PlayAfterApplying->setChecked(OptionFlags.PlayAfterApplying);
-    dialog->CheckBox_SelectAfterApplying->setChecked(OptionFlags.SelectAfterApplying);
+    // The unique_ptr destroys the dialog on every path.
+    const auto dialog = std::make_unique<TForm_OptionSetting>(parent);
+    const std::pair<QCheckBox *, bool TOptionFlags::*> boxes[] = {
+        {dialog->CheckBox_PauseWhenWriting, &TOptionFlags::PauseWhenWriting},
+        {dialog->CheckBox_SetEndPointWhenWriting, &TOptionFlags::SetEndPointWhenWriting},
+        {dialog->CheckBox_RecordDictateTime, &TOptionFlags::RecordDictateTime},
+        {dialog->CheckBox_RecordRepeatPoints, &TOptionFlags::RecordRepeatPoints},
+        {dialog->CheckBox_VerifyBeforeApplying, &TOptionFlags::VerifyBeforeApplying},
+        {dialog->CheckBox_PlayAfterApplying, &TOptionFlags::PlayAfterApplying},
+        {dialog->CheckBox_SelectAfterApplying, &TOptionFlags::SelectAfterApplying},
+    };
+    for (const auto &[box, flag] : boxes)
+        box->setChecked(flags.*flag);
     if (dialog->exec() != QDialog::Accepted)
-        return;
-    OptionFlags.PauseWhenWriting = dialog->CheckBox_PauseWhenWriting->isChecked();
-    OptionFlags.SetEndPointWhenWriting = dialog->CheckBox_SetEndPointWhenWriting->isChecked();
-    OptionFlags.RecordDictateTime = dialog->CheckBox_RecordDictateTime->isChecked();
-    OptionFlags.RecordRepeatPoints = dialog->CheckBox_RecordRepeatPoints->isChecked();
-    OptionFlags.VerifyBeforeApplying = dialog->CheckBox_VerifyBeforeApplying->isChecked();
-    OptionFlags.PlayAfterApplying = dialog->CheckBox_PlayAfterApplying->isChecked();
-    OptionFlags.SelectAfterApplying = dialog->CheckBox_SelectAfterApplying->isChecked();
-    SaveOptions();
+        return false;
+    for (const auto &[box, flag] : boxes)
+        flags.*flag = box->isChecked();
+    return true;
 }

@@ -1,51 +1,70 @@
-// The list of recently opened recordings and its menu.
-#include "app/tform_main.h"
+#include "settings/recentfiles.h"
 
 #include "platform/dialogs.h"
 #include "platform/errors.h"
-#include "platform/profilefile.h"
 #include "settings/recentfilerules.h"
+#include "settings/settingsstore.h"
 
 #include <QAction>
 #include <QMenu>
 
-void TForm_Main::LoadRecentFiles(QStringList &list)
+RecentFiles::RecentFiles(SettingsStore *store, Dialogs *dialogs, QMenu *menu, QObject *parent)
+    : QObject(parent), m_store(store), m_dialogs(dialogs), m_menu(menu)
 {
-    const QString path = SettingsFilePath();
-    for (int i = 0; i < MaxRecentFiles; ++i)
-        list.append(readProfileString(path, LastFilesSection, RecentFileKey(i), QString()));
+    setObjectName(QStringLiteral("RecentFiles"));
 }
 
-void TForm_Main::SaveRecentFiles(const QStringList &list)
+QString RecentFiles::pathAt(int index) const
 {
-    const QString path = SettingsFilePath();
-    for (const auto &[key, value] : RecentFileWrites(list))
-        writeProfileString(path, LastFilesSection, key, value);
+    if (index < 0 || index >= m_list.size())
+        throw AppError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return m_list.at(index);
 }
 
-void TForm_Main::AddRecentFile(QStringList &list, const QString &path)
+void RecentFiles::load()
 {
-    AddRecentPath(list, path);
+    m_list = m_store->loadRecentFiles();
 }
 
-void TForm_Main::BuildRecentMenu(const QStringList &list)
+void RecentFiles::add(const QString &path)
+{
+    AddRecentPath(m_list, path);
+    buildMenu();
+    m_store->saveRecentFiles(m_list);
+}
+
+void RecentFiles::clear()
+{
+    if (m_list.isEmpty())
+        return;
+    if (m_dialogs->messageBox(QStringLiteral("系统提示"), QStringLiteral("确实要清空最近播放列表吗？"),
+                              {Dialogs::Button::Yes, Dialogs::Button::No},
+                              Dialogs::Icon::Information, Dialogs::Button::No)
+        != Dialogs::Button::Yes) {
+        return;
+    }
+    m_list.clear();
+    m_store->saveRecentFiles(m_list);
+    buildMenu();
+}
+
+void RecentFiles::buildMenu()
 {
     // The item being clicked may be among the old ones, still inside its own
     // triggered(): take it out of the menu now, delete it once back in the
     // event loop.
-    const QList<QAction *> oldItems = Menu_RecentplayList->actions();
+    const QList<QAction *> oldItems = m_menu->actions();
     for (QAction *item : oldItems) {
-        Menu_RecentplayList->removeAction(item);
+        m_menu->removeAction(item);
         item->deleteLater();
     }
-    for (const RecentMenuItem &entry : RecentMenuItems(list)) {
-        auto *item = new QAction(entry.caption, this);
+    for (const RecentMenuItem &entry : RecentMenuItems(m_list)) {
+        auto *item = new QAction(entry.caption, m_menu);
         item->setData(entry.tag);
         switch (entry.kind) {
         case RecentMenuItem::Kind::Entry: {
             const int tag = entry.tag;
-            connect(item, &QAction::triggered, this,
-                    [this, tag] { guarded([this, tag] { RecentFileClick(tag); }); });
+            connect(item, &QAction::triggered, this, [this, tag] { Q_EMIT entryTriggered(tag); });
             break;
         }
         case RecentMenuItem::Kind::Separator:
@@ -54,38 +73,12 @@ void TForm_Main::BuildRecentMenu(const QStringList &list)
             item->setSeparator(true);
             break;
         case RecentMenuItem::Kind::Clear:
-            connect(item, &QAction::triggered, this,
-                    [this] { guarded([this] { ClearRecentFiles(); }); });
+            connect(item, &QAction::triggered, this, &RecentFiles::clearTriggered);
             break;
         case RecentMenuItem::Kind::Empty:
             item->setEnabled(false);
             break;
         }
-        Menu_RecentplayList->addAction(item);
+        m_menu->addAction(item);
     }
-}
-
-void TForm_Main::RecentFileClick(int tag)
-{
-    // After a clear whose save failed the menu still shows the old items.
-    if (tag < 0 || tag >= RecentFiles->size())
-        throw AppError(QStringLiteral("List index out of bounds (%1)").arg(tag));
-    // A copy: opening reorders the list, and with it the entry's string.
-    const QString path = RecentFiles->at(tag);
-    OpenSourceFile(path);
-}
-
-void TForm_Main::ClearRecentFiles()
-{
-    if (RecentFiles->isEmpty())
-        return;
-    if (m_services.dialogs->messageBox(MessageCaption, QStringLiteral("确实要清空最近播放列表吗？"),
-                                       {Dialogs::Button::Yes, Dialogs::Button::No},
-                                       Dialogs::Icon::Information, Dialogs::Button::No)
-        != Dialogs::Button::Yes) {
-        return;
-    }
-    RecentFiles->clear();
-    SaveRecentFiles(*RecentFiles);
-    BuildRecentMenu(*RecentFiles);
 }

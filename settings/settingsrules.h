@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/tform_main.h"
+#include "settings/optionflags.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "settings/tform_optionsetting.h"
 
-#include "app/windowfont.h"
+#include "platform/windowfont.h"
 
 #include <QCheckBox>
 #include <QFrame>

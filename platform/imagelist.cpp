@@ -1,4 +1,4 @@
-#include "app/imagelist.h"
+#include "platform/imagelist.h"
 
 #include <QString>
 

@@ -1,0 +1,99 @@
+// Typing into the dictation line and applying it: the check against the
+// answer, the record appended to the document, and what follows.
+#include "app/tform_main.h"
+
+#include "dictation/answerpane.h"
+#include "dictation/dictationdocument.h"
+#include "dictation/dictationline.h"
+#include "platform/blanks.h"
+#include "platform/dialogs.h"
+#include "platform/mediaplayer.h"
+#include "playback/loopregion.h"
+#include "playback/playstate.h"
+#include "settings/settingsstore.h"
+
+#include <QLineEdit>
+
+void TForm_Main::LabeledEdit_DictationChange()
+{
+    if (!isPlaybackActive(*m_services.player))
+        return;
+    const TOptionFlags &options = m_settings->options();
+    // The end point first: it is where the learner started typing.
+    if (options.SetEndPointWhenWriting && m_loop->end() < 0)
+        m_loop->setPoints(m_loop->start(), m_services.player->currentPosition());
+    if (options.PauseWhenWriting)
+        m_services.player->pause();
+}
+
+void TForm_Main::Button_ApplyClick()
+{
+    if (ApplyDictationLine(m_dictationLine->text()))
+        AfterApplying();
+}
+
+bool TForm_Main::ApplyDictationLine(const QString &text)
+{
+    if (trimBlanks(text).isEmpty())
+        return false;
+    const TOptionFlags &options = m_settings->options();
+
+    QString tail;
+    if (options.VerifyBeforeApplying && m_answer->lineCount() > 0) {
+        const std::optional<CheckHit> hit = m_answer->find(text);
+        if (!hit) {
+            m_services.dialogs->messageBox(MessageCaption, QStringLiteral("没有找到符合条件的内容"),
+                                           {Dialogs::Button::Ok}, Dialogs::Icon::Information,
+                                           Dialogs::Button::Ok);
+            return false;
+        }
+        tail = hit->tail;
+    }
+
+    QString information;
+    if (options.RecordRepeatPoints)
+        information = m_loop->infoText();
+    if (options.RecordDictateTime) {
+        if (!information.isEmpty())
+            information += QStringLiteral("   ");
+        information += QStringLiteral("听写时间: ")
+                       + m_now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    }
+    if (!information.isEmpty())
+        information = QLatin1Char('(') + information + QLatin1Char(')');
+
+    // Only the learner's own text (and the tail) is written, not the forms compared.
+    m_document->appendLine(QString());
+    m_document->appendLine(text + tail);
+    m_document->appendLine(information);
+    return true;
+}
+
+void TForm_Main::AfterApplying()
+{
+    m_dictationLine->clear();
+    // Shown empty before any wait below blocks the window.
+    m_line->repaint();
+
+    const TOptionFlags &options = m_settings->options();
+    MediaPlayer *player = m_services.player;
+    if (options.SelectAfterApplying && m_loop->end() > 0) {
+        // The end of this sentence starts the next one.
+        m_loop->setPoints(m_loop->end(), -1.0);
+        player->pause();
+        if (!options.PlayAfterApplying
+            && m_services.dialogs->messageBox(MessageCaption,
+                                              QStringLiteral("上一句已完成，您要开始听写下一句吗？"),
+                                              {Dialogs::Button::Yes, Dialogs::Button::No},
+                                              Dialogs::Icon::Information, Dialogs::Button::Yes)
+                   == Dialogs::Button::Yes) {
+            m_wait(500);
+            player->play();
+        }
+    }
+    if (options.PlayAfterApplying) {
+        m_wait(500);
+        player->play();
+    }
+    FocusDictationLine();
+}

@@ -1,0 +1,172 @@
+// Opening and closing the recording, the dictation document and the answer
+// file, by command, recent-files menu, argument and drop.
+#include "app/tform_main.h"
+
+#include "dictation/answerpane.h"
+#include "dictation/dictationdocument.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/mediaplayer.h"
+#include "playback/loopregion.h"
+#include "playback/recording.h"
+#include "playback/sourcefilerules.h"
+#include "playback/transport.h"
+#include "settings/recentfiles.h"
+
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+const QString TextFilter = QStringLiteral("文本文件 (*.txt)|*.txt");
+
+} // namespace
+
+void TForm_Main::SelectSourceFile()
+{
+    Dialogs::FileRequest request;
+    request.title = QStringLiteral("请选择语音文件");
+    request.filter = QStringLiteral("音频文件 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav");
+    request.fileName = m_recording->path();
+    request.fileMustExist = true;
+    if (const std::optional<QString> chosen = m_services.dialogs->openFile(request))
+        OpenSourceFile(*chosen);
+}
+
+void TForm_Main::OpenSourceFile(const QString &path)
+{
+    // A folder named like a recording is no recording either.
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir()) {
+        m_services.dialogs->messageBox(MessageCaption,
+                                       QStringLiteral("文件“") + path + QStringLiteral("”不存在！"),
+                                       {Dialogs::Button::Ok}, Dialogs::Icon::Error,
+                                       Dialogs::Button::Ok);
+        throw Abandon();
+    }
+    CloseSourceFile();
+    m_services.player->setUrl(path);
+    m_recording->setPath(path);
+    m_recent->add(path);
+    OpenDictationFile(CompanionDictationPath(path));
+    m_transport->playOrPause();
+}
+
+void TForm_Main::CloseSourceFile()
+{
+    CloseDictationFile();
+    CloseAnswerFile();
+    m_loop->clear();
+    m_recording->setPath(QString());
+    m_services.player->stop();
+    m_services.player->close();
+}
+
+void TForm_Main::OpenDictationFile(const QString &fileName)
+{
+    m_document->open(fileName, m_recording->path());
+}
+
+void TForm_Main::CloseDictationFile()
+{
+    m_document->close();
+}
+
+void TForm_Main::ChooseDictationFile()
+{
+    Dialogs::FileRequest request;
+    request.title = QStringLiteral("请选择听写文件");
+    request.filter = TextFilter;
+    request.fileMustExist = true;
+    const std::optional<QString> chosen = m_services.dialogs->openFile(request);
+    if (chosen && QFileInfo(*chosen).isFile())
+        OpenDictationFile(*chosen);
+}
+
+void TForm_Main::OpenAnswerFile()
+{
+    Dialogs::FileRequest request;
+    request.title = QStringLiteral("请选择答案文件");
+    request.filter = TextFilter;
+    request.fileMustExist = true;
+    // The recording's folder, with its final separator; none without a recording.
+    const QString recording = m_recording->path();
+    request.initialDir = recording.left(recording.lastIndexOf(QLatin1Char('/')) + 1);
+    const std::optional<QString> chosen = m_services.dialogs->openFile(request);
+    if (chosen && QFileInfo(*chosen).isFile())
+        m_answer->open(*chosen);
+}
+
+void TForm_Main::CloseAnswerFile()
+{
+    m_answer->close();
+}
+
+void TForm_Main::RecentFileClick(int tag)
+{
+    // A copy: opening reorders the list, and with it the entry's string.
+    const QString path = m_recent->pathAt(tag);
+    OpenSourceFile(path);
+}
+
+void TForm_Main::openLater(const QString &path)
+{
+    // From the event loop: start-up completes first, and a drag source is not
+    // kept waiting while a message about the file is up.
+    QTimer::singleShot(0, this, m_guard.wrap([this, path] { OpenSourceFile(path); }));
+}
+
+void TForm_Main::OpenFromCommandLine(const QStringList &arguments)
+{
+    if (arguments.size() == 2)
+        openLater(QFileInfo(arguments.at(1)).absoluteFilePath());
+}
+
+QString TForm_Main::droppedRecording(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return {};
+    const QString path = urls.first().toLocalFile();
+    const QString suffix = QFileInfo(path).suffix();
+    for (const QLatin1String extension : {QLatin1String("mp3"), QLatin1String("wma"), QLatin1String("wav")}) {
+        if (suffix.compare(extension, Qt::CaseInsensitive) == 0)
+            return path;
+    }
+    return {};
+}
+
+bool TForm_Main::takeRecordingDrop(QDropEvent *event)
+{
+    // Always as a copy: a drop accepted as a move would delete the recording
+    // at its source.
+    if (droppedRecording(event->mimeData()).isEmpty()
+        || !event->possibleActions().testFlag(Qt::CopyAction)) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+void TForm_Main::dragEnterEvent(QDragEnterEvent *event)
+{
+    takeRecordingDrop(event);
+}
+
+void TForm_Main::dragMoveEvent(QDragMoveEvent *event)
+{
+    takeRecordingDrop(event);
+}
+
+void TForm_Main::dropEvent(QDropEvent *event)
+{
+    if (takeRecordingDrop(event))
+        openLater(droppedRecording(event->mimeData()));
+}

@@ -1,0 +1,113 @@
+#include "dictation/answerpane.h"
+
+#include "dictation/answerlines.h"
+#include "dictation/textfile.h"
+#include "platform/filelabel.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QTabWidget>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+// Delivers the resize a hidden widget keeps pending until it is shown.
+void deliverResize(QWidget *widget)
+{
+    QResizeEvent resize(widget->size(), QSize());
+    QCoreApplication::sendEvent(widget, &resize);
+    widget->setAttribute(Qt::WA_PendingResizeEvent, false);
+}
+
+// The tab widget lays out only the page it shows, so a view on another page
+// keeps the width it had when last shown, or has none and does not wrap.
+// The answer lines are the lines the learner sees on switching to the page,
+// so the page is given the size of the page that shows.
+void fitHiddenPage(QTabWidget *pages, QPlainTextEdit *view)
+{
+    QWidget *page = view->parentWidget();
+    QWidget *showing = pages->currentWidget();
+    if (page->isVisible() || !showing || showing == page || !page->layout())
+        return;
+    if (page->geometry() == showing->geometry() && !view->testAttribute(Qt::WA_PendingResizeEvent))
+        return;
+    page->setGeometry(showing->geometry());
+    page->layout()->setGeometry(page->contentsRect());
+    // The scroll area places its viewport; the view wraps at the viewport's width.
+    deliverResize(view);
+    deliverResize(view->viewport());
+}
+
+} // namespace
+
+AnswerPane::AnswerPane(QTabWidget *pages, QPlainTextEdit *view, QLabel *label, QObject *parent)
+    : QObject(parent), m_pages(pages), m_view(view), m_label(label)
+{
+    setObjectName(QStringLiteral("AnswerPane"));
+}
+
+AnswerLines &AnswerPane::lines()
+{
+    if (!m_lines)
+        m_lines = new AnswerLines(m_view);
+    fitHiddenPage(m_pages, m_view);
+    return *m_lines;
+}
+
+int AnswerPane::lineCount()
+{
+    return lines().count();
+}
+
+QString AnswerPane::line(int index)
+{
+    return lines().line(index);
+}
+
+std::optional<CheckHit> AnswerPane::find(const QString &typed)
+{
+    AnswerLines &answer = lines();
+    const std::optional<CheckHit> hit =
+        findInAnswer(typed, answer.count(), [&answer](int index) { return answer.line(index); });
+    if (hit)
+        answer.scrollToTop(hit->line);
+    return hit;
+}
+
+void AnswerPane::open(const QString &fileName)
+{
+    const QString text = toEditorText(readTextFile(fileName).text);
+    close();
+    m_view->setPlainText(text);
+
+    // As many empty lines as there are answer lines, so that every line of the
+    // text can be scrolled to the top. Appending an empty line adds one line
+    // break whether or not the text ended with one (the first only ends an
+    // unterminated last line), so n appends are n line breaks.
+    const int count = lineCount();
+    QTextCursor cursor(m_view->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString(count, QLatin1Char('\n')));
+    lineCount(); // index the final text now rather than at the first check
+
+    setFileName(fileName);
+}
+
+void AnswerPane::close()
+{
+    m_view->clear();
+    setFileName(QString());
+}
+
+void AnswerPane::setFileName(const QString &fileName)
+{
+    if (fileName == m_fileName)
+        return;
+    m_fileName = fileName;
+    m_label->setText(fileLabelText(QStringLiteral("答案文件"), fileName));
+    Q_EMIT fileNameChanged(fileName);
+}

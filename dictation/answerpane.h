@@ -1,0 +1,47 @@
+#pragma once
+
+#include "dictation/answercheck.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class AnswerLines;
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+
+// The answer page: the answer text, its file, and the check of a typed line
+// against the answer's display lines.
+class AnswerPane : public QObject
+{
+    Q_OBJECT
+public:
+    AnswerPane(QTabWidget *pages, QPlainTextEdit *view, QLabel *label, QObject *parent);
+
+    QString fileName() const { return m_fileName; }
+    // Loads the file (throws AppError when it cannot be read).
+    void open(const QString &fileName);
+    void close();
+
+    // The answer lines: the display lines of the view at its current width,
+    // without the empty line after a final line break.
+    int lineCount();
+    QString line(int index);
+    // Where the typed text occurs; the view then shows that line at its top.
+    std::optional<CheckHit> find(const QString &typed);
+
+Q_SIGNALS:
+    void fileNameChanged(const QString &fileName);
+
+private:
+    AnswerLines &lines();
+    void setFileName(const QString &fileName);
+
+    QTabWidget *m_pages;
+    QPlainTextEdit *m_view;
+    QLabel *m_label;
+    AnswerLines *m_lines = nullptr; // made on first use
+    QString m_fileName;
+};

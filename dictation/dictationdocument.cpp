@@ -1,0 +1,149 @@
+#include "dictation/dictationdocument.h"
+
+#include "dictation/samefile.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/filelabel.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+const QString Caption = QStringLiteral("系统提示");
+const QString TextFilter = QStringLiteral("文本文件 (*.txt)|*.txt");
+
+} // namespace
+
+DictationDocument::DictationDocument(Dialogs *dialogs, QPlainTextEdit *editor, QLabel *label,
+                                     QObject *parent)
+    : QObject(parent), m_dialogs(dialogs), m_editor(editor), m_label(label)
+{
+    setObjectName(QStringLiteral("DictationDocument"));
+    connect(m_editor, &QPlainTextEdit::textChanged, this, [this] { m_modified = true; });
+}
+
+QString DictationDocument::text() const
+{
+    // The raw text keeps every character as typed (no-break spaces included);
+    // only the block separators and Shift+Enter's line separators become line
+    // breaks.
+    return fromEditorRawText(m_editor->document()->toRawText());
+}
+
+void DictationDocument::appendLine(const QString &line)
+{
+    // The editor holds the CR LF text as blocks: an empty text is one empty
+    // block, and a text ending with CR LF ends with an empty block.
+    QTextDocument *document = m_editor->document();
+    const bool endsWithBreak = document->lastBlock().text().isEmpty();
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    if (document->isEmpty() || (endsWithBreak && document->blockCount() > 1))
+        cursor.insertText(line + QLatin1Char('\n'));
+    else
+        cursor.insertText(QLatin1Char('\n') + line);
+}
+
+void DictationDocument::open(const QString &fileName, const QString &recordingPath)
+{
+    close();
+    const QFileInfo info(fileName);
+    if (!fileName.isEmpty() && info.exists() && !info.isDir()) {
+        const TextFileContent content = readTextFile(fileName);
+        m_editor->setPlainText(toEditorText(content.text));
+        m_encoding = content.encoding;
+        m_modified = false;
+    }
+    if (m_editor->document()->isEmpty() && !recordingPath.isEmpty()) {
+        appendLine(QStringLiteral("听写记录"));
+        appendLine(QStringLiteral("语音文件: ") + recordingPath);
+    }
+    setFileName(fileName);
+    m_open = true;
+    Q_EMIT openChanged(true);
+}
+
+void DictationDocument::close()
+{
+    if (m_modified) {
+        const Dialogs::Button answer = m_dialogs->messageBox(
+            Caption, QStringLiteral("您当前听写的内容要保存吗？"),
+            {Dialogs::Button::Yes, Dialogs::Button::No, Dialogs::Button::Cancel},
+            Dialogs::Icon::Information, Dialogs::Button::Cancel);
+        if (answer == Dialogs::Button::Yes)
+            save();
+        else if (answer != Dialogs::Button::No)
+            throw Abandon();
+    }
+    m_editor->clear();
+    m_modified = false;
+    m_encoding = TextFileContent::Encoding::Utf8;
+    setFileName(QString());
+    m_open = false;
+    Q_EMIT openChanged(false);
+}
+
+void DictationDocument::save()
+{
+    if (m_fileName.isEmpty())
+        saveAs();
+    else
+        saveTo(m_fileName);
+}
+
+void DictationDocument::refuseSameFile(const QString &text)
+{
+    m_dialogs->messageBox(Caption, text, {Dialogs::Button::Ok}, Dialogs::Icon::Information,
+                          Dialogs::Button::Ok);
+    throw Abandon();
+}
+
+void DictationDocument::write(const QString &fileName)
+{
+    if (!writeTextFile(fileName, text(), m_encoding)) {
+        m_dialogs->messageBox(Caption, QStringLiteral("保存时发生错误！"), {Dialogs::Button::Ok},
+                              Dialogs::Icon::Error, Dialogs::Button::Ok);
+        throw Abandon();
+    }
+}
+
+void DictationDocument::saveTo(const QString &fileName)
+{
+    if (!m_modified)
+        return;
+    if (IsSameFile(fileName, m_answerFileName))
+        refuseSameFile(QStringLiteral("听写文件和答案文件相同，请另存！"));
+    write(fileName);
+    m_modified = false;
+}
+
+void DictationDocument::saveAs()
+{
+    Dialogs::FileRequest request;
+    request.title = QStringLiteral("另存为");
+    request.filter = TextFilter;
+    request.fileName = m_fileName;
+    request.defaultSuffix = QStringLiteral("txt");
+    request.confirmOverwrite = true;
+    const std::optional<QString> chosen = m_dialogs->saveFile(request);
+    if (!chosen)
+        throw Abandon();
+    // The name is taken before the checks, even when they then refuse it.
+    m_fileName = *chosen;
+    if (IsSameFile(m_fileName, m_answerFileName))
+        refuseSameFile(QStringLiteral("听写文件和答案文件名相同，请另存！"));
+    write(m_fileName);
+    setFileName(m_fileName);
+    m_modified = false;
+}
+
+void DictationDocument::setFileName(const QString &fileName)
+{
+    m_fileName = fileName;
+    m_label->setText(fileLabelText(QStringLiteral("听写文件"), fileName));
+}

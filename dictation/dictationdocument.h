@@ -1,0 +1,65 @@
+#pragma once
+
+#include "dictation/textfile.h"
+
+#include <QObject>
+#include <QString>
+
+class Dialogs;
+class QLabel;
+class QPlainTextEdit;
+
+// The dictation document: the text in the dictation page, the file it belongs
+// to, the encoding it was read in, and whether it is open and modified.
+// Operations that ask a question or save throw Abandon when the learner
+// cancels or the save fails (after saying so).
+class DictationDocument : public QObject
+{
+    Q_OBJECT
+public:
+    DictationDocument(Dialogs *dialogs, QPlainTextEdit *editor, QLabel *label, QObject *parent);
+
+    QString fileName() const { return m_fileName; }
+    bool isModified() const { return m_modified; }
+    bool isOpen() const { return m_open; }
+    TextFileContent::Encoding encoding() const { return m_encoding; }
+
+    // The document as it is saved: lines separated by CR LF.
+    QString text() const;
+    // Adds a line at the end: after a final line break, or ending the last line.
+    void appendLine(const QString &line);
+
+    // The answer file that is open: the document is never saved over it.
+    void setAnswerFileName(const QString &fileName) { m_answerFileName = fileName; }
+
+    // Closes the current document, then loads the file when it exists, or
+    // starts a new document (with the two header lines when a recording is
+    // open).
+    void open(const QString &fileName, const QString &recordingPath);
+    // Asks to save unsaved changes first.
+    void close();
+    // Ctrl+S: saves to its file, or asks for a name when it has none.
+    void save();
+    // Saves to the given file when modified.
+    void saveTo(const QString &fileName);
+    // Asks for a name and saves there.
+    void saveAs();
+
+Q_SIGNALS:
+    // Opened or closed: the window enables the dictation controls.
+    void openChanged(bool open);
+
+private:
+    void setFileName(const QString &fileName);
+    void write(const QString &fileName);
+    void refuseSameFile(const QString &text);
+
+    Dialogs *m_dialogs;
+    QPlainTextEdit *m_editor;
+    QLabel *m_label;
+    QString m_fileName;
+    QString m_answerFileName;
+    TextFileContent::Encoding m_encoding = TextFileContent::Encoding::Utf8;
+    bool m_modified = false;
+    bool m_open = false;
+};

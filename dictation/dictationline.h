@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLineEdit;
+class QPushButton;
+
+// The one-line dictation field and its apply button. Enter in the line and a
+// click on the button ask for the line to be applied; Enter never reaches the
+// line, even when applying fails.
+class DictationLine : public QObject
+{
+    Q_OBJECT
+public:
+    DictationLine(QLineEdit *line, QPushButton *apply, QObject *parent);
+
+    // The typed text without leading blanks.
+    QString text() const;
+    // Empties the line without reporting it as the learner's change.
+    void clear();
+    void setEnabled(bool enabled);
+
+Q_SIGNALS:
+    // The learner typed, deleted or pasted.
+    void edited();
+    void applyRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QLineEdit *m_line;
+    QPushButton *m_apply;
+};

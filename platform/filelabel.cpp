@@ -1,0 +1,20 @@
+#include "platform/filelabel.h"
+
+#include <QLabel>
+
+QString fileLabelText(const QString &kind, const QString &path)
+{
+    return QStringLiteral("  ") + kind + QStringLiteral(": ")
+           + (path.isEmpty() ? QStringLiteral("未指定") : path);
+}
+
+QLabel *makeFileLabel(QWidget *parent, const QString &objectName, const QString &initialText)
+{
+    auto *label = new QLabel(initialText, parent);
+    label->setObjectName(objectName);
+    label->setFixedHeight(24);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
