@@ -3,6 +3,8 @@
 // apply with the check on, for a line found near the end and for a line found
 // nowhere. Prints "name value unit" lines; times are medians.
 #include "app/tform_main.h"
+#include "dictation/answerpane.h"
+#include "settings/settingsstore.h"
 #include "support/fakedialogs.h"
 #include "support/fakeplayer.h"
 #include "support/fakeshell.h"
@@ -112,25 +114,29 @@ int main(int argc, char **argv)
     std::vector<double> open;
     for (int run = 0; run < OpenRuns; ++run) {
         dialogs.fileAnswers.enqueue(answer);
-        open.push_back(timeMs([&] { window.action(QStringLiteral("Action_OpenAnswerFile"))->trigger(); }));
+        open.push_back(timeMs([&] { window.findChild<QAction *>(QStringLiteral("Action_OpenAnswerFile"))->trigger(); }));
     }
-    const int answerLines = window.AnswerLineCount();
+    const int answerLines = window.findChild<AnswerPane *>()->lineCount();
 
-    window.OptionFlags = TOptionFlags();
-    window.OptionFlags.VerifyBeforeApplying = true;
-    window.OptionFlags.RecordRepeatPoints = true;
-    window.OptionFlags.RecordDictateTime = true;
+    TOptionFlags options;
+    options.VerifyBeforeApplying = true;
+    options.RecordRepeatPoints = true;
+    options.RecordDictateTime = true;
+    window.findChild<SettingsStore *>()->setOptions(options);
+    auto *line = window.findChild<QLineEdit *>(QStringLiteral("LabeledEdit_Dictation"));
+    auto *apply = window.findChild<QPushButton *>(QStringLiteral("Button_Apply"));
+    auto *answerView = window.findChild<QPlainTextEdit *>(QStringLiteral("Memo_Answer"));
     auto applyTimes = [&](const QString &typed) {
         std::vector<double> times;
         for (int run = 0; run < ApplyRuns; ++run) {
-            window.LabeledEdit_Dictation->setText(typed);
-            times.push_back(timeMs([&] { window.Button_Apply->click(); }));
+            line->setText(typed);
+            times.push_back(timeMs([&] { apply->click(); }));
         }
         return times;
     };
     const std::vector<double> hit = applyTimes(nearTheEnd);
-    const int hitLine = window.Memo_Answer->verticalScrollBar()->value();
-    const bool hitApplied = window.LabeledEdit_Dictation->text().isEmpty() && dialogs.messages.isEmpty();
+    const int hitLine = answerView->verticalScrollBar()->value();
+    const bool hitApplied = line->text().isEmpty() && dialogs.messages.isEmpty();
     const std::vector<double> miss = applyTimes(QStringLiteral("a sentence found nowhere at all"));
     const bool missRefused = dialogs.messages.size() == ApplyRuns;
 

@@ -2,6 +2,8 @@
 // the loop end playback gets before the wrap, where the wrap seek lands and how
 // long it takes, and what looping costs in CPU. Prints "name value unit" lines.
 #include "app/tform_main.h"
+#include "platform/errors.h"
+#include "playback/loopregion.h"
 #include "platform/dialogs.h"
 #include "platform/mpvplayer.h"
 #include "platform/shell.h"
@@ -27,6 +29,18 @@
 #include <vector>
 
 namespace {
+
+// Runs a step as the window's handlers do: a failure is reported, not thrown.
+void guarded(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const AppError &error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.text()));
+    } catch (const Abandon &) {
+    }
+}
+
 
 // Answers every question without a person: No where offered, else the default.
 class QuietDialogs : public Dialogs
@@ -116,7 +130,7 @@ struct Figures {
 void measure(TForm_Main &window, MeasuringPlayer &player, const QString &path, bool wma,
              Figures &figures)
 {
-    window.guarded([&] { window.OpenSourceFile(path); });
+    guarded([&] { window.OpenSourceFile(path); });
     QElapsedTimer clock;
     clock.start();
     while (player.playState() != MediaPlayer::Playing && clock.elapsed() < 5000)
@@ -127,7 +141,7 @@ void measure(TForm_Main &window, MeasuringPlayer &player, const QString &path, b
         const double end = start + length;
         player.setCurrentPosition(start);
         player.wraps.clear();
-        window.SetLoopPoints(start, end);
+        window.findChild<LoopRegion *>()->setPoints(start, end);
         const std::size_t wanted = 4;
         std::size_t seen = 0;
         clock.restart();
@@ -157,7 +171,7 @@ void measure(TForm_Main &window, MeasuringPlayer &player, const QString &path, b
                 figures.latencyMs.push_back(double(latency));
         }
     }
-    window.SetLoopPoints(-1.0, -1.0);
+    window.findChild<LoopRegion *>()->setPoints(-1.0, -1.0);
 }
 
 double cpuSeconds()
@@ -220,9 +234,9 @@ int main(int argc, char *argv[])
         measure(window, player, path, true, figures);
 
     // CPU while looping with nothing but the event loop running.
-    window.guarded([&] { window.OpenSourceFile(wav); });
+    guarded([&] { window.OpenSourceFile(wav); });
     waitFor(1000);
-    window.SetLoopPoints(1.0, 2.0);
+    window.findChild<LoopRegion *>()->setPoints(1.0, 2.0);
     const double cpuBefore = cpuSeconds();
     QElapsedTimer wall;
     wall.start();

@@ -50,14 +50,6 @@ bool hasOnlyCrLf(const QString &text)
 
 // The lines of a document whose breaks are CR LF; a final CR LF ends the last
 // line rather than starting an empty one.
-QStringList documentLines(const QString &text)
-{
-    QStringList lines = text.split(CrLf);
-    if (text.isEmpty() || text.endsWith(CrLf))
-        lines.removeLast();
-    return lines;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -81,18 +73,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const TextFileContent reopened = decodeText(saved);
     REQUIRE(reopened.text == text);
 
-    // Append the document's first line (or its start) to it: lines with any
-    // characters, the empty one included.
-    const qsizetype firstBreak = text.indexOf(u'\r');
-    const QString line = text.left(firstBreak < 0 ? 64 : qMin<qsizetype>(firstBreak, 64));
-    QString appended = text;
-    appendLine(appended, line);
-    REQUIRE(hasOnlyCrLf(appended));
-    REQUIRE(appended.startsWith(text));
-    QStringList expectedLines = documentLines(text);
-    // An empty line after an unterminated last line only ends that line.
-    if (!(line.isEmpty() && !text.isEmpty() && !text.endsWith(CrLf)))
-        expectedLines.append(line);
-    REQUIRE(documentLines(appended) == expectedLines);
     return 0;
 }

@@ -7,6 +7,8 @@
 //
 // Prints "saving" just before the save and then "saved" or "failed".
 #include "app/tform_main.h"
+#include "dictation/dictationdocument.h"
+#include "platform/guard.h"
 #include "support/fakedialogs.h"
 #include "support/fakeplayer.h"
 #include "support/fakeshell.h"
@@ -36,21 +38,23 @@ int main(int argc, char **argv)
                                 QString::fromLocal8Bit(argv[1]) + QLatin1Char('/')};
     TForm_Main window(services);
     const QString fileName = QString::fromLocal8Bit(argv[2]);
-    window.guarded([&] { window.OpenDictationFile(fileName); });
-    if (!window.DictationOpen || window.DictationText().isEmpty()) {
+    const Guard guard(&dialogs, TForm_Main::ApplicationTitle);
+    auto &document = *window.findChild<DictationDocument *>();
+    guard.run([&] { window.OpenDictationFile(fileName); });
+    if (!document.isOpen() || document.text().isEmpty()) {
         std::fputs("not opened\n", stdout);
         return 1;
     }
     // An edit at the top: a file written over in place and cut off would then
     // differ from the old one from its first byte on.
-    QTextCursor(window.Memo_Dictation->document()).insertText(QStringLiteral("改过的第一行\n"));
-    window.AppendDictationLine(QStringLiteral("最后一行"));
+    QTextCursor(window.findChild<QPlainTextEdit *>(QStringLiteral("Memo_Dictation"))->document())
+        .insertText(QStringLiteral("改过的第一行\n"));
+    document.appendLine(QStringLiteral("最后一行"));
 
     std::fputs("saving\n", stdout);
     std::fflush(stdout);
-    window.guarded(
-        [&] { window.SaveDictationFile(window.DictationFileName, window.AnswerFileName); });
-    std::fputs(window.DictationModified || !dialogs.messages.isEmpty() ? "failed\n" : "saved\n",
+    guard.run([&] { document.save(); });
+    std::fputs(document.isModified() || !dialogs.messages.isEmpty() ? "failed\n" : "saved\n",
                stdout);
     std::fflush(stdout);
     // Tearing down a document of this size takes long and proves nothing here.

@@ -52,8 +52,8 @@ struct Answering : WindowHarness {
     Answering()
     {
         openPlaying(QStringLiteral("rec/lesson.mp3"));
-        w().OptionFlags = TOptionFlags();
-        w().Wait = [](int) {};
+        settings().setOptions(TOptionFlags());
+        w().setWait([](int) {});
         w().setWindowState(Qt::WindowNoState);
         w().resize(1000, 700);
         w().show();
@@ -61,22 +61,22 @@ struct Answering : WindowHarness {
         dialogs.clear();
     }
     TForm_Main &w() { return *window; }
-    QPlainTextEdit *view() { return window->Memo_Answer; }
+    QPlainTextEdit *view() { return widget<QPlainTextEdit>("Memo_Answer"); }
 
     QString open(const QString &name, const QByteArray &bytes)
     {
         const QString path = writeFile(name, bytes);
         dialogs.fileAnswers.enqueue(path);
-        window->action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
+        action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
         return path;
     }
 
     QStringList lines()
     {
         QStringList result;
-        const int count = window->AnswerLineCount();
+        const int count = answer().lineCount();
         for (int i = 0; i < count; ++i)
-            result << window->AnswerLine(i);
+            result << answer().line(i);
         return result;
     }
 
@@ -88,16 +88,16 @@ struct Answering : WindowHarness {
 
     bool apply(const QString &text)
     {
-        window->OptionFlags.VerifyBeforeApplying = true;
-        window->LabeledEdit_Dictation->setText(text);
-        const QString before = window->DictationText();
-        window->Button_ApplyClick();
-        return window->DictationText() != before;
+        setOption(&TOptionFlags::VerifyBeforeApplying, true);
+        widget<QLineEdit>("LabeledEdit_Dictation")->setText(text);
+        const QString before = doc().text();
+        clickApply();
+        return doc().text() != before;
     }
 
     void showAnswerPage()
     {
-        window->PageControl1->setCurrentIndex(1);
+        widget<QTabWidget>("PageControl1")->setCurrentIndex(1);
         QApplication::processEvents();
         ASSERT_TRUE(view()->isVisible());
     }
@@ -122,8 +122,8 @@ TEST(Filler, TwelveLinesWithAFinalBreakGiveTwentyFourAnswerLines)
         expected << QStringLiteral("line %1").arg(i);
     EXPECT_EQ(h.lines(), expected + repeated(QString(), 12));
     EXPECT_EQ(h.view()->toPlainText(), expected.join(QLatin1Char('\n')) + QString(13, QLatin1Char('\n')));
-    EXPECT_EQ(h.w().AnswerFileName, path);
-    EXPECT_EQ(h.w().Label_AnswerFileName->text(), QStringLiteral("  答案文件: ") + path);
+    EXPECT_EQ(h.answer().fileName(), path);
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件: ") + path);
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
 }
 
@@ -194,12 +194,12 @@ TEST(DisplayLines, FollowTheWidthOfTheView)
             h.showAnswerPage();
         h.open(QStringLiteral("answer.txt"), paragraph().toUtf8() + "\r\n");
         const int wide = h.displayLines(0);
-        ASSERT_EQ(h.w().AnswerLineCount(), 2 * wide);
+        ASSERT_EQ(h.answer().lineCount(), 2 * wide);
 
         h.w().resize(700, 700);
         QApplication::processEvents();
         // The fillers were counted when the file was opened.
-        const int count = h.w().AnswerLineCount();
+        const int count = h.answer().lineCount();
         const int narrow = h.displayLines(0);
         EXPECT_GT(narrow, wide);
         EXPECT_EQ(count, narrow + wide);
@@ -228,7 +228,7 @@ TEST(Scroll, AHitBringsItsLineToTheTop)
     EXPECT_EQ(h.topBlock(), 7);
 
     // A hit in the second display line of the paragraph.
-    const QString second = h.w().AnswerLine(1).trimmed();
+    const QString second = h.answer().line(1).trimmed();
     EXPECT_TRUE(h.apply(second.section(QLatin1Char(' '), 1, 2)));
     EXPECT_EQ(h.topLine(), 1);
     EXPECT_EQ(h.topBlock(), 0);
@@ -239,7 +239,7 @@ TEST(Scroll, BeyondSixteenBitsOfLines)
 {
     Answering h;
     h.open(QStringLiteral("answer.txt"), numberedLines("row %1.", 70000));
-    EXPECT_EQ(h.w().AnswerLineCount(), 140000);
+    EXPECT_EQ(h.answer().lineCount(), 140000);
     EXPECT_TRUE(h.apply(QStringLiteral("row 69990")));
     EXPECT_EQ(h.topLine(), 69989);
     EXPECT_EQ(h.topBlock(), 69989);
@@ -251,9 +251,9 @@ TEST(Encoding, GbkAnswerAndTheChineseFullStopAsTail)
     Answering h;
     const QString text = QStringLiteral("我去了公园。然后回家了。\r\n");
     h.open(QStringLiteral("answer.txt"), encodeText(text, TextFileContent::Encoding::Gb18030));
-    ASSERT_EQ(h.w().AnswerLine(0), QStringLiteral("我去了公园。然后回家了。"));
+    ASSERT_EQ(h.answer().line(0), QStringLiteral("我去了公园。然后回家了。"));
     EXPECT_TRUE(h.apply(QStringLiteral("我去了公园")));
-    EXPECT_TRUE(h.w().DictationText().endsWith(QStringLiteral("\r\n我去了公园。\r\n\r\n")));
+    EXPECT_TRUE(h.doc().text().endsWith(QStringLiteral("\r\n我去了公园。\r\n\r\n")));
 }
 
 TEST(SameFile, TheDictationIsNeverSavedUnderTheAnswersName)
@@ -262,17 +262,17 @@ TEST(SameFile, TheDictationIsNeverSavedUnderTheAnswersName)
     const QString answer = h.open(QStringLiteral("sub/answer.txt"), "The answer.\r\n");
     const QString link = h.path(QStringLiteral("link.txt"));
     ASSERT_TRUE(QFile::link(answer, link));
-    ASSERT_TRUE(h.w().DictationModified); // the new document's header
+    ASSERT_TRUE(h.doc().isModified()); // the new document's header
 
     for (const QString &name : {answer, link, h.path(QStringLiteral("sub/../sub/answer.txt")),
                                 h.path(QStringLiteral("sub/./answer.txt"))}) {
         SCOPED_TRACE(name.toStdString());
         h.dialogs.clear();
         h.dialogs.fileAnswers.enqueue(name);
-        h.w().action(QStringLiteral("Action_SaveAsDictationFile"))->trigger();
+        h.action(QStringLiteral("Action_SaveAsDictationFile"))->trigger();
         EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("听写文件和答案文件名相同，请另存！")});
         // Saving under the name now taken is refused too.
-        h.w().action(QStringLiteral("Action_SaveDictationFile"))->trigger();
+        h.action(QStringLiteral("Action_SaveDictationFile"))->trigger();
         EXPECT_EQ(h.dialogs.messageTexts(), (QStringList{QStringLiteral("听写文件和答案文件名相同，请另存！"),
                                                          QStringLiteral("听写文件和答案文件相同，请另存！")}));
         EXPECT_EQ(readAll(answer), QByteArray("The answer.\r\n"));
@@ -282,7 +282,7 @@ TEST(SameFile, TheDictationIsNeverSavedUnderTheAnswersName)
     h.dialogs.clear();
     const QString other = h.path(QStringLiteral("other.txt"));
     h.dialogs.fileAnswers.enqueue(other);
-    h.w().action(QStringLiteral("Action_SaveAsDictationFile"))->trigger();
+    h.action(QStringLiteral("Action_SaveAsDictationFile"))->trigger();
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     EXPECT_TRUE(readAll(other).startsWith("听写记录"));
 }
@@ -290,7 +290,7 @@ TEST(SameFile, TheDictationIsNeverSavedUnderTheAnswersName)
 TEST(Dialog, StartsInTheRecordingsFolder)
 {
     Answering h;
-    h.w().action(QStringLiteral("Action_OpenAnswerFile"))->trigger(); // cancelled
+    h.action(QStringLiteral("Action_OpenAnswerFile"))->trigger(); // cancelled
     ASSERT_EQ(h.dialogs.fileDialogs.size(), 1);
     const FakeDialogs::FileDialog &d = h.dialogs.fileDialogs[0];
     EXPECT_FALSE(d.save);
@@ -301,9 +301,9 @@ TEST(Dialog, StartsInTheRecordingsFolder)
     EXPECT_EQ(d.request.initialDir, h.path(QStringLiteral("rec")) + QLatin1Char('/'));
 
     h.dialogs.answers.enqueue(Button::No); // discard the document
-    h.w().action(QStringLiteral("Action_CloseSourceFile"))->trigger();
+    h.action(QStringLiteral("Action_CloseSourceFile"))->trigger();
     h.dialogs.clear();
-    h.w().action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
+    h.action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
     ASSERT_EQ(h.dialogs.fileDialogs.size(), 1);
     EXPECT_TRUE(h.dialogs.fileDialogs[0].request.initialDir.isEmpty());
 }
@@ -317,8 +317,8 @@ TEST(Dialog, CancelledOrGoneKeepsTheOpenAnswer)
          {std::optional<QString>(), std::optional<QString>(h.path(QStringLiteral("gone.txt"))),
           std::optional<QString>(h.path(QStringLiteral("folder.txt")))}) {
         h.dialogs.fileAnswers.enqueue(chosen);
-        h.w().action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
-        EXPECT_EQ(h.w().AnswerFileName, path);
+        h.action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
+        EXPECT_EQ(h.answer().fileName(), path);
         EXPECT_EQ(h.lines(), (QStringList{QStringLiteral("kept"), QString()}));
     }
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
@@ -327,22 +327,22 @@ TEST(Dialog, CancelledOrGoneKeepsTheOpenAnswer)
 TEST(Lifecycle, LabelAndViewThroughOpenReopenAndClose)
 {
     WindowHarness fresh;
-    EXPECT_EQ(fresh.window->Label_AnswerFileName->text(), QStringLiteral("  答案文件"));
-    fresh.window->action(QStringLiteral("Action_CloseAnswerFile"))->trigger();
-    EXPECT_EQ(fresh.window->Label_AnswerFileName->text(), QStringLiteral("  答案文件"));
+    EXPECT_EQ(fresh.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件"));
+    fresh.action(QStringLiteral("Action_CloseAnswerFile"))->trigger();
+    EXPECT_EQ(fresh.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件"));
 
     Answering h;
     const QString path = h.open(QStringLiteral("answer.txt"), "first\r\n");
     EXPECT_EQ(h.lines(), (QStringList{QStringLiteral("first"), QString()}));
     h.open(QStringLiteral("answer.txt"), "second\r\nthird\r\n"); // the same file again, changed
     EXPECT_EQ(h.lines(), (QStringList{QStringLiteral("second"), QStringLiteral("third"), QString(), QString()}));
-    EXPECT_EQ(h.w().Label_AnswerFileName->text(), QStringLiteral("  答案文件: ") + path);
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件: ") + path);
 
-    h.w().action(QStringLiteral("Action_CloseAnswerFile"))->trigger();
+    h.action(QStringLiteral("Action_CloseAnswerFile"))->trigger();
     EXPECT_TRUE(h.view()->toPlainText().isEmpty());
-    EXPECT_EQ(h.w().AnswerLineCount(), 0);
-    EXPECT_TRUE(h.w().AnswerFileName.isEmpty());
-    EXPECT_EQ(h.w().Label_AnswerFileName->text(), QStringLiteral("  答案文件: 未指定"));
+    EXPECT_EQ(h.answer().lineCount(), 0);
+    EXPECT_TRUE(h.answer().fileName().isEmpty());
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件: 未指定"));
 }
 
 TEST(Lifecycle, OpeningARecordingClosesTheAnswer)
@@ -353,8 +353,8 @@ TEST(Lifecycle, OpeningARecordingClosesTheAnswer)
     h.openPlaying(QStringLiteral("other.mp3"));
     h.dialogs.clear();
     EXPECT_TRUE(h.view()->toPlainText().isEmpty());
-    EXPECT_TRUE(h.w().AnswerFileName.isEmpty());
-    EXPECT_EQ(h.w().Label_AnswerFileName->text(), QStringLiteral("  答案文件: 未指定"));
+    EXPECT_TRUE(h.answer().fileName().isEmpty());
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件: 未指定"));
     // With no answer lines, the check is not made.
     EXPECT_TRUE(h.apply(QStringLiteral("anything")));
     EXPECT_TRUE(h.dialogs.messages.isEmpty());

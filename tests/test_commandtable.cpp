@@ -119,7 +119,7 @@ QList<QToolButton *> toolButtons(const QToolBar *bar)
 TEST(CommandList, CommandsInOrderWithCaptionsShortcutsAndImages)
 {
     WindowHarness h;
-    const QList<QAction *> &list = h.window->ActionList_Main;
+    const QList<QAction *> &list = h.actions();
     const QList<CommandRow> &table = commandTable();
     ASSERT_EQ(list.size(), table.size());
     for (qsizetype i = 0; i < table.size(); ++i) {
@@ -145,9 +145,9 @@ TEST(CommandList, CommandsInOrderWithCaptionsShortcutsAndImages)
 TEST(CommandList, DeleteEndCaptionIsDerivedFromDeleteStart)
 {
     WindowHarness h;
-    QString expected = h.window->action(QStringLiteral("Action_DeleteStartPoint"))->text();
+    QString expected = h.action(QStringLiteral("Action_DeleteStartPoint"))->text();
     expected.replace(QStringLiteral("起始点"), QStringLiteral("结束点"));
-    EXPECT_EQ(h.window->action(QStringLiteral("Action_DeleteEndPoint"))->text(), expected);
+    EXPECT_EQ(h.action(QStringLiteral("Action_DeleteEndPoint"))->text(), expected);
 }
 
 TEST(CommandList, ShortcutsAreUnique)
@@ -199,7 +199,7 @@ TEST(MainMenu, FourTopLevelItemsWithTheirEntries)
     EXPECT_EQ(describe(top[3]->menu()), (QStringList{"Action_Help", "-", "Action_About"}));
 
     // The recent-files submenu is the one the window rebuilds.
-    EXPECT_EQ(top[0]->menu()->actions()[1]->menu(), h.window->Menu_RecentplayList);
+    EXPECT_EQ(top[0]->menu()->actions()[1]->menu(), h.widget<QMenu>("Menu_RecentplayList"));
 }
 
 TEST(MainMenu, ShowsNoImages)
@@ -223,33 +223,33 @@ TEST(ToolBars, ButtonsInOrderWithGapsAndDividers)
 {
     WindowHarness h;
     TForm_Main &w = *h.window;
-    EXPECT_EQ(describe(w.ToolBar_File),
+    EXPECT_EQ(describe(h.widget<QToolBar>("ToolBar_File")),
               (QStringList{"Action_OpenSourceFile", "gap", "Action_SaveDictationFile", "gap",
                            "Action_OpenAnswerFile", "Action_CloseAnswerFile", "gap", "Action_Close"}));
-    EXPECT_EQ(describe(w.ToolBar1),
+    EXPECT_EQ(describe(h.widget<QToolBar>("ToolBar1")),
               (QStringList{"Action_PlayAndPause", "Action_StopPlaying", "|", "Action_SetStartPoint",
                            "Action_MicroBackStartPoint", "Action_MicroForwardStartPoint",
                            "Action_DeleteStartPoint", "Action_SetEndPoint", "|",
                            "Action_MicroBackEndPoint", "Action_MicroForwardEndPoint",
                            "Action_DeleteEndPoint"}));
 
-    const auto button = [&w](QToolBar *bar, const char *command) {
-        return bar->widgetForAction(w.action(QLatin1String(command)));
+    const auto button = [&h](QToolBar *bar, const char *command) {
+        return bar->widgetForAction(h.action(QLatin1String(command)));
     };
-    EXPECT_EQ(button(w.ToolBar_File, "Action_OpenSourceFile")->objectName(),
+    EXPECT_EQ(button(h.widget<QToolBar>("ToolBar_File"), "Action_OpenSourceFile")->objectName(),
               QStringLiteral("ToolButton_OpenSourceFile"));
-    EXPECT_EQ(button(w.ToolBar1, "Action_PlayAndPause")->objectName(),
+    EXPECT_EQ(button(h.widget<QToolBar>("ToolBar1"), "Action_PlayAndPause")->objectName(),
               QStringLiteral("ToolButton_PlayAndPause"));
-    EXPECT_EQ(button(w.ToolBar1, "Action_StopPlaying")->objectName(),
+    EXPECT_EQ(button(h.widget<QToolBar>("ToolBar1"), "Action_StopPlaying")->objectName(),
               QStringLiteral("ToolButton_StopPlaying"));
 
     // Image only, 16 x 16; the file bar is flat, the transport bar is not.
-    for (QToolBar *bar : {w.ToolBar_File, w.ToolBar1}) {
+    for (QToolBar *bar : {h.widget<QToolBar>("ToolBar_File"), h.widget<QToolBar>("ToolBar1")}) {
         EXPECT_EQ(bar->iconSize(), QSize(16, 16));
         for (QToolButton *b : toolButtons(bar)) {
             EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonIconOnly) << name(b->defaultAction()).toStdString();
             EXPECT_FALSE(b->icon().isNull()) << name(b->defaultAction()).toStdString();
-            EXPECT_EQ(b->autoRaise(), bar == w.ToolBar_File) << name(b->defaultAction()).toStdString();
+            EXPECT_EQ(b->autoRaise(), bar == h.widget<QToolBar>("ToolBar_File")) << name(b->defaultAction()).toStdString();
         }
     }
 }
@@ -263,7 +263,7 @@ TEST(ToolBars, TooltipIsTheCaptionRightAfterStartUp)
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     int buttons = 0;
-    for (QToolBar *bar : {w.ToolBar_File, w.ToolBar1}) {
+    for (QToolBar *bar : {h.widget<QToolBar>("ToolBar_File"), h.widget<QToolBar>("ToolBar1")}) {
         for (QToolButton *b : toolButtons(bar)) {
             const QAction *command = b->defaultAction();
             SCOPED_TRACE(name(command).toStdString());
@@ -356,10 +356,10 @@ struct KeyboardWindow : WindowHarness {
         window->show();
         QApplication::setActiveWindow(window.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        window->LabeledEdit_Dictation->setText(QStringLiteral("line"));
-        window->Memo_Dictation->setPlainText(QStringLiteral("memo"));
-        window->Memo_Answer->setPlainText(QStringLiteral("answer"));
-        for (QAction *command : window->ActionList_Main) {
+        widget<QLineEdit>("LabeledEdit_Dictation")->setText(QStringLiteral("line"));
+        widget<QPlainTextEdit>("Memo_Dictation")->setPlainText(QStringLiteral("memo"));
+        widget<QPlainTextEdit>("Memo_Answer")->setPlainText(QStringLiteral("answer"));
+        for (QAction *command : actions()) {
             QObject::connect(command, &QAction::triggered, command,
                              [this, command] { ++triggered[name(command)]; });
         }
@@ -370,19 +370,19 @@ struct KeyboardWindow : WindowHarness {
         QWidget *target = nullptr;
         switch (where) {
         case Focus::DictationLine:
-            window->PageControl1->setCurrentIndex(0);
-            window->LabeledEdit_Dictation->selectAll();
-            target = window->LabeledEdit_Dictation;
+            widget<QTabWidget>("PageControl1")->setCurrentIndex(0);
+            widget<QLineEdit>("LabeledEdit_Dictation")->selectAll();
+            target = widget<QLineEdit>("LabeledEdit_Dictation");
             break;
         case Focus::DictationMemo:
-            window->PageControl1->setCurrentIndex(0);
-            window->Memo_Dictation->selectAll();
-            target = window->Memo_Dictation;
+            widget<QTabWidget>("PageControl1")->setCurrentIndex(0);
+            widget<QPlainTextEdit>("Memo_Dictation")->selectAll();
+            target = widget<QPlainTextEdit>("Memo_Dictation");
             break;
         case Focus::AnswerView:
-            window->PageControl1->setCurrentIndex(1);
-            window->Memo_Answer->selectAll();
-            target = window->Memo_Answer;
+            widget<QTabWidget>("PageControl1")->setCurrentIndex(1);
+            widget<QPlainTextEdit>("Memo_Answer")->selectAll();
+            target = widget<QPlainTextEdit>("Memo_Answer");
             break;
         }
         target->setFocus(Qt::OtherFocusReason);
@@ -392,8 +392,8 @@ struct KeyboardWindow : WindowHarness {
 
     QStringList texts() const
     {
-        return {window->LabeledEdit_Dictation->text(), window->Memo_Dictation->toPlainText(),
-                window->Memo_Answer->toPlainText()};
+        return {widget<QLineEdit>("LabeledEdit_Dictation")->text(), widget<QPlainTextEdit>("Memo_Dictation")->toPlainText(),
+                widget<QPlainTextEdit>("Memo_Answer")->toPlainText()};
     }
 
     QHash<QString, int> triggered;
@@ -443,33 +443,33 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Keyboard, F8SwitchesPagesWithoutAMenuItem)
 {
     KeyboardWindow h;
-    QAction *command = h.window->action(QStringLiteral("Action_ChangePageControlPage"));
+    QAction *command = h.action(QStringLiteral("Action_ChangePageControlPage"));
     for (const QObject *user : command->associatedObjects())
         EXPECT_EQ(qobject_cast<const QMenu *>(user), nullptr);
 
     h.focus(Focus::DictationLine);
-    QTest::keyClick(h.window->LabeledEdit_Dictation, Qt::Key_F8);
-    EXPECT_EQ(h.window->PageControl1->currentIndex(), 1);
-    h.window->Memo_Answer->setFocus();
-    QTest::keyClick(h.window->Memo_Answer, Qt::Key_F8);
-    EXPECT_EQ(h.window->PageControl1->currentIndex(), 0);
+    QTest::keyClick(h.widget<QLineEdit>("LabeledEdit_Dictation"), Qt::Key_F8);
+    EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->currentIndex(), 1);
+    h.widget<QPlainTextEdit>("Memo_Answer")->setFocus();
+    QTest::keyClick(h.widget<QPlainTextEdit>("Memo_Answer"), Qt::Key_F8);
+    EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->currentIndex(), 0);
     // Back on the dictation page the line has the focus again.
-    EXPECT_EQ(QApplication::focusWidget(), h.window->LabeledEdit_Dictation);
+    EXPECT_EQ(QApplication::focusWidget(), h.widget<QLineEdit>("LabeledEdit_Dictation"));
 }
 
 TEST(Keyboard, DictationLineIsEnteredWithoutSelectingItsText)
 {
     KeyboardWindow h;
-    QLineEdit *line = h.window->LabeledEdit_Dictation;
+    QLineEdit *line = h.widget<QLineEdit>("LabeledEdit_Dictation");
     h.focus(Focus::DictationMemo);
     // Alt+V, the accelerator of the line's label.
-    QTest::keyClick(h.window->Memo_Dictation, Qt::Key_V, Qt::AltModifier);
+    QTest::keyClick(h.widget<QPlainTextEdit>("Memo_Dictation"), Qt::Key_V, Qt::AltModifier);
     ASSERT_EQ(QApplication::focusWidget(), line);
     EXPECT_FALSE(line->hasSelectedText());
     EXPECT_EQ(h.texts()[1], QStringLiteral("memo"));
 
     for (Qt::FocusReason reason : {Qt::TabFocusReason, Qt::BacktabFocusReason}) {
-        h.window->Memo_Dictation->setFocus();
+        h.widget<QPlainTextEdit>("Memo_Dictation")->setFocus();
         line->setFocus(reason);
         ASSERT_EQ(QApplication::focusWidget(), line);
         EXPECT_FALSE(line->hasSelectedText()) << reason;

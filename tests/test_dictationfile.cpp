@@ -25,7 +25,7 @@ namespace {
 const QByteArray Header = QByteArray("听写记录\r\n语音文件: ");
 
 struct Doc : WindowHarness {
-    void run(const char *name) { window->action(QLatin1String(name))->trigger(); }
+    void run(const char *name) { action(QLatin1String(name))->trigger(); }
     TForm_Main &w() { return *window; }
     QString recording(const QString &name = QStringLiteral("lesson1.mp3"))
     {
@@ -42,13 +42,13 @@ TEST(NewDocument, WithARecordingHoldsTheHeaderAndCountsAsChanged)
     h.w().OpenSourceFile(rec);
     h.dialogs.answers.enqueue(Button::No); // discard the companion's header
     h.run("Action_CreateDictationFile");
-    EXPECT_EQ(h.w().DictationText(), QStringLiteral("听写记录\r\n语音文件: ") + rec + QStringLiteral("\r\n"));
-    EXPECT_EQ(h.w().Label_DictationFileName->text(), QStringLiteral("  听写文件: 未指定"));
-    EXPECT_TRUE(h.w().DictationModified);
-    EXPECT_TRUE(h.w().DictationOpen);
-    EXPECT_TRUE(h.w().Memo_Dictation->isEnabled());
-    EXPECT_TRUE(h.w().LabeledEdit_Dictation->isEnabled());
-    EXPECT_TRUE(h.w().Button_Apply->isEnabled());
+    EXPECT_EQ(h.doc().text(), QStringLiteral("听写记录\r\n语音文件: ") + rec + QStringLiteral("\r\n"));
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: 未指定"));
+    EXPECT_TRUE(h.doc().isModified());
+    EXPECT_TRUE(h.doc().isOpen());
+    EXPECT_TRUE(h.widget<QPlainTextEdit>("Memo_Dictation")->isEnabled());
+    EXPECT_TRUE(h.widget<QLineEdit>("LabeledEdit_Dictation")->isEnabled());
+    EXPECT_TRUE(h.widget<QPushButton>("Button_Apply")->isEnabled());
 
     // Ctrl+S on an unnamed document asks for a name.
     h.dialogs.clear();
@@ -66,12 +66,12 @@ TEST(NewDocument, WithoutARecordingIsEmptyAndUnchanged)
 {
     Doc h;
     h.run("Action_CreateDictationFile");
-    EXPECT_TRUE(h.w().DictationText().isEmpty());
-    EXPECT_FALSE(h.w().DictationModified);
+    EXPECT_TRUE(h.doc().text().isEmpty());
+    EXPECT_FALSE(h.doc().isModified());
     h.run("Action_CloseDictationFile");
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
-    EXPECT_FALSE(h.w().DictationOpen);
-    EXPECT_FALSE(h.w().Memo_Dictation->isEnabled());
+    EXPECT_FALSE(h.doc().isOpen());
+    EXPECT_FALSE(h.widget<QPlainTextEdit>("Memo_Dictation")->isEnabled());
 
     h.run("Action_CreateDictationFile");
     h.run("Action_SaveDictationFile");
@@ -84,10 +84,10 @@ TEST(Companion, ExistingFileIsLoadedUnchanged)
     const QByteArray bytes = "first line\r\nsecond\r\n";
     const QString txt = h.writeFile(QStringLiteral("lesson1.txt"), bytes);
     h.w().OpenSourceFile(h.recording());
-    EXPECT_EQ(h.w().DictationText(), QString::fromUtf8(bytes));
-    EXPECT_FALSE(h.w().DictationModified);
-    EXPECT_EQ(h.w().DictationFileName, txt);
-    EXPECT_EQ(h.w().Label_DictationFileName->text(), QStringLiteral("  听写文件: ") + txt);
+    EXPECT_EQ(h.doc().text(), QString::fromUtf8(bytes));
+    EXPECT_FALSE(h.doc().isModified());
+    EXPECT_EQ(h.doc().fileName(), txt);
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: ") + txt);
 }
 
 TEST(Companion, MissingOrEmptyFileStartsANewDocumentSavedWithoutADialog)
@@ -99,12 +99,12 @@ TEST(Companion, MissingOrEmptyFileStartsANewDocumentSavedWithoutADialog)
         const QString rec = h.recording();
         h.w().OpenSourceFile(rec);
         const QString txt = h.path(QStringLiteral("lesson1.txt"));
-        EXPECT_EQ(h.w().DictationFileName, txt);
-        EXPECT_TRUE(h.w().DictationModified);
+        EXPECT_EQ(h.doc().fileName(), txt);
+        EXPECT_TRUE(h.doc().isModified());
         h.run("Action_SaveDictationFile");
         EXPECT_TRUE(h.dialogs.fileDialogs.isEmpty());
         EXPECT_EQ(readAll(txt), Header + rec.toUtf8() + "\r\n");
-        EXPECT_FALSE(h.w().DictationModified);
+        EXPECT_FALSE(h.doc().isModified());
     }
 }
 
@@ -131,29 +131,29 @@ TEST(SaveAs, WithNoDocumentWritesAnEmptyFileAndShowsTheName)
     h.run("Action_SaveAsDictationFile");
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_TRUE(readAll(target).isEmpty());
-    EXPECT_EQ(h.w().Label_DictationFileName->text(), QStringLiteral("  听写文件: ") + target);
-    EXPECT_FALSE(h.w().Memo_Dictation->isEnabled());
-    EXPECT_FALSE(h.w().DictationOpen);
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: ") + target);
+    EXPECT_FALSE(h.widget<QPlainTextEdit>("Memo_Dictation")->isEnabled());
+    EXPECT_FALSE(h.doc().isOpen());
 }
 
 TEST(SaveAs, CancelAbandonsAndKeepsEverything)
 {
     Doc h;
     h.w().OpenDictationFile(QString());
-    h.w().AppendDictationLine(QStringLiteral("typed"));
+    h.doc().appendLine(QStringLiteral("typed"));
     h.run("Action_SaveAsDictationFile");
-    EXPECT_TRUE(h.w().DictationModified);
-    EXPECT_TRUE(h.w().DictationFileName.isEmpty());
+    EXPECT_TRUE(h.doc().isModified());
+    EXPECT_TRUE(h.doc().fileName().isEmpty());
 }
 
 TEST(SameName, SavingOverTheAnswerIsRefusedWithTwoWordings)
 {
     Doc h;
     const QString answer = h.writeFile(QStringLiteral("answer.txt"), "The answer.\r\n");
-    h.w().AnswerFileName = answer;
+    h.answer().fileName() = answer;
     h.w().OpenDictationFile(QString());
-    h.w().AppendDictationLine(QStringLiteral("typed"));
-    const QString oldLabel = h.w().Label_DictationFileName->text();
+    h.doc().appendLine(QStringLiteral("typed"));
+    const QString oldLabel = h.widget<QLabel>("Label_DictationFileName")->text();
 
     h.dialogs.fileAnswers.enqueue(answer);
     h.run("Action_SaveAsDictationFile");
@@ -161,14 +161,14 @@ TEST(SameName, SavingOverTheAnswerIsRefusedWithTwoWordings)
     EXPECT_EQ(h.dialogs.messages[0].text, QStringLiteral("听写文件和答案文件名相同，请另存！"));
     EXPECT_EQ(h.dialogs.messages[0].icon, Icon::Information);
     // The name is taken, the label is not.
-    EXPECT_EQ(h.w().DictationFileName, answer);
-    EXPECT_EQ(h.w().Label_DictationFileName->text(), oldLabel);
+    EXPECT_EQ(h.doc().fileName(), answer);
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), oldLabel);
 
     h.run("Action_SaveDictationFile");
     ASSERT_EQ(h.dialogs.messages.size(), 2);
     EXPECT_EQ(h.dialogs.messages[1].text, QStringLiteral("听写文件和答案文件相同，请另存！"));
     EXPECT_EQ(readAll(answer), QByteArray("The answer.\r\n"));
-    EXPECT_TRUE(h.w().DictationModified);
+    EXPECT_TRUE(h.doc().isModified());
 }
 
 TEST(SameName, RecognisesTheAnswerHoweverItsPathIsSpelled)
@@ -186,9 +186,9 @@ TEST(SameName, RecognisesTheAnswerHoweverItsPathIsSpelled)
     EXPECT_FALSE(IsSameFile(h.path(QStringLiteral("none.txt")), answer));
     EXPECT_FALSE(IsSameFile(QString(), QString()));
 
-    h.w().AnswerFileName = answer;
+    h.answer().fileName() = answer;
     h.w().OpenDictationFile(link);
-    h.w().AppendDictationLine(QStringLiteral("typed"));
+    h.doc().appendLine(QStringLiteral("typed"));
     h.run("Action_SaveDictationFile");
     EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("听写文件和答案文件相同，请另存！")});
     EXPECT_EQ(readAll(answer), QByteArray("A\r\n"));
@@ -199,7 +199,7 @@ TEST(Close, QuestionYesNoCancel)
     Doc h;
     const QString txt = h.path(QStringLiteral("doc.txt"));
     h.w().OpenDictationFile(txt);
-    h.w().AppendDictationLine(QStringLiteral("typed"));
+    h.doc().appendLine(QStringLiteral("typed"));
 
     h.run("Action_CloseDictationFile"); // no answer: Cancel, the default
     ASSERT_EQ(h.dialogs.messages.size(), 1);
@@ -208,42 +208,42 @@ TEST(Close, QuestionYesNoCancel)
     EXPECT_EQ(m.buttons, (QList<Button>{Button::Yes, Button::No, Button::Cancel}));
     EXPECT_EQ(m.icon, Icon::Information);
     EXPECT_EQ(m.defaultButton, Button::Cancel);
-    EXPECT_TRUE(h.w().DictationOpen);
-    EXPECT_EQ(h.w().DictationText(), QStringLiteral("typed\r\n"));
+    EXPECT_TRUE(h.doc().isOpen());
+    EXPECT_EQ(h.doc().text(), QStringLiteral("typed\r\n"));
 
     h.dialogs.answers.enqueue(Button::Yes);
     h.run("Action_CloseDictationFile");
     EXPECT_EQ(readAll(txt), QByteArray("typed\r\n"));
-    EXPECT_FALSE(h.w().DictationOpen);
-    EXPECT_EQ(h.w().Label_DictationFileName->text(), QStringLiteral("  听写文件: 未指定"));
+    EXPECT_FALSE(h.doc().isOpen());
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: 未指定"));
 
     h.w().OpenDictationFile(txt);
-    h.w().AppendDictationLine(QStringLiteral("more"));
+    h.doc().appendLine(QStringLiteral("more"));
     h.dialogs.answers.enqueue(Button::No);
     h.run("Action_CloseDictationFile");
     EXPECT_EQ(readAll(txt), QByteArray("typed\r\n"));
-    EXPECT_FALSE(h.w().DictationOpen);
+    EXPECT_FALSE(h.doc().isOpen());
 }
 
 TEST(Close, YesOnAnUnnamedDocumentWithACancelledDialogCancelsTheClose)
 {
     Doc h;
     h.w().OpenDictationFile(QString());
-    h.w().AppendDictationLine(QStringLiteral("typed"));
+    h.doc().appendLine(QStringLiteral("typed"));
     h.dialogs.answers.enqueue(Button::Yes);
     h.run("Action_CloseDictationFile");
     EXPECT_EQ(h.dialogs.fileDialogs.size(), 1);
-    EXPECT_TRUE(h.w().DictationOpen);
-    EXPECT_TRUE(h.w().DictationModified);
+    EXPECT_TRUE(h.doc().isOpen());
+    EXPECT_TRUE(h.doc().isModified());
 }
 
 TEST(Close, WindowCloseWithChangesAsksOnlyTheSaveQuestion)
 {
     Doc h;
     h.w().OpenDictationFile(QString());
-    h.w().AppendDictationLine(QStringLiteral("typed"));
+    h.doc().appendLine(QStringLiteral("typed"));
     EXPECT_FALSE(h.w().FormCloseQuery()); // Cancel
-    EXPECT_TRUE(h.w().DictationOpen);
+    EXPECT_TRUE(h.doc().isOpen());
     h.dialogs.answers.enqueue(Button::No);
     EXPECT_TRUE(h.w().FormCloseQuery());
     EXPECT_EQ(h.dialogs.messageTexts(),
@@ -258,10 +258,10 @@ TEST(Close, OpeningAnotherRecordingAsksFirstAndCancelKeepsAll)
     const QString second = h.recording(QStringLiteral("b.mp3"));
     h.w().OpenSourceFile(first);
     h.player.calls.clear();
-    h.w().guarded([&] { h.w().OpenSourceFile(second); }); // Cancel
-    EXPECT_EQ(h.w().SourceFileName, first);
+    h.guard().run([&] { h.w().OpenSourceFile(second); }); // Cancel
+    EXPECT_EQ(h.source().path(), first);
     EXPECT_TRUE(h.player.calls.isEmpty());
-    EXPECT_EQ(h.w().DictationFileName, h.path(QStringLiteral("a.txt")));
+    EXPECT_EQ(h.doc().fileName(), h.path(QStringLiteral("a.txt")));
 }
 
 TEST(FileFormat, LineBreaksBecomeCrLfAndAFileWithoutFinalBreakGetsTheRecord)
@@ -269,11 +269,11 @@ TEST(FileFormat, LineBreaksBecomeCrLfAndAFileWithoutFinalBreakGetsTheRecord)
     Doc h;
     const QString txt = h.writeFile(QStringLiteral("lf.txt"), "one\ntwo\rthree\r\nlast");
     h.w().OpenDictationFile(txt);
-    EXPECT_EQ(h.w().DictationText(), QStringLiteral("one\r\ntwo\r\nthree\r\nlast"));
+    EXPECT_EQ(h.doc().text(), QStringLiteral("one\r\ntwo\r\nthree\r\nlast"));
     // A record: empty line, text, information line.
-    h.w().AppendDictationLine(QString());
-    h.w().AppendDictationLine(QStringLiteral("dictated"));
-    h.w().AppendDictationLine(QString());
+    h.doc().appendLine(QString());
+    h.doc().appendLine(QStringLiteral("dictated"));
+    h.doc().appendLine(QString());
     h.run("Action_SaveDictationFile");
     EXPECT_EQ(readAll(txt), QByteArray("one\r\ntwo\r\nthree\r\nlast\r\ndictated\r\n\r\n"));
 }
@@ -285,8 +285,8 @@ TEST(FileFormat, GbkFileIsReadAndWrittenBackInGbk)
     const QByteArray bytes = gbk.encode(QStringLiteral("听写记录\r\n我去了公园。\r\n"));
     const QString txt = h.writeFile(QStringLiteral("gbk.txt"), bytes);
     h.w().OpenDictationFile(txt);
-    EXPECT_EQ(h.w().DictationText(), QStringLiteral("听写记录\r\n我去了公园。\r\n"));
-    h.w().AppendDictationLine(QStringLiteral("然后回家。"));
+    EXPECT_EQ(h.doc().text(), QStringLiteral("听写记录\r\n我去了公园。\r\n"));
+    h.doc().appendLine(QStringLiteral("然后回家。"));
     h.run("Action_SaveDictationFile");
     EXPECT_EQ(readAll(txt), bytes + gbk.encode(QStringLiteral("然后回家。\r\n")));
 }
@@ -297,7 +297,7 @@ TEST(FileFormat, TypedCharactersSurviveSaving)
     const QString txt = h.path(QStringLiteral("chars.txt"));
     h.w().OpenDictationFile(txt);
     const QString typed = QStringLiteral("a\u00a0b\tc 😀 𠀀");
-    h.w().AppendDictationLine(typed);
+    h.doc().appendLine(typed);
     h.run("Action_SaveDictationFile");
     EXPECT_EQ(QString::fromUtf8(readAll(txt)), typed + QStringLiteral("\r\n"));
 }
@@ -307,15 +307,15 @@ TEST(Failures, WriteErrorKeepsTheDocumentModifiedAndTheOldFile)
     Doc h;
     const QString txt = h.writeFile(QStringLiteral("keep.txt"), "old\r\n");
     h.w().OpenDictationFile(txt);
-    h.w().AppendDictationLine(QStringLiteral("new"));
+    h.doc().appendLine(QStringLiteral("new"));
     // A folder in place of the file cannot be replaced.
     QFile::remove(txt);
     QDir().mkpath(txt);
     h.run("Action_SaveDictationFile");
     EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("保存时发生错误！")});
     EXPECT_EQ(h.dialogs.messages[0].icon, Icon::Error);
-    EXPECT_TRUE(h.w().DictationModified);
-    EXPECT_TRUE(h.w().DictationOpen);
+    EXPECT_TRUE(h.doc().isModified());
+    EXPECT_TRUE(h.doc().isOpen());
 }
 
 TEST(Failures, FileSizeLimitDuringSaveLeavesTheOldFileIntact)
@@ -324,14 +324,14 @@ TEST(Failures, FileSizeLimitDuringSaveLeavesTheOldFileIntact)
     const QByteArray old(64 * 1024, 'o');
     const QString txt = h.writeFile(QStringLiteral("big.txt"), old);
     h.w().OpenDictationFile(txt);
-    h.w().AppendDictationLine(QString(200 * 1024, QLatin1Char('n')));
+    h.doc().appendLine(QString(200 * 1024, QLatin1Char('n')));
     {
         const FileSizeLimit limit(100 * 1024);
         h.run("Action_SaveDictationFile");
     }
     EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("保存时发生错误！")});
     EXPECT_EQ(readAll(txt), old);
-    EXPECT_TRUE(h.w().DictationModified);
+    EXPECT_TRUE(h.doc().isModified());
 }
 
 TEST(Failures, FolderNamedLikeTheFileCountsAsNoFile)
@@ -339,10 +339,10 @@ TEST(Failures, FolderNamedLikeTheFileCountsAsNoFile)
     Doc h;
     const QString folderTxt = h.path(QStringLiteral("folder.txt"));
     QDir().mkpath(folderTxt);
-    h.w().guarded([&] { h.w().OpenDictationFile(folderTxt); });
+    h.guard().run([&] { h.w().OpenDictationFile(folderTxt); });
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
-    EXPECT_TRUE(h.w().DictationOpen);
-    EXPECT_TRUE(h.w().DictationText().isEmpty());
+    EXPECT_TRUE(h.doc().isOpen());
+    EXPECT_TRUE(h.doc().text().isEmpty());
 }
 
 TEST(Choose, OpenDialogAndAFileGoneMeanwhile)
@@ -355,20 +355,20 @@ TEST(Choose, OpenDialogAndAFileGoneMeanwhile)
     EXPECT_EQ(h.dialogs.fileDialogs[0].request.title, QStringLiteral("请选择听写文件"));
     EXPECT_TRUE(h.dialogs.fileDialogs[0].request.fileMustExist);
     EXPECT_TRUE(h.dialogs.fileDialogs[0].request.fileName.isEmpty());
-    EXPECT_FALSE(h.w().DictationOpen);
+    EXPECT_FALSE(h.doc().isOpen());
 
     h.dialogs.fileAnswers.enqueue(txt);
     h.run("Action_OpenDictationFile");
-    EXPECT_TRUE(h.w().DictationOpen);
-    EXPECT_EQ(h.w().DictationText(), QStringLiteral("c\r\n"));
+    EXPECT_TRUE(h.doc().isOpen());
+    EXPECT_EQ(h.doc().text(), QStringLiteral("c\r\n"));
 }
 
 TEST(Colours, OpenAndClosedBackgrounds)
 {
     Doc h;
-    const QColor closed = h.w().Memo_Dictation->palette().color(QPalette::Disabled, QPalette::Base);
+    const QColor closed = h.widget<QPlainTextEdit>("Memo_Dictation")->palette().color(QPalette::Disabled, QPalette::Base);
     h.w().OpenDictationFile(QString());
-    const QColor open = h.w().Memo_Dictation->palette().color(QPalette::Active, QPalette::Base);
+    const QColor open = h.widget<QPlainTextEdit>("Memo_Dictation")->palette().color(QPalette::Active, QPalette::Base);
     EXPECT_NE(open, closed);
     EXPECT_EQ(open, QApplication::palette().color(QPalette::Base));
     EXPECT_EQ(closed, QApplication::palette().color(QPalette::Button));

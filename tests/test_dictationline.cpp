@@ -30,19 +30,19 @@ struct Dictating : WindowHarness {
     Dictating()
     {
         openPlaying(QStringLiteral("lesson.mp3"), 200.0);
-        w().OptionFlags = TOptionFlags();
-        w().Now = [] { return QDateTime(QDate(2026, 1, 8), QTime(15, 4, 5)); };
-        w().Wait = [this](int ms) { player.calls << QStringLiteral("wait:%1").arg(ms); };
-        header = w().DictationText();
+        settings().setOptions(TOptionFlags());
+        w().setClock([] { return QDateTime(QDate(2026, 1, 8), QTime(15, 4, 5)); });
+        w().setWait([this](int ms) { player.calls << QStringLiteral("wait:%1").arg(ms); });
+        header = doc().text();
         player.calls.clear();
     }
     TForm_Main &w() { return *window; }
-    QLineEdit *line() { return window->LabeledEdit_Dictation; }
+    QLineEdit *line() { return widget<QLineEdit>("LabeledEdit_Dictation"); }
 
     // The document after the header, one entry per line.
     QStringList added() const
     {
-        const QString text = window->DictationText();
+        const QString text = doc().text();
         EXPECT_TRUE(text.startsWith(header));
         QStringList lines = text.mid(header.size()).split(QStringLiteral("\r\n"));
         EXPECT_EQ(lines.takeLast(), QString()); // the document ends with a line break
@@ -52,8 +52,8 @@ struct Dictating : WindowHarness {
     void openAnswer(const QByteArray &bytes)
     {
         dialogs.fileAnswers.enqueue(writeFile(QStringLiteral("answer.txt"), bytes));
-        window->action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
-        ASSERT_FALSE(window->AnswerFileName.isEmpty());
+        action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
+        ASSERT_FALSE(answer().fileName().isEmpty());
     }
 
     void showActive()
@@ -96,24 +96,24 @@ TEST(Record, InformationLineFollowsTheTwoOptions)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.line3.toStdString());
         Dictating h;
-        h.w().SetLoopPoints(12.345, 15.0);
-        h.w().OptionFlags.RecordRepeatPoints = c.repeatPoints;
-        h.w().OptionFlags.RecordDictateTime = c.dictateTime;
+        h.loop().setPoints(12.345, 15.0);
+        h.setOption(&TOptionFlags::RecordRepeatPoints, c.repeatPoints);
+        h.setOption(&TOptionFlags::RecordDictateTime, c.dictateTime);
         h.line()->setText(QStringLiteral("I went to the park."));
-        h.w().Button_ApplyClick();
+        h.clickApply();
         EXPECT_EQ(h.added(), record(QStringLiteral("I went to the park."), c.line3));
         EXPECT_TRUE(h.line()->text().isEmpty());
-        EXPECT_TRUE(h.w().DictationModified);
+        EXPECT_TRUE(h.doc().isModified());
     }
 }
 
 TEST(Record, WithoutLoopPointsTheLoopPieceIsTheLabelAsItStands)
 {
     Dictating h;
-    h.w().OptionFlags.RecordRepeatPoints = true;
-    h.w().OptionFlags.RecordDictateTime = true;
+    h.setOption(&TOptionFlags::RecordRepeatPoints, true);
+    h.setOption(&TOptionFlags::RecordDictateTime, true);
     h.line()->setText(QStringLiteral("text"));
-    h.w().Button_ApplyClick();
+    h.clickApply();
     EXPECT_EQ(h.added(), record(QStringLiteral("text"),
                                 QStringLiteral("(循环开始点: 未设定 结束点: 未设定   听写时间: 2026-01-08 15:04:05)")));
 }
@@ -122,7 +122,7 @@ TEST(Record, LeftTrimmedOnlyAndInTheLearnersOwnCase)
 {
     Dictating h;
     h.line()->setText(QStringLiteral(" \t  i Went TO the park.   "));
-    h.w().Button_ApplyClick();
+    h.clickApply();
     EXPECT_EQ(h.added(), record(QStringLiteral("i Went TO the park.   "), QString()));
 }
 
@@ -131,7 +131,7 @@ TEST(Record, RecordsFollowEachOther)
     Dictating h;
     for (const char *text : {"one", "two"}) {
         h.line()->setText(QLatin1String(text));
-        h.w().Button_ApplyClick();
+        h.clickApply();
     }
     EXPECT_EQ(h.added(), record(QStringLiteral("one"), QString()) + record(QStringLiteral("two"), QString()));
 }
@@ -162,13 +162,13 @@ TEST(Check, TailAndLineTwoAsTheTableGivesThem)
         SCOPED_TRACE(c.typed);
         Dictating h;
         h.openAnswer(QByteArray(c.answer));
-        h.w().OptionFlags.VerifyBeforeApplying = true;
-        h.w().Memo_Answer->verticalScrollBar()->setValue(0);
+        h.setOption(&TOptionFlags::VerifyBeforeApplying, true);
+        h.widget<QPlainTextEdit>("Memo_Answer")->verticalScrollBar()->setValue(0);
         h.line()->setText(QString::fromUtf8(c.typed));
-        h.w().Button_ApplyClick();
+        h.clickApply();
         EXPECT_TRUE(h.dialogs.messages.isEmpty());
         EXPECT_EQ(h.added(), record(QString::fromUtf8(c.line2), QString()));
-        EXPECT_EQ(h.w().Memo_Answer->verticalScrollBar()->value(), c.topLine);
+        EXPECT_EQ(h.widget<QPlainTextEdit>("Memo_Answer")->verticalScrollBar()->value(), c.topLine);
     }
 }
 
@@ -176,18 +176,18 @@ TEST(Check, MissShowsTheMessageOnceAndChangesNothing)
 {
     Dictating h;
     h.openAnswer("I went to the park. Then I went home.\r\n");
-    h.w().OptionFlags.VerifyBeforeApplying = true;
-    h.w().OptionFlags.PlayAfterApplying = true;
+    h.setOption(&TOptionFlags::VerifyBeforeApplying, true);
+    h.setOption(&TOptionFlags::PlayAfterApplying, true);
     h.line()->setText(QStringLiteral("a text found nowhere"));
-    const QString before = h.w().DictationText();
-    h.w().Button_ApplyClick();
+    const QString before = h.doc().text();
+    h.clickApply();
     ASSERT_EQ(h.dialogs.messages.size(), 1);
     const FakeDialogs::Message &m = h.dialogs.messages[0];
     EXPECT_EQ(m.caption, QStringLiteral("系统提示"));
     EXPECT_EQ(m.text, Miss);
     EXPECT_EQ(m.buttons, QList<Button>{Button::Ok});
     EXPECT_EQ(m.icon, Icon::Information);
-    EXPECT_EQ(h.w().DictationText(), before);
+    EXPECT_EQ(h.doc().text(), before);
     EXPECT_EQ(h.line()->text(), QStringLiteral("a text found nowhere"));
     EXPECT_TRUE(h.player.calls.isEmpty()); // no follow-up: no wait, no play
 }
@@ -195,9 +195,9 @@ TEST(Check, MissShowsTheMessageOnceAndChangesNothing)
 TEST(Check, NoAnswerOpenMeansNoCheck)
 {
     Dictating h;
-    h.w().OptionFlags.VerifyBeforeApplying = true;
+    h.setOption(&TOptionFlags::VerifyBeforeApplying, true);
     h.line()->setText(QStringLiteral("anything at all"));
-    h.w().Button_ApplyClick();
+    h.clickApply();
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     EXPECT_EQ(h.added(), record(QStringLiteral("anything at all"), QString()));
 }
@@ -207,7 +207,7 @@ TEST(Check, OptionOffAppliesWhateverTheAnswerSays)
     Dictating h;
     h.openAnswer("Hello, world.\r\n");
     h.line()->setText(QStringLiteral("not in the answer"));
-    h.w().Button_ApplyClick();
+    h.clickApply();
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     EXPECT_EQ(h.added(), record(QStringLiteral("not in the answer"), QString()));
 }
@@ -216,11 +216,11 @@ TEST(Apply, BlankLineIsRefusedSilently)
 {
     for (const QString &blank : {QString(), QStringLiteral("   "), QStringLiteral(" \t ")}) {
         Dictating h;
-        h.w().OptionFlags.VerifyBeforeApplying = true;
-        h.w().OptionFlags.PlayAfterApplying = true;
+        h.setOption(&TOptionFlags::VerifyBeforeApplying, true);
+        h.setOption(&TOptionFlags::PlayAfterApplying, true);
         h.line()->setText(blank);
         EXPECT_FALSE(h.w().ApplyDictationLine(blank));
-        h.w().Button_ApplyClick();
+        h.clickApply();
         EXPECT_EQ(h.line()->text(), blank);
         EXPECT_TRUE(h.added().isEmpty());
         EXPECT_TRUE(h.dialogs.messages.isEmpty());
@@ -256,7 +256,7 @@ TEST(Keyboard, EnterIsConsumedWhenTheCheckMisses)
 {
     Dictating h;
     h.openAnswer("Hello, world.\r\n");
-    h.w().OptionFlags.VerifyBeforeApplying = true;
+    h.setOption(&TOptionFlags::VerifyBeforeApplying, true);
     h.showActive();
     QSignalSpy reached(h.line(), &QLineEdit::returnPressed);
     h.type(QStringLiteral("goodbye"));
@@ -272,7 +272,7 @@ TEST(Keyboard, AltAPressesTheButton)
     h.showActive();
     h.type(QStringLiteral("by the button"));
     // The mnemonic animates a click, which completes a moment later.
-    QSignalSpy clicked(h.w().Button_Apply, &QPushButton::clicked);
+    QSignalSpy clicked(h.widget<QPushButton>("Button_Apply"), &QPushButton::clicked);
     QTest::keyClick(h.line(), Qt::Key_A, Qt::AltModifier);
     ASSERT_TRUE(clicked.count() == 1 || clicked.wait(2000));
     EXPECT_EQ(h.added(), record(QStringLiteral("by the button"), QString()));
@@ -283,23 +283,23 @@ TEST(Typing, WhileStoppedDoesNothing)
     Dictating h;
     h.player.setStateAndNotify(MediaPlayer::Stopped);
     FakePlayer::flushEvents();
-    h.w().OptionFlags.PauseWhenWriting = true;
-    h.w().OptionFlags.SetEndPointWhenWriting = true;
+    h.setOption(&TOptionFlags::PauseWhenWriting, true);
+    h.setOption(&TOptionFlags::SetEndPointWhenWriting, true);
     h.player.calls.clear();
     h.type(QStringLiteral("abc"));
     EXPECT_TRUE(h.player.calls.isEmpty());
-    EXPECT_EQ(h.w().LoopEnd, -1.0);
+    EXPECT_EQ(h.loop().end(), -1.0);
 }
 
 TEST(Typing, FirstKeystrokeSetsTheEndPointOnceThenEveryChangePauses)
 {
     Dictating h;
-    h.w().OptionFlags.PauseWhenWriting = true;
-    h.w().OptionFlags.SetEndPointWhenWriting = true;
+    h.setOption(&TOptionFlags::PauseWhenWriting, true);
+    h.setOption(&TOptionFlags::SetEndPointWhenWriting, true);
     h.player.position = 3.5;
     h.type(QStringLiteral("a"));
-    EXPECT_EQ(h.w().LoopStart, -1.0);
-    EXPECT_EQ(h.w().LoopEnd, 3.5);
+    EXPECT_EQ(h.loop().start(), -1.0);
+    EXPECT_EQ(h.loop().end(), 3.5);
     // The position is read (for the end point) before the pause.
     EXPECT_EQ(h.player.calls, (QStringList{QStringLiteral("pos"), QStringLiteral("pause")}));
 
@@ -308,7 +308,7 @@ TEST(Typing, FirstKeystrokeSetsTheEndPointOnceThenEveryChangePauses)
     h.player.calls.clear();
     h.type(QStringLiteral("b"));
     QTest::keyClick(h.line(), Qt::Key_Backspace);
-    EXPECT_EQ(h.w().LoopEnd, 3.5);
+    EXPECT_EQ(h.loop().end(), 3.5);
     EXPECT_EQ(h.player.calls, (QStringList{QStringLiteral("pause"), QStringLiteral("pause")}));
 }
 
@@ -316,33 +316,33 @@ TEST(Typing, EachOptionAlone)
 {
     {
         Dictating h;
-        h.w().OptionFlags.SetEndPointWhenWriting = true;
-        h.w().SetLoopPoints(2.0, -1.0);
+        h.setOption(&TOptionFlags::SetEndPointWhenWriting, true);
+        h.loop().setPoints(2.0, -1.0);
         h.player.position = 4.25;
         h.type(QStringLiteral("x"));
-        EXPECT_EQ(h.w().LoopStart, 2.0);
-        EXPECT_EQ(h.w().LoopEnd, 4.25);
+        EXPECT_EQ(h.loop().start(), 2.0);
+        EXPECT_EQ(h.loop().end(), 4.25);
         EXPECT_FALSE(h.player.calls.contains(QStringLiteral("pause")));
     }
     {
         Dictating h;
-        h.w().OptionFlags.PauseWhenWriting = true;
+        h.setOption(&TOptionFlags::PauseWhenWriting, true);
         h.type(QStringLiteral("x"));
         EXPECT_EQ(h.player.calls, QStringList{QStringLiteral("pause")});
-        EXPECT_EQ(h.w().LoopEnd, -1.0);
+        EXPECT_EQ(h.loop().end(), -1.0);
     }
 }
 
 TEST(Typing, PastingCountsAndTheProgramEmptyingTheLineDoesNot)
 {
     Dictating h;
-    h.w().OptionFlags.PauseWhenWriting = true;
+    h.setOption(&TOptionFlags::PauseWhenWriting, true);
     QApplication::clipboard()->setText(QStringLiteral("pasted"));
     h.line()->paste();
     EXPECT_EQ(h.player.calls, QStringList{QStringLiteral("pause")});
 
     h.player.calls.clear();
-    h.w().Button_ApplyClick();
+    h.clickApply();
     EXPECT_TRUE(h.line()->text().isEmpty());
     EXPECT_TRUE(h.player.calls.isEmpty());
 
@@ -354,7 +354,7 @@ TEST(Typing, PastingCountsAndTheProgramEmptyingTheLineDoesNot)
 TEST(Typing, PlayerErrorIsShownAndTheHandlerStaysAttached)
 {
     Dictating h;
-    h.w().OptionFlags.PauseWhenWriting = true;
+    h.setOption(&TOptionFlags::PauseWhenWriting, true);
     h.player.failing << QStringLiteral("pause");
     h.type(QStringLiteral("ab"));
     EXPECT_EQ(h.dialogs.messages.size(), 2);
@@ -365,15 +365,15 @@ TEST(After, SelectAfterApplyingMovesTheLoopOnAndAsks)
 {
     for (const Button answer : {Button::Yes, Button::No}) {
         Dictating h;
-        h.w().OptionFlags.SelectAfterApplying = true;
-        h.w().SetLoopPoints(12.0, 15.0);
+        h.setOption(&TOptionFlags::SelectAfterApplying, true);
+        h.loop().setPoints(12.0, 15.0);
         h.player.calls.clear();
         h.dialogs.answers.enqueue(answer);
         h.line()->setText(QStringLiteral("sentence"));
-        h.w().Button_ApplyClick();
+        h.clickApply();
 
-        EXPECT_EQ(h.w().LoopStart, 15.0);
-        EXPECT_EQ(h.w().LoopEnd, -1.0);
+        EXPECT_EQ(h.loop().start(), 15.0);
+        EXPECT_EQ(h.loop().end(), -1.0);
         ASSERT_EQ(h.dialogs.messages.size(), 1);
         const FakeDialogs::Message &m = h.dialogs.messages[0];
         EXPECT_EQ(m.caption, QStringLiteral("系统提示"));
@@ -395,13 +395,13 @@ TEST(After, SelectAfterApplyingMovesTheLoopOnAndAsks)
 TEST(After, SelectAfterApplyingWithoutAnEndPointChangesNothing)
 {
     Dictating h;
-    h.w().OptionFlags.SelectAfterApplying = true;
-    h.w().SetLoopPoints(12.0, -1.0);
+    h.setOption(&TOptionFlags::SelectAfterApplying, true);
+    h.loop().setPoints(12.0, -1.0);
     h.player.calls.clear();
     h.line()->setText(QStringLiteral("sentence"));
-    h.w().Button_ApplyClick();
-    EXPECT_EQ(h.w().LoopStart, 12.0);
-    EXPECT_EQ(h.w().LoopEnd, -1.0);
+    h.clickApply();
+    EXPECT_EQ(h.loop().start(), 12.0);
+    EXPECT_EQ(h.loop().end(), -1.0);
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     EXPECT_TRUE(h.player.calls.isEmpty());
 }
@@ -422,12 +422,12 @@ TEST(After, PlayAfterApplyingWaitsThenPlays)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.calls.join(QLatin1Char(',')).toStdString());
         Dictating h;
-        h.w().OptionFlags.SelectAfterApplying = c.select;
-        h.w().OptionFlags.PlayAfterApplying = true;
-        h.w().SetLoopPoints(12.0, c.end);
+        h.setOption(&TOptionFlags::SelectAfterApplying, c.select);
+        h.setOption(&TOptionFlags::PlayAfterApplying, true);
+        h.loop().setPoints(12.0, c.end);
         h.player.calls.clear();
         h.line()->setText(QStringLiteral("sentence"));
-        h.w().Button_ApplyClick();
+        h.clickApply();
         EXPECT_TRUE(h.dialogs.messages.isEmpty());
         EXPECT_EQ(h.player.calls, c.calls);
     }
@@ -436,12 +436,12 @@ TEST(After, PlayAfterApplyingWaitsThenPlays)
 TEST(After, PlayerErrorInTheFollowUpLeavesTheLineEmptyAndAttached)
 {
     Dictating h;
-    h.w().OptionFlags.PlayAfterApplying = true;
-    h.w().OptionFlags.PauseWhenWriting = true;
+    h.setOption(&TOptionFlags::PlayAfterApplying, true);
+    h.setOption(&TOptionFlags::PauseWhenWriting, true);
     h.player.failing << QStringLiteral("play");
     h.line()->setText(QStringLiteral("sentence"));
     h.player.calls.clear();
-    h.w().Button_Apply->click();
+    h.widget<QPushButton>("Button_Apply")->click();
     EXPECT_EQ(h.dialogs.messages.size(), 1);
     EXPECT_EQ(h.added(), record(QStringLiteral("sentence"), QString()));
     EXPECT_TRUE(h.line()->text().isEmpty());

@@ -114,13 +114,13 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs)
 
 struct Doc : WindowHarness {
     using WindowHarness::WindowHarness;
-    void run(const char *name) { window->action(QLatin1String(name))->trigger(); }
+    void run(const char *name) { action(QLatin1String(name))->trigger(); }
     TForm_Main &w() { return *window; }
     // Types a line into the dictation line and presses the apply button.
     void apply(const QString &line)
     {
-        window->LabeledEdit_Dictation->setText(line);
-        window->Button_Apply->click();
+        widget<QLineEdit>("LabeledEdit_Dictation")->setText(line);
+        widget<QPushButton>("Button_Apply")->click();
     }
 };
 
@@ -355,9 +355,9 @@ TEST(FullDisk, TheSaveFailsVisiblyAndEveryLineStaysForAnotherPlace)
 
         h.w().OpenDictationFile(txt);
         for (int i = 0; i < 100; ++i)
-            h.w().AppendDictationLine(QStringLiteral("第%1行 ").arg(i)
+            h.doc().appendLine(QStringLiteral("第%1行 ").arg(i)
                                       + QString(1000, QLatin1Char('n')));
-        const QString typed = h.w().DictationText();
+        const QString typed = h.doc().text();
 
         h.run("Action_SaveDictationFile");
         EXPECT_EQ(h.dialogs.messageTexts(), QStringList{SaveError});
@@ -365,10 +365,10 @@ TEST(FullDisk, TheSaveFailsVisiblyAndEveryLineStaysForAnotherPlace)
         EXPECT_EQ(h.dialogs.messages[0].icon, Icon::Error);
         EXPECT_EQ(readAll(txt), old);
         EXPECT_EQ(entries(folder), QStringList{name});
-        EXPECT_TRUE(h.w().DictationOpen);
-        EXPECT_TRUE(h.w().DictationModified);
-        EXPECT_EQ(h.w().DictationFileName, txt);
-        EXPECT_EQ(h.w().DictationText(), typed);
+        EXPECT_TRUE(h.doc().isOpen());
+        EXPECT_TRUE(h.doc().isModified());
+        EXPECT_EQ(h.doc().fileName(), txt);
+        EXPECT_EQ(h.doc().text(), typed);
 
         // Quitting with "save" answered yes: the save fails, so the program stays.
         h.dialogs.clear();
@@ -377,9 +377,9 @@ TEST(FullDisk, TheSaveFailsVisiblyAndEveryLineStaysForAnotherPlace)
         EXPECT_EQ(h.dialogs.messageTexts(),
                   (QStringList{QStringLiteral("您当前听写的内容要保存吗？"), SaveError}));
         EXPECT_EQ(readAll(txt), old);
-        EXPECT_TRUE(h.w().DictationOpen);
-        EXPECT_TRUE(h.w().DictationModified);
-        EXPECT_EQ(h.w().DictationText(), typed);
+        EXPECT_TRUE(h.doc().isOpen());
+        EXPECT_TRUE(h.doc().isModified());
+        EXPECT_EQ(h.doc().text(), typed);
 
         // Saved elsewhere, every line is there.
         limit.reset();
@@ -391,7 +391,7 @@ TEST(FullDisk, TheSaveFailsVisiblyAndEveryLineStaysForAnotherPlace)
         EXPECT_TRUE(h.dialogs.messages.isEmpty())
             << h.dialogs.messageTexts().join(u'|').toStdString();
         EXPECT_EQ(readAll(elsewhere), typed.toUtf8());
-        EXPECT_FALSE(h.w().DictationModified);
+        EXPECT_FALSE(h.doc().isModified());
     }
 }
 
@@ -421,13 +421,13 @@ TEST(ReadOnly, ASaveOntoAFileThatCannotBeReplacedFailsVisibly)
 
         h.w().OpenDictationFile(txt);
         h.apply(QStringLiteral("a new line"));
-        const QString typed = h.w().DictationText();
+        const QString typed = h.doc().text();
         h.run("Action_SaveDictationFile");
         EXPECT_EQ(h.dialogs.messageTexts(), QStringList{SaveError});
         EXPECT_EQ(readAll(txt), old);
         EXPECT_EQ(entries(folder), QStringList{QStringLiteral("lesson.txt")});
-        EXPECT_TRUE(h.w().DictationModified);
-        EXPECT_EQ(h.w().DictationText(), typed);
+        EXPECT_TRUE(h.doc().isModified());
+        EXPECT_EQ(h.doc().text(), typed);
 
         // A new name in the same place: the same, for a read-only folder.
         if (!immutableFile) {
@@ -436,7 +436,7 @@ TEST(ReadOnly, ASaveOntoAFileThatCannotBeReplacedFailsVisibly)
             h.run("Action_SaveAsDictationFile");
             EXPECT_EQ(h.dialogs.messageTexts(), QStringList{SaveError});
             EXPECT_EQ(entries(folder), QStringList{QStringLiteral("lesson.txt")});
-            EXPECT_TRUE(h.w().DictationModified);
+            EXPECT_TRUE(h.doc().isModified());
         }
     }
     note(std::to_string(tried) + " of 2 ways to make a file read-only were tried");
@@ -498,10 +498,10 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
     };
     const auto open = [&](const QString &path) {
         dialogs.clear();
-        if (window.DictationModified)
+        if (window.findChild<DictationDocument *>()->isModified())
             dialogs.answers.enqueue(Button::No);
         dialogs.fileAnswers.enqueue(path);
-        window.action(QStringLiteral("Action_OpenSourceFile"))->trigger();
+        window.findChild<QAction *>(QStringLiteral("Action_OpenSourceFile"))->trigger();
     };
 
     for (const auto &c : cases) {
@@ -525,7 +525,7 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
                 m.text.startsWith(QStringLiteral("无法播放文件“") + path + QStringLiteral("”：")))
                 << m.text.toStdString();
             // The recording's document is open all the same.
-            EXPECT_TRUE(window.DictationOpen);
+            EXPECT_TRUE(window.findChild<DictationDocument *>()->isOpen());
             break;
         }
         case Outcome::NoSuchFile:
@@ -539,8 +539,8 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
             EXPECT_TRUE(errors().isEmpty()) << dialogs.messageTexts().join(u'|').toStdString();
             EXPECT_EQ(player.playState(),
                       c.outcome == Outcome::Plays ? MediaPlayer::Playing : MediaPlayer::Stopped);
-            EXPECT_EQ(window.SourceFileName, path);
-            EXPECT_TRUE(window.DictationOpen);
+            EXPECT_EQ(window.findChild<Recording *>()->path(), path);
+            EXPECT_TRUE(window.findChild<DictationDocument *>()->isOpen());
             break;
         }
         // The tick runs on, no further message comes, and what failed does not play.
@@ -557,10 +557,10 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
     ASSERT_TRUE(waitUntil([&] { return player.playState() == MediaPlayer::Playing; }, 5000));
     EXPECT_TRUE(waitUntil([&] { return player.currentPosition() > 0.2; }, 5000));
     EXPECT_TRUE(errors().isEmpty()) << dialogs.messageTexts().join(u'|').toStdString();
-    EXPECT_EQ(window.SourceFileName, at("good.wav"));
-    EXPECT_TRUE(window.DictationOpen);
-    EXPECT_EQ(window.DictationFileName, at("good.txt"));
-    EXPECT_TRUE(window.LabeledEdit_Dictation->isEnabled());
+    EXPECT_EQ(window.findChild<Recording *>()->path(), at("good.wav"));
+    EXPECT_TRUE(window.findChild<DictationDocument *>()->isOpen());
+    EXPECT_EQ(window.findChild<DictationDocument *>()->fileName(), at("good.txt"));
+    EXPECT_TRUE(window.findChild<QLineEdit *>(QStringLiteral("LabeledEdit_Dictation"))->isEnabled());
 }
 
 // --- Very large files ---------------------------------------------------------
@@ -568,8 +568,8 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
 TEST(LargeFiles, FiftyMegabyteDocumentAndTenMegabyteAnswerOpenCheckAndSave)
 {
     Doc h;
-    h.w().OptionFlags = TOptionFlags{};
-    h.w().OptionFlags.VerifyBeforeApplying = true;
+    h.settings().setOptions(TOptionFlags{});
+    h.setOption(&TOptionFlags::VerifyBeforeApplying, true);
     const QByteArray document = dictationDocument(50 * 1024 * 1024, 1);
     const QString txt = h.path(QStringLiteral("large.txt"));
     ASSERT_TRUE(writeBytes(txt, document));
@@ -586,18 +586,18 @@ TEST(LargeFiles, FiftyMegabyteDocumentAndTenMegabyteAnswerOpenCheckAndSave)
     h.dialogs.fileAnswers.enqueue(txt);
     h.run("Action_OpenDictationFile");
     const qint64 openMs = clock.restart();
-    ASSERT_TRUE(h.w().DictationOpen);
-    ASSERT_EQ(h.w().DictationText().size(), QString::fromUtf8(document).size());
+    ASSERT_TRUE(h.doc().isOpen());
+    ASSERT_EQ(h.doc().text().size(), QString::fromUtf8(document).size());
 
     h.dialogs.fileAnswers.enqueue(answerPath);
     h.run("Action_OpenAnswerFile");
     const qint64 answerMs = clock.restart();
-    ASSERT_EQ(h.w().AnswerFileName, answerPath);
+    ASSERT_EQ(h.answer().fileName(), answerPath);
 
     // The sentence is the last one, so the check reads every line.
     h.apply(QStringLiteral("and this is how the story ends"));
     const qint64 checkMs = clock.restart();
-    EXPECT_TRUE(h.w().LabeledEdit_Dictation->text().isEmpty());
+    EXPECT_TRUE(h.widget<QLineEdit>("LabeledEdit_Dictation")->text().isEmpty());
 
     h.run("Action_SaveDictationFile");
     const qint64 saveMs = clock.restart();
@@ -606,7 +606,7 @@ TEST(LargeFiles, FiftyMegabyteDocumentAndTenMegabyteAnswerOpenCheckAndSave)
     EXPECT_TRUE(saved.startsWith(document));
     EXPECT_EQ(saved.mid(document.size()).toStdString(),
               "\r\nand this is how the story ends.\r\n\r\n");
-    EXPECT_FALSE(h.w().DictationModified);
+    EXPECT_FALSE(h.doc().isModified());
 
     figure("open a " + std::to_string(document.size() >> 20)
            + " MB document: " + std::to_string(openMs) + " ms");
@@ -640,13 +640,13 @@ TEST(AwkwardNames, SpacesAmpersandsChineseAndNamesAtTheLengthLimit)
     h.run("Action_OpenSourceFile");
     FakePlayer::flushEvents();
     EXPECT_EQ(h.player.url, recording);
-    EXPECT_EQ(h.w().Label_SourceFileName->text(), QStringLiteral("  语音文件: ") + recording);
-    EXPECT_EQ(h.w().DictationFileName, companion);
-    EXPECT_EQ(h.w().Label_DictationFileName->text(), QStringLiteral("  听写文件: ") + companion);
-    EXPECT_EQ(h.w().DictationText(),
+    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(), QStringLiteral("  语音文件: ") + recording);
+    EXPECT_EQ(h.doc().fileName(), companion);
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: ") + companion);
+    EXPECT_EQ(h.doc().text(),
               QStringLiteral("听写记录\r\n语音文件: ") + recording + QStringLiteral("\r\n"));
-    ASSERT_FALSE(h.w().Menu_RecentplayList->actions().isEmpty());
-    EXPECT_EQ(h.w().Menu_RecentplayList->actions().first()->text(),
+    ASSERT_FALSE(h.widget<QMenu>("Menu_RecentplayList")->actions().isEmpty());
+    EXPECT_EQ(h.widget<QMenu>("Menu_RecentplayList")->actions().first()->text(),
               QStringLiteral("01 ") + menuPath);
 
     // Saved twice: the second save replaces the file the first one made.
@@ -656,8 +656,8 @@ TEST(AwkwardNames, SpacesAmpersandsChineseAndNamesAtTheLengthLimit)
         h.run("Action_SaveDictationFile");
         EXPECT_TRUE(h.dialogs.messages.isEmpty())
             << h.dialogs.messageTexts().join(u'|').toStdString();
-        EXPECT_EQ(readAll(companion), h.w().DictationText().toUtf8());
-        EXPECT_FALSE(h.w().DictationModified);
+        EXPECT_EQ(readAll(companion), h.doc().text().toUtf8());
+        EXPECT_FALSE(h.doc().isModified());
         // Replacing the file keeps who may read it.
         QFile::setPermissions(companion, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     }
@@ -671,8 +671,8 @@ TEST(AwkwardNames, SpacesAmpersandsChineseAndNamesAtTheLengthLimit)
     h.run("Action_OpenAnswerFile");
     ASSERT_EQ(h.dialogs.fileDialogs.size(), 1);
     EXPECT_EQ(h.dialogs.fileDialogs[0].request.initialDir, folder + QLatin1Char('/'));
-    EXPECT_EQ(h.w().AnswerFileName, answer);
-    EXPECT_EQ(h.w().Label_AnswerFileName->text(), QStringLiteral("  答案文件: ") + answer);
+    EXPECT_EQ(h.answer().fileName(), answer);
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件: ") + answer);
     h.run("Action_SaveAsDictationFile"); // cancelled
     h.run("Action_OpenSourceFile");      // cancelled
     ASSERT_EQ(h.dialogs.fileDialogs.size(), 3);
@@ -680,12 +680,12 @@ TEST(AwkwardNames, SpacesAmpersandsChineseAndNamesAtTheLengthLimit)
     EXPECT_EQ(h.dialogs.fileDialogs[2].request.fileName, recording);
 
     // Back through the recent list, the saved document comes back.
-    const QString saved = h.w().DictationText();
+    const QString saved = h.doc().text();
     h.run("Action_CloseSourceFile");
-    h.w().Menu_RecentplayList->actions().first()->trigger();
+    h.widget<QMenu>("Menu_RecentplayList")->actions().first()->trigger();
     FakePlayer::flushEvents();
     EXPECT_EQ(h.player.url, recording);
-    EXPECT_EQ(h.w().DictationText(), saved);
+    EXPECT_EQ(h.doc().text(), saved);
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messageTexts().join(u'|').toStdString();
 
     // A recording at the limit without an extension: its document's name is
@@ -695,18 +695,18 @@ TEST(AwkwardNames, SpacesAmpersandsChineseAndNamesAtTheLengthLimit)
     h.dialogs.clear();
     h.dialogs.fileAnswers.enqueue(bare);
     h.run("Action_OpenSourceFile");
-    EXPECT_EQ(h.w().DictationFileName, bare + QStringLiteral(".txt"));
+    EXPECT_EQ(h.doc().fileName(), bare + QStringLiteral(".txt"));
     h.apply(QStringLiteral("typed under a name too long"));
-    const QString typed = h.w().DictationText();
+    const QString typed = h.doc().text();
     h.run("Action_SaveDictationFile");
     EXPECT_EQ(h.dialogs.messageTexts(), QStringList{SaveError});
-    EXPECT_TRUE(h.w().DictationModified);
+    EXPECT_TRUE(h.doc().isModified());
     const QString shorter = folder + QStringLiteral("/short & sweet.txt");
     h.dialogs.fileAnswers.enqueue(shorter);
     h.run("Action_SaveAsDictationFile");
     EXPECT_EQ(h.dialogs.messageTexts(), QStringList{SaveError});
     EXPECT_EQ(readAll(shorter), typed.toUtf8());
-    EXPECT_EQ(h.w().Label_DictationFileName->text(), QStringLiteral("  听写文件: ") + shorter);
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: ") + shorter);
 }
 
 } // namespace

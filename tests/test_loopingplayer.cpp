@@ -1,5 +1,6 @@
 // The window's tick with the real libmpv player: a loop region replays.
 #include "app/tform_main.h"
+#include "playback/loopregion.h"
 #include "platform/mpvplayer.h"
 #include "support/fakedialogs.h"
 #include "support/fakeshell.h"
@@ -30,8 +31,8 @@ TEST(LoopingWithLibmpv, LoopOfOneSecondWrapsRepeatedlyWithoutRunningAway)
     while (player.playState() != MediaPlayer::Playing && clock.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     ASSERT_EQ(player.playState(), MediaPlayer::Playing);
-    window.SetLoopPoints(1.0, 2.0);
-    ASSERT_EQ(window.LoopStart, 1.0);
+    window.findChild<LoopRegion *>()->setPoints(1.0, 2.0);
+    ASSERT_EQ(window.findChild<LoopRegion *>()->start(), 1.0);
 
     // Sample the position every 20 ms for 3.5 s of looping.
     double highest = 0.0;

@@ -25,29 +25,29 @@ TEST(StartUp, WindowShowsItsInitialState)
     TForm_Main &w = *h.window;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Quillmar奎尔玛"));
     EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMaximized));
-    EXPECT_EQ(w.Label_SourceFileName->text(), QStringLiteral("  语音文件"));
-    EXPECT_EQ(w.Label_DictationFileName->text(), QStringLiteral("  听写文件: 未指定"));
-    EXPECT_EQ(w.Label_AnswerFileName->text(), QStringLiteral("  答案文件"));
-    EXPECT_EQ(w.Label_LoopInfo->text(), QStringLiteral("  循环开始点: 未设定 结束点: 未设定"));
-    EXPECT_EQ(w.Label_CurrentPostion->text(), QStringLiteral("播放位置信息 "));
-    EXPECT_EQ(w.PageControl1->currentIndex(), 0);
-    EXPECT_EQ(w.PageControl1->tabText(0), QStringLiteral("听写内容"));
-    EXPECT_EQ(w.PageControl1->tabText(1), QStringLiteral("答案"));
-    EXPECT_FALSE(w.Memo_Dictation->isEnabled());
-    EXPECT_FALSE(w.LabeledEdit_Dictation->isEnabled());
-    EXPECT_FALSE(w.Button_Apply->isEnabled());
-    EXPECT_TRUE(w.Memo_Answer->isReadOnly());
-    EXPECT_EQ(w.LoopStart, -1.0);
-    EXPECT_EQ(w.LoopEnd, -1.0);
-    EXPECT_FALSE(w.SeekBarDragging);
-    EXPECT_EQ(w.DragTrackBar1->maximum(), 5000);
-    EXPECT_TRUE(w.Timer1->isActive());
-    EXPECT_EQ(w.Timer1->interval(), 100);
+    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(), QStringLiteral("  语音文件"));
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: 未指定"));
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件"));
+    EXPECT_EQ(h.widget<QLabel>("Label_LoopInfo")->text(), QStringLiteral("  循环开始点: 未设定 结束点: 未设定"));
+    EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(), QStringLiteral("播放位置信息 "));
+    EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->currentIndex(), 0);
+    EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->tabText(0), QStringLiteral("听写内容"));
+    EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->tabText(1), QStringLiteral("答案"));
+    EXPECT_FALSE(h.widget<QPlainTextEdit>("Memo_Dictation")->isEnabled());
+    EXPECT_FALSE(h.widget<QLineEdit>("LabeledEdit_Dictation")->isEnabled());
+    EXPECT_FALSE(h.widget<QPushButton>("Button_Apply")->isEnabled());
+    EXPECT_TRUE(h.widget<QPlainTextEdit>("Memo_Answer")->isReadOnly());
+    EXPECT_EQ(h.loop().start(), -1.0);
+    EXPECT_EQ(h.loop().end(), -1.0);
+    EXPECT_FALSE(h.transport().isDragging());
+    EXPECT_EQ(h.widget<TDragTrackBar>("DragTrackBar1")->maximum(), 5000);
+    EXPECT_TRUE(h.widget<QTimer>("Timer1")->isActive());
+    EXPECT_EQ(h.widget<QTimer>("Timer1")->interval(), 100);
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     // Start-up closes the (empty) player: stop, then close.
     EXPECT_EQ(h.player.calls, (QStringList{QStringLiteral("stop"), QStringLiteral("close")}));
     // Every hint is the caption.
-    for (QAction *command : w.ActionList_Main)
+    for (QAction *command : h.actions())
         EXPECT_EQ(command->toolTip(), command->text()) << command->objectName().toStdString();
 }
 
@@ -55,18 +55,15 @@ TEST(StartUp, FirstTickShowsTheStatusAndStopsTheTimer)
 {
     WindowHarness h;
     h.player.statusText = QStringLiteral("已停止");
-    h.window->Timer1Timer();
-    EXPECT_EQ(h.window->Label_CurrentPostion->text(), QStringLiteral("已停止 "));
-    EXPECT_FALSE(h.window->Timer1->isActive());
+    h.transport().tick();
+    EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(), QStringLiteral("已停止 "));
+    EXPECT_FALSE(h.widget<QTimer>("Timer1")->isActive());
 }
 
 TEST(Window, RefusesToShrinkBelow640x480)
 {
     WindowHarness h;
     TForm_Main &w = *h.window;
-    EXPECT_FALSE(w.FormCanResize(639, 600));
-    EXPECT_FALSE(w.FormCanResize(800, 479));
-    EXPECT_TRUE(w.FormCanResize(640, 480));
     w.setWindowState(Qt::WindowNoState);
     w.show();
     w.resize(300, 200);
@@ -82,7 +79,7 @@ TEST(Window, DictationLineWidthFollowsTheWindow)
     w.show();
     w.resize(900, 700);
     QApplication::processEvents(); // let the layout follow the new size
-    EXPECT_EQ(w.LabeledEdit_Dictation->width(), w.frameGeometry().width() - 75 - 100);
+    EXPECT_EQ(h.widget<QLineEdit>("LabeledEdit_Dictation")->width(), w.frameGeometry().width() - 75 - 100);
 }
 
 TEST(CloseQuery, AsksBeforeQuittingAndNoKeepsTheWindow)
@@ -109,18 +106,18 @@ TEST(CloseQuery, ExitCommandRunsTheQuery)
     WindowHarness h;
     h.window->show();
     h.dialogs.answers.enqueue(Button::No);
-    h.window->action(QStringLiteral("Action_Close"))->trigger();
+    h.action(QStringLiteral("Action_Close"))->trigger();
     EXPECT_TRUE(h.window->isVisible());
     EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("确实要退出吗？")});
     h.dialogs.answers.enqueue(Button::Yes);
-    h.window->action(QStringLiteral("Action_Close"))->trigger();
+    h.action(QStringLiteral("Action_Close"))->trigger();
     EXPECT_FALSE(h.window->isVisible());
 }
 
 TEST(Help, MissingHelpFileIsReported)
 {
     WindowHarness h;
-    h.window->action(QStringLiteral("Action_Help"))->trigger();
+    h.action(QStringLiteral("Action_Help"))->trigger();
     ASSERT_EQ(h.dialogs.messages.size(), 1);
     EXPECT_EQ(h.dialogs.messages[0].text, QStringLiteral("没有找到帮助文件"));
     EXPECT_EQ(h.dialogs.messages[0].icon, Icon::Information);
@@ -133,7 +130,7 @@ TEST(Help, PresentHelpFileOpensByFullPathFromAnyWorkingFolder)
     const QString help = h.writeFile(QStringLiteral("program/Quillmar.chm"), "help");
     const QString previous = QDir::currentPath();
     QDir::setCurrent(QDir::tempPath());
-    h.window->ShowHelp();
+    h.action(QStringLiteral("Action_Help"))->trigger();
     QDir::setCurrent(previous);
     EXPECT_EQ(h.shell.opened, QStringList{help});
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
@@ -146,19 +143,18 @@ TEST(Pages, F8TogglesAndFocusesTheLineOnlyWhenEnabled)
     w.show();
     QApplication::setActiveWindow(&w);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    w.ShowNextPage();
-    EXPECT_EQ(w.PageControl1->currentIndex(), 1);
-    w.ShowNextPage();
-    EXPECT_EQ(w.PageControl1->currentIndex(), 0);
-    EXPECT_FALSE(w.LabeledEdit_Dictation->hasFocus()); // no document: line disabled
+    h.action(QStringLiteral("Action_ChangePageControlPage"))->trigger();
+    EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->currentIndex(), 1);
+    h.action(QStringLiteral("Action_ChangePageControlPage"))->trigger();
+    EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->currentIndex(), 0);
+    EXPECT_FALSE(h.widget<QLineEdit>("LabeledEdit_Dictation")->hasFocus()); // no document: line disabled
 
-    w.OpenDictationFile(QString());
-    w.ShowNextPage();
-    w.FocusDictationLine(); // on the answer page: nothing
-    EXPECT_FALSE(w.LabeledEdit_Dictation->hasFocus());
-    w.ShowNextPage();
-    EXPECT_EQ(w.PageControl1->currentIndex(), 0);
-    EXPECT_TRUE(w.LabeledEdit_Dictation->hasFocus());
+    h.window->OpenDictationFile(QString());
+    h.action(QStringLiteral("Action_ChangePageControlPage"))->trigger();
+    EXPECT_FALSE(h.widget<QLineEdit>("LabeledEdit_Dictation")->hasFocus());
+    h.action(QStringLiteral("Action_ChangePageControlPage"))->trigger();
+    EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->currentIndex(), 0);
+    EXPECT_TRUE(h.widget<QLineEdit>("LabeledEdit_Dictation")->hasFocus());
 }
 
 TEST(OpenSource, ExistingFileReachesThePlayerInOrder)
@@ -167,7 +163,7 @@ TEST(OpenSource, ExistingFileReachesThePlayerInOrder)
     const QString path = h.writeFile(QStringLiteral("lesson1.mp3"), "ID3");
     h.player.calls.clear();
     h.dialogs.fileAnswers.enqueue(path);
-    h.window->action(QStringLiteral("Action_OpenSourceFile"))->trigger();
+    h.action(QStringLiteral("Action_OpenSourceFile"))->trigger();
 
     ASSERT_EQ(h.dialogs.fileDialogs.size(), 1);
     const FakeDialogs::FileDialog &dialog = h.dialogs.fileDialogs[0];
@@ -179,13 +175,13 @@ TEST(OpenSource, ExistingFileReachesThePlayerInOrder)
 
     EXPECT_EQ(h.player.calls, (QStringList{QStringLiteral("stop"), QStringLiteral("close"),
                                            QStringLiteral("url:") + path}));
-    EXPECT_EQ(h.window->SourceFileName, path);
-    EXPECT_EQ(h.window->Label_SourceFileName->text(), QStringLiteral("  语音文件: ") + path);
-    EXPECT_EQ(h.window->DictationFileName, h.path(QStringLiteral("lesson1.txt")));
-    EXPECT_TRUE(h.window->DictationOpen);
+    EXPECT_EQ(h.source().path(), path);
+    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(), QStringLiteral("  语音文件: ") + path);
+    EXPECT_EQ(h.doc().fileName(), h.path(QStringLiteral("lesson1.txt")));
+    EXPECT_TRUE(h.doc().isOpen());
 
     // The next dialog starts with the current recording.
-    h.window->SelectSourceFile();
+    h.action(QStringLiteral("Action_OpenSourceFile"))->trigger();
     EXPECT_EQ(h.dialogs.fileDialogs[1].request.fileName, path);
 }
 
@@ -203,9 +199,9 @@ TEST(OpenSource, CancelledDialogChangesNothing)
 {
     WindowHarness h;
     h.player.calls.clear();
-    h.window->SelectSourceFile();
+    h.action(QStringLiteral("Action_OpenSourceFile"))->trigger();
     EXPECT_TRUE(h.player.calls.isEmpty());
-    EXPECT_EQ(h.window->Label_SourceFileName->text(), QStringLiteral("  语音文件"));
+    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(), QStringLiteral("  语音文件"));
 }
 
 TEST(OpenSource, MissingFileMessageAndFolderNamedLikeARecording)
@@ -218,7 +214,7 @@ TEST(OpenSource, MissingFileMessageAndFolderNamedLikeARecording)
         QDir().mkpath(h.path(QStringLiteral("folder.mp3")));
         h.dialogs.clear();
         h.dialogs.fileAnswers.enqueue(bad);
-        h.window->action(QStringLiteral("Action_OpenSourceFile"))->trigger();
+        h.action(QStringLiteral("Action_OpenSourceFile"))->trigger();
         ASSERT_EQ(h.dialogs.messages.size(), 1);
         const FakeDialogs::Message &m = h.dialogs.messages[0];
         EXPECT_EQ(m.caption, QStringLiteral("系统提示"));
@@ -227,23 +223,23 @@ TEST(OpenSource, MissingFileMessageAndFolderNamedLikeARecording)
         EXPECT_EQ(m.buttons, QList<Button>{Button::Ok});
     }
     EXPECT_TRUE(h.player.calls.isEmpty());
-    EXPECT_EQ(h.window->SourceFileName, opened);
+    EXPECT_EQ(h.source().path(), opened);
 }
 
 TEST(CloseSource, ClearsLabelLoopAndPlayer)
 {
     WindowHarness h;
     h.openPlaying(QStringLiteral("a.mp3"));
-    h.window->SetLoopPoints(1.0, 2.0);
+    h.loop().setPoints(1.0, 2.0);
     h.player.calls.clear();
     h.dialogs.answers.enqueue(Button::No); // the new document's header is unsaved
-    h.window->action(QStringLiteral("Action_CloseSourceFile"))->trigger();
+    h.action(QStringLiteral("Action_CloseSourceFile"))->trigger();
     EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("您当前听写的内容要保存吗？")});
-    EXPECT_EQ(h.window->Label_SourceFileName->text(), QStringLiteral("  语音文件: 未指定"));
-    EXPECT_EQ(h.window->LoopStart, -1.0);
-    EXPECT_EQ(h.window->LoopEnd, -1.0);
+    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(), QStringLiteral("  语音文件: 未指定"));
+    EXPECT_EQ(h.loop().start(), -1.0);
+    EXPECT_EQ(h.loop().end(), -1.0);
     EXPECT_EQ(h.player.calls, (QStringList{QStringLiteral("stop"), QStringLiteral("close")}));
-    EXPECT_FALSE(h.window->DictationOpen);
+    EXPECT_FALSE(h.doc().isOpen());
 }
 
 TEST(ErrorDisplay, FailingPlayerCallIsShownWithTheTitle)
@@ -251,21 +247,21 @@ TEST(ErrorDisplay, FailingPlayerCallIsShownWithTheTitle)
     WindowHarness h;
     const QString path = h.writeFile(QStringLiteral("a.mp3"), "ID3");
     h.player.failing << QStringLiteral("url");
-    h.window->guarded([&] { h.window->OpenSourceFile(path); });
+    h.guard().run([&] { h.window->OpenSourceFile(path); });
     ASSERT_EQ(h.dialogs.messages.size(), 1);
     EXPECT_EQ(h.dialogs.messages[0].caption, QStringLiteral("Quillmar奎尔玛"));
     EXPECT_EQ(h.dialogs.messages[0].text, QStringLiteral("播放器调用失败: url."));
     EXPECT_EQ(h.dialogs.messages[0].icon, Icon::Error);
     // The steps before the failure stay done.
-    EXPECT_TRUE(h.window->SourceFileName.isEmpty());
+    EXPECT_TRUE(h.source().path().isEmpty());
 }
 
 TEST(ErrorDisplay, FullStopOnlyAfterCharactersSortingAfterIt)
 {
     WindowHarness h;
-    h.window->ShowError(QStringLiteral("Ends with a stop."));
-    h.window->ShowError(QStringLiteral("Ends with a comma,"));
-    h.window->ShowError(QStringLiteral("无法播放"));
+    h.guard().showError(QStringLiteral("Ends with a stop."));
+    h.guard().showError(QStringLiteral("Ends with a comma,"));
+    h.guard().showError(QStringLiteral("无法播放"));
     EXPECT_EQ(h.dialogs.messageTexts(),
               (QStringList{QStringLiteral("Ends with a stop."), QStringLiteral("Ends with a comma,"),
                            QStringLiteral("无法播放.")}));

@@ -93,9 +93,9 @@ TEST(Drop, RecordingOpensAsThroughCtrlO)
         FakePlayer::flushEvents();
         EXPECT_TRUE(h.dialogs.messages.isEmpty());
         EXPECT_EQ(h.player.calls.mid(0, 3), openCalls(path));
-        EXPECT_EQ(h.window->SourceFileName, path);
-        EXPECT_EQ(h.window->RecentFiles->value(0), path);
-        EXPECT_TRUE(h.window->DictationOpen);
+        EXPECT_EQ(h.source().path(), path);
+        EXPECT_EQ(h.recentList()->value(0), path);
+        EXPECT_TRUE(h.doc().isOpen());
     }
 }
 
@@ -117,7 +117,7 @@ TEST(Drop, IsTakenAsACopySoTheRecordingStaysWhereItIs)
     EXPECT_FALSE(moveOnly.enterAccepted);
     EXPECT_FALSE(moveOnly.dropAccepted);
     FakePlayer::flushEvents();
-    EXPECT_TRUE(h.window->SourceFileName.isEmpty());
+    EXPECT_TRUE(h.source().path().isEmpty());
 }
 
 TEST(Drop, AnythingButOneLocalRecordingIsIgnored)
@@ -150,14 +150,14 @@ TEST(Drop, AnythingButOneLocalRecordingIsIgnored)
     FakePlayer::flushEvents();
     EXPECT_TRUE(h.player.calls.isEmpty());
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
-    EXPECT_TRUE(h.window->SourceFileName.isEmpty());
+    EXPECT_TRUE(h.source().path().isEmpty());
 }
 
 TEST(Drop, RecordingDroppedOntoTheDictationMemoIsOpenedNotInserted)
 {
     WindowHarness h;
     h.window->OpenDictationFile(QString());
-    QPlainTextEdit *memo = h.window->Memo_Dictation;
+    QPlainTextEdit *memo = h.widget<QPlainTextEdit>("Memo_Dictation");
     memo->setPlainText(QStringLiteral("typed"));
     const QString path = h.writeFile(QStringLiteral("lesson.mp3"), "ID3");
     const auto data = filesData({path});
@@ -171,14 +171,14 @@ TEST(Drop, RecordingDroppedOntoTheDictationMemoIsOpenedNotInserted)
     h.dialogs.answers.enqueue(Button::No); // do not save the typed document
     FakePlayer::flushEvents();
     EXPECT_EQ(h.player.calls.mid(0, 3), openCalls(path));
-    EXPECT_EQ(h.window->SourceFileName, path);
+    EXPECT_EQ(h.source().path(), path);
 }
 
 TEST(Drop, TextDraggedIntoTheMemoIsStillTheEditorsToTake)
 {
     WindowHarness h;
     h.window->OpenDictationFile(QString());
-    QPlainTextEdit *memo = h.window->Memo_Dictation;
+    QPlainTextEdit *memo = h.widget<QPlainTextEdit>("Memo_Dictation");
     QMimeData data;
     data.setText(QStringLiteral("some words"));
     const QPoint centre = memo->viewport()->rect().center();
@@ -198,7 +198,7 @@ TEST(CommandLine, OneArgumentOpensOnceTheEventLoopRuns)
     FakePlayer::flushEvents();
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     EXPECT_EQ(h.player.calls.mid(0, 3), openCalls(path));
-    EXPECT_EQ(h.window->SourceFileName, path);
+    EXPECT_EQ(h.source().path(), path);
 }
 
 TEST(CommandLine, RelativePathIsTakenFromTheWorkingFolder)
@@ -210,7 +210,7 @@ TEST(CommandLine, RelativePathIsTakenFromTheWorkingFolder)
     h.window->OpenFromCommandLine({QStringLiteral("quillmar"), QStringLiteral("lesson.mp3")});
     QDir::setCurrent(previous); // the path is resolved when the open is scheduled
     FakePlayer::flushEvents();
-    EXPECT_EQ(h.window->SourceFileName, QFileInfo(path).absoluteFilePath());
+    EXPECT_EQ(h.source().path(), QFileInfo(path).absoluteFilePath());
 }
 
 TEST(CommandLine, MissingFileIsReported)

@@ -318,7 +318,7 @@ TEST(EditOptions, ShowsTheCurrentFlags)
                           &f.RecordRepeatPoints,   &f.VerifyBeforeApplying,   &f.PlayAfterApplying,
                           &f.SelectAfterApplying};
         *fields[i] = true;
-        h.window->OptionFlags = f;
+        h.settings().setOptions(f);
         QList<bool> shown;
         editOptions(h, [&](TForm_OptionSetting &d) { shown = boxStates(d); });
         EXPECT_EQ(shown, flagList(f));
@@ -335,8 +335,8 @@ TEST(EditOptions, CancelEscAndCloseBoxKeepFlagsAndFile)
     for (int way = 0; way < 3; ++way) {
         SCOPED_TRACE(way);
         WindowHarness h;
-        h.window->OptionFlags = mixedFlags();
-        const QByteArray fileBefore = readAll(h.window->SettingsFilePath());
+        h.settings().setOptions(mixedFlags());
+        const QByteArray fileBefore = readAll(h.settings().filePath());
         QPointer<TForm_OptionSetting> shown;
         editOptions(h, [&](TForm_OptionSetting &d) {
             shown = &d;
@@ -346,8 +346,8 @@ TEST(EditOptions, CancelEscAndCloseBoxKeepFlagsAndFile)
             ways[way](d);
             EXPECT_FALSE(d.isVisible());
         });
-        EXPECT_EQ(flagList(h.window->OptionFlags), flagList(mixedFlags()));
-        EXPECT_EQ(readAll(h.window->SettingsFilePath()), fileBefore);
+        EXPECT_EQ(flagList(h.settings().options()), flagList(mixedFlags()));
+        EXPECT_EQ(readAll(h.settings().filePath()), fileBefore);
         EXPECT_TRUE(shown.isNull()) << "the dialog is destroyed";
         EXPECT_TRUE(h.dialogs.messages.isEmpty());
     }
@@ -356,14 +356,14 @@ TEST(EditOptions, CancelEscAndCloseBoxKeepFlagsAndFile)
 TEST(EditOptions, DefaultPresetThenOkSetsThreeFlags)
 {
     WindowHarness h;
-    h.window->OptionFlags = mixedFlags();
+    h.settings().setOptions(mixedFlags());
     QPointer<TForm_OptionSetting> shown;
     editOptions(h, [&](TForm_OptionSetting &d) {
         shown = &d;
         d.Button_DefaultSet->click();
         QTest::mouseClick(d.BitBtn1, Qt::LeftButton);
     });
-    const TOptionFlags &f = h.window->OptionFlags;
+    const TOptionFlags &f = h.settings().options();
     EXPECT_TRUE(f.VerifyBeforeApplying);
     EXPECT_TRUE(f.RecordRepeatPoints);
     EXPECT_TRUE(f.RecordDictateTime);
@@ -375,29 +375,29 @@ TEST(EditOptions, DefaultPresetThenOkSetsThreeFlags)
 
     // What was stored comes back on the next start.
     const QList<bool> confirmed = flagList(f);
-    h.window->OptionFlags = mixedFlags();
-    h.window->LoadOptions();
-    EXPECT_EQ(flagList(h.window->OptionFlags), confirmed);
+    h.settings().setOptions(mixedFlags());
+    h.settings().loadOptions();
+    EXPECT_EQ(flagList(h.settings().options()), confirmed);
 }
 
 TEST(EditOptions, OkWithoutChangesStillStores)
 {
     WindowHarness h;
-    h.window->OptionFlags = mixedFlags();
-    ASSERT_TRUE(QFile::remove(h.window->SettingsFilePath()));
+    h.settings().setOptions(mixedFlags());
+    ASSERT_TRUE(QFile::remove(h.settings().filePath()));
     editOptions(h, [](TForm_OptionSetting &d) { d.BitBtn1->click(); });
-    EXPECT_TRUE(QFile::exists(h.window->SettingsFilePath()));
-    h.window->OptionFlags = TOptionFlags();
-    h.window->LoadOptions();
-    EXPECT_EQ(flagList(h.window->OptionFlags), flagList(mixedFlags()));
+    EXPECT_TRUE(QFile::exists(h.settings().filePath()));
+    h.settings().setOptions(TOptionFlags());
+    h.settings().loadOptions();
+    EXPECT_EQ(flagList(h.settings().options()), flagList(mixedFlags()));
 }
 
 TEST(EditOptions, FailedSaveIsReportedAndTheFlagsStay)
 {
     WindowHarness h;
-    h.window->OptionFlags = TOptionFlags();
+    h.settings().setOptions(TOptionFlags());
     // A folder in place of the settings file cannot be written.
-    const QString settings = h.window->SettingsFilePath();
+    const QString settings = h.settings().filePath();
     ASSERT_TRUE(QFile::remove(settings));
     ASSERT_TRUE(QDir().mkdir(settings));
     QPointer<TForm_OptionSetting> shown;
@@ -406,8 +406,8 @@ TEST(EditOptions, FailedSaveIsReportedAndTheFlagsStay)
         d.Button_Auto->click();
         d.BitBtn1->click();
     });
-    EXPECT_TRUE(h.window->OptionFlags.SetEndPointWhenWriting);
-    EXPECT_TRUE(h.window->OptionFlags.SelectAfterApplying);
+    EXPECT_TRUE(h.settings().options().SetEndPointWhenWriting);
+    EXPECT_TRUE(h.settings().options().SelectAfterApplying);
     ASSERT_EQ(h.dialogs.messages.size(), 1);
     EXPECT_EQ(h.dialogs.messages.first().icon, Icon::Error);
     EXPECT_TRUE(shown.isNull()) << "the dialog is destroyed";
@@ -423,7 +423,7 @@ TEST(EditOptions, AutoPresetKeepsTheRecordBoxes)
         start.PlayAfterApplying = true;
         start.RecordRepeatPoints = record;
         start.RecordDictateTime = record;
-        h.window->OptionFlags = start;
+        h.settings().setOptions(start);
         // Enter on a check box presses the default button, OK.
         editOptions(h, [](TForm_OptionSetting &d) {
             d.Button_Auto->click();
@@ -435,14 +435,14 @@ TEST(EditOptions, AutoPresetKeepsTheRecordBoxes)
         expected.SelectAfterApplying = true;
         expected.RecordRepeatPoints = record;
         expected.RecordDictateTime = record;
-        EXPECT_EQ(flagList(h.window->OptionFlags), flagList(expected));
+        EXPECT_EQ(flagList(h.settings().options()), flagList(expected));
     }
 }
 
 TEST(EditOptions, ReopeningShowsTheLastConfirmedFlags)
 {
     WindowHarness h;
-    h.window->OptionFlags = TOptionFlags();
+    h.settings().setOptions(TOptionFlags());
     // Confirm one set of boxes, then change them all and cancel.
     editOptions(h, [](TForm_OptionSetting &d) {
         d.Button_Auto->click();
@@ -641,7 +641,7 @@ TEST(AboutBox, ShowAboutRunsModallyAndDestroysTheBox)
 {
     WindowHarness h;
     QPointer<TForm_About> shown;
-    withModal<TForm_About>([&] { h.window->action(QStringLiteral("Action_About"))->trigger(); },
+    withModal<TForm_About>([&] { h.action(QStringLiteral("Action_About"))->trigger(); },
                            [&](TForm_About &about) {
                                shown = &about;
                                EXPECT_EQ(about.parent(), nullptr);
@@ -658,7 +658,7 @@ TEST(AboutBox, LinksOpenTheAddresses)
 {
     WindowHarness h;
     QString home, mail;
-    withModal<TForm_About>([&] { h.window->ShowAbout(); },
+    withModal<TForm_About>([&] { h.action(QStringLiteral("Action_About"))->trigger(); },
                            [&](TForm_About &about) {
                                home = about.Label3->text();
                                mail = about.Label5->text();
@@ -680,7 +680,7 @@ TEST(AboutBox, ContactNumberGoesToTheClipboardOnlyOnYes)
         WindowHarness h;
         h.dialogs.answers.enqueue(answer);
         QString number;
-        withModal<TForm_About>([&] { h.window->ShowAbout(); },
+        withModal<TForm_About>([&] { h.action(QStringLiteral("Action_About"))->trigger(); },
                                [&](TForm_About &about) {
                                    number = about.Label6->text();
                                    QTest::mouseClick(about.Label6, Qt::LeftButton);

@@ -76,7 +76,7 @@ struct Recent : WindowHarness {
     QStringList menu() const
     {
         QStringList shown;
-        for (const QAction *item : window->Menu_RecentplayList->actions()) {
+        for (const QAction *item : widget<QMenu>("Menu_RecentplayList")->actions()) {
             QString text = item->isSeparator() ? QStringLiteral("-") : item->text();
             if (!item->isEnabled())
                 text += QStringLiteral(" (disabled)");
@@ -84,8 +84,8 @@ struct Recent : WindowHarness {
         }
         return shown;
     }
-    QAction *item(int position) const { return window->Menu_RecentplayList->actions().at(position); }
-    QStringList list() const { return *window->RecentFiles; }
+    QAction *item(int position) const { return widget<QMenu>("Menu_RecentplayList")->actions().at(position); }
+    QStringList list() const { return *recentList(); }
 };
 
 QString entry(int number, const QString &path, int tag)
@@ -210,8 +210,8 @@ TEST(RecentRules, MenuItems)
 TEST(RecentFiles, DefaultFileGivesTenEmptyEntriesAndTheEmptyItem)
 {
     WindowHarness h; // writes the default file
-    EXPECT_EQ(*h.window->RecentFiles, tenEmpty());
-    const QList<QAction *> items = h.window->Menu_RecentplayList->actions();
+    EXPECT_EQ(*h.recentList(), tenEmpty());
+    const QList<QAction *> items = h.widget<QMenu>("Menu_RecentplayList")->actions();
     ASSERT_EQ(items.size(), 1);
     EXPECT_EQ(items[0]->text(), QStringLiteral("空&"));
     EXPECT_FALSE(items[0]->isEnabled());
@@ -236,7 +236,7 @@ TEST(RecentFiles, LoadingKeepsEverythingAsStored)
     h.writeFile(iniPath(h), "[LastFiles]\r\nItem02=/gone/b.mp3\r\nItem11=/x.mp3\r\nItem04=/gone/b.mp3\r\n"
                             "Item05=\"  spaced.mp3 \"\r\n");
     h.create();
-    EXPECT_EQ(*h.window->RecentFiles,
+    EXPECT_EQ(*h.recentList(),
               (QStringList{E, "/gone/b.mp3", E, "/gone/b.mp3", "  spaced.mp3 ", E, E, E, E, E}));
 }
 
@@ -312,9 +312,9 @@ TEST(RecentFiles, ClickReopensTheRecordingAndRebuildsTheMenu)
     clicked->trigger();
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messageTexts().join(u'|').toStdString();
     EXPECT_EQ(h.player.url, c);
-    EXPECT_EQ(h.window->SourceFileName, c);
+    EXPECT_EQ(h.source().path(), c);
     // The rest of the open works on the clicked path, although the list moved under it.
-    EXPECT_EQ(h.window->DictationFileName, probe.path(QStringLiteral("rec/c.txt")));
+    EXPECT_EQ(h.doc().fileName(), probe.path(QStringLiteral("rec/c.txt")));
     EXPECT_EQ(h.list(), (QStringList{c, a, b} + QStringList(7, E)));
     EXPECT_EQ(h.menu(), (QStringList{entry(1, c, 0), entry(2, a, 1), entry(3, b, 2), Separator, ClearItem}));
     EXPECT_EQ(readAll(iniPath(h)), iniWith(QStringList{c, a, b} + QStringList(7, E)));
@@ -326,7 +326,7 @@ TEST(RecentFiles, ClickReopensTheRecordingAndRebuildsTheMenu)
 
     // Again through the menu itself, as the user does it: the menu goes on
     // after the action returns, with the action replaced.
-    QMenu *menu = h.window->Menu_RecentplayList;
+    QMenu *menu = h.widget<QMenu>("Menu_RecentplayList");
     QPointer<QAction> second = h.item(1); // "02 …/a.mp3"
     h.dialogs.answers.enqueue(Button::No); // the new document is not kept
     menu->popup(QPoint(0, 0));
@@ -381,7 +381,7 @@ TEST(RecentFiles, ClearAsksAndYesEmptiesListFileAndMenu)
 
     // An empty list asks nothing; the next open starts it afresh.
     h.dialogs.clear();
-    h.window->ClearRecentFiles();
+    h.recent().clear();
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     const QString a = h.recording(QStringLiteral("rec/a.mp3"));
     h.window->OpenSourceFile(a);

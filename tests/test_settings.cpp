@@ -97,7 +97,7 @@ TEST(SettingsLocation, PortableFolderOrUserFolder)
 TEST(SettingsLocation, WritableProgramFolderHoldsTheFile)
 {
     WindowHarness h;
-    EXPECT_EQ(h.window->SettingsFilePath(), iniPath(h));
+    EXPECT_EQ(h.settings().filePath(), iniPath(h));
     EXPECT_TRUE(QFile::exists(iniPath(h)));
 }
 
@@ -109,7 +109,7 @@ TEST(DefaultFile, WrittenAtFirstStartByteForByte)
     WindowHarness h;
     EXPECT_EQ(readAll(iniPath(h)), DefaultFile);
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
-    const TOptionFlags &f = h.window->OptionFlags;
+    const TOptionFlags &f = h.settings().options();
     EXPECT_TRUE(f.RecordRepeatPoints);
     EXPECT_TRUE(f.RecordDictateTime);
     EXPECT_FALSE(f.PauseWhenWriting);
@@ -123,11 +123,11 @@ TEST(DefaultFile, ExistingFileIsNeverRewritten)
 {
     const QByteArray ini = "; mine\n[LastFiles]\nItem01=/a.mp3\n";
     StartedOn h(ini);
-    h.window->EnsureSettingsFile();
+    h.settings().ensureFile();
     EXPECT_EQ(readAll(iniPath(h)), ini);
     // No [Options]: every flag is off.
     for (const auto &k : Keys)
-        EXPECT_FALSE(h.window->OptionFlags.*k.flag) << k.key;
+        EXPECT_FALSE(h.settings().options().*k.flag) << k.key;
 }
 
 TEST(DefaultFile, FailedCreationIsShownAndStartUpGoesOn)
@@ -166,9 +166,9 @@ TEST(Flags, ValuesReadAsIntegers)
         for (const auto &k : Keys)
             ini += QByteArray(k.key) + '=' + c.value + "\r\n";
         h.writeFile(iniPath(h), ini);
-        h.window->LoadOptions();
+        h.settings().loadOptions();
         for (const auto &k : Keys)
-            EXPECT_EQ(h.window->OptionFlags.*k.flag, c.on) << k.key;
+            EXPECT_EQ(h.settings().options().*k.flag, c.on) << k.key;
     }
 }
 
@@ -179,14 +179,14 @@ TEST(Flags, EachKeyFillsItsOwnFlagAndMissingKeysReadOff)
         SCOPED_TRACE(on.key);
         // Names are matched whatever their letter case.
         h.writeFile(iniPath(h), "[options]\r\n" + QByteArray(on.key).toLower() + " = 1\r\n");
-        h.window->LoadOptions();
+        h.settings().loadOptions();
         for (const auto &k : Keys)
-            EXPECT_EQ(h.window->OptionFlags.*k.flag, k.flag == on.flag) << k.key;
+            EXPECT_EQ(h.settings().options().*k.flag, k.flag == on.flag) << k.key;
     }
     QFile::remove(iniPath(h));
-    h.window->LoadOptions();
+    h.settings().loadOptions();
     for (const auto &k : Keys)
-        EXPECT_FALSE(h.window->OptionFlags.*k.flag) << k.key;
+        EXPECT_FALSE(h.settings().options().*k.flag) << k.key;
 }
 
 TEST(Flags, SaveWritesEveryKeyAndKeepsAllOtherLines)
@@ -205,12 +205,12 @@ TEST(Flags, SaveWritesEveryKeyAndKeepsAllOtherLines)
         "[LastFiles]\r\n"
         "Item01=/a.mp3\r\n";
     StartedOn h(ini);
-    TOptionFlags &f = h.window->OptionFlags;
-    f = TOptionFlags();
+    TOptionFlags f;
     f.PauseWhenWriting = true;
     f.SelectAfterApplying = true;
     f.RecordRepeatPoints = true;
-    h.window->SaveOptions();
+    h.settings().setOptions(f);
+    h.settings().saveOptions();
     EXPECT_EQ(readAll(iniPath(h)),
               QByteArray("; written by hand\r\n"
                          "[Extra]\r\n"
@@ -231,21 +231,21 @@ TEST(Flags, SaveWritesEveryKeyAndKeepsAllOtherLines)
                          "Item01=/a.mp3\r\n"));
     // What was saved reads back.
     const TOptionFlags saved = f;
-    f = TOptionFlags();
-    h.window->LoadOptions();
+    h.settings().setOptions(TOptionFlags());
+    h.settings().loadOptions();
     for (const auto &k : Keys)
-        EXPECT_EQ(f.*k.flag, saved.*k.flag) << k.key;
+        EXPECT_EQ(h.settings().options().*k.flag, saved.*k.flag) << k.key;
 }
 
 TEST(Flags, SaveAfterTheFileWasDeletedRecreatesTheDefaultLayout)
 {
     WindowHarness h;
     ASSERT_TRUE(QFile::remove(iniPath(h)));
-    TOptionFlags &f = h.window->OptionFlags;
-    f = TOptionFlags();
+    TOptionFlags f;
     f.PauseWhenWriting = true;
     f.PlayAfterApplying = true;
-    h.window->SaveOptions();
+    h.settings().setOptions(f);
+    h.settings().saveOptions();
     QByteArray expected = DefaultFile;
     expected.replace("PauseWhenWriting=0", "PauseWhenWriting=1")
         .replace("PlayAfterApplying=0", "PlayAfterApplying=1")
@@ -260,7 +260,7 @@ TEST(Flags, SaveToAFileThatCannotBeWrittenRaisesTheError)
     ASSERT_TRUE(QFile::remove(iniPath(h)));
     ASSERT_TRUE(QDir().mkdir(iniPath(h)));
     try {
-        h.window->SaveOptions();
+        h.settings().saveOptions();
         ADD_FAILURE() << "no error";
     } catch (const AppError &error) {
         EXPECT_EQ(error.text(), QStringLiteral("Unable to write to %1").arg(iniPath(h)));
@@ -301,10 +301,10 @@ TEST(DamagedFile, StartUpSurvivesAndLeavesTheFileAlone)
         StartedOn h(c.ini);
         EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messageTexts().join(u'|').toStdString();
         EXPECT_EQ(readAll(iniPath(h)), c.ini);
-        EXPECT_EQ(h.window->OptionFlags.PauseWhenWriting, c.pause);
-        ASSERT_TRUE(h.window->RecentFiles);
-        EXPECT_EQ(h.window->RecentFiles->size(), 10);
-        const QList<QAction *> items = h.window->Menu_RecentplayList->actions();
+        EXPECT_EQ(h.settings().options().PauseWhenWriting, c.pause);
+        ASSERT_TRUE(h.recentList());
+        EXPECT_EQ(h.recentList()->size(), 10);
+        const QList<QAction *> items = h.widget<QMenu>("Menu_RecentplayList")->actions();
         ASSERT_FALSE(items.isEmpty());
         if (c.shownEntries == 0)
             EXPECT_EQ(items.size(), 1);
@@ -320,6 +320,6 @@ TEST(DamagedFile, AFolderInPlaceOfTheFileReadsAsOff)
     h.create();
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     for (const auto &k : Keys)
-        EXPECT_FALSE(h.window->OptionFlags.*k.flag) << k.key;
-    EXPECT_EQ(*h.window->RecentFiles, QStringList(10, QString()));
+        EXPECT_FALSE(h.settings().options().*k.flag) << k.key;
+    EXPECT_EQ(*h.recentList(), QStringList(10, QString()));
 }

@@ -1,6 +1,11 @@
 #include "support/filesizelimit.h"
 #include "support/testutil.h"
+#include "dictation/dictationdocument.h"
 #include "dictation/textfile.h"
+#include "support/fakedialogs.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
 #include "platform/errors.h"
 
 #include <QDir>
@@ -174,7 +179,9 @@ struct AppendCase {
     QString result;
 };
 
-TEST(TextFile, AppendLine)
+// Records are appended to the document in the editor; what is saved must be
+// the text with the lines added by these rules.
+TEST(DictationDocument, AppendLine)
 {
     const AppendCase cases[] = {
         {"empty text", QString(), {QStringLiteral("a")}, QStringLiteral("a\r\n")},
@@ -191,12 +198,16 @@ TEST(TextFile, AppendLine)
         {"two unterminated appends", QStringLiteral("x"),
          {QStringLiteral("a"), QStringLiteral("b")}, QStringLiteral("x\r\na\r\nb")},
     };
+    FakeDialogs dialogs;
+    QPlainTextEdit editor;
+    QLabel label;
+    DictationDocument document(&dialogs, &editor, &label, nullptr);
     for (const AppendCase &c : cases) {
         SCOPED_TRACE(c.name);
-        QString text = c.text;
+        editor.setPlainText(toEditorText(c.text));
         for (const QString &line : c.lines)
-            appendLine(text, line);
-        EXPECT_EQ(text, c.result);
+            document.appendLine(line);
+        EXPECT_EQ(document.text(), c.result);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "support/testutil.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -31,6 +32,31 @@ void WindowHarness::create()
     services.programDir = programDir();
     window = std::make_unique<TForm_Main>(services);
     FakePlayer::flushEvents();
+}
+
+QAction *WindowHarness::action(const QString &name) const
+{
+    auto *found = window->findChild<QAction *>(name);
+    if (!found)
+        ADD_FAILURE() << "no command " << name.toStdString();
+    return found;
+}
+
+QList<QAction *> WindowHarness::actions() const
+{
+    QList<QAction *> commands;
+    for (QAction *command : window->findChildren<QAction *>()) {
+        if (command->objectName().startsWith(QLatin1String("Action_")))
+            commands.append(command);
+    }
+    return commands;
+}
+
+void WindowHarness::setOption(bool TOptionFlags::*flag, bool on)
+{
+    TOptionFlags options = settings().options();
+    options.*flag = on;
+    settings().setOptions(options);
 }
 
 QString WindowHarness::path(const QString &name) const

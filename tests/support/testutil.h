@@ -1,6 +1,16 @@
 #pragma once
 
 #include "app/tform_main.h"
+#include "dictation/answerpane.h"
+#include "dictation/dictationdocument.h"
+#include "dictation/dictationline.h"
+#include "platform/guard.h"
+#include "playback/loopregion.h"
+#include "playback/recording.h"
+#include "playback/tdragtrackbar.h"
+#include "playback/transport.h"
+#include "settings/recentfiles.h"
+#include "settings/settingsstore.h"
 #include "support/fakedialogs.h"
 #include "support/fakeplayer.h"
 #include "support/fakeshell.h"
@@ -10,6 +20,8 @@
 #include <QTemporaryDir>
 
 #include <memory>
+
+#include <gtest/gtest.h>
 
 // A main window on fakes, with its program folder in a temporary directory
 // (settings and help file land there).
@@ -31,11 +43,49 @@ struct WindowHarness {
     // Playing with the given length.
     void openPlaying(const QString &name, double length = 200.0);
 
+    TForm_Main &w() { return *window; }
+    // A child of the window by object name; fails the test when missing.
+    template <typename T>
+    T *widget(const char *name) const
+    {
+        T *found = window->findChild<T *>(QLatin1String(name));
+        if (!found)
+            ADD_FAILURE() << "no " << name << " in the window";
+        return found;
+    }
+    template <typename T>
+    T &feature() const
+    {
+        T *found = window->findChild<T *>();
+        if (!found)
+            ADD_FAILURE() << "feature missing from the window";
+        return *found;
+    }
+    LoopRegion &loop() const { return feature<LoopRegion>(); }
+    Transport &transport() const { return feature<Transport>(); }
+    Recording &source() const { return feature<Recording>(); }
+    DictationDocument &doc() const { return feature<DictationDocument>(); }
+    DictationLine &line() const { return feature<DictationLine>(); }
+    AnswerPane &answer() const { return feature<AnswerPane>(); }
+    SettingsStore &settings() const { return feature<SettingsStore>(); }
+    RecentFiles &recent() const { return feature<RecentFiles>(); }
+    const QStringList *recentList() const { return &recent().list(); }
+    QAction *action(const QString &name) const;
+    QList<QAction *> actions() const;
+    void setOption(bool TOptionFlags::*flag, bool on);
+    // What Enter in the line or the apply button does.
+    void clickApply() const { Q_EMIT line().applyRequested(); }
+    // A guard like the window's, showing errors through the fake dialogs.
+    const Guard &guard() const { return m_guard; }
+
     QTemporaryDir dir;
     FakePlayer player;
     FakeDialogs dialogs;
     FakeShell shell;
     std::unique_ptr<TForm_Main> window;
+
+private:
+    Guard m_guard{&dialogs, TForm_Main::ApplicationTitle};
 };
 
 // The file's bytes; empty when it cannot be read.
