@@ -69,24 +69,6 @@ TEST(RecentEntries, SameEntryWhenSamePathOrSameFile)
     }
 }
 
-TEST(RecentEntries, AddingMovesOnlyTheEntryOfTheSameFile)
-{
-    QTemporaryDir dir;
-    const QString song = makeFile(dir, QStringLiteral("Song.MP3"));
-    const QString other = makeFile(dir, QStringLiteral("song.mp3"));
-    const QString link = dir.filePath(QStringLiteral("link.mp3"));
-    ASSERT_TRUE(QFile::link(song, link));
-
-    // Another file whose name differs in case is a new entry on top.
-    QStringList list{QStringLiteral("/a.mp3"), song};
-    AddRecentPath(list, other);
-    EXPECT_EQ(list, (QStringList{other, QStringLiteral("/a.mp3"), song}));
-
-    // The same file under another name moves the entry, keeping its text.
-    AddRecentPath(list, link);
-    EXPECT_EQ(list, (QStringList{song, other, QStringLiteral("/a.mp3")}));
-}
-
 namespace {
 
 // Removes what a test installed, so that the next one starts in English.
