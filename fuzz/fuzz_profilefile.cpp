@@ -11,11 +11,12 @@
 // After every write: a write that throws AppError was given a name or value
 // that cannot be stored on one line, and left the file as it was; any other
 // write reads back as written, also with other ASCII case and blanks around
-// the names. At the end: every pair written reads back its last value, every
+// the names, and writing it again changes no byte. At the end: every pair written reads back its last value, every
 // line of the original file that cannot be the line of a written key is still
 // there, byte for byte and in order, and no temporary file is left behind.
 
 #include "platform/errors.h"
+#include "platform/gb18030.h"
 #include "platform/profilefile.h"
 
 #include <QByteArray>
@@ -147,7 +148,7 @@ QString utf8KeepingBom(QByteArrayView bytes)
 
 QString asReaderSees(QByteArrayView bytes)
 {
-    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : decodeGb18030(bytes);
 }
 
 struct FileLine {
@@ -322,7 +323,7 @@ bool mayBeKeyLineOf(const QByteArray &lineText, const std::vector<Write> &writes
     if (equals < 0)
         return false;
     const QByteArray name = trimmed(lineText.left(equals));
-    const QString decodings[] = {QString::fromUtf8(name), QString::fromLatin1(name),
+    const QString decodings[] = {QString::fromUtf8(name), decodeGb18030(name),
                                  utf8KeepingBom(name)};
     for (const QString &decoded : decodings) {
         for (const Write &write : writes) {
@@ -408,6 +409,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const int number = readProfileInt(path, write.section, write.key, -7);
         if (write.number)
             REQUIRE(number == *write.number);
+        // Writing the value a key already holds changes no byte.
+        writeProfileString(path, write.section, write.key, write.value);
+        REQUIRE(readAll(path, &exists) == after);
         written.push_back(write);
     }
 

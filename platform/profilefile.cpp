@@ -2,6 +2,7 @@
 
 #include "platform/atomicfile.h"
 #include "platform/errors.h"
+#include "platform/gb18030.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -41,12 +42,13 @@ QString trimBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-// Unknown files may be in any 8-bit code page: bytes that are not UTF-8 map
-// one to one onto characters, so nothing is lost in reading them.
+// A file copied from a Chinese Windows machine holds GBK names and values.
+// Decoding never changes the file: lines are only rewritten when their value
+// changes.
 QString decodeBytes(QByteArrayView bytes)
 {
     if (!bytes.isValidUtf8())
-        return QString::fromLatin1(bytes);
+        return decodeGb18030(bytes);
     // A leading U+FEFF is part of the name or value, not a byte-order mark.
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
     return utf8.decode(bytes);
@@ -77,6 +79,13 @@ bool sameNameIgnoringAsciiCase(QByteArrayView nameBytes, const QString &wanted)
             return false;
     }
     return true;
+}
+
+// Editors on Windows save UTF-8 with a byte-order mark; it belongs to no line
+// and stays where it is when the file is rewritten.
+qsizetype bomSize(QByteArrayView data)
+{
+    return data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
 }
 
 struct Line {
@@ -114,7 +123,7 @@ Location locate(QByteArrayView data, const QString &section, const QString &key)
 {
     Location loc;
     bool inSection = false;
-    for (qsizetype pos = 0; pos < data.size();) {
+    for (qsizetype pos = bomSize(data); pos < data.size();) {
         const Line line = lineAt(data, pos);
         pos = line.next;
         const QByteArrayView text = trimBlanks(data.sliced(line.begin, line.end - line.begin));
@@ -212,6 +221,14 @@ QByteArray encodeValue(const QString &value)
     return trimmed || unquoted ? '"' + bytes + '"' : bytes;
 }
 
+// A stored value, quotes removed, before the length cut.
+QString decodeValue(QByteArrayView value)
+{
+    if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    return decodeBytes(value);
+}
+
 bool fitsOnOneLine(const QString &text)
 {
     return !text.contains(u'\r') && !text.contains(u'\n');
@@ -232,10 +249,7 @@ QString readProfileString(const QString &path, const QString &section, const QSt
     const Location loc = locate(data, trimBlanks(section), trimBlanks(key));
     if (!loc.keyFound)
         return defaultValue;
-    QByteArrayView value = loc.value;
-    if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
-        value = value.sliced(1, value.size() - 2);
-    QString text = decodeBytes(value);
+    QString text = decodeValue(loc.value);
     if (text.size() > MaxValueLength) {
         text.truncate(MaxValueLength);
         if (text.back().isHighSurrogate())
@@ -252,8 +266,9 @@ int readProfileInt(const QString &path, const QString &section, const QString &k
 
 namespace {
 
-// Sets one key in the file's bytes, leaving every other byte as it was.
-void setKey(QByteArray &data, const QString &path, const QString &section, const QString &key,
+// Sets one key in the file's bytes, leaving every other byte as it was;
+// false when the key already held the value.
+bool setKey(QByteArray &data, const QString &path, const QString &section, const QString &key,
             const QString &value)
 {
     const QString sectionName = trimBlanks(section);
@@ -264,6 +279,12 @@ void setKey(QByteArray &data, const QString &path, const QString &section, const
         throwUnableToWrite(path);
 
     const Location loc = locate(data, sectionName, keyName);
+    // A key that already holds the value keeps its line as it is, in whatever
+    // encoding and spelling: saving the recent list must not rewrite entries
+    // another machine stored in GBK.
+    if (loc.keyFound && decodeValue(loc.value) == value)
+        return false;
+
     const QByteArray name = loc.keyFound ? loc.keyName.toByteArray() : keyName.toUtf8();
     const QByteArray keyLine = name + '=' + encodeValue(value) + "\r\n";
     // The new bytes are head + added + tail, head and tail being untouched bytes.
@@ -280,13 +301,14 @@ void setKey(QByteArray &data, const QString &path, const QString &section, const
             added = "\r\n";
         added += keyLine;
     } else {
-        if (!data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r'))
+        if (data.size() > bomSize(data) && !data.endsWith('\n') && !data.endsWith('\r'))
             added = "\r\n";
         if (!loc.lastLineBlank)
             added += "\r\n";
         added += '[' + sectionName.toUtf8() + "]\r\n" + keyLine;
     }
     data.replace(headSize, tailFrom - headSize, added);
+    return true;
 }
 
 } // namespace
@@ -303,8 +325,11 @@ void writeProfileStrings(const QString &path, const QString &section,
         if (!ok)
             throwUnableToWrite(path);
     }
+    bool changed = false;
     for (const auto &[key, value] : keysAndValues)
-        setKey(data, path, section, key, value);
+        changed |= setKey(data, path, section, key, value);
+    if (existed && !changed)
+        return;
 
     QString reason;
     if (writeFileAtomically(path, data, &reason))

@@ -1,5 +1,7 @@
 #include "settings/recentfilerules.h"
 
+#include "platform/fileidentity.h"
+
 #include <algorithm>
 
 QString RecentFileKey(int index)
@@ -9,7 +11,9 @@ QString RecentFileKey(int index)
 
 bool SameRecentFile(const QString &a, const QString &b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    // Letter case alone says nothing on Linux: "Song.mp3" and "song.mp3" may
+    // be two recordings, or one on a case-insensitive disk.
+    return a == b || sameExistingFile(a, b).value_or(false);
 }
 
 void AddRecentPath(QStringList &list, const QString &path)

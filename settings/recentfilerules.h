@@ -14,7 +14,8 @@ inline const QString LastFilesSection = QStringLiteral("LastFiles");
 // "Item01" for index 0 up to "Item10" for index 9.
 QString RecentFileKey(int index);
 
-// Two paths name the same recording when they differ in letter case only.
+// Two paths are the same entry when they are equal or name the same existing
+// file (the same device and inode).
 bool SameRecentFile(const QString &a, const QString &b);
 
 // Moves the first entry equal to the path to the top, keeping its stored

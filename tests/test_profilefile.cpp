@@ -94,7 +94,7 @@ TEST_F(ProfileFile, ReadString)
         {"Options", "Item01", dflt},
         {"Options", "Later", dflt}, // only the first [Options] counts
         {"LastFiles", "Item01", QStringLiteral("/music/一.mp3")},
-        {"LastFiles", "Item02", QStringLiteral("C:\\\u00D2\u00F4.mp3")}, // not UTF-8: byte by byte
+        {"LastFiles", "Item02", QStringLiteral("C:\\音.mp3")}, // not UTF-8: GBK
         {"LastFiles", "Item03", QString()},
         {"LastFiles", "PauseWhenWriting", dflt},
         {"Missing", "Item01", dflt},
@@ -390,4 +390,61 @@ TEST_F(ProfileFile, LeadingZeroWidthNoBreakSpaceReadsBack)
     writeProfileString(path(), odd, odd, odd);
     EXPECT_EQ(readProfileString(path(), odd, odd, QStringLiteral("default")), odd);
     EXPECT_EQ(readAll(path()).count("odd="), 1);
+}
+
+// An editor on Windows saves the file with a UTF-8 byte-order mark in front
+// of the first section header.
+TEST_F(ProfileFile, ByteOrderMarkBelongsToNoLine)
+{
+    const QByteArray bom = "\xEF\xBB\xBF";
+    putFile(path(), bom + "[Options]\r\nPauseWhenWriting=1\r\n");
+    EXPECT_EQ(readProfileInt(path(), QStringLiteral("Options"), QStringLiteral("PauseWhenWriting"), 0), 1);
+
+    const WriteCase cases[] = {
+        {"update under the first header", bom + "[Options]\r\nPauseWhenWriting=0\r\n", "Options",
+         "PauseWhenWriting", QStringLiteral("1"), bom + "[Options]\r\nPauseWhenWriting=1\r\n"},
+        {"add a key to the first section", bom + "[Options]\r\nA=1\r\n", "Options", "B",
+         QStringLiteral("1"), bom + "[Options]\r\nA=1\r\nB=1\r\n"},
+        {"add a section", bom + "[Options]\r\nA=1\r\n", "LastFiles", "Item01",
+         QStringLiteral("/a.mp3"), bom + "[Options]\r\nA=1\r\n\r\n[LastFiles]\r\nItem01=/a.mp3\r\n"},
+        {"a file of the mark alone is empty", bom, "Options", "A", QStringLiteral("1"),
+         bom + "[Options]\r\nA=1\r\n"},
+        {"a mark further on is no mark", "[A]\r\n" + bom + "[B]\r\n", "B", "k", QStringLiteral("1"),
+         "[A]\r\n" + bom + "[B]\r\n\r\n[B]\r\nk=1\r\n"},
+    };
+    for (const WriteCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        putFile(path(), c.before);
+        const QString section = QString::fromUtf8(c.section);
+        const QString key = QString::fromUtf8(c.key);
+        writeProfileString(path(), section, key, c.value);
+        EXPECT_EQ(readAll(path()), c.after);
+        EXPECT_EQ(readProfileString(path(), section, key, QStringLiteral("<default>")), c.value);
+    }
+}
+
+// A settings file copied from a Chinese Windows machine holds GBK paths.
+TEST_F(ProfileFile, GbkValuesReadAsChineseAndStayAsTheyAre)
+{
+    const QString lesson = QStringLiteral("D:\\英语\\第一课.mp3");
+    const QByteArray lessonGbk = "D:\\\xD3\xA2\xD3\xEF\\\xB5\xDA\xD2\xBB\xBF\xCE.mp3";
+    const QByteArray before = "[LastFiles]\r\nItem01=/a.mp3\r\nItem02=" + lessonGbk
+                              + "\nItem03=\"" + lessonGbk + "\"\r\n";
+    putFile(path(), before);
+    const auto item = [](int n) { return QStringLiteral("Item%1").arg(n, 2, 10, QLatin1Char('0')); };
+    const QString section = QStringLiteral("LastFiles");
+    EXPECT_EQ(readProfileString(path(), section, item(2), QString()), lesson);
+    EXPECT_EQ(readProfileString(path(), section, item(3), QString()), lesson);
+
+    // Saving the list as it was read writes every key and changes no byte.
+    for (int n = 1; n <= 3; ++n)
+        writeProfileString(path(), section, item(n), readProfileString(path(), section, item(n), QString()));
+    EXPECT_EQ(readAll(path()), before);
+
+    // A key given a new value is written anew, as UTF-8; the others stay.
+    writeProfileString(path(), section, item(1), lesson);
+    writeProfileString(path(), section, item(2), QStringLiteral("/a.mp3"));
+    EXPECT_EQ(readAll(path()), "[LastFiles]\r\nItem01=" + lesson.toUtf8() + "\r\nItem02=/a.mp3\r\nItem03=\""
+                                   + lessonGbk + "\"\r\n");
+    EXPECT_EQ(readProfileString(path(), section, item(1), QString()), lesson);
 }

@@ -127,15 +127,17 @@ TEST(RecentRules, AddPuttingThePathOnTop)
         {"eleventh path drops the oldest", ten, "/new.mp3",
          QStringList{"/new.mp3"} + ten.first(9)},
         {"short list grows", {"/a.mp3", "/b.mp3"}, "/c.mp3", {"/c.mp3", "/a.mp3", "/b.mp3"}},
-        {"known path moves up keeping its letter case",
-         {"/a.mp3", "/M/Song.MP3", "/c.mp3"}, "/m/song.mp3", {"/M/Song.MP3", "/a.mp3", "/c.mp3"}},
-        {"already on top", {"/a.mp3", "/b.mp3"}, "/A.MP3", {"/a.mp3", "/b.mp3"}},
+        {"known path moves up", {"/a.mp3", "/m/song.mp3", "/c.mp3"}, "/m/song.mp3",
+         {"/m/song.mp3", "/a.mp3", "/c.mp3"}},
+        {"another letter case is another entry", {"/a.mp3", "/M/Song.MP3", "/c.mp3"}, "/m/song.mp3",
+         {"/m/song.mp3", "/a.mp3", "/M/Song.MP3", "/c.mp3"}},
+        {"already on top", {"/a.mp3", "/b.mp3"}, "/a.mp3", {"/a.mp3", "/b.mp3"}},
         {"last of ten moves up, nothing dropped", ten, ten.last(),
          QStringList{ten.last()} + ten.first(9)},
-        {"first of two equal entries moves", {"/x.mp3", "/d.mp3", "/D.mp3"}, "/d.MP3",
-         {"/d.mp3", "/x.mp3", "/D.mp3"}},
-        {"holes keep their places", {E, "/a.mp3", E, "/b.mp3"}, "/B.mp3", {"/b.mp3", E, "/a.mp3", E}},
-        {"letters beyond ASCII", {"/a.mp3", "/音乐/Ärger.mp3"}, "/音乐/ärger.mp3",
+        {"first of two equal entries moves", {"/x.mp3", "/d.mp3", "/d.mp3"}, "/d.mp3",
+         {"/d.mp3", "/x.mp3", "/d.mp3"}},
+        {"holes keep their places", {E, "/a.mp3", E, "/b.mp3"}, "/b.mp3", {"/b.mp3", E, "/a.mp3", E}},
+        {"letters beyond ASCII", {"/a.mp3", "/音乐/Ärger.mp3"}, "/音乐/Ärger.mp3",
          {"/音乐/Ärger.mp3", "/a.mp3"}},
     };
     for (const auto &c : cases) {
@@ -255,7 +257,7 @@ TEST(RecentFiles, EleventhRecordingDropsTheOldest)
     EXPECT_EQ(menu[9], entry(10, ten[8], 9));
 }
 
-TEST(RecentFiles, ReopeningInOtherLetterCaseMovesTheStoredEntry)
+TEST(RecentFiles, AnotherFileInOtherLetterCaseIsANewEntry)
 {
     Recent probe;
     const QString stored = probe.recording(QStringLiteral("rec/Song.MP3"));
@@ -263,11 +265,11 @@ TEST(RecentFiles, ReopeningInOtherLetterCaseMovesTheStoredEntry)
     const QStringList before{"/a.mp3", "/b.mp3", stored, "/d.mp3"};
     Recent h(before + QStringList(6, E));
     h.window->OpenSourceFile(other);
-    const QStringList expected = QStringList{stored, "/a.mp3", "/b.mp3", "/d.mp3"} + QStringList(6, E);
+    const QStringList expected = QStringList{other, "/a.mp3", "/b.mp3", stored, "/d.mp3"} + QStringList(5, E);
     EXPECT_EQ(h.list(), expected);
     EXPECT_EQ(readAll(iniPath(h)), iniWith(expected));
-    EXPECT_EQ(h.menu(), (QStringList{entry(1, stored, 0), entry(2, "/a.mp3", 1), entry(3, "/b.mp3", 2),
-                                     entry(4, "/d.mp3", 3), Separator, ClearItem}));
+    EXPECT_EQ(h.menu(), (QStringList{entry(1, other, 0), entry(2, "/a.mp3", 1), entry(3, "/b.mp3", 2),
+                                     entry(4, stored, 3), entry(5, "/d.mp3", 4), Separator, ClearItem}));
 }
 
 TEST(RecentFiles, HoleAtTheTopAndDuplicates)
@@ -277,7 +279,7 @@ TEST(RecentFiles, HoleAtTheTopAndDuplicates)
                                      entry(4, "/dup.mp3", 3), Separator, ClearItem}));
     // Adding the duplicated path moves the first of the two and leaves the second.
     QStringList list = h.list();
-    h.window->AddRecentFile(list, QStringLiteral("/DUP.mp3"));
+    h.window->AddRecentFile(list, QStringLiteral("/dup.mp3"));
     EXPECT_EQ(list, (QStringList{"/dup.mp3", E, "/b.mp3", "/dup.mp3", E, E, E, E, E, E}));
 }
 

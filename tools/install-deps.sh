@@ -8,4 +8,6 @@ apt-get install -y -qq --no-install-recommends \
     qt6-base-dev qt6-svg-dev libgl-dev \
     libmpv-dev libgtest-dev \
     clang libclang-rt-14-dev dpkg-dev \
+    qt6-translations-l10n \
+    desktop-file-utils appstream \
     fonts-noto-cjk >/dev/null
