@@ -222,7 +222,6 @@ TEST(MainMenu, ShowsNoImages)
 TEST(ToolBars, ButtonsInOrderWithGapsAndDividers)
 {
     WindowHarness h;
-    TForm_Main &w = *h.window;
     EXPECT_EQ(describe(h.widget<QToolBar>("ToolBar_File")),
               (QStringList{"Action_OpenSourceFile", "gap", "Action_SaveDictationFile", "gap",
                            "Action_OpenAnswerFile", "Action_CloseAnswerFile", "gap", "Action_Close"}));

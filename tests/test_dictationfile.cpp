@@ -150,7 +150,7 @@ TEST(SameName, SavingOverTheAnswerIsRefusedWithTwoWordings)
 {
     Doc h;
     const QString answer = h.writeFile(QStringLiteral("answer.txt"), "The answer.\r\n");
-    h.answer().fileName() = answer;
+    h.answer().open(answer);
     h.w().OpenDictationFile(QString());
     h.doc().appendLine(QStringLiteral("typed"));
     const QString oldLabel = h.widget<QLabel>("Label_DictationFileName")->text();
@@ -186,7 +186,7 @@ TEST(SameName, RecognisesTheAnswerHoweverItsPathIsSpelled)
     EXPECT_FALSE(IsSameFile(h.path(QStringLiteral("none.txt")), answer));
     EXPECT_FALSE(IsSameFile(QString(), QString()));
 
-    h.answer().fileName() = answer;
+    h.answer().open(answer);
     h.w().OpenDictationFile(link);
     h.doc().appendLine(QStringLiteral("typed"));
     h.run("Action_SaveDictationFile");

@@ -318,8 +318,9 @@ TEST(KilledSave, TheFileIsAlwaysTheOldOrTheNewVersionWhole)
             EXPECT_TRUE(now == old || now == edited)
                 << "after the kill the file is " << now.size() << " bytes";
             // Caught writing, the old version must still be in place.
-            if (c.cut == Cut::WhileWriting)
+            if (c.cut == Cut::WhileWriting) {
                 EXPECT_TRUE(now == old);
+            }
         }
         QStringList leftovers = entries(docs);
         leftovers.removeOne(QStringLiteral("lesson.txt"));
@@ -548,8 +549,9 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
         QTest::qWait(300);
         EXPECT_EQ(dialogs.messages.size(), count)
             << dialogs.messageTexts().join(u'|').toStdString();
-        if (c.outcome != Outcome::Plays)
+        if (c.outcome != Outcome::Plays) {
             EXPECT_NE(player.playState(), MediaPlayer::Playing);
+        }
     }
 
     // A good recording afterwards opens and plays, with its document open.

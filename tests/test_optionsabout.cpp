@@ -130,8 +130,9 @@ void expectLayout(const QWidget &form, const QList<Geometry> &table)
             EXPECT_EQ(w->geometry().right(), row.rect.right());
             EXPECT_GE(w->width(), row.rect.width());
         }
-        if (row.caption)
+        if (row.caption) {
             EXPECT_EQ(captionOf(w), QString::fromUtf8(row.caption));
+        }
     }
 }
 

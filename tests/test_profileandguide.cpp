@@ -2,7 +2,7 @@
 // font where SimSun is missing, and the user guide that F1 opens.
 #include "support/testutil.h"
 
-#include "app/windowfont.h"
+#include "platform/windowfont.h"
 #include "platform/qttranslations.h"
 #include "platform/userguide.h"
 #include "settings/recentfilerules.h"

@@ -217,7 +217,7 @@ TEST(RecentFiles, DefaultFileGivesTenEmptyEntriesAndTheEmptyItem)
     ASSERT_EQ(items.size(), 1);
     EXPECT_EQ(items[0]->text(), QStringLiteral("空&"));
     EXPECT_FALSE(items[0]->isEnabled());
-    EXPECT_EQ(items[0]->parent(), h.window.get());
+    EXPECT_EQ(items[0]->parent(), h.widget<QMenu>("Menu_RecentplayList"));
 }
 
 TEST(RecentFiles, FirstRecordingIsListedMenuedAndSaved)
@@ -279,7 +279,7 @@ TEST(RecentFiles, HoleAtTheTopAndDuplicates)
                                      entry(4, "/dup.mp3", 3), Separator, ClearItem}));
     // Adding the duplicated path moves the first of the two and leaves the second.
     QStringList list = h.list();
-    h.window->AddRecentFile(list, QStringLiteral("/dup.mp3"));
+    AddRecentPath(list, QStringLiteral("/dup.mp3"));
     EXPECT_EQ(list, (QStringList{"/dup.mp3", E, "/b.mp3", "/dup.mp3", E, E, E, E, E, E}));
 }
 
@@ -296,8 +296,7 @@ TEST(RecentFiles, PathsWithAmpersandsAndChineseShowAsThemselves)
     EXPECT_EQ(h.menu(), (QStringList{entry(1, chinese, 0), entry(2, shownAmp, 1), Separator, ClearItem}));
     // The file holds the paths as they were opened, and they load back so.
     EXPECT_EQ(readAll(iniPath(h)), iniWith(QStringList{chinese, amp} + QStringList(8, E)));
-    QStringList loaded;
-    h.window->LoadRecentFiles(loaded);
+    const QStringList loaded = h.settings().loadRecentFiles();
     EXPECT_EQ(loaded, QStringList({chinese, amp}) + QStringList(8, E));
 }
 

@@ -306,10 +306,11 @@ TEST(DamagedFile, StartUpSurvivesAndLeavesTheFileAlone)
         EXPECT_EQ(h.recentList()->size(), 10);
         const QList<QAction *> items = h.widget<QMenu>("Menu_RecentplayList")->actions();
         ASSERT_FALSE(items.isEmpty());
-        if (c.shownEntries == 0)
+        if (c.shownEntries == 0) {
             EXPECT_EQ(items.size(), 1);
-        else if (c.shownEntries > 0)
+        } else if (c.shownEntries > 0) {
             EXPECT_EQ(items.size(), c.shownEntries + 2);
+        }
     }
 }
 
