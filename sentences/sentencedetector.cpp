@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -98,8 +99,15 @@ QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &
     const double contrast = speech - floor;
     if (contrast < params.minContrastDb)
         return {};
-    const double high = floor + std::max(6.0, 0.35 * contrast);
-    const double low = floor + std::max(4.0, 0.22 * contrast);
+    // The background is whatever sits in the lower half between floor and
+    // speech; a music bed or a noise that swings keeps the lower threshold
+    // above its usual peaks, so it neither starts a sentence nor stretches one.
+    std::vector<double> background;
+    const double middle = floor + contrast / 2;
+    std::copy_if(db.begin(), db.end(), std::back_inserter(background), [middle](double v) { return v < middle; });
+    const double swing = percentile(background, 0.75) + 3.0;
+    const double low = std::max(floor + std::max(4.0, 0.22 * contrast), swing);
+    const double high = std::max(floor + std::max(6.0, 0.35 * contrast), low + 2.0);
 
     // Runs above the low threshold that reach the high one somewhere.
     std::vector<Run> runs;
