@@ -148,11 +148,11 @@ SubtitleCues parseLrc(const QString &text, double duration)
                 break;
             }
         }
-        if (bad || (times.isEmpty() && !metadata)) {
+        const QString lyric = plainText({line.mid(pos)});
+        if (bad || (times.isEmpty() && (!metadata || !lyric.isEmpty()))) {
             ++out.malformed;
             continue;
         }
-        const QString lyric = plainText({line.mid(pos)});
         for (double t : times)
             stamped.append({t, lyric});
     }

@@ -147,3 +147,204 @@ TEST(SentenceDetector, FindsSentencesInGeneratedRecordings)
         }
     }
 }
+
+TEST(Subtitles, ReadsTheThreeFormats)
+{
+    struct Row {
+        const char *name;
+        SubtitleFormat format;
+        QByteArray bytes;
+        double duration;
+        QList<Sentence> expected;
+        int malformed;
+    };
+    const auto gb18030 = [](const char *utf8) {
+        QStringEncoder encoder("GB18030");
+        return QByteArray(encoder.encode(QString::fromUtf8(utf8)));
+    };
+    const Row rows[] = {
+        {"srt with BOM, CRLF and markup", SubtitleFormat::Srt,
+         "\xEF\xBB\xBF" "1\r\n00:00:01,000 --> 00:00:02,500\r\n<i>Hello</i>,\r\nworld &amp; you\r\n\r\n"
+         "2\r\n00:00:03,000 --> 00:00:04,000\r\n{\\an8}再见\r\n",
+         10, {{1.0, 2.5, "Hello, world & you"}, {3.0, 4.0, QString::fromUtf8("再见")}}, 0},
+        {"srt malformed cues skipped and counted", SubtitleFormat::Srt,
+         "1\n00:00:01,000 -> 00:00:02,000\nno arrow\n\n2\n00:00:05,000 --> 00:00:04,000\nbackwards\n\n"
+         "3\n00:00:06,000 --> 00:00:07,000\nkept\n\njust text\n\n4\n00:00:08,000 --> 00:00:09,000\n",
+         10, {{6.0, 7.0, "kept"}}, 3},
+        {"srt unordered and overlapping cues sorted and clipped", SubtitleFormat::Srt,
+         "2\n00:00:05,000 --> 00:00:08,000\nsecond\n\n1\n00:00:01,000 --> 00:00:06,000\nfirst\n", 10,
+         {{1.0, 5.0, "first"}, {5.0, 8.0, "second"}}, 0},
+        {"srt cues past the end dropped, last cut", SubtitleFormat::Srt,
+         "1\n00:00:01,000 --> 00:00:06,000\na\n\n2\n00:00:07,000 --> 00:00:09,000\nb\n", 5, {{1.0, 5.0, "a"}}, 0},
+        {"srt in GB18030", SubtitleFormat::Srt, gb18030("1\n00:00:01,000 --> 00:00:02,000\n你好，世界\n"), 10,
+         {{1.0, 2.0, QString::fromUtf8("你好，世界")}}, 0},
+        {"vtt header, notes, settings, identifiers, no hours", SubtitleFormat::Vtt,
+         "WEBVTT - demo\n\nNOTE a comment\nover two lines\n\nSTYLE\n::cue { color: red }\n\n"
+         "intro\n00:01.000 --> 00:02.000 align:start line:0\n<v Anna>Hi</v> <c.loud>there</c>\n\n"
+         "01:00:00.500 --> 01:00:01.000\nlate\n\n00:03.0 --> 00:04.000\nbad stamp\n",
+         4000, {{1.0, 2.0, "Hi there"}, {3600.5, 3601.0, "late"}}, 1},
+        {"lrc with metadata, several stamps, offset and an end mark", SubtitleFormat::Lrc,
+         "[ar:Someone]\n[ti:Song]\n[offset:500]\n[00:01.50][00:09.50]chorus\n[00:04.00]verse\n"
+         "[00:07.00]\nno stamp here\n[xx:yy]broken\n[00:12.00]last line\n",
+         20, {{1.0, 3.5, "chorus"}, {3.5, 6.5, "verse"}, {9.0, 11.5, "chorus"}, {11.5, 20.0, "last line"}}, 2},
+        {"lrc past the end of the recording", SubtitleFormat::Lrc, "[00:01.00]one\n[00:30.00]two\n", 10,
+         {{1.0, 10.0, "one"}}, 0},
+    };
+    for (const Row &row : rows) {
+        const SubtitleCues got = parseSubtitles(row.bytes, row.format, row.duration);
+        EXPECT_EQ(got.malformed, row.malformed) << row.name;
+        ASSERT_EQ(got.cues.size(), row.expected.size()) << row.name;
+        for (qsizetype i = 0; i < got.cues.size(); ++i) {
+            EXPECT_NEAR(got.cues[i].start, row.expected[i].start, 1e-9) << row.name << " #" << i;
+            EXPECT_NEAR(got.cues[i].end, row.expected[i].end, 1e-9) << row.name << " #" << i;
+            EXPECT_EQ(got.cues[i].text, row.expected[i].text) << row.name << " #" << i;
+        }
+    }
+}
+
+TEST(Subtitles, FindsTheFileBesideTheRecording)
+{
+    struct Row {
+        const char *recording;
+        QStringList others;
+        const char *expected; // empty: none
+    };
+    const Row rows[] = {
+        {"talk.mp3", {"talk.srt", "talk.vtt", "talk.lrc"}, "talk.srt"},
+        {"talk.mp3", {"talk.lrc", "talk.VTT"}, "talk.VTT"},
+        {"song [live].mp3", {"song [live].lrc", "song x.lrc"}, "song [live].lrc"},
+        {"talk.mp3", {"talk.en.srt", "other.srt", "talk.txt"}, ""},
+        {"lesson.1.wav", {"lesson.1.lrc", "lesson.srt"}, "lesson.1.lrc"},
+    };
+    for (const Row &row : rows) {
+        QTemporaryDir dir;
+        putFile(dir.filePath(QString::fromUtf8(row.recording)), "x");
+        for (const QString &other : row.others)
+            putFile(dir.filePath(other), "x");
+        const QString got = subtitleFileFor(dir.filePath(QString::fromUtf8(row.recording)));
+        const QString expected = *row.expected ? dir.filePath(QString::fromUtf8(row.expected)) : QString();
+        EXPECT_EQ(got, expected) << row.recording;
+    }
+}
+
+TEST(SentenceNavigation, CurrentNextPreviousAndLabel)
+{
+    const QList<Sentence> list{{1.0, 2.0, {}}, {3.0, 4.5, {}}, {6.0, 7.0, {}}};
+    struct Row {
+        const char *name;
+        PlayPlace place;
+        int current, next, previous;
+    };
+    const Row rows[] = {
+        {"loop on a sentence", {3.0, 4.5, 0.2}, 1, 2, 0},
+        {"loop on the first", {1.0, 2.0, 6.5}, 0, 1, -1},
+        {"loop on the last", {6.0, 7.0, 1.5}, 2, -1, 1},
+        {"no loop, playing inside", {-1, -1, 3.2}, 1, 2, 0},
+        {"no loop, in a pause", {-1, -1, 2.5}, -1, 1, 0},
+        {"own loop, position decides", {2.2, 2.8, 6.2}, 2, -1, 1},
+        {"before the first", {-1, -1, 0.5}, -1, 0, -1},
+        {"after the last", {-1, -1, 8.0}, -1, -1, 2},
+        {"nothing known", {-1, -1, -1}, -1, 0, -1},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(currentSentence(list, row.place), row.current) << row.name;
+        EXPECT_EQ(repeatSentence(list, row.place), row.current) << row.name;
+        EXPECT_EQ(nextSentence(list, row.place), row.next) << row.name;
+        EXPECT_EQ(previousSentence(list, row.place), row.previous) << row.name;
+    }
+    EXPECT_EQ(nextSentence({}, {-1, -1, 3.0}), -1);
+    EXPECT_EQ(sentenceLabel(2, 27), QString::fromUtf8("第 3/27 句"));
+    EXPECT_EQ(sentenceLabel(-1, 27), QString());
+    EXPECT_EQ(sentenceLabel(0, 0), QString());
+}
+
+TEST(AudioDecoder, MeasuresTheEnvelopeOfAGeneratedFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(writeToneWav(path, 1.5));
+    QList<int> progress;
+    DecodeControl control;
+    control.progress = [&](int p) { progress.append(p); };
+    const DecodeResult result = decodeEnvelope(path, control);
+    ASSERT_TRUE(result.envelope) << result.error.toStdString();
+    const Envelope &e = *result.envelope;
+    EXPECT_NEAR(e.duration, 1.5, 0.02);
+    EXPECT_NEAR(double(e.levels.size()) * e.frameSeconds, 1.5, 0.02);
+    // A sine of amplitude 12000 has an RMS of 12000 / sqrt(2) of full scale.
+    EXPECT_NEAR(e.levels[e.levels.size() / 2], 12000.0 / 32768.0 / std::sqrt(2.0), 0.01);
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(progress.last(), 100);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+}
+
+TEST(AudioDecoder, FailsOrStopsCleanly)
+{
+    QTemporaryDir dir;
+    const QString tone = dir.filePath(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(writeToneWav(tone, 0.5));
+    putFile(dir.filePath(QStringLiteral("text.mp3")), QByteArray("not a recording\n").repeated(50));
+    putFile(dir.filePath(QStringLiteral("empty.wav")), {});
+    for (const QString &name : {QStringLiteral("missing.mp3"), QStringLiteral("text.mp3"), QStringLiteral("empty.wav")}) {
+        const DecodeResult result = decodeEnvelope(dir.filePath(name));
+        EXPECT_FALSE(result.envelope) << name.toStdString();
+        EXPECT_FALSE(result.cancelled) << name.toStdString();
+        EXPECT_FALSE(result.error.isEmpty()) << name.toStdString();
+        EXPECT_FALSE(result.error.contains(QLatin1Char('\n'))) << name.toStdString();
+    }
+    DecodeControl stop;
+    stop.isCancelled = [] { return true; };
+    const DecodeResult cancelled = decodeEnvelope(tone, stop);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_FALSE(cancelled.envelope);
+}
+
+TEST(PrintSentences, PrintsSentencesOrFails)
+{
+    QTemporaryDir dir;
+    const QString bursts = dir.filePath(QStringLiteral("bursts.wav"));
+    writeBursts(bursts, {1.0, 1.2, 0.8, 0.9, 1.0});
+    const QString subtitled = dir.filePath(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(writeToneWav(subtitled, 3.0));
+    putFile(dir.filePath(QStringLiteral("tone.srt")),
+            "1\n00:00:00,500 --> 00:00:01,250\n你好\n\nbroken\n\n2\n00:00:02,000 --> 00:00:09,000\nbye\n");
+    putFile(dir.filePath(QStringLiteral("text.mp3")), QByteArray("not a recording\n").repeated(50));
+    struct Row {
+        QString file;
+        int code;
+        QString out;
+    };
+    const Row rows[] = {
+        {subtitled, 0, QString::fromUtf8("0.500\t1.250\t你好\n2.000\t3.000\tbye\n")},
+        {dir.filePath(QStringLiteral("missing.wav")), 2, {}},
+        {dir.filePath(QStringLiteral("text.mp3")), 2, {}},
+    };
+    const auto print = [](const QString &file, QString &out, QString &err) {
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        return printSentences(file, outStream, errStream);
+    };
+    for (const Row &row : rows) {
+        QString out;
+        QString err;
+        EXPECT_EQ(print(row.file, out, err), row.code) << row.file.toStdString();
+        EXPECT_EQ(out, row.out) << row.file.toStdString();
+        EXPECT_EQ(err.count(QLatin1Char('\n')), row.code == 0 ? 0 : 1) << err.toStdString();
+    }
+
+    // From pauses: two columns, padded around the tones at 1.0-2.2 and 3.0-3.9 s.
+    QString out;
+    QString err;
+    ASSERT_EQ(print(bursts, out, err), 0);
+    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << out.toStdString();
+    const double sound[2][2] = {{1.0, 2.2}, {3.0, 3.9}};
+    for (int i = 0; i < 2; ++i) {
+        const QStringList columns = lines[i].split(QLatin1Char('\t'));
+        ASSERT_EQ(columns.size(), 2) << lines[i].toStdString();
+        for (int c = 0; c < 2; ++c) {
+            EXPECT_EQ(columns[c].section(QLatin1Char('.'), 1).size(), 3) << lines[i].toStdString();
+            EXPECT_NEAR(columns[c].toDouble(), sound[i][c] + (c == 0 ? -0.09 : 0.11), 0.05) << lines[i].toStdString();
+        }
+    }
+}
