@@ -11,7 +11,9 @@
 #include "support/tonewav.h"
 
 #include <QDataStream>
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QFutureWatcher>
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -346,5 +348,122 @@ TEST(PrintSentences, PrintsSentencesOrFails)
             EXPECT_EQ(columns[c].section(QLatin1Char('.'), 1).size(), 3) << lines[i].toStdString();
             EXPECT_NEAR(columns[c].toDouble(), sound[i][c] + (c == 0 ? -0.09 : 0.11), 0.05) << lines[i].toStdString();
         }
+    }
+}
+
+namespace {
+
+// Lets queued results arrive until the condition holds, at most two seconds.
+bool waitUntil(const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(2000);
+    while (!done() && !deadline.hasExpired())
+        QTest::qWait(5);
+    return done();
+}
+
+bool settled(const SentenceAnalysis &analysis)
+{
+    return waitUntil([&] { return analysis.findChildren<QFutureWatcherBase *>().isEmpty(); });
+}
+
+} // namespace
+
+TEST(SentenceAnalysisRuns, OnlyTheLatestRecordingReports)
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("first.wav"));
+    const QString second = dir.filePath(QStringLiteral("second.wav"));
+    writeBursts(first, {0.5, 1.0, 0.6, 1.0, 0.5});
+    writeBursts(second, {0.5, 1.0, 0.5});
+    putFile(dir.filePath(QStringLiteral("second.lrc")), "[00:00.40]one\nbad line\n[00:01.60]\n");
+
+    SentenceAnalysis analysis;
+    QSignalSpy finished(&analysis, &SentenceAnalysis::finished);
+    QSignalSpy failed(&analysis, &SentenceAnalysis::failed);
+    QSignalSpy progress(&analysis, &SentenceAnalysis::progressChanged);
+    analysis.start(first);
+    analysis.start(second);
+    ASSERT_TRUE(finished.wait(5000));
+    ASSERT_TRUE(settled(analysis));
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_EQ(failed.size(), 0);
+    const auto result = finished.first().first().value<SentenceResult>();
+    EXPECT_EQ(result.path, second);
+    EXPECT_TRUE(result.fromSubtitles);
+    EXPECT_EQ(result.malformedCues, 1);
+    ASSERT_EQ(result.sentences.size(), 1);
+    EXPECT_EQ(result.sentences.first(), (Sentence{0.4, 1.6, QStringLiteral("one")}));
+    ASSERT_TRUE(result.envelope);
+    EXPECT_NEAR(result.envelope->duration, 2.0, 0.02);
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(progress.last().first().toInt(), 100);
+
+    analysis.start(first);
+    ASSERT_TRUE(finished.wait(5000));
+    const auto detected = finished.last().first().value<SentenceResult>();
+    EXPECT_FALSE(detected.fromSubtitles);
+    EXPECT_EQ(detected.sentences.size(), 2);
+}
+
+TEST(SentenceAnalysisRuns, FailureAndCancelReportOnce)
+{
+    QTemporaryDir dir;
+    const QString tone = dir.filePath(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(writeToneWav(tone, 2.0));
+    auto analysis = std::make_unique<SentenceAnalysis>();
+    QSignalSpy finished(analysis.get(), &SentenceAnalysis::finished);
+    QSignalSpy failed(analysis.get(), &SentenceAnalysis::failed);
+
+    analysis->start(dir.filePath(QStringLiteral("missing.mp3")));
+    ASSERT_TRUE(failed.wait(5000));
+    ASSERT_TRUE(settled(*analysis));
+    EXPECT_EQ(failed.size(), 1);
+
+    analysis->start(tone);
+    analysis->cancel();
+    ASSERT_TRUE(settled(*analysis));
+    EXPECT_EQ(finished.size(), 0);
+    EXPECT_EQ(failed.size(), 1);
+
+    // Closing the window while a run is under way waits for the worker.
+    analysis->start(tone);
+    analysis.reset();
+}
+
+TEST(WaveformStrip, ClicksPickSentencesAndResizesRedraw)
+{
+    const Envelope envelope = envelopeOf({{2.0, -70}, {2.0, -10, 1.0}, {6.0, -70}});
+    WaveformView view;
+    view.resize(400, 60);
+    view.setEnvelope(std::make_shared<const Envelope>(envelope));
+    view.setSentences({{1.0, 1.5, {}}, {2.0, 4.0, {}}, {8.0, 9.0, {}}});
+    view.show();
+    QSignalSpy clicked(&view, &WaveformView::sentenceClicked);
+    struct Click {
+        int x;
+        int expected; // -1: nothing reported
+    };
+    for (const Click c : {Click{50, 0}, Click{120, 1}, Click{70, -1}, Click{300, -1}, Click{340, 2}}) {
+        clicked.clear();
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(c.x, 30));
+        if (c.expected < 0) {
+            EXPECT_TRUE(clicked.isEmpty()) << c.x;
+        } else {
+            ASSERT_EQ(clicked.size(), 1) << c.x;
+            EXPECT_EQ(clicked.first().first().toInt(), c.expected) << c.x;
+        }
+    }
+
+    // The loud part (2-4 s of 10) is drawn tall wherever the width puts it.
+    const QColor ink = view.palette().color(QPalette::WindowText);
+    for (int width : {400, 800}) {
+        view.resize(width, 60);
+        QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+        view.render(&image);
+        const auto inked = [&](double seconds) { return image.pixelColor(int(seconds / 10 * width), 10) == ink; };
+        EXPECT_TRUE(inked(3.0)) << width;
+        EXPECT_FALSE(inked(6.0)) << width;
+        EXPECT_FALSE(inked(1.0)) << width;
     }
 }
