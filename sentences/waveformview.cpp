@@ -168,6 +168,8 @@ void WaveformView::paintEvent(QPaintEvent *)
 {
     const qreal ratio = devicePixelRatioF();
     const QSize deviceSize(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)));
+    if (deviceSize.isEmpty())
+        return;
     if (!m_stripValid || m_strip.size() != deviceSize || m_strip.devicePixelRatio() != ratio)
         rebuildStrip(deviceSize, ratio);
 
