@@ -7,6 +7,8 @@ apt-get install -y -qq --no-install-recommends \
     build-essential cmake pkg-config \
     qt6-base-dev qt6-svg-dev libgl-dev \
     libmpv-dev libgtest-dev \
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev \
+    espeak-ng sox ffmpeg \
     clang libclang-rt-14-dev dpkg-dev \
     qt6-translations-l10n \
     desktop-file-utils appstream \

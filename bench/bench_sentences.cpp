@@ -1,0 +1,324 @@
+// Sentence analysis: accuracy on spoken sentences it makes itself (espeak-ng,
+// sox) under noise, a music bed and very different gains; speed of analysing a
+// 60-minute mp3 against FFmpeg's decoder alone; waveform repaint time and
+// envelope memory. Prints "name value unit" lines.
+#include "sentences/audiodecoder.h"
+#include "sentences/sentenceanalysis.h"
+#include "sentences/sentencedetector.h"
+#include "sentences/waveformview.h"
+
+#include <QApplication>
+#include <QDataStream>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int Rate = 22050;
+
+const char *const Texts[] = {
+    "The train to the coast leaves at nine, so we should hurry.",
+    "After the rain stopped, the children ran outside to play.",
+    "She opened the letter, read it twice, and smiled.",
+    "Most people, if they are honest, prefer a quiet evening at home.",
+    "The museum is closed on Mondays.",
+    "When the music started, everyone in the hall stood up.",
+    "He forgot his keys again, which annoyed his sister.",
+    "In the morning, the market is full of fresh fruit and vegetables.",
+    "Please write your name, your address, and your phone number.",
+    "Nobody expected the old bridge to last another winter.",
+};
+
+bool run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(program, args);
+    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "failed: %s %s\n", qPrintable(program), qPrintable(args.join(' ')));
+        return false;
+    }
+    return true;
+}
+
+// One spoken sentence as samples at Rate, trimmed to its speech.
+std::vector<float> speak(const QString &dir, int i)
+{
+    const QString wav = dir + QStringLiteral("/s%1.wav").arg(i);
+    const QString raw = dir + QStringLiteral("/s%1.raw").arg(i);
+    if (!run(QStringLiteral("espeak-ng"), {QStringLiteral("-w"), wav, QString::fromUtf8(Texts[i])})
+        || !run(QStringLiteral("sox"), {wav, QStringLiteral("-r"), QString::number(Rate), QStringLiteral("-c"),
+                                         QStringLiteral("1"), QStringLiteral("-b"), QStringLiteral("16"),
+                                         QStringLiteral("-e"), QStringLiteral("signed"), raw}))
+        return {};
+    QFile f(raw);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = f.readAll();
+    std::vector<float> s(std::size_t(bytes.size() / 2));
+    for (std::size_t k = 0; k < s.size(); ++k) {
+        const auto lo = quint8(bytes[qsizetype(2 * k)]);
+        const auto hi = qint8(bytes[qsizetype(2 * k + 1)]);
+        s[k] = float(qint16(lo | (hi << 8))) / 32768.0f;
+    }
+    // Speech extent: first and last sample above about -50 dBFS.
+    const auto loud = [](float v) { return std::abs(v) > 0.003f; };
+    const auto first = std::find_if(s.begin(), s.end(), loud);
+    const auto last = std::find_if(s.rbegin(), s.rend(), loud).base();
+    return first < last ? std::vector<float>(first, last) : std::vector<float>{};
+}
+
+bool writeWav(const QString &path, const std::vector<float> &samples)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QDataStream out(&file);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const auto n = quint32(samples.size());
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + n * 2);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2) << quint16(2)
+        << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(n * 2);
+    for (float v : samples)
+        out << qint16(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
+    return out.status() == QDataStream::Ok;
+}
+
+struct Truth {
+    double start, end;
+};
+
+struct Condition {
+    const char *name;
+    double gainDb;  // applied to speech
+    double noiseDb; // white noise RMS relative to speech RMS; <= -200 none
+    double musicDb; // music bed RMS relative to speech RMS; <= -200 none
+    bool clip;      // drive into hard clipping
+};
+
+struct Score {
+    int found = 0, missed = 0, extra = 0, split = 0;
+    double worstMs = 0.0;
+};
+
+Score score(const QList<Sentence> &got, const std::vector<Truth> &truth)
+{
+    Score sc;
+    std::vector<int> hits(got.size(), 0);
+    for (const Truth &t : truth) {
+        QList<int> over;
+        for (qsizetype i = 0; i < got.size(); ++i) {
+            if (got[i].end > t.start && got[i].start < t.end) {
+                over.append(int(i));
+                ++hits[std::size_t(i)];
+            }
+        }
+        if (over.isEmpty()) {
+            ++sc.missed;
+            continue;
+        }
+        if (over.size() > 1)
+            ++sc.split;
+        ++sc.found;
+        const Sentence &a = got[over.first()];
+        const Sentence &b = got[over.last()];
+        sc.worstMs = std::max({sc.worstMs, std::abs(a.start - t.start) * 1000, std::abs(b.end - t.end) * 1000});
+    }
+    for (int h : hits) {
+        if (h == 0)
+            ++sc.extra;
+        else if (h > 1)
+            --sc.found, ++sc.missed; // one sentence swallowed two
+    }
+    return sc;
+}
+
+void accuracy(const QString &dir)
+{
+    std::vector<std::vector<float>> spoken;
+    for (int i = 0; i < int(std::size(Texts)); ++i) {
+        spoken.push_back(speak(dir, i));
+        if (spoken.back().empty()) {
+            std::fprintf(stderr, "espeak-ng or sox failed\n");
+            return;
+        }
+    }
+    double speechPower = 0.0;
+    std::size_t speechCount = 0;
+    for (const auto &s : spoken) {
+        for (float v : s)
+            speechPower += double(v) * v;
+        speechCount += s.size();
+    }
+    const double speechRms = std::sqrt(speechPower / double(speechCount));
+
+    const Condition conditions[] = {
+        {"clean", 0, -300, -300, false},     {"noise_30db", 0, -30, -300, false},
+        {"noise_20db", 0, -20, -300, false}, {"noise_15db", 0, -15, -300, false},
+        {"quiet_40db", -40, -45, -300, false}, {"music_bed_15db", 0, -300, -15, false},
+        {"clipped", 18, -35, -300, true},
+    };
+    Score total;
+    for (const Condition &c : conditions) {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<double> pause(0.5, 1.5);
+        std::normal_distribution<double> gauss(0.0, 1.0);
+        std::vector<float> mix;
+        std::vector<Truth> truth;
+        const auto silence = [&](double seconds) { mix.insert(mix.end(), std::size_t(seconds * Rate), 0.0f); };
+        silence(1.0);
+        for (const auto &s : spoken) {
+            truth.push_back({double(mix.size()) / Rate, double(mix.size() + s.size()) / Rate});
+            mix.insert(mix.end(), s.begin(), s.end());
+            silence(pause(random));
+        }
+        silence(0.5);
+        const double gain = std::pow(10.0, c.gainDb / 20);
+        const double noise = c.noiseDb > -200 ? speechRms * std::pow(10.0, c.noiseDb / 20) * gain : 0.0;
+        const double music = c.musicDb > -200 ? speechRms * std::pow(10.0, c.musicDb / 20) * gain : 0.0;
+        for (std::size_t k = 0; k < mix.size(); ++k) {
+            const double t = double(k) / Rate;
+            double v = mix[k] * gain + noise * gauss(random);
+            if (music > 0) {
+                // A slow chord progression with a beat: always sounding, never steady.
+                const double root = (int(t / 2.0) % 2) ? 196.0 : 220.0;
+                const double beat = 0.6 + 0.4 * std::abs(std::sin(std::numbers::pi * t * 2.0));
+                const double chord = std::sin(2 * std::numbers::pi * root * t)
+                    + std::sin(2 * std::numbers::pi * root * 1.25 * t) + std::sin(2 * std::numbers::pi * root * 1.5 * t);
+                v += music * beat * chord / std::sqrt(1.5);
+            }
+            mix[k] = float(c.clip ? std::clamp(v, -0.5, 0.5) : v);
+        }
+        const QString path = dir + QStringLiteral("/%1.wav").arg(QLatin1String(c.name));
+        if (!writeWav(path, mix))
+            return;
+        const DecodeResult decoded = decodeEnvelope(path);
+        if (!decoded.envelope) {
+            std::fprintf(stderr, "decode failed: %s\n", qPrintable(decoded.error));
+            return;
+        }
+        const Score sc = score(detectSentences(*decoded.envelope), truth);
+        std::printf("%s_found %d count\n%s_missed %d count\n%s_extra %d count\n%s_split %d count\n"
+                    "%s_boundary_error_max_ms %.0f ms\n",
+                    c.name, sc.found, c.name, sc.missed, c.name, sc.extra, c.name, sc.split, c.name, sc.worstMs);
+        total.found += sc.found;
+        total.missed += sc.missed;
+        total.extra += sc.extra;
+        total.split += sc.split;
+        total.worstMs = std::max(total.worstMs, sc.worstMs);
+    }
+    std::printf("sentences_expected %d count\n", int(std::size(conditions) * std::size(Texts)));
+    std::printf("sentences_found %d count\nsentences_missed %d count\nsentences_extra %d count\n"
+                "sentences_split %d count\nboundary_error_max_ms %.0f ms\n",
+                total.found, total.missed, total.extra, total.split, total.worstMs);
+    std::fflush(stdout);
+}
+
+// A 60-minute mp3 made once from the spoken sentences and kept in /tmp.
+QString longRecording(const QString &dir)
+{
+    const QString cached = QDir::tempPath() + QStringLiteral("/quillmar_bench_60min.mp3");
+    if (QFileInfo(cached).size() > 0)
+        return cached;
+    const QString clean = dir + QStringLiteral("/clean.wav");
+    const QString partial = cached + QStringLiteral(".part.mp3");
+    if (!run(QStringLiteral("ffmpeg"), {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                                         QStringLiteral("-y"), QStringLiteral("-stream_loop"), QStringLiteral("-1"),
+                                         QStringLiteral("-i"), clean, QStringLiteral("-t"), QStringLiteral("3600"),
+                                         QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-ac"),
+                                         QStringLiteral("2"), QStringLiteral("-b:a"), QStringLiteral("128k"), partial})
+        || !QFile::rename(partial, cached))
+        return {};
+    return cached;
+}
+
+void speed(const QString &dir)
+{
+    const QString mp3 = longRecording(dir);
+    if (mp3.isEmpty())
+        return;
+    QElapsedTimer timer;
+    timer.start();
+    const AnalysisOutcome outcome = analyseRecording(mp3);
+    const double analysisMs = double(timer.nsecsElapsed()) / 1e6;
+    if (!outcome.ok) {
+        std::fprintf(stderr, "analysis failed: %s\n", qPrintable(outcome.error));
+        return;
+    }
+    // FFmpeg's decoder alone, to the same mono 8 kHz float samples, on one thread.
+    timer.restart();
+    if (!run(QStringLiteral("ffmpeg"), {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                                         QStringLiteral("-threads"), QStringLiteral("1"), QStringLiteral("-i"), mp3,
+                                         QStringLiteral("-ac"), QStringLiteral("1"), QStringLiteral("-ar"),
+                                         QStringLiteral("8000"), QStringLiteral("-f"), QStringLiteral("f32le"),
+                                         QStringLiteral("-y"), QStringLiteral("/dev/null")}))
+        return;
+    const double decodeMs = double(timer.nsecsElapsed()) / 1e6;
+    const Envelope &envelope = *outcome.result.envelope;
+    std::printf("recording_minutes %.1f min\n", envelope.duration / 60);
+    std::printf("analysis_ms %.0f ms\ndecode_only_ms %.0f ms\nanalysis_ratio %.2f x\n", analysisMs, decodeMs,
+                analysisMs / decodeMs);
+    timer.restart();
+    const QList<Sentence> sentences = detectSentences(envelope);
+    std::printf("detect_ms %.1f ms\nsentences_60min %lld count\n", double(timer.nsecsElapsed()) / 1e6,
+                static_cast<long long>(sentences.size()));
+    std::printf("envelope_bytes %zu bytes\n", envelope.bytes());
+
+    WaveformView view;
+    view.resize(1920, 64);
+    view.setAnalysis(outcome.result);
+    view.setLoopRegion(600, 605);
+    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+    view.render(&image);
+    // A resize or a new envelope redraws the strip from the envelope.
+    constexpr int Rebuilds = 20;
+    timer.restart();
+    for (int i = 0; i < Rebuilds; ++i) {
+        view.resize(1920 - (i % 2), 64);
+        view.render(&image);
+    }
+    std::printf("waveform_rebuild_ms %.2f ms\n", double(timer.nsecsElapsed()) / 1e6 / Rebuilds);
+    view.resize(1920, 64);
+    view.render(&image);
+    constexpr int Repaints = 200;
+    timer.restart();
+    for (int i = 0; i < Repaints; ++i) {
+        view.setPosition(10.0 * i);
+        view.render(&image);
+    }
+    std::printf("waveform_repaint_ms %.3f ms\n", double(timer.nsecsElapsed()) / 1e6 / Repaints);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    accuracy(dir.path());
+    speed(dir.path());
+    return 0;
+}

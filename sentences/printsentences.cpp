@@ -1,0 +1,27 @@
+#include "sentences/printsentences.h"
+
+#include "sentences/sentenceanalysis.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+int printSentences(const QString &file, QTextStream &out, QTextStream &err)
+{
+    // The command line says what went wrong in one line of its own; the
+    // decoder's notes about damaged frames would only bury it.
+    av_log_set_level(AV_LOG_QUIET);
+    const AnalysisOutcome outcome = analyseRecording(file);
+    if (!outcome.ok) {
+        err << outcome.error << Qt::endl;
+        return 2;
+    }
+    for (const Sentence &s : outcome.result.sentences) {
+        out << QString::number(s.start, 'f', 3) << '\t' << QString::number(s.end, 'f', 3);
+        if (outcome.result.fromSubtitles)
+            out << '\t' << s.text;
+        out << '\n';
+    }
+    out.flush();
+    return 0;
+}

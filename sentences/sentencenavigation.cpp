@@ -1,0 +1,77 @@
+#include "sentences/sentencenavigation.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The loop region the window set from a sentence matches it to within a few
+// milliseconds; the loop label and the settings round to milliseconds.
+constexpr double Tolerance = 0.005;
+
+} // namespace
+
+int sentenceAt(const QList<Sentence> &sentences, double seconds)
+{
+    if (seconds < 0)
+        return -1;
+    // The first sentence ending after the time; it holds the time if it has begun.
+    const auto it = std::upper_bound(sentences.cbegin(), sentences.cend(), seconds,
+                                     [](double t, const Sentence &s) { return t < s.end; });
+    if (it == sentences.cend() || it->start > seconds)
+        return -1;
+    return int(it - sentences.cbegin());
+}
+
+int currentSentence(const QList<Sentence> &sentences, const PlayPlace &place)
+{
+    if (place.loopStart >= 0 && place.loopEnd > place.loopStart) {
+        for (qsizetype i = 0; i < sentences.size(); ++i) {
+            if (std::abs(sentences[i].start - place.loopStart) <= Tolerance
+                && std::abs(sentences[i].end - place.loopEnd) <= Tolerance)
+                return int(i);
+        }
+    }
+    return sentenceAt(sentences, place.position);
+}
+
+int nextSentence(const QList<Sentence> &sentences, const PlayPlace &place)
+{
+    const int current = currentSentence(sentences, place);
+    if (current >= 0)
+        return current + 1 < sentences.size() ? current + 1 : -1;
+    const double from = std::max(0.0, place.position);
+    for (qsizetype i = 0; i < sentences.size(); ++i) {
+        if (sentences[i].start >= from)
+            return int(i);
+    }
+    return -1;
+}
+
+int previousSentence(const QList<Sentence> &sentences, const PlayPlace &place)
+{
+    const int current = currentSentence(sentences, place);
+    if (current >= 0)
+        return current - 1;
+    if (place.position < 0)
+        return -1;
+    for (qsizetype i = sentences.size() - 1; i >= 0; --i) {
+        if (sentences[i].end <= place.position)
+            return int(i);
+    }
+    return -1;
+}
+
+int repeatSentence(const QList<Sentence> &sentences, const PlayPlace &place)
+{
+    return currentSentence(sentences, place);
+}
+
+QString sentenceLabel(int index, int total)
+{
+    if (index < 0 || index >= total)
+        return {};
+    return QCoreApplication::translate("SentenceNavigation", "第 %1/%2 句").arg(index + 1).arg(total);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "sentences/envelope.h"
+
+#include <QList>
+#include <QString>
+
+// Where the learner is: the loop region (-1 where unset) and the playing position.
+struct PlayPlace {
+    double loopStart = -1.0;
+    double loopEnd = -1.0;
+    double position = -1.0;
+};
+
+// The sentence holding the time, or -1.
+int sentenceAt(const QList<Sentence> &sentences, double seconds);
+
+// The current sentence: the one the loop region is set to, else the one
+// playing; -1 when neither.
+int currentSentence(const QList<Sentence> &sentences, const PlayPlace &place);
+
+// "下一句": after the current sentence, or the first one starting after the
+// position; -1 at the end.
+int nextSentence(const QList<Sentence> &sentences, const PlayPlace &place);
+
+// "上一句": before the current sentence, or the last one ending before the
+// position; -1 at the start.
+int previousSentence(const QList<Sentence> &sentences, const PlayPlace &place);
+
+// "重复本句": the current sentence, or -1.
+int repeatSentence(const QList<Sentence> &sentences, const PlayPlace &place);
+
+// "第 3/27 句" for index 2 of 27; empty when there is no current sentence.
+QString sentenceLabel(int index, int total);

@@ -1,0 +1,214 @@
+#include "sentences/waveformview.h"
+
+#include "sentences/sentenceanalysis.h"
+#include "sentences/sentencenavigation.h"
+
+#include <QEvent>
+#include <QLine>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The strip shows this many dB below the loudest frame; quieter is flat.
+constexpr double RangeDb = 48.0;
+
+} // namespace
+
+WaveformView::WaveformView(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize WaveformView::sizeHint() const
+{
+    return {400, 56};
+}
+
+QSize WaveformView::minimumSizeHint() const
+{
+    return {40, 24};
+}
+
+void WaveformView::setAnalysis(const SentenceResult &result)
+{
+    setEnvelope(result.envelope);
+    setSentences(result.sentences);
+}
+
+void WaveformView::setEnvelope(std::shared_ptr<const Envelope> envelope)
+{
+    m_envelope = std::move(envelope);
+    m_peak = 0.0f;
+    if (m_envelope && !m_envelope->levels.empty())
+        m_peak = *std::max_element(m_envelope->levels.begin(), m_envelope->levels.end());
+    invalidateColumns();
+    update();
+}
+
+void WaveformView::setSentences(const QList<Sentence> &sentences)
+{
+    m_sentences = sentences;
+    m_stripValid = false;
+    update();
+}
+
+void WaveformView::setLoopRegion(double start, double end)
+{
+    if (start == m_loopStart && end == m_loopEnd)
+        return;
+    m_loopStart = start;
+    m_loopEnd = end;
+    update();
+}
+
+void WaveformView::setPosition(double seconds)
+{
+    if (seconds == m_position)
+        return;
+    m_position = seconds;
+    update();
+}
+
+void WaveformView::clear()
+{
+    m_envelope.reset();
+    m_peak = 0.0f;
+    m_sentences.clear();
+    m_loopStart = m_loopEnd = m_position = -1.0;
+    invalidateColumns();
+    update();
+}
+
+double WaveformView::duration() const
+{
+    return m_envelope ? m_envelope->duration : 0.0;
+}
+
+double WaveformView::xForTime(double seconds) const
+{
+    const double d = duration();
+    return d > 0 ? seconds / d * width() : 0.0;
+}
+
+void WaveformView::invalidateColumns()
+{
+    m_columns.clear();
+    m_stripValid = false;
+}
+
+void WaveformView::rebuildColumns(int deviceWidth)
+{
+    m_columns.assign(std::size_t(std::max(0, deviceWidth)), 0.0f);
+    if (!m_envelope || m_envelope->levels.empty() || m_peak <= 0.0f || deviceWidth <= 0)
+        return;
+    const std::vector<float> &levels = m_envelope->levels;
+    const double framesPerColumn = double(levels.size()) / deviceWidth;
+    for (int c = 0; c < deviceWidth; ++c) {
+        const auto first = std::size_t(c * framesPerColumn);
+        const auto last = std::max(first + 1, std::size_t((c + 1) * framesPerColumn));
+        const float loudest = *std::max_element(levels.begin() + std::ptrdiff_t(first),
+                                                levels.begin() + std::ptrdiff_t(std::min(last, levels.size())));
+        const double db = loudest > 0 ? 20.0 * std::log10(loudest / m_peak) : -RangeDb;
+        m_columns[std::size_t(c)] = float(std::clamp(1.0 + db / RangeDb, 0.0, 1.0));
+    }
+}
+
+void WaveformView::rebuildStrip(const QSize &deviceSize, qreal ratio)
+{
+    if (int(m_columns.size()) != deviceSize.width())
+        rebuildColumns(deviceSize.width());
+    m_strip = QImage(deviceSize, QImage::Format_ARGB32_Premultiplied);
+    m_strip.fill(palette().color(QPalette::Base));
+    QPainter p(&m_strip);
+    const int w = deviceSize.width();
+    const int h = deviceSize.height();
+    const double d = duration();
+
+    // Sentences as alternating bands, so neighbours stay apart.
+    if (d > 0) {
+        const QColor band = palette().color(QPalette::AlternateBase);
+        for (qsizetype i = 0; i < m_sentences.size(); ++i) {
+            const int x0 = int(std::floor(m_sentences[i].start / d * w));
+            const int x1 = int(std::ceil(m_sentences[i].end / d * w));
+            QColor c = band;
+            if (i % 2)
+                c = c.darker(106);
+            p.fillRect(QRect(x0, 0, std::max(1, x1 - x0), h), c);
+        }
+    }
+
+    const double middle = h / 2.0;
+    QList<QLineF> lines;
+    lines.reserve(qsizetype(m_columns.size()));
+    for (int c = 0; c < int(m_columns.size()); ++c) {
+        const double half = std::max(0.5, m_columns[std::size_t(c)] * (middle - ratio));
+        lines.append(QLineF(c + 0.5, middle - half, c + 0.5, middle + half));
+    }
+    p.setPen(QPen(palette().color(QPalette::WindowText), 1.0));
+    p.drawLines(lines);
+
+    if (d > 0) {
+        p.setPen(QPen(palette().color(QPalette::Highlight), std::max<qreal>(1.0, ratio)));
+        for (const Sentence &s : m_sentences) {
+            const double x = s.start / d * w;
+            p.drawLine(QLineF(x, 0, x, h));
+        }
+    }
+    p.end();
+    m_strip.setDevicePixelRatio(ratio);
+    m_stripValid = true;
+}
+
+void WaveformView::paintEvent(QPaintEvent *)
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize deviceSize(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)));
+    if (deviceSize.isEmpty())
+        return;
+    if (!m_stripValid || m_strip.size() != deviceSize || m_strip.devicePixelRatio() != ratio)
+        rebuildStrip(deviceSize, ratio);
+
+    QPainter p(this);
+    p.drawImage(QPointF(0, 0), m_strip);
+    if (m_loopStart >= 0 && m_loopEnd > m_loopStart && duration() > 0) {
+        QColor shade = palette().color(QPalette::Highlight);
+        shade.setAlpha(60);
+        const double x0 = xForTime(m_loopStart);
+        p.fillRect(QRectF(x0, 0, std::max(1.0, xForTime(m_loopEnd) - x0), height()), shade);
+    }
+    if (m_position >= 0 && duration() > 0) {
+        p.setPen(QPen(QColor(0xd0, 0x20, 0x20), 1.5));
+        const double x = xForTime(m_position);
+        p.drawLine(QLineF(x, 0, x, height()));
+    }
+}
+
+void WaveformView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    invalidateColumns();
+}
+
+void WaveformView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        m_stripValid = false;
+    QWidget::changeEvent(event);
+}
+
+void WaveformView::mousePressEvent(QMouseEvent *event)
+{
+    const double d = duration();
+    if (event->button() != Qt::LeftButton || d <= 0 || width() <= 0) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const int index = sentenceAt(m_sentences, event->position().x() / width() * d);
+    if (index >= 0)
+        emit sentenceClicked(index);
+}
