@@ -5,6 +5,18 @@
 
 #include <algorithm>
 
+namespace {
+
+// Whether a wrong word at the edge of a passage was meant for the answer word
+// there ("fells" for "falls"), rather than an extra typed word beside an
+// unrelated one. Both cost the same, so the spelling decides.
+bool meantFor(const WordMark &mark)
+{
+    return mark.cjk || similarSpelling(mark.typed.toCaseFolded(), mark.expected.toCaseFolded());
+}
+
+} // namespace
+
 AnswerIndex::AnswerIndex(const QString &answer)
     : m_text(answer)
 {
@@ -92,8 +104,25 @@ std::optional<Passage> AnswerIndex::nearest(const QString &typed, qsizetype pref
     }
     if (firstStart < 0)
         return std::nullopt;
-    const qsizetype s = afterStart >= 0 ? afterStart : firstStart;
-    const qsizetype e = afterStart >= 0 ? afterEnd : firstEnd;
+    qsizetype s = afterStart >= 0 ? afterStart : firstStart;
+    qsizetype e = afterStart >= 0 ? afterEnd : firstEnd;
+
+    // Leave unrelated answer words at the edges out of the passage: the typed
+    // words against them are extra, not wrong.
+    const Comparison edges = compareWords(typed, m_text.mid(m_starts[s], m_ends[e - 1] - m_starts[s]));
+    for (auto it = edges.marks.cbegin(); it != edges.marks.cend(); ++it) {
+        if (it->kind == WordMark::Kind::Wrong && !meantFor(*it))
+            ++s;
+        else if (it->kind != WordMark::Kind::Extra)
+            break;
+    }
+    for (auto it = edges.marks.crbegin(); it != edges.marks.crend(); ++it) {
+        if (it->kind == WordMark::Kind::Wrong && !meantFor(*it))
+            --e;
+        else if (it->kind != WordMark::Kind::Extra)
+            break;
+    }
+
     Passage passage;
     passage.start = m_starts[s];
     passage.end = m_ends[e - 1];

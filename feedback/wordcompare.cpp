@@ -2,6 +2,7 @@
 
 #include "feedback/wordtokens.h"
 
+#include <QVarLengthArray>
 #include <QtMath>
 
 #include <algorithm>
@@ -22,6 +23,24 @@ int scorePercent(double score)
     return std::clamp(percent, 0, 100);
 }
 
+bool similarSpelling(const QString &a, const QString &b)
+{
+    QVarLengthArray<qsizetype, 32> row(b.size() + 1);
+    for (qsizetype j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        qsizetype diagonal = row[0];
+        row[0] = i;
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const qsizetype next =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = row[j];
+            row[j] = next;
+        }
+    }
+    return row[b.size()] * 2 <= std::max(a.size(), b.size());
+}
+
 Comparison compareWords(const QString &typed, const QString &expected)
 {
     const QList<WordToken> a = tokenize(typed);
@@ -35,28 +54,37 @@ Comparison compareWords(const QString &typed, const QString &expected)
     const qsizetype n = b.size();
     result.expectedCount = int(n);
 
-    // Edit distance over words; each cell remembers the step that reached it.
+    // Edit distance over words; of alignments with equally few edits, the one
+    // with the most right words wins ("went ＿ the bark" rather than "went
+    // the>to bark>the"), then the one whose wrong words are near misses. A cell
+    // holds edits * EditWeight - right words + wrong words spelt unlike the
+    // expected ones; each cell remembers the step that reached it.
+    constexpr int EditWeight = 2 * MaxCompareWords + 1;
     enum Step : unsigned char { Diagonal, Up, Left };
     const qsizetype width = n + 1;
     std::vector<int> cost((m + 1) * width);
     std::vector<unsigned char> step((m + 1) * width);
     for (qsizetype j = 0; j <= n; ++j) {
-        cost[j] = int(j);
+        cost[j] = int(j) * EditWeight;
         step[j] = Left;
     }
     for (qsizetype i = 1; i <= m; ++i) {
-        cost[i * width] = int(i);
+        cost[i * width] = int(i) * EditWeight;
         step[i * width] = Up;
         for (qsizetype j = 1; j <= n; ++j) {
-            const int same = a[i - 1].text == b[j - 1].text ? 0 : 1;
-            int best = cost[(i - 1) * width + j - 1] + same;
+            const WordToken &t = a[i - 1];
+            const WordToken &e = b[j - 1];
+            const int diagonal = t.text == e.text ? -1
+                : (t.cjk && e.cjk) || similarSpelling(t.text, e.text) ? EditWeight
+                                                                      : EditWeight + 1;
+            int best = cost[(i - 1) * width + j - 1] + diagonal;
             unsigned char how = Diagonal;
-            if (cost[(i - 1) * width + j] + 1 < best) {
-                best = cost[(i - 1) * width + j] + 1;
+            if (cost[(i - 1) * width + j] + EditWeight < best) {
+                best = cost[(i - 1) * width + j] + EditWeight;
                 how = Up;
             }
-            if (cost[i * width + j - 1] + 1 < best) {
-                best = cost[i * width + j - 1] + 1;
+            if (cost[i * width + j - 1] + EditWeight < best) {
+                best = cost[i * width + j - 1] + EditWeight;
                 how = Left;
             }
             cost[i * width + j] = best;

@@ -36,7 +36,12 @@ inline constexpr int MaxCompareWords = 300;
 // with nothing right shows 0%.
 int scorePercent(double score);
 
+// Whether a misspelt word is close to the word it should be: at most half of
+// the longer one's characters differ.
+bool similarSpelling(const QString &a, const QString &b);
+
 // Compares the typed line with the expected text word by word: the fewest
-// wrong, missing and extra words that turn one into the other. Case,
+// wrong, missing and extra words that turn one into the other; of equally few,
+// the most right words, then a wrong word where the spelling is close. Case,
 // punctuation, full-width forms and apostrophe variants do not count.
 Comparison compareWords(const QString &typed, const QString &expected);
