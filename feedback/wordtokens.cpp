@@ -75,8 +75,13 @@ QString normalizedForm(const QString &text, qsizetype start, qsizetype end)
         i += length;
     }
     if (!ascii)
-        word = word.normalized(QString::NormalizationForm_KC);
-    return word.toCaseFolded();
+        return word.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    // Most words of an answer are ASCII: fold them in place.
+    for (QChar &c : word) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    }
+    return word;
 }
 
 } // namespace
