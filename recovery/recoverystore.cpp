@@ -1,0 +1,339 @@
+#include "recovery/recoverystore.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMutexLocker>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <utility>
+
+#include <unistd.h>
+
+namespace {
+
+const QByteArray Magic = QByteArrayLiteral("Quillmar recovery copy 1");
+const QString Suffix = QStringLiteral(".recovery");
+const QString LockSuffix = QStringLiteral(".lock");
+const QString DamagedSuffix = QStringLiteral(".damaged");
+
+// Text that is not valid UTF-16 (an unpaired surrogate) would not survive
+// UTF-8; such text is stored as its UTF-16 code units instead.
+const QByteArray FormatUtf8 = QByteArrayLiteral("utf-8");
+const QByteArray FormatUtf16 = QByteArrayLiteral("utf-16le");
+
+QByteArray escape(const QString &value)
+{
+    QByteArray out;
+    const QByteArray utf8 = value.toUtf8();
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<QString> unescape(QByteArrayView value)
+{
+    QByteArray out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\') {
+            out += value[i];
+            continue;
+        }
+        if (++i == value.size())
+            return std::nullopt;
+        switch (value[i]) {
+        case '\\': out += '\\'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        default: return std::nullopt;
+        }
+    }
+    return QString::fromUtf8(out);
+}
+
+QByteArray checksum(QByteArrayView bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+}
+
+QByteArray textBytes(const QString &text, QByteArray *format)
+{
+    if (text.isValidUtf16()) {
+        *format = FormatUtf8;
+        return text.toUtf8();
+    }
+    *format = FormatUtf16;
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        bytes[2 * i] = char(unit & 0xff);
+        bytes[2 * i + 1] = char(unit >> 8);
+    }
+    return bytes;
+}
+
+QString fromUtf16Le(QByteArrayView bytes)
+{
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        text[i] = QChar(char16_t(uchar(bytes[2 * i]) | (uchar(bytes[2 * i + 1]) << 8)));
+    return text;
+}
+
+// Renames a damaged copy aside, never over another file.
+QString moveAside(const QString &path)
+{
+    QString target = path + DamagedSuffix;
+    for (int n = 2; QFileInfo::exists(target) && n < 1000; ++n)
+        target = path + QStringLiteral(".%1").arg(n) + DamagedSuffix;
+    return QFile::rename(path, target) ? target : QString();
+}
+
+// True when a running program holds the lock beside the copy. A lock left
+// behind by a program that has ended is removed on the way.
+bool heldByRunningProgram(const QString &lockPath)
+{
+    if (!QFileInfo::exists(lockPath))
+        return false;
+    QLockFile lock(lockPath);
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0))
+        return lock.error() == QLockFile::LockFailedError;
+    lock.unlock();
+    return false;
+}
+
+} // namespace
+
+QByteArray encodeRecoveryCopy(const RecoveryEntry &entry)
+{
+    QByteArray format;
+    const QByteArray text = textBytes(entry.text, &format);
+    QByteArray out = Magic + '\n';
+    const auto add = [&out](const char *key, const QByteArray &value) {
+        out += key;
+        out += '=';
+        out += value;
+        out += '\n';
+    };
+    add("time", entry.time.toUTC().toString(Qt::ISODateWithMs).toLatin1());
+    add("document", escape(entry.documentName));
+    add("recording", escape(entry.recording));
+    add("encoding", escape(entry.encoding));
+    add("text-format", format);
+    add("text-bytes", QByteArray::number(text.size()));
+    add("text-sha1", checksum(text));
+    out += '\n';
+    out += text;
+    return out;
+}
+
+std::optional<RecoveryEntry> decodeRecoveryCopy(const QByteArray &bytes)
+{
+    qsizetype pos = 0;
+    const auto nextLine = [&bytes, &pos]() -> std::optional<QByteArrayView> {
+        const qsizetype end = bytes.indexOf('\n', pos);
+        if (end < 0)
+            return std::nullopt;
+        const QByteArrayView line = QByteArrayView(bytes).sliced(pos, end - pos);
+        pos = end + 1;
+        return line;
+    };
+    if (nextLine() != QByteArrayView(Magic))
+        return std::nullopt;
+
+    RecoveryEntry entry;
+    QByteArray format;
+    QByteArray sha1;
+    qsizetype length = -1;
+    bool haveTime = false, haveDocument = false, haveRecording = false, haveEncoding = false;
+    for (;;) {
+        const std::optional<QByteArrayView> line = nextLine();
+        if (!line)
+            return std::nullopt;
+        if (line->isEmpty())
+            break;
+        const qsizetype eq = line->indexOf('=');
+        if (eq <= 0)
+            return std::nullopt;
+        const QByteArrayView key = line->first(eq);
+        const QByteArrayView value = line->sliced(eq + 1);
+        if (key == "time") {
+            entry.time = QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
+            haveTime = entry.time.isValid();
+        } else if (key == "text-format") {
+            format = value.toByteArray();
+        } else if (key == "text-bytes") {
+            bool ok = false;
+            length = value.toByteArray().toLongLong(&ok);
+            if (!ok)
+                length = -1;
+        } else if (key == "text-sha1") {
+            sha1 = value.toByteArray();
+        } else if (key == "document" || key == "recording" || key == "encoding") {
+            std::optional<QString> text = unescape(value);
+            if (!text)
+                return std::nullopt;
+            if (key == "document") {
+                entry.documentName = *text;
+                haveDocument = true;
+            } else if (key == "recording") {
+                entry.recording = *text;
+                haveRecording = true;
+            } else {
+                entry.encoding = *text;
+                haveEncoding = true;
+            }
+        }
+        // Other keys come from a later version and are passed over.
+    }
+    if (!haveTime || !haveDocument || !haveRecording || !haveEncoding || length < 0
+        || bytes.size() - pos != length)
+        return std::nullopt;
+    if (entry.encoding != RecoveryEntry::Utf8 && entry.encoding != RecoveryEntry::Gb18030)
+        return std::nullopt;
+    const QByteArrayView text = QByteArrayView(bytes).sliced(pos);
+    if (checksum(text) != sha1)
+        return std::nullopt;
+    if (format == FormatUtf8)
+        entry.text = QString::fromUtf8(text);
+    else if (format == FormatUtf16 && length % 2 == 0)
+        entry.text = fromUtf16Le(text);
+    else
+        return std::nullopt;
+    return entry;
+}
+
+QString recoveryListText(const QList<RecoveryEntry> &entries)
+{
+    QStringList lines;
+    for (const RecoveryEntry &entry : entries) {
+        const QString document = entry.documentName.isEmpty()
+            ? QStringLiteral("未命名")
+            : QFileInfo(entry.documentName).fileName();
+        const QString recording = entry.recording.isEmpty()
+            ? QStringLiteral("无录音")
+            : QFileInfo(entry.recording).fileName();
+        lines += document + QStringLiteral("，") + recording + QStringLiteral("，")
+            + entry.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+RecoveryStore::RecoveryStore(QString folder)
+    : m_folder(std::move(folder))
+{
+    // The pid tells programs apart while they run; the random part keeps a
+    // later program that gets the same pid from taking over an old copy.
+    const QString id = QStringLiteral("%1-%2")
+                           .arg(::getpid())
+                           .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+    m_ownPath = QDir(m_folder).filePath(QStringLiteral("quillmar-") + id + Suffix);
+}
+
+RecoveryStore::~RecoveryStore() = default;
+
+QString RecoveryStore::defaultFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/recovery");
+}
+
+bool RecoveryStore::holdLock(QString *error)
+{
+    QMutexLocker locker(&m_lockMutex);
+    if (m_lock)
+        return true;
+    if (!QDir().mkpath(m_folder)) {
+        if (error)
+            *error = QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(m_folder));
+        return false;
+    }
+    auto lock = std::make_unique<QLockFile>(m_ownPath + LockSuffix);
+    // The name is this process's own; an old lock under it can only be stale.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (error)
+            *error = QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(m_ownPath + LockSuffix));
+        return false;
+    }
+    m_lock = std::move(lock);
+    return true;
+}
+
+bool RecoveryStore::write(const RecoveryEntry &entry, QString *error)
+{
+    if (!holdLock(error))
+        return false;
+    const QByteArray bytes = encodeRecoveryCopy(entry);
+    QSaveFile file(m_ownPath);
+    // commit() does not notice a short write (disk full) of buffered data,
+    // so the file is unbuffered and the count is checked.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+        && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    if (error)
+        *error = QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(m_ownPath), file.errorString());
+    return false;
+}
+
+RecoveryListResult RecoveryStore::list() const
+{
+    RecoveryListResult result;
+    const QDir dir(m_folder);
+    const QFileInfoList files = dir.entryInfoList({QLatin1Char('*') + Suffix}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo &info : files) {
+        const QString path = info.filePath();
+        if (path == m_ownPath || heldByRunningProgram(path + LockSuffix))
+            continue;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue; // unreadable now, perhaps not later: left as it is
+        std::optional<RecoveryEntry> entry = decodeRecoveryCopy(file.readAll());
+        file.close();
+        if (entry) {
+            entry->path = path;
+            result.entries += std::move(*entry);
+        } else {
+            // Left in place (and named as it is) when it cannot be renamed.
+            const QString aside = moveAside(path);
+            result.damaged += aside.isEmpty() ? path : aside;
+        }
+    }
+    // Locks left by programs that ended without a copy.
+    for (const QFileInfo &info : dir.entryInfoList({QLatin1Char('*') + Suffix + LockSuffix}, QDir::Files | QDir::Hidden)) {
+        const QString copy = info.filePath().chopped(LockSuffix.size());
+        if (copy != m_ownPath && !QFileInfo::exists(copy))
+            heldByRunningProgram(info.filePath());
+    }
+    std::sort(result.entries.begin(), result.entries.end(),
+              [](const RecoveryEntry &a, const RecoveryEntry &b) {
+                  return a.time != b.time ? a.time > b.time : a.path < b.path;
+              });
+    return result;
+}
+
+bool RecoveryStore::remove(const QString &path) const
+{
+    if (path.isEmpty())
+        return false;
+    return QFile::remove(path) || !QFileInfo::exists(path);
+}
+
+bool RecoveryStore::removeOwn() const
+{
+    return remove(m_ownPath);
+}
