@@ -13,6 +13,8 @@
 #include "settings/settingsstore.h"
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 
 void TForm_Main::LabeledEdit_DictationChange()
 {
@@ -66,6 +68,9 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
     m_document->appendLine(QString());
     m_document->appendLine(text + tail);
     m_document->appendLine(information);
+    // The record just written is what the learner looks for.
+    m_dictationEditor->moveCursor(QTextCursor::End);
+    m_dictationEditor->ensureCursorVisible();
     return true;
 }
 

@@ -184,7 +184,7 @@ void addGap(QToolBar *bar)
 
 void TForm_Main::createToolBars()
 {
-    QToolBar *fileBar = addToolBar(QStringLiteral("ToolBar_File"));
+    QToolBar *fileBar = addToolBar(QStringLiteral("文件工具栏"));
     fileBar->setObjectName(QStringLiteral("ToolBar_File"));
     fileBar->setIconSize(QSize(16, 16));
     fileBar->setMovable(false);

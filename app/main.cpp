@@ -4,8 +4,10 @@
 #include "platform/errors.h"
 #include "platform/mpvplayer.h"
 #include "platform/qtdialogs.h"
+#include "platform/qttranslations.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QMessageBox>
 
 #include <clocale>
@@ -16,6 +18,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // libmpv parses numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
+    // The interface is Chinese, and so are Qt's own dialogs and menus.
+    installQtTranslations(app, QLocale(QLocale::Chinese, QLocale::China));
     QApplication::setApplicationName(QStringLiteral("Quillmar"));
     // The title is the main window's caption. It is not made the display
     // name: Qt would append that to every dialog's and message box's caption.

@@ -10,11 +10,14 @@
 #include "platform/imagelist.h"
 #include "platform/mediaplayer.h"
 #include "platform/shell.h"
+#include "platform/userguide.h"
 #include "platform/windowfont.h"
 #include "playback/loopregion.h"
 #include "playback/recording.h"
 #include "playback/tdragtrackbar.h"
 #include "playback/transport.h"
+#include "sentences/sentencetrack.h"
+#include "sentences/waveformview.h"
 #include "settings/editoptions.h"
 #include "settings/recentfiles.h"
 #include "settings/settingsstore.h"
@@ -45,6 +48,7 @@ namespace {
 
 constexpr int MinimumOuterWidth = 640;
 constexpr int MinimumOuterHeight = 480;
+constexpr int WaveformHeight = 44;
 
 QFrame *makePanel(QWidget *parent, const QString &name)
 {
@@ -96,8 +100,8 @@ TForm_Main::~TForm_Main()
     // Nothing may reach a half-destroyed window.
     disconnect(m_services.player, nullptr, this, nullptr);
     // The features go before the guard their handlers run under.
-    for (QObject *feature : std::initializer_list<QObject *>{m_transport, m_loop, m_recent,
-                                                             m_document, m_dictationLine, m_answer})
+    for (QObject *feature : std::initializer_list<QObject *>{
+             m_transport, m_loop, m_recent, m_document, m_dictationLine, m_answer, m_sentences})
         delete feature;
 }
 
@@ -110,13 +114,20 @@ void TForm_Main::createComponents()
     column->setSpacing(0);
 
     // Transport panel: seek bar, loop and position labels, transport tool bar.
+    // The waveform strip sits on top; what is below it keeps its own sizes.
     QFrame *transportPanel = makePanel(central, QStringLiteral("Panel3"));
-    transportPanel->setFixedHeight(89);
+    transportPanel->setFixedHeight(89 + WaveformHeight);
     auto *transport = new QVBoxLayout(transportPanel);
     transport->setContentsMargins(2, 2, 2, 2);
     transport->setSpacing(0);
+    m_waveform = new WaveformView(transportPanel);
+    m_waveform->setObjectName(QStringLiteral("WaveformView"));
+    m_waveform->setFixedHeight(WaveformHeight);
+    transport->addWidget(m_waveform);
     m_seekBar = new TDragTrackBar(transportPanel);
     m_seekBar->setObjectName(QStringLiteral("DragTrackBar1"));
+    // It takes no keys: a click or drag must leave the typing in the line.
+    m_seekBar->setFocusPolicy(Qt::NoFocus);
     auto *barBorder = new QHBoxLayout;
     barBorder->setContentsMargins(5, 5, 5, 5);
     barBorder->addWidget(m_seekBar);
@@ -134,7 +145,12 @@ void TForm_Main::createComponents()
     m_positionLabel->setObjectName(QStringLiteral("Label_CurrentPostion"));
     m_positionLabel->setTextFormat(Qt::PlainText);
     m_positionLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_sentenceLabel = new QLabel(labelStrip);
+    m_sentenceLabel->setObjectName(QStringLiteral("Label_Sentence"));
+    m_sentenceLabel->setTextFormat(Qt::PlainText);
     strip->addWidget(m_loopLabel);
+    strip->addSpacing(12);
+    strip->addWidget(m_sentenceLabel);
     strip->addWidget(m_positionLabel, 1);
     transport->addWidget(labelStrip);
 
@@ -237,6 +253,7 @@ void TForm_Main::createFeatures()
     m_document = new DictationDocument(dialogs, m_dictationEditor, m_dictationLabel, this);
     m_dictationLine = new DictationLine(m_line, m_applyButton, this);
     m_answer = new AnswerPane(m_pages, m_answerView, m_answerLabel, this);
+    m_sentences = new SentenceTrack(m_waveform, m_sentenceLabel, this);
 
     connect(player, &MediaPlayer::playStateChanged, this,
             m_guard.wrap([this](int state) { WindowsMediaPlayer_MainPlayStateChange(state); }));
@@ -271,6 +288,12 @@ void TForm_Main::createFeatures()
             m_guard.wrap([this](int tag) { RecentFileClick(tag); }));
     connect(m_recent, &RecentFiles::clearTriggered, this,
             m_guard.wrap([this] { m_recent->clear(); }));
+    connect(m_sentences, &SentenceTrack::statusChanged, statusBar(),
+            [this](const QString &text) { statusBar()->showMessage(text); });
+    connect(m_sentences, &SentenceTrack::sentenceClicked, this,
+            m_guard.wrap([this](int index) { PlaySentence(index); }));
+    connect(m_loop, &LoopRegion::changed, this, [this] { showPlace(); });
+    connect(m_transport, &Transport::positionShown, this, [this] { showPlace(); });
 }
 
 void TForm_Main::FormCreate()
@@ -348,8 +371,8 @@ void TForm_Main::ShowNextPage()
 
 void TForm_Main::ShowHelp()
 {
-    const QString path = m_services.programDir + QStringLiteral("Quillmar.chm");
-    if (QFileInfo::exists(path)) {
+    const QString path = userGuidePath(m_services.programDir);
+    if (!path.isEmpty()) {
         m_services.shell->open(path);
     } else {
         m_services.dialogs->messageBox(MessageCaption, QStringLiteral("没有找到帮助文件"),
@@ -361,7 +384,8 @@ void TForm_Main::ShowHelp()
 void TForm_Main::ShowAbout()
 {
     // Destroyed when it closes, also when showing it fails.
-    const auto about = std::make_unique<TForm_About>(*m_services.dialogs, *m_services.shell);
+    const auto about =
+        std::make_unique<TForm_About>(*m_services.dialogs, *m_services.shell, QString(), this);
     about->exec();
 }
 
@@ -400,16 +424,27 @@ void TForm_Main::UpdatePlayPauseAction()
     QAction *command = action(QStringLiteral("Action_PlayAndPause"));
     const int state = m_services.player->playState();
     int image = -1;
-    if (state == MediaPlayer::Stopped || state == MediaPlayer::Paused) {
-        command->setText(QStringLiteral("播放(&P)"));
-        command->setToolTip(QStringLiteral("播放"));
-        image = 29;
-    } else if (state == MediaPlayer::Playing) {
+    switch (state) {
+    case MediaPlayer::Playing:
         command->setText(QStringLiteral("暂停(&P)"));
         command->setToolTip(QStringLiteral("暂停"));
         image = 27;
-    } else {
-        return;
+        break;
+    case MediaPlayer::Buffering:
+    case MediaPlayer::Waiting:
+    case MediaPlayer::Transitioning:
+    case MediaPlayer::ScanForward:
+    case MediaPlayer::ScanReverse:
+    case MediaPlayer::Reconnecting:
+        return; // on the way to a state: the button waits for it
+    default:
+        // Nothing plays: stopped, paused, closed, ended or failed. The notice
+        // may come after the player has already moved on (closed after a
+        // stop), so the state shown is the one read now.
+        command->setText(QStringLiteral("播放(&P)"));
+        command->setToolTip(QStringLiteral("播放"));
+        image = 29;
+        break;
     }
     command->setEnabled(true);
     command->setIcon(imageListIcon(image));

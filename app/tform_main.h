@@ -28,6 +28,8 @@ class QPushButton;
 class QTabWidget;
 class RecentFiles;
 class Recording;
+class SentenceTrack;
+class WaveformView;
 class SettingsStore;
 class Shell;
 class TDragTrackBar;
@@ -113,6 +115,9 @@ private:
     void OpenAnswerFile();
     void RecentFileClick(int tag);
     void EnableDictation(bool enabled);
+    // Makes the sentence the loop region and plays it from its start.
+    void PlaySentence(int index);
+    void showPlace();
 
     void openLater(const QString &path);
     // The one local recording (mp3, wma, wav) a drag carries; empty for anything else.
@@ -128,6 +133,8 @@ private:
 
     // Widgets the window lays out and coordinates.
     TDragTrackBar *m_seekBar = nullptr;
+    WaveformView *m_waveform = nullptr;
+    QLabel *m_sentenceLabel = nullptr;
     QLabel *m_loopLabel = nullptr;
     QLabel *m_positionLabel = nullptr;
     QLabel *m_recordingLabel = nullptr;
@@ -150,4 +157,5 @@ private:
     DictationDocument *m_document = nullptr;
     DictationLine *m_dictationLine = nullptr;
     AnswerPane *m_answer = nullptr;
+    SentenceTrack *m_sentences = nullptr;
 };

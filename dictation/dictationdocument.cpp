@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/filelabel.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -55,6 +56,8 @@ void DictationDocument::open(const QString &fileName, const QString &recordingPa
     const QFileInfo info(fileName);
     if (!fileName.isEmpty() && info.exists() && !info.isDir()) {
         const TextFileContent content = readTextFile(fileName);
+        if (!content.exact)
+            offerBackup(fileName);
         m_editor->setPlainText(toEditorText(content.text));
         m_encoding = content.encoding;
         m_modified = false;
@@ -66,6 +69,29 @@ void DictationDocument::open(const QString &fileName, const QString &recordingPa
     setFileName(fileName);
     m_open = true;
     Q_EMIT openChanged(true);
+}
+
+void DictationDocument::offerBackup(const QString &fileName)
+{
+    const QString backup = fileName + QStringLiteral(".bak");
+    const Dialogs::Button answer = m_dialogs->messageBox(
+        Caption,
+        QStringLiteral("文件“%1”中有些字节无法按原样读出，保存时您没有编辑过的部分也会被改变。\n"
+                       "要先在旁边保留一份原文件（%2）吗？")
+            .arg(fileName, backup),
+        {Dialogs::Button::Yes, Dialogs::Button::No}, Dialogs::Icon::Warning,
+        Dialogs::Button::Yes);
+    if (answer != Dialogs::Button::Yes)
+        return;
+    // An older backup is the learner's too: never overwrite it.
+    QString target = backup;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = fileName + QStringLiteral(".%1.bak").arg(n);
+    if (!QFile::copy(fileName, target)) {
+        m_dialogs->messageBox(Caption, QStringLiteral("无法保留原文件“%1”。").arg(target),
+                              {Dialogs::Button::Ok}, Dialogs::Icon::Error, Dialogs::Button::Ok);
+        throw Abandon();
+    }
 }
 
 void DictationDocument::close()

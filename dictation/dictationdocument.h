@@ -51,6 +51,8 @@ Q_SIGNALS:
 
 private:
     void setFileName(const QString &fileName);
+    // A file whose bytes would not survive saving: offers to keep a copy.
+    void offerBackup(const QString &fileName);
     void write(const QString &fileName);
     void refuseSameFile(const QString &text);
 

@@ -2,6 +2,7 @@
 
 #include "platform/atomicfile.h"
 #include "platform/errors.h"
+#include "platform/gb18030.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -78,14 +79,12 @@ TextFileContent decodeText(const QByteArray &bytes)
         content.text = normalizeLineBreaks(utf8.decode(view));
         content.encoding = TextFileContent::Encoding::Utf8;
     } else {
-        // The decoder keeps an unfinished character at the end to itself and
-        // never reports it; a line feed, never part of a character, flushes it
-        // out as a replacement character instead of losing it silently.
-        QStringDecoder decoder(Gb18030Name);
-        QString text = decoder.decode(bytes + '\n');
-        text.chop(1);
+        const QString text = decodeGb18030(bytes);
         content.text = normalizeLineBreaks(text);
         content.encoding = TextFileContent::Encoding::Gb18030;
+        // Bytes that are neither UTF-8 nor GB18030 (a stray byte in a UTF-8
+        // file) do not come back from the text: saving would change them.
+        content.exact = encodeText(text, content.encoding) == bytes;
     }
     return content;
 }

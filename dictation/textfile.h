@@ -12,6 +12,9 @@ struct TextFileContent {
 
     QString text;
     Encoding encoding = Encoding::Utf8;
+    // Whether encoding the text gives the file's bytes back (line breaks
+    // aside): false when saving would change parts nobody edited.
+    bool exact = true;
 };
 
 // Decodes file bytes: UTF-8 (without its byte-order mark) when the bytes are

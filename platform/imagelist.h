@@ -2,9 +2,9 @@
 
 #include <QIcon>
 
-// The shared image list of the main window: 30 images of 16 x 16 pixels,
+// The shared image list of the main window: 33 images of 16 x 16 pixels,
 // drawn as SVG so they stay sharp at any device pixel ratio.
-constexpr int ImageListCount = 30;
+constexpr int ImageListCount = 33;
 
 // Makes the compiled-in icon resources available. The resources live in a
 // static library, so the executable has to pull them in once at start-up,

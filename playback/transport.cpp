@@ -106,6 +106,7 @@ void Transport::updatePositionDisplay()
         m_position->setText(status + QLatin1Char(' '));
         m_bar->setValue(0);
     }
+    Q_EMIT positionShown();
 }
 
 void Transport::seekBarPressed()

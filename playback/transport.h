@@ -33,6 +33,10 @@ public:
     void seekBarMoved(bool leftButtonHeld);
     void seekBarReleased();
 
+Q_SIGNALS:
+    // The position display was refreshed (every tick while playing).
+    void positionShown();
+
 private:
     MediaPlayer *m_player;
     LoopRegion *m_loop;

@@ -10,6 +10,24 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace {
+
+// Why a folder could not be made: the nearest part of its path that exists
+// is a file, or may not be written.
+QString whyNoFolder(const QString &folder)
+{
+    QFileInfo part(QDir::cleanPath(folder));
+    while (!part.exists() && !part.isRoot() && part.absoluteFilePath() != part.absolutePath())
+        part = QFileInfo(part.absolutePath());
+    if (part.exists() && !part.isDir())
+        return QStringLiteral("“%1”是一个文件，不是文件夹").arg(part.absoluteFilePath());
+    if (part.exists() && !part.isWritable())
+        return QStringLiteral("没有在“%1”中写入的权限").arg(part.absoluteFilePath());
+    return QStringLiteral("原因不明");
+}
+
+} // namespace
+
 SettingsStore::SettingsStore(const QString &programDir, QObject *parent)
     : QObject(parent), m_programDir(programDir)
 {
@@ -23,8 +41,8 @@ QString SettingsStore::filePath() const
         m_programDir, programFolder.isDir() && programFolder.isWritable(),
         QFileInfo::exists(m_programDir + SettingsFileName),
         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-    if (folder != m_programDir)
-        QDir().mkpath(folder);
+    if (folder != m_programDir && !QDir().mkpath(folder))
+        throw AppError(QStringLiteral("无法创建设置文件夹“%1”：%2").arg(folder, whyNoFolder(folder)));
     return folder + SettingsFileName;
 }
 

@@ -1,0 +1,78 @@
+#include "sentences/sentencetrack.h"
+
+#include "sentences/sentenceanalysis.h"
+#include "sentences/waveformview.h"
+
+#include <QLabel>
+
+#include <cmath>
+
+SentenceTrack::SentenceTrack(WaveformView *view, QLabel *label, QObject *parent)
+    : QObject(parent), m_view(view), m_label(label), m_analysis(new SentenceAnalysis(this))
+{
+    setObjectName(QStringLiteral("SentenceTrack"));
+    connect(m_view, &WaveformView::sentenceClicked, this, &SentenceTrack::sentenceClicked);
+    connect(m_analysis, &SentenceAnalysis::progressChanged, this, [this](int percent) {
+        Q_EMIT statusChanged(QStringLiteral("正在分析录音… %1%").arg(percent));
+    });
+    connect(m_analysis, &SentenceAnalysis::finished, this, &SentenceTrack::analysed);
+    // A recording that cannot be decoded still plays; it just has no sentences.
+    connect(m_analysis, &SentenceAnalysis::failed, this,
+            [this](const QString &message) { Q_EMIT statusChanged(message); });
+}
+
+SentenceTrack::~SentenceTrack()
+{
+    m_analysis->cancel();
+}
+
+void SentenceTrack::open(const QString &recordingPath)
+{
+    m_view->clear();
+    m_label->clear();
+    m_fromSubtitles = false;
+    if (recordingPath.isEmpty()) {
+        m_analysis->cancel();
+        return;
+    }
+    m_analysis->start(recordingPath);
+}
+
+const QList<Sentence> &SentenceTrack::sentences() const
+{
+    return m_view->sentences();
+}
+
+void SentenceTrack::analysed(const SentenceResult &result)
+{
+    m_view->setAnalysis(result);
+    m_fromSubtitles = result.fromSubtitles;
+    QString text = result.fromSubtitles
+                       ? QStringLiteral("字幕中有 %1 句").arg(result.sentences.size())
+                       : QStringLiteral("找到 %1 句").arg(result.sentences.size());
+    if (result.malformedCues > 0)
+        text += QStringLiteral("（%1 条字幕格式有误，已跳过）").arg(result.malformedCues);
+    Q_EMIT statusChanged(text);
+}
+
+QString SentenceTrack::cueTextFor(double loopStart, double loopEnd) const
+{
+    if (!m_fromSubtitles)
+        return {};
+    // The loop points went through the loop rules; they keep the cue's times
+    // to well within a millisecond.
+    for (const Sentence &sentence : sentences()) {
+        if (std::abs(sentence.start - loopStart) < 0.005 && std::abs(sentence.end - loopEnd) < 0.005)
+            return sentence.text;
+    }
+    return {};
+}
+
+void SentenceTrack::showPlace(const PlayPlace &place)
+{
+    m_view->setLoopRegion(place.loopStart, place.loopEnd);
+    m_view->setPosition(place.position);
+    const QList<Sentence> &list = sentences();
+    const int current = currentSentence(list, place);
+    m_label->setText(current >= 0 ? sentenceLabel(current, int(list.size())) : QString());
+}

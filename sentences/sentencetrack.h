@@ -1,0 +1,47 @@
+#pragma once
+
+#include "sentences/envelope.h"
+#include "sentences/sentencenavigation.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QLabel;
+class SentenceAnalysis;
+struct SentenceResult;
+class WaveformView;
+
+// The sentences of the open recording: found in the background when it opens,
+// drawn in the waveform strip, and named in the sentence label ("第 3/27 句").
+class SentenceTrack : public QObject
+{
+    Q_OBJECT
+public:
+    SentenceTrack(WaveformView *view, QLabel *label, QObject *parent);
+    ~SentenceTrack() override;
+
+    // Starts finding the sentences of a recording; an empty path forgets them.
+    void open(const QString &recordingPath);
+    const QList<Sentence> &sentences() const;
+    bool fromSubtitles() const { return m_fromSubtitles; }
+    // The subtitle text of the sentence the loop region is exactly; empty
+    // when there is none.
+    QString cueTextFor(double loopStart, double loopEnd) const;
+    // Shows where playback is: the loop in the strip, the position marker and
+    // the current sentence in the label.
+    void showPlace(const PlayPlace &place);
+
+Q_SIGNALS:
+    // Status texts: progress while a recording is analysed, then the outcome.
+    void statusChanged(const QString &text);
+    void sentenceClicked(int index);
+
+private:
+    void analysed(const SentenceResult &result);
+
+    WaveformView *m_view;
+    QLabel *m_label;
+    SentenceAnalysis *m_analysis;
+    bool m_fromSubtitles = false;
+};
