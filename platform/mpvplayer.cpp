@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMetaObject>
 #include <QStringList>
 
@@ -11,10 +12,16 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcMpv, "quillmar.mpv")
+
+constexpr double MinSpeed = 0.5;
+constexpr double MaxSpeed = 1.5;
 
 QString mpvText(int error)
 {
@@ -91,6 +98,8 @@ MpvPlayer::MpvPlayer(const QString &audioOutput, QObject *parent)
         {"hr-seek", "yes"},
         // Without it, exact seeks in wma files land up to 80 ms off.
         {"hr-seek-demuxer-offset", "0.5"},
+        // Slower or faster practice keeps the speaker's pitch.
+        {"audio-pitch-correction", "yes"},
         {"ao", outputs.join(QLatin1Char(',')).toUtf8()},
     };
     for (const auto &[name, value] : options) {
@@ -100,15 +109,26 @@ MpvPlayer::MpvPlayer(const QString &audioOutput, QObject *parent)
                               .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
     }
     const QByteArray clientName = QCoreApplication::applicationName().toUtf8();
-    if (!clientName.isEmpty())
-        mpv_set_option_string(m_handle, "audio-client-name", clientName.constData());
+    if (!clientName.isEmpty()) {
+        const int rc = mpv_set_option_string(m_handle, "audio-client-name", clientName.constData());
+        if (rc < 0)
+            throw failure(QStringLiteral("无法设置播放器选项 audio-client-name：%1").arg(mpvText(rc)));
+    }
 
     const int rc = mpv_initialize(m_handle);
     if (rc < 0)
         throw failure(QStringLiteral("无法启动播放器（libmpv）：%1").arg(mpvText(rc)));
 
-    mpv_observe_property(m_handle, EofReachedProperty, "eof-reached", MPV_FORMAT_FLAG);
-    mpv_observe_property(m_handle, PauseProperty, "pause", MPV_FORMAT_FLAG);
+    try {
+        const int logRc = mpv_request_log_messages(m_handle, "warn");
+        if (logRc < 0)
+            throw PlayerError(QStringLiteral("无法接收播放器的日志：%1").arg(mpvText(logRc)));
+        observe(EofReachedProperty, "eof-reached", MPV_FORMAT_FLAG);
+        observe(PauseProperty, "pause", MPV_FORMAT_FLAG);
+        observe(DurationProperty, "duration", MPV_FORMAT_DOUBLE);
+    } catch (const AppError &error) {
+        throw failure(error.text());
+    }
     // Called on a libmpv thread: only hand the work over to the event loop.
     mpv_set_wakeup_callback(
         m_handle,
@@ -152,8 +172,14 @@ void MpvPlayer::setUrl(const QString &path)
     const char *args[] = {"loadfile", file.constData(), "replace", nullptr};
     mpv_node result;
     const int rc = mpv_command_ret(m_handle, args, &result);
-    if (rc < 0)
+    if (rc < 0) {
+        // Left as after close(): nothing loaded, nothing playing.
+        m_path.clear();
+        const char *stopArgs[] = {"stop", nullptr};
+        mpv_command(m_handle, stopArgs);
+        setState(Undefined);
         throw PlayerError(QStringLiteral("无法播放文件“%1”：%2").arg(path, mpvText(rc)));
+    }
     if (result.format == MPV_FORMAT_NODE_MAP) {
         const mpv_node_list *map = result.u.list;
         for (int i = 0; i < map->num; ++i) {
@@ -242,6 +268,20 @@ double MpvPlayer::currentPosition() const
     double position = 0.0;
     if (mpv_get_property(m_handle, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0)
         return 0.0;
+    const double a = std::min(m_loopA, m_loopB);
+    const double b = std::max(m_loopA, m_loopB);
+    if (a >= 0 && b > a && position < a) {
+        // A drop below a without a seek of ours is a loop wrap; until the
+        // buffered end of the lap has sounded, that end is what is heard.
+        if (!m_inLoopTail && m_lastRawPosition >= a && !m_ownSeekSinceRead)
+            m_inLoopTail = true;
+    } else {
+        m_inLoopTail = false;
+    }
+    m_lastRawPosition = position;
+    m_ownSeekSinceRead = false;
+    if (m_inLoopTail)
+        return std::min(b, position + (b - a));
     return std::max(0.0, position);
 }
 
@@ -256,12 +296,7 @@ void MpvPlayer::setCurrentPosition(double seconds)
 
 double MpvPlayer::duration() const
 {
-    if (!m_loaded)
-        return 0.0;
-    double length = 0.0;
-    if (mpv_get_property(m_handle, "duration", MPV_FORMAT_DOUBLE, &length) < 0)
-        return 0.0;
-    return length;
+    return m_loaded ? m_duration : 0.0;
 }
 
 void MpvPlayer::close()
@@ -271,6 +306,45 @@ void MpvPlayer::close()
     const char *args[] = {"stop", nullptr};
     runCommand(args, QStringLiteral("stop"));
     setState(Undefined);
+}
+
+void MpvPlayer::setSpeed(double factor)
+{
+    if (std::isnan(factor))
+        return;
+    factor = std::clamp(factor, MinSpeed, MaxSpeed);
+    setDoubleProperty("speed", factor);
+    m_speed = factor;
+}
+
+double MpvPlayer::speed() const
+{
+    return m_speed;
+}
+
+void MpvPlayer::setVolume(int percent)
+{
+    percent = std::clamp(percent, 0, 100);
+    setDoubleProperty("volume", percent);
+    m_volume = percent;
+}
+
+int MpvPlayer::volume() const
+{
+    return m_volume;
+}
+
+void MpvPlayer::setLoopRange(double a, double b)
+{
+    auto text = [](double seconds) {
+        return seconds < 0 || std::isnan(seconds) ? QByteArray("no")
+                                                  : QByteArray::number(seconds, 'f', 6);
+    };
+    setStringProperty("ab-loop-a", text(a));
+    setStringProperty("ab-loop-b", text(b));
+    m_loopA = std::isnan(a) ? -1.0 : a;
+    m_loopB = std::isnan(b) ? -1.0 : b;
+    m_inLoopTail = false;
 }
 
 void MpvPlayer::drainEvents()
@@ -288,8 +362,11 @@ void MpvPlayer::drainEvents()
                 break;
             case MPV_EVENT_FILE_LOADED:
                 // Events come in order, so this belongs to the last started entry.
-                if (m_entryId != 0 && m_startedEntryId == m_entryId)
+                if (m_entryId != 0 && m_startedEntryId == m_entryId) {
                     m_loaded = true;
+                    // Read once: the observed value may only come with a later drain.
+                    m_duration = readDuration();
+                }
                 break;
             case MPV_EVENT_PLAYBACK_RESTART:
                 onPlaybackRestart();
@@ -299,26 +376,66 @@ void MpvPlayer::drainEvents()
                 onFileEnded(end->playlist_entry_id, end->reason, end->error);
                 break;
             }
-            case MPV_EVENT_PROPERTY_CHANGE: {
-                const auto *property = static_cast<const mpv_event_property *>(event->data);
-                if (property->format == MPV_FORMAT_FLAG)
-                    onPropertyChange(event->reply_userdata,
-                                     *static_cast<const int *>(property->data) != 0);
+            case MPV_EVENT_PROPERTY_CHANGE:
+                onPropertyChange(*static_cast<const mpv_event_property *>(event->data),
+                                 event->reply_userdata);
                 break;
-            }
+            case MPV_EVENT_LOG_MESSAGE:
+                onLogMessage(*static_cast<const mpv_event_log_message *>(event->data));
+                break;
             default:
                 break;
             }
         }
-    } catch (const AppError &error) {
-        // Nobody up the event loop could handle it; report it like an opening failure.
-        const QString text = error.text();
+    } catch (...) {
+        // Nothing up the event loop could handle it; report it like an opening
+        // failure. The next wakeup drains what is left.
+        QString text;
+        try {
+            throw;
+        } catch (const AppError &error) {
+            text = error.text();
+        } catch (const std::exception &error) {
+            text = QStringLiteral("播放器内部错误：%1").arg(QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+            text = QStringLiteral("播放器内部错误。");
+        }
         QMetaObject::invokeMethod(
             this, [this, text] { Q_EMIT errorOccurred(text); }, Qt::QueuedConnection);
     }
 }
 
-void MpvPlayer::onPropertyChange(std::uint64_t id, bool value)
+void MpvPlayer::onPropertyChange(const mpv_event_property &property, std::uint64_t id)
+{
+    switch (id) {
+    case DurationProperty:
+        // MPV_FORMAT_NONE: no recording, or a length libmpv cannot tell.
+        if (m_loaded)
+            m_duration = property.format == MPV_FORMAT_DOUBLE
+                             ? *static_cast<const double *>(property.data)
+                             : 0.0;
+        break;
+    case EofReachedProperty:
+    case PauseProperty:
+        if (property.format == MPV_FORMAT_FLAG)
+            onFlagChange(id, *static_cast<const int *>(property.data) != 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void MpvPlayer::onLogMessage(const mpv_event_log_message &message)
+{
+    const QString text = QStringLiteral("%1: %2").arg(
+        QString::fromUtf8(message.prefix), QString::fromUtf8(message.text).trimmed());
+    if (message.log_level <= MPV_LOG_LEVEL_ERROR)
+        qCCritical(lcMpv).noquote() << text;
+    else
+        qCWarning(lcMpv).noquote() << text;
+}
+
+void MpvPlayer::onFlagChange(std::uint64_t id, bool value)
 {
     switch (id) {
     case EofReachedProperty:
@@ -420,6 +537,8 @@ void MpvPlayer::setPaused(bool paused)
 
 void MpvPlayer::seekTo(double seconds)
 {
+    m_ownSeekSinceRead = true;
+    m_inLoopTail = false;
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     const char *args[] = {"seek", target.constData(), "absolute+exact", nullptr};
     runCommand(args, QStringLiteral("seek %1").arg(QString::fromLatin1(target)));
@@ -430,6 +549,38 @@ void MpvPlayer::runCommand(const char **args, const QString &what)
     const int rc = mpv_command(m_handle, args);
     if (rc < 0)
         throw PlayerError(QStringLiteral("播放器命令失败（%1）：%2").arg(what, mpvText(rc)));
+}
+
+void MpvPlayer::setDoubleProperty(const char *name, double value)
+{
+    const int rc = mpv_set_property(m_handle, name, MPV_FORMAT_DOUBLE, &value);
+    if (rc < 0)
+        throw PlayerError(QStringLiteral("播放器无法设置 %1=%2：%3")
+                              .arg(QLatin1String(name)).arg(value).arg(mpvText(rc)));
+}
+
+void MpvPlayer::setStringProperty(const char *name, const QByteArray &value)
+{
+    const int rc = mpv_set_property_string(m_handle, name, value.constData());
+    if (rc < 0)
+        throw PlayerError(QStringLiteral("播放器无法设置 %1=%2：%3")
+                              .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
+}
+
+void MpvPlayer::observe(std::uint64_t id, const char *name, int format)
+{
+    const int rc = mpv_observe_property(m_handle, id, name, static_cast<mpv_format>(format));
+    if (rc < 0)
+        throw PlayerError(QStringLiteral("无法跟踪播放器属性 %1：%2")
+                              .arg(QLatin1String(name), mpvText(rc)));
+}
+
+double MpvPlayer::readDuration() const
+{
+    double length = 0.0;
+    if (mpv_get_property(m_handle, "duration", MPV_FORMAT_DOUBLE, &length) < 0)
+        return 0.0;
+    return length;
 }
 
 bool MpvPlayer::readFlag(const char *name) const
@@ -444,6 +595,9 @@ void MpvPlayer::forgetRecording()
 {
     m_entryId = 0;
     m_loaded = false;
+    m_duration = 0.0;
+    m_inLoopTail = false;
+    m_ownSeekSinceRead = true;
     m_stopWhenOpened = false;
     m_heldPosition.reset();
 }
