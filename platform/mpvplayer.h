@@ -5,8 +5,12 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
+class QThread;
+struct MpvApi;
+struct MpvStartup;
 struct mpv_handle;
 struct mpv_event_property;
 struct mpv_event_log_message;
@@ -43,16 +47,23 @@ struct mpv_event_log_message;
 // A libmpv message at warning level or above goes to the logging category
 // "quillmar.mpv" (errors as critical).
 //
-// Needs LC_NUMERIC set to "C" before it is created (a libmpv requirement).
 class MpvPlayer : public MediaPlayer
 {
     Q_OBJECT
 public:
     // audioOutput: the libmpv audio outputs to try, in order. "null" is always
     // tried last, so the program still runs (silently) without a sound device.
-    // Throws AppError when libmpv cannot be set up.
+    //
+    // Returns at once: libmpv (the shared library `library`) is loaded and
+    // set up on a worker thread, so the window can show meanwhile. Until it
+    // is ready the player is Undefined with nothing open; speed, volume and
+    // loop range are kept and handed on. setUrl() waits for it and then works
+    // as usual; if libmpv could not be loaded or set up, setUrl() throws a
+    // PlayerError that says why ("无法加载播放组件 libmpv：..."), every time.
+    // Create it after LC_NUMERIC is set to "C".
     explicit MpvPlayer(const QString &audioOutput = QStringLiteral("pulse,alsa,null"),
-                       QObject *parent = nullptr);
+                       QObject *parent = nullptr,
+                       const QString &library = QStringLiteral("libmpv.so.2"));
     ~MpvPlayer() override;
 
     MpvPlayer(const MpvPlayer &) = delete;
@@ -85,6 +96,13 @@ private:
         DurationProperty,
     };
 
+    void finishStartup();
+    // Takes over a finished start-up without waiting; true once libmpv is usable.
+    bool isReady();
+    // Waits for the start-up; throws its failure.
+    void waitUntilReady();
+    QString mpvText(int error) const;
+    void applyLoopRange();
     void drainEvents();
     void onPropertyChange(const mpv_event_property &property, std::uint64_t id);
     void onFlagChange(std::uint64_t id, bool value);
@@ -105,6 +123,11 @@ private:
     bool readFlag(const char *name) const;
     void forgetRecording();
 
+    // Written by the loading thread until it finishes, then read here only.
+    std::unique_ptr<MpvStartup> m_startup;
+    std::unique_ptr<QThread> m_loader;
+    bool m_started = false;
+    const MpvApi *m_api = nullptr;
     mpv_handle *m_handle = nullptr;
     int m_state = Undefined;
     QString m_path;

@@ -3,6 +3,8 @@
 
 #include "platform/mpvplayer.h"
 
+#include "platform/errors.h"
+
 #include <QDataStream>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
@@ -440,6 +442,39 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(OpenLoopCase{"OnlyA", 2.2, 2.3, -1.0}, OpenLoopCase{"OnlyB", 2.2, -1.0, 2.6},
                       OpenLoopCase{"AlreadyPastB", 2.2, 0.5, 1.0}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Without libmpv the program still starts; opening says why it cannot play.
+TEST(MpvPlayerWithoutLibmpv, OpeningSaysWhyItCannotPlayAndNothingElseFails)
+{
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("tone.wav"));
+    writeWav(wav, 1.0);
+    MpvPlayer player(QStringLiteral("null"), nullptr, dir.filePath(QStringLiteral("libmpv.so.2")));
+    EXPECT_NO_THROW({
+        player.setSpeed(0.8);
+        player.setVolume(40);
+        player.setLoopRange(0.2, 0.6);
+        player.play();
+        player.close();
+    });
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        try {
+            player.setUrl(wav);
+            ADD_FAILURE() << "setUrl did not throw";
+        } catch (const PlayerError &error) {
+            EXPECT_TRUE(error.text().startsWith(QStringLiteral("无法加载播放组件 libmpv：")))
+                << error.text().toStdString();
+            EXPECT_TRUE(error.text().contains(QStringLiteral("libmpv.so.2")))
+                << error.text().toStdString();
+        }
+        EXPECT_EQ(player.playState(), MediaPlayer::Undefined);
+        EXPECT_EQ(player.duration(), 0.0);
+        EXPECT_EQ(player.currentPosition(), 0.0);
+    }
+    EXPECT_DOUBLE_EQ(player.speed(), 0.8);
+    EXPECT_EQ(player.volume(), 40);
+}
 
 // libmpv's own complaints reach the program's log.
 TEST_F(MpvPlayerTest, LibmpvMessagesGoToTheLoggingCategory)
