@@ -1,6 +1,9 @@
 // Loop precision of the real player with the window's own tick: how far past
 // the loop end playback gets before the wrap, where the wrap seek lands and how
-// long it takes, and what looping costs in CPU. Prints "name value unit" lines.
+// long it takes, and what looping costs in CPU; at 1.0x, 0.7x and 1.3x, with the
+// tick alone and with the player's own A-B loop on ("exact"). Also how long
+// opening takes per format. Prints "name value unit" lines; figures at other
+// speeds than 1.0x carry the speed as a suffix.
 #include "app/tform_main.h"
 #include "platform/errors.h"
 #include "playback/loopregion.h"
@@ -26,6 +29,8 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -88,6 +93,11 @@ public:
     }
     double duration() const override { return m_inner->duration(); }
     void close() override { m_inner->close(); }
+    void setSpeed(double factor) override { m_inner->setSpeed(factor); }
+    double speed() const override { return m_inner->speed(); }
+    void setVolume(int percent) override { m_inner->setVolume(percent); }
+    int volume() const override { return m_inner->volume(); }
+    void setLoopRange(double a, double b) override { m_inner->setLoopRange(a, b); }
 
     struct Wrap {
         double readBefore;
@@ -121,6 +131,7 @@ void waitFor(int ms)
 
 struct Figures {
     std::vector<double> overshootMs;
+    std::vector<double> exactOvershootMs;
     std::vector<double> landingMs;
     std::vector<double> landingMsWma;
     std::vector<double> latencyMs;
@@ -174,6 +185,62 @@ void measure(TForm_Main &window, MeasuringPlayer &player, const QString &path, b
     window.findChild<LoopRegion *>()->setPoints(-1.0, -1.0);
 }
 
+// The same loops with the player's own A-B loop on as well: the furthest
+// position past the loop end reported in each lap, read as often as the event
+// loop allows.
+void measureExact(TForm_Main &window, MeasuringPlayer &player, const QString &path,
+                  Figures &figures)
+{
+    guarded([&] { window.OpenSourceFile(path); });
+    QElapsedTimer clock;
+    clock.start();
+    while (player.playState() != MediaPlayer::Playing && clock.elapsed() < 5000)
+        waitFor(5);
+    const double lengths[] = {0.45, 0.75, 1.15};
+    for (double length : lengths) {
+        const double start = 1.0;
+        const double end = start + length;
+        player.setCurrentPosition(start);
+        window.findChild<LoopRegion *>()->setPoints(start, end);
+        player.setLoopRange(start, end);
+        double previous = player.currentPosition();
+        double furthest = previous;
+        int laps = 0;
+        clock.restart();
+        while (laps < 4 && clock.elapsed() < 20000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            const double now = player.currentPosition();
+            if (now < previous - length / 2) {
+                figures.exactOvershootMs.push_back(std::max(0.0, furthest - end) * 1000.0);
+                furthest = now;
+                ++laps;
+            }
+            furthest = std::max(furthest, now);
+            previous = now;
+        }
+        player.setLoopRange(-1.0, -1.0);
+    }
+    window.findChild<LoopRegion *>()->setPoints(-1.0, -1.0);
+}
+
+// From setUrl to the playing state, in milliseconds; the median of a few openings.
+double openToPlayingMs(MediaPlayer &player, const QString &path)
+{
+    std::vector<double> times;
+    for (int i = 0; i < 5; ++i) {
+        player.close();
+        waitFor(50);
+        QElapsedTimer clock;
+        clock.start();
+        player.setUrl(path);
+        while (player.playState() != MediaPlayer::Playing && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
 double cpuSeconds()
 {
     rusage usage{};
@@ -204,6 +271,7 @@ int main(int argc, char *argv[])
         qFatal("cannot write %s", qPrintable(wav));
     QStringList recordings{wav};
     QStringList wmaRecordings;
+    std::vector<std::pair<const char *, QString>> openings;
     const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     if (!ffmpeg.isEmpty()) {
         const QString mp3 = dir.filePath(QStringLiteral("tone.mp3"));
@@ -212,6 +280,14 @@ int main(int argc, char *argv[])
             recordings << mp3;
         if (encode(ffmpeg, wav, wma, "wmav2"))
             wmaRecordings << wma;
+        const QString m4a = dir.filePath(QStringLiteral("tone.m4a"));
+        const QString opus = dir.filePath(QStringLiteral("tone.opus"));
+        if (recordings.size() > 1)
+            openings.push_back({"mp3", mp3});
+        if (encode(ffmpeg, wav, m4a, "aac"))
+            openings.push_back({"m4a", m4a});
+        if (encode(ffmpeg, wav, opus, "libopus"))
+            openings.push_back({"opus", opus});
     } else {
         std::fprintf(stderr, "ffmpeg not found: measuring the wav recording only\n");
     }
@@ -227,28 +303,56 @@ int main(int argc, char *argv[])
     services.programDir = dir.path() + QLatin1Char('/');
     TForm_Main window(services);
 
-    Figures figures;
-    for (const QString &path : recordings)
-        measure(window, player, path, false, figures);
-    for (const QString &path : wmaRecordings)
-        measure(window, player, path, true, figures);
+    // The CPU looping costs with nothing but the event loop running.
+    auto loopingCpuPercent = [&](int ms) {
+        guarded([&] { window.OpenSourceFile(wav); });
+        waitFor(1000);
+        window.findChild<LoopRegion *>()->setPoints(1.0, 2.0);
+        const double cpuBefore = cpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        waitFor(ms);
+        const double percent = 100.0 * (cpuSeconds() - cpuBefore) / (wall.elapsed() / 1000.0);
+        window.findChild<LoopRegion *>()->setPoints(-1.0, -1.0);
+        return percent;
+    };
 
-    // CPU while looping with nothing but the event loop running.
-    guarded([&] { window.OpenSourceFile(wav); });
-    waitFor(1000);
-    window.findChild<LoopRegion *>()->setPoints(1.0, 2.0);
-    const double cpuBefore = cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    waitFor(10000);
-    const double cpuPercent = 100.0 * (cpuSeconds() - cpuBefore) / (wall.elapsed() / 1000.0);
+    const double speeds[] = {1.0, 0.7, 1.3};
+    for (double factor : speeds) {
+        const bool normal = factor == 1.0;
+        const std::string suffix = normal ? std::string() : "_" + QByteArray::number(factor, 'f', 1).toStdString();
+        auto print = [&suffix](const char *name, const char *format, double value, const char *unit) {
+            std::printf("%s%s ", name, suffix.c_str());
+            std::printf(format, value);
+            std::printf(" %s\n", unit);
+        };
+        real.setSpeed(factor);
+        Figures figures;
+        // All formats at 1.0x; the extra speeds on the wav and mp3 recordings.
+        for (const QString &path : recordings)
+            measure(window, player, path, false, figures);
+        if (normal) {
+            for (const QString &path : wmaRecordings)
+                measure(window, player, path, true, figures);
+        }
+        measureExact(window, player, wav, figures);
+        const double cpuPercent = loopingCpuPercent(normal ? 10000 : 5000);
 
-    std::printf("wraps %zu count\n", figures.overshootMs.size());
-    std::printf("overshoot_median_ms %.1f ms\n", percentile(figures.overshootMs, 0.5));
-    std::printf("overshoot_max_ms %.1f ms\n", percentile(figures.overshootMs, 1.0));
-    std::printf("landing_error_max_ms %.2f ms\n", percentile(figures.landingMs, 1.0));
-    std::printf("landing_error_max_ms_wma %.2f ms\n", percentile(figures.landingMsWma, 1.0));
-    std::printf("wrap_latency_max_ms %.1f ms\n", percentile(figures.latencyMs, 1.0));
-    std::printf("cpu_percent %.2f %%\n", cpuPercent);
+        print("wraps", "%.0f", double(figures.overshootMs.size()), "count");
+        print("overshoot_median_ms", "%.1f", percentile(figures.overshootMs, 0.5), "ms");
+        print("overshoot_max_ms", "%.1f", percentile(figures.overshootMs, 1.0), "ms");
+        print("overshoot_median_ms_exact", "%.1f", percentile(figures.exactOvershootMs, 0.5), "ms");
+        print("overshoot_max_ms_exact", "%.1f", percentile(figures.exactOvershootMs, 1.0), "ms");
+        print("landing_error_max_ms", "%.2f", percentile(figures.landingMs, 1.0), "ms");
+        if (normal)
+            print("landing_error_max_ms_wma", "%.2f", percentile(figures.landingMsWma, 1.0), "ms");
+        print("wrap_latency_max_ms", "%.1f", percentile(figures.latencyMs, 1.0), "ms");
+        print("cpu_percent", "%.2f", cpuPercent, "%");
+        std::fflush(stdout);
+    }
+    real.setSpeed(1.0);
+
+    for (const auto &[name, path] : openings)
+        std::printf("open_to_playing_ms_%s %.1f ms\n", name, openToPlayingMs(real, path));
     return 0;
 }

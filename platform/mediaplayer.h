@@ -47,6 +47,24 @@ public:
     // Releases the recording.
     virtual void close() = 0;
 
+    // Practice controls. They may be set at any time, also with nothing open,
+    // and hold for every recording opened later.
+
+    // Playback speed as a factor, kept within 0.5-1.5; the pitch stays as
+    // recorded. Positions and the duration are always in the recording's own
+    // time, whatever the speed.
+    virtual void setSpeed(double factor) = 0;
+    virtual double speed() const = 0;
+    // Loudness in percent on a perceptual scale, kept within 0-100;
+    // 100 is the recording as it is.
+    virtual void setVolume(int percent) = 0;
+    virtual int volume() const = 0;
+    // The player's own loop from a to b seconds, wrapping without waiting for
+    // the window's tick; a negative value leaves that end unset. The window
+    // keeps it equal to its loop points. See the back end for what it does
+    // with only one end set.
+    virtual void setLoopRange(double a, double b) = 0;
+
 Q_SIGNALS:
     // Raised after every change of the play state, always from the event loop,
     // never from inside one of the calls above.

@@ -3,26 +3,170 @@
 #include "platform/errors.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMetaObject>
 #include <QStringList>
 
+#include <QThread>
+
 #include <mpv/client.h>
+
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace {
 
-QString mpvText(int error)
+Q_LOGGING_CATEGORY(lcMpv, "quillmar.mpv")
+
+constexpr double MinSpeed = 0.5;
+constexpr double MaxSpeed = 1.5;
+
+QString dlText()
 {
-    return QString::fromUtf8(mpv_error_string(error));
+    const char *text = dlerror();
+    return text ? QString::fromLocal8Bit(text) : QStringLiteral("未知原因");
+}
+
+} // namespace
+
+// The libmpv functions the player uses, resolved from the library at run
+// time, so that loading libmpv and its FFmpeg libraries does not hold up the
+// window's start.
+struct MpvApi {
+    decltype(&::mpv_error_string) error_string = nullptr;
+    decltype(&::mpv_create) create = nullptr;
+    decltype(&::mpv_initialize) initialize = nullptr;
+    decltype(&::mpv_terminate_destroy) terminate_destroy = nullptr;
+    decltype(&::mpv_set_option_string) set_option_string = nullptr;
+    decltype(&::mpv_set_property) set_property = nullptr;
+    decltype(&::mpv_set_property_string) set_property_string = nullptr;
+    decltype(&::mpv_get_property) get_property = nullptr;
+    decltype(&::mpv_command) command = nullptr;
+    decltype(&::mpv_command_ret) command_ret = nullptr;
+    decltype(&::mpv_free_node_contents) free_node_contents = nullptr;
+    decltype(&::mpv_observe_property) observe_property = nullptr;
+    decltype(&::mpv_request_log_messages) request_log_messages = nullptr;
+    decltype(&::mpv_wait_event) wait_event = nullptr;
+    decltype(&::mpv_set_wakeup_callback) set_wakeup_callback = nullptr;
+};
+
+// What the loading thread leaves for the player: the functions and a
+// created, initialised handle, or why there are none.
+struct MpvStartup {
+    MpvApi api;
+    mpv_handle *handle = nullptr;
+    QString error;
+};
+
+namespace {
+
+// Fills the table; the library stays loaded for the life of the process.
+QString resolveApi(const QString &library, MpvApi &api)
+{
+    void *lib = dlopen(QFile::encodeName(library).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!lib)
+        return dlText();
+    QString missing;
+    auto resolve = [&](auto &function, const char *name) {
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(lib, name));
+        if (!function && missing.isEmpty())
+            missing = QStringLiteral("缺少函数 %1").arg(QLatin1String(name));
+    };
+    resolve(api.error_string, "mpv_error_string");
+    resolve(api.create, "mpv_create");
+    resolve(api.initialize, "mpv_initialize");
+    resolve(api.terminate_destroy, "mpv_terminate_destroy");
+    resolve(api.set_option_string, "mpv_set_option_string");
+    resolve(api.set_property, "mpv_set_property");
+    resolve(api.set_property_string, "mpv_set_property_string");
+    resolve(api.get_property, "mpv_get_property");
+    resolve(api.command, "mpv_command");
+    resolve(api.command_ret, "mpv_command_ret");
+    resolve(api.free_node_contents, "mpv_free_node_contents");
+    resolve(api.observe_property, "mpv_observe_property");
+    resolve(api.request_log_messages, "mpv_request_log_messages");
+    resolve(api.wait_event, "mpv_wait_event");
+    resolve(api.set_wakeup_callback, "mpv_set_wakeup_callback");
+    return missing;
+}
+
+// Runs on the loading thread: loads libmpv, then creates and initialises
+// the handle, the slow part of starting up.
+void startMpv(MpvStartup &startup, const QString &library, const QString &audioOutput,
+              const QByteArray &clientName)
+{
+    MpvApi &api = startup.api;
+    const QString unloadable = resolveApi(library, api);
+    if (!unloadable.isEmpty()) {
+        startup.error = QStringLiteral("无法加载播放组件 libmpv：%1").arg(unloadable);
+        return;
+    }
+    auto mpvText = [&api](int error) { return QString::fromUtf8(api.error_string(error)); };
+
+    mpv_handle *handle = api.create();
+    if (!handle) {
+        const char *numeric = std::setlocale(LC_NUMERIC, nullptr);
+        if (numeric && std::strcmp(numeric, "C") != 0)
+            startup.error = QStringLiteral("无法创建播放器：数字格式的区域设置必须是“C”，当前是“%1”。")
+                                .arg(QString::fromLocal8Bit(numeric));
+        else
+            startup.error = QStringLiteral("无法创建播放器（libmpv）。");
+        return;
+    }
+    auto fail = [&](const QString &text) {
+        api.terminate_destroy(handle);
+        startup.error = text;
+    };
+
+    QStringList outputs = audioOutput.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (outputs.isEmpty() || outputs.last().trimmed() != QLatin1String("null"))
+        outputs << QStringLiteral("null");
+
+    std::vector<std::pair<const char *, QByteArray>> options = {
+        {"vid", "no"},
+        {"config", "no"},
+        {"terminal", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"idle", "yes"},
+        // A recording that plays out stays loaded, so it can be played again
+        // from the start; the end shows as eof-reached.
+        {"keep-open", "yes"},
+        // mp3, wma and wav all come through libavformat; forcing it keeps
+        // libmpv from reading a file as a playlist and playing what it lists.
+        {"demuxer", "lavf"},
+        {"hr-seek", "yes"},
+        // Without it, exact seeks in wma files land up to 80 ms off.
+        {"hr-seek-demuxer-offset", "0.5"},
+        // Slower or faster practice keeps the speaker's pitch.
+        {"audio-pitch-correction", "yes"},
+        {"ao", outputs.join(QLatin1Char(',')).toUtf8()},
+    };
+    if (!clientName.isEmpty())
+        options.push_back({"audio-client-name", clientName});
+    for (const auto &[name, value] : options) {
+        const int rc = api.set_option_string(handle, name, value.constData());
+        if (rc < 0)
+            return fail(QStringLiteral("无法设置播放器选项 %1=%2：%3")
+                            .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
+    }
+    const int rc = api.initialize(handle);
+    if (rc < 0)
+        return fail(QStringLiteral("无法启动播放器（libmpv）：%1").arg(mpvText(rc)));
+    startup.handle = handle;
 }
 
 // Why libmpv could not open a file, in the user's words.
-QString openFailureReason(int error)
+QString openFailureReason(int error, const QString &mpvText)
 {
     switch (error) {
     case MPV_ERROR_LOADING_FAILED:
@@ -34,7 +178,7 @@ QString openFailureReason(int error)
     case MPV_ERROR_AO_INIT_FAILED:
         return QStringLiteral("无法打开音频输出设备");
     default:
-        return QStringLiteral("播放器错误（%1）").arg(mpvText(error));
+        return QStringLiteral("播放器错误（%1）").arg(mpvText);
     }
 }
 
@@ -54,63 +198,60 @@ QString precheckReason(const QString &path)
 
 } // namespace
 
-MpvPlayer::MpvPlayer(const QString &audioOutput, QObject *parent)
-    : MediaPlayer(parent)
+MpvPlayer::MpvPlayer(const QString &audioOutput, QObject *parent, const QString &library)
+    : MediaPlayer(parent), m_startup(std::make_unique<MpvStartup>())
 {
-    m_handle = mpv_create();
-    if (!m_handle) {
-        const char *numeric = std::setlocale(LC_NUMERIC, nullptr);
-        if (numeric && std::strcmp(numeric, "C") != 0)
-            throw AppError(QStringLiteral("无法创建播放器：数字格式的区域设置必须是“C”，当前是“%1”。")
-                               .arg(QString::fromLocal8Bit(numeric)));
-        throw AppError(QStringLiteral("无法创建播放器（libmpv）。"));
-    }
-    auto failure = [this](const QString &text) {
-        mpv_terminate_destroy(m_handle);
-        m_handle = nullptr;
-        return AppError(text);
-    };
-
-    QStringList outputs = audioOutput.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    if (outputs.isEmpty() || outputs.last().trimmed() != QLatin1String("null"))
-        outputs << QStringLiteral("null");
-
-    const std::pair<const char *, QByteArray> options[] = {
-        {"vid", "no"},
-        {"config", "no"},
-        {"terminal", "no"},
-        {"load-scripts", "no"},
-        {"ytdl", "no"},
-        {"idle", "yes"},
-        // A recording that plays out stays loaded, so it can be played again
-        // from the start; the end shows as eof-reached.
-        {"keep-open", "yes"},
-        // mp3, wma and wav all come through libavformat; forcing it keeps
-        // libmpv from reading a file as a playlist and playing what it lists.
-        {"demuxer", "lavf"},
-        {"hr-seek", "yes"},
-        // Without it, exact seeks in wma files land up to 80 ms off.
-        {"hr-seek-demuxer-offset", "0.5"},
-        {"ao", outputs.join(QLatin1Char(',')).toUtf8()},
-    };
-    for (const auto &[name, value] : options) {
-        const int rc = mpv_set_option_string(m_handle, name, value.constData());
-        if (rc < 0)
-            throw failure(QStringLiteral("无法设置播放器选项 %1=%2：%3")
-                              .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
-    }
+    MpvStartup *startup = m_startup.get();
     const QByteArray clientName = QCoreApplication::applicationName().toUtf8();
-    if (!clientName.isEmpty())
-        mpv_set_option_string(m_handle, "audio-client-name", clientName.constData());
+    m_loader.reset(QThread::create([startup, library, audioOutput, clientName] {
+        startMpv(*startup, library, audioOutput, clientName);
+    }));
+    connect(m_loader.get(), &QThread::finished, this, [this] { finishStartup(); });
+    m_loader->start();
+}
 
-    const int rc = mpv_initialize(m_handle);
-    if (rc < 0)
-        throw failure(QStringLiteral("无法启动播放器（libmpv）：%1").arg(mpvText(rc)));
+MpvPlayer::~MpvPlayer()
+{
+    m_loader->wait();
+    if (!m_startup->handle)
+        return;
+    m_startup->api.set_wakeup_callback(m_startup->handle, nullptr, nullptr);
+    m_startup->api.terminate_destroy(m_startup->handle);
+}
 
-    mpv_observe_property(m_handle, EofReachedProperty, "eof-reached", MPV_FORMAT_FLAG);
-    mpv_observe_property(m_handle, PauseProperty, "pause", MPV_FORMAT_FLAG);
+// Takes over what the loading thread made, once, on the player's thread.
+void MpvPlayer::finishStartup()
+{
+    if (m_started)
+        return;
+    m_loader->wait();
+    m_started = true;
+    m_api = &m_startup->api;
+    if (!m_startup->error.isEmpty()) {
+        qCCritical(lcMpv).noquote() << m_startup->error;
+        return;
+    }
+    m_handle = m_startup->handle;
+    try {
+        const int logRc = m_api->request_log_messages(m_handle, "warn");
+        if (logRc < 0)
+            throw PlayerError(QStringLiteral("无法接收播放器的日志：%1").arg(mpvText(logRc)));
+        observe(EofReachedProperty, "eof-reached", MPV_FORMAT_FLAG);
+        observe(PauseProperty, "pause", MPV_FORMAT_FLAG);
+        observe(DurationProperty, "duration", MPV_FORMAT_DOUBLE);
+        // Set before libmpv was there.
+        setDoubleProperty("speed", m_speed);
+        setDoubleProperty("volume", m_volume);
+        applyLoopRange();
+    } catch (const AppError &error) {
+        m_startup->error = error.text();
+        m_handle = nullptr;
+        m_api->terminate_destroy(std::exchange(m_startup->handle, nullptr));
+        qCCritical(lcMpv).noquote() << m_startup->error;
+        return;
+    }
     // Called on a libmpv thread: only hand the work over to the event loop.
-    mpv_set_wakeup_callback(
+    m_api->set_wakeup_callback(
         m_handle,
         [](void *player) {
             QMetaObject::invokeMethod(static_cast<MpvPlayer *>(player), &MpvPlayer::drainEvents,
@@ -119,14 +260,28 @@ MpvPlayer::MpvPlayer(const QString &audioOutput, QObject *parent)
         this);
 }
 
-MpvPlayer::~MpvPlayer()
+bool MpvPlayer::isReady()
 {
-    mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
-    mpv_terminate_destroy(m_handle);
+    if (!m_started && m_loader->isFinished())
+        finishStartup();
+    return m_handle != nullptr;
+}
+
+void MpvPlayer::waitUntilReady()
+{
+    finishStartup();
+    if (!m_handle)
+        throw PlayerError(m_startup->error);
+}
+
+QString MpvPlayer::mpvText(int error) const
+{
+    return QString::fromUtf8(m_api->error_string(error));
 }
 
 void MpvPlayer::setUrl(const QString &path)
 {
+    waitUntilReady();
     ++m_openSerial;
     forgetRecording();
     m_path = path;
@@ -151,9 +306,15 @@ void MpvPlayer::setUrl(const QString &path)
     const QByteArray file = path.toUtf8();
     const char *args[] = {"loadfile", file.constData(), "replace", nullptr};
     mpv_node result;
-    const int rc = mpv_command_ret(m_handle, args, &result);
-    if (rc < 0)
+    const int rc = m_api->command_ret(m_handle, args, &result);
+    if (rc < 0) {
+        // Left as after close(): nothing loaded, nothing playing.
+        m_path.clear();
+        const char *stopArgs[] = {"stop", nullptr};
+        m_api->command(m_handle, stopArgs);
+        setState(Undefined);
         throw PlayerError(QStringLiteral("无法播放文件“%1”：%2").arg(path, mpvText(rc)));
+    }
     if (result.format == MPV_FORMAT_NODE_MAP) {
         const mpv_node_list *map = result.u.list;
         for (int i = 0; i < map->num; ++i) {
@@ -162,7 +323,7 @@ void MpvPlayer::setUrl(const QString &path)
                 m_entryId = map->values[i].u.int64;
         }
     }
-    mpv_free_node_contents(&result);
+    m_api->free_node_contents(&result);
     // Auto-start; set after loadfile so that a paused earlier recording does
     // not sound again before it is replaced.
     setPaused(false);
@@ -240,8 +401,22 @@ double MpvPlayer::currentPosition() const
         return 0.0;
     // Read directly: the observed property lags by up to 50 ms.
     double position = 0.0;
-    if (mpv_get_property(m_handle, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0)
+    if (m_api->get_property(m_handle, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0)
         return 0.0;
+    const double a = std::min(m_loopA, m_loopB);
+    const double b = std::max(m_loopA, m_loopB);
+    if (a >= 0 && b > a && position < a) {
+        // A drop below a without a seek of ours is a loop wrap; until the
+        // buffered end of the lap has sounded, that end is what is heard.
+        if (!m_inLoopTail && m_lastRawPosition >= a && !m_ownSeekSinceRead)
+            m_inLoopTail = true;
+    } else {
+        m_inLoopTail = false;
+    }
+    m_lastRawPosition = position;
+    m_ownSeekSinceRead = false;
+    if (m_inLoopTail)
+        return std::min(b, position + (b - a));
     return std::max(0.0, position);
 }
 
@@ -256,16 +431,13 @@ void MpvPlayer::setCurrentPosition(double seconds)
 
 double MpvPlayer::duration() const
 {
-    if (!m_loaded)
-        return 0.0;
-    double length = 0.0;
-    if (mpv_get_property(m_handle, "duration", MPV_FORMAT_DOUBLE, &length) < 0)
-        return 0.0;
-    return length;
+    return m_loaded ? m_duration : 0.0;
 }
 
 void MpvPlayer::close()
 {
+    if (!isReady())
+        return; // nothing can be open yet
     ++m_openSerial;
     forgetRecording();
     const char *args[] = {"stop", nullptr};
@@ -273,11 +445,57 @@ void MpvPlayer::close()
     setState(Undefined);
 }
 
+void MpvPlayer::setSpeed(double factor)
+{
+    if (std::isnan(factor))
+        return;
+    factor = std::clamp(factor, MinSpeed, MaxSpeed);
+    if (isReady())
+        setDoubleProperty("speed", factor);
+    m_speed = factor;
+}
+
+double MpvPlayer::speed() const
+{
+    return m_speed;
+}
+
+void MpvPlayer::setVolume(int percent)
+{
+    percent = std::clamp(percent, 0, 100);
+    if (isReady())
+        setDoubleProperty("volume", percent);
+    m_volume = percent;
+}
+
+int MpvPlayer::volume() const
+{
+    return m_volume;
+}
+
+void MpvPlayer::setLoopRange(double a, double b)
+{
+    m_loopA = std::isnan(a) ? -1.0 : a;
+    m_loopB = std::isnan(b) ? -1.0 : b;
+    m_inLoopTail = false;
+    if (isReady())
+        applyLoopRange();
+}
+
+void MpvPlayer::applyLoopRange()
+{
+    auto text = [](double seconds) {
+        return seconds < 0 ? QByteArray("no") : QByteArray::number(seconds, 'f', 6);
+    };
+    setStringProperty("ab-loop-a", text(m_loopA));
+    setStringProperty("ab-loop-b", text(m_loopB));
+}
+
 void MpvPlayer::drainEvents()
 {
     try {
         for (;;) {
-            const mpv_event *event = mpv_wait_event(m_handle, 0);
+            const mpv_event *event = m_api->wait_event(m_handle, 0);
             switch (event->event_id) {
             case MPV_EVENT_NONE:
             case MPV_EVENT_SHUTDOWN:
@@ -288,8 +506,11 @@ void MpvPlayer::drainEvents()
                 break;
             case MPV_EVENT_FILE_LOADED:
                 // Events come in order, so this belongs to the last started entry.
-                if (m_entryId != 0 && m_startedEntryId == m_entryId)
+                if (m_entryId != 0 && m_startedEntryId == m_entryId) {
                     m_loaded = true;
+                    // Read once: the observed value may only come with a later drain.
+                    m_duration = readDuration();
+                }
                 break;
             case MPV_EVENT_PLAYBACK_RESTART:
                 onPlaybackRestart();
@@ -299,26 +520,66 @@ void MpvPlayer::drainEvents()
                 onFileEnded(end->playlist_entry_id, end->reason, end->error);
                 break;
             }
-            case MPV_EVENT_PROPERTY_CHANGE: {
-                const auto *property = static_cast<const mpv_event_property *>(event->data);
-                if (property->format == MPV_FORMAT_FLAG)
-                    onPropertyChange(event->reply_userdata,
-                                     *static_cast<const int *>(property->data) != 0);
+            case MPV_EVENT_PROPERTY_CHANGE:
+                onPropertyChange(*static_cast<const mpv_event_property *>(event->data),
+                                 event->reply_userdata);
                 break;
-            }
+            case MPV_EVENT_LOG_MESSAGE:
+                onLogMessage(*static_cast<const mpv_event_log_message *>(event->data));
+                break;
             default:
                 break;
             }
         }
-    } catch (const AppError &error) {
-        // Nobody up the event loop could handle it; report it like an opening failure.
-        const QString text = error.text();
+    } catch (...) {
+        // Nothing up the event loop could handle it; report it like an opening
+        // failure. The next wakeup drains what is left.
+        QString text;
+        try {
+            throw;
+        } catch (const AppError &error) {
+            text = error.text();
+        } catch (const std::exception &error) {
+            text = QStringLiteral("播放器内部错误：%1").arg(QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+            text = QStringLiteral("播放器内部错误。");
+        }
         QMetaObject::invokeMethod(
             this, [this, text] { Q_EMIT errorOccurred(text); }, Qt::QueuedConnection);
     }
 }
 
-void MpvPlayer::onPropertyChange(std::uint64_t id, bool value)
+void MpvPlayer::onPropertyChange(const mpv_event_property &property, std::uint64_t id)
+{
+    switch (id) {
+    case DurationProperty:
+        // MPV_FORMAT_NONE: no recording, or a length libmpv cannot tell.
+        if (m_loaded)
+            m_duration = property.format == MPV_FORMAT_DOUBLE
+                             ? *static_cast<const double *>(property.data)
+                             : 0.0;
+        break;
+    case EofReachedProperty:
+    case PauseProperty:
+        if (property.format == MPV_FORMAT_FLAG)
+            onFlagChange(id, *static_cast<const int *>(property.data) != 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void MpvPlayer::onLogMessage(const mpv_event_log_message &message)
+{
+    const QString text = QStringLiteral("%1: %2").arg(
+        QString::fromUtf8(message.prefix), QString::fromUtf8(message.text).trimmed());
+    if (message.log_level <= MPV_LOG_LEVEL_ERROR)
+        qCCritical(lcMpv).noquote() << text;
+    else
+        qCWarning(lcMpv).noquote() << text;
+}
+
+void MpvPlayer::onFlagChange(std::uint64_t id, bool value)
 {
     switch (id) {
     case EofReachedProperty:
@@ -367,7 +628,7 @@ void MpvPlayer::onFileEnded(std::int64_t entryId, int reason, int error)
     const QString path = m_path;
     forgetRecording();
     if (reason == MPV_END_FILE_REASON_ERROR) {
-        failOpening(path, openFailureReason(error));
+        failOpening(path, openFailureReason(error, mpvText(error)));
     } else if (reason == MPV_END_FILE_REASON_REDIRECT) {
         // libmpv read the file as a playlist and queued its entries.
         const char *args[] = {"stop", nullptr};
@@ -411,7 +672,7 @@ void MpvPlayer::setState(int state)
 void MpvPlayer::setPaused(bool paused)
 {
     int flag = paused ? 1 : 0;
-    const int rc = mpv_set_property(m_handle, "pause", MPV_FORMAT_FLAG, &flag);
+    const int rc = m_api->set_property(m_handle, "pause", MPV_FORMAT_FLAG, &flag);
     if (rc < 0)
         throw PlayerError(QStringLiteral("播放器无法%1：%2")
                               .arg(paused ? QStringLiteral("暂停") : QStringLiteral("播放"),
@@ -420,6 +681,8 @@ void MpvPlayer::setPaused(bool paused)
 
 void MpvPlayer::seekTo(double seconds)
 {
+    m_ownSeekSinceRead = true;
+    m_inLoopTail = false;
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     const char *args[] = {"seek", target.constData(), "absolute+exact", nullptr};
     runCommand(args, QStringLiteral("seek %1").arg(QString::fromLatin1(target)));
@@ -427,15 +690,47 @@ void MpvPlayer::seekTo(double seconds)
 
 void MpvPlayer::runCommand(const char **args, const QString &what)
 {
-    const int rc = mpv_command(m_handle, args);
+    const int rc = m_api->command(m_handle, args);
     if (rc < 0)
         throw PlayerError(QStringLiteral("播放器命令失败（%1）：%2").arg(what, mpvText(rc)));
+}
+
+void MpvPlayer::setDoubleProperty(const char *name, double value)
+{
+    const int rc = m_api->set_property(m_handle, name, MPV_FORMAT_DOUBLE, &value);
+    if (rc < 0)
+        throw PlayerError(QStringLiteral("播放器无法设置 %1=%2：%3")
+                              .arg(QLatin1String(name)).arg(value).arg(mpvText(rc)));
+}
+
+void MpvPlayer::setStringProperty(const char *name, const QByteArray &value)
+{
+    const int rc = m_api->set_property_string(m_handle, name, value.constData());
+    if (rc < 0)
+        throw PlayerError(QStringLiteral("播放器无法设置 %1=%2：%3")
+                              .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
+}
+
+void MpvPlayer::observe(std::uint64_t id, const char *name, int format)
+{
+    const int rc = m_api->observe_property(m_handle, id, name, static_cast<mpv_format>(format));
+    if (rc < 0)
+        throw PlayerError(QStringLiteral("无法跟踪播放器属性 %1：%2")
+                              .arg(QLatin1String(name), mpvText(rc)));
+}
+
+double MpvPlayer::readDuration() const
+{
+    double length = 0.0;
+    if (m_api->get_property(m_handle, "duration", MPV_FORMAT_DOUBLE, &length) < 0)
+        return 0.0;
+    return length;
 }
 
 bool MpvPlayer::readFlag(const char *name) const
 {
     int flag = 0;
-    if (mpv_get_property(m_handle, name, MPV_FORMAT_FLAG, &flag) < 0)
+    if (m_api->get_property(m_handle, name, MPV_FORMAT_FLAG, &flag) < 0)
         return false;
     return flag != 0;
 }
@@ -444,6 +739,9 @@ void MpvPlayer::forgetRecording()
 {
     m_entryId = 0;
     m_loaded = false;
+    m_duration = 0.0;
+    m_inLoopTail = false;
+    m_ownSeekSinceRead = true;
     m_stopWhenOpened = false;
     m_heldPosition.reset();
 }

@@ -5,9 +5,15 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
+class QThread;
+struct MpvApi;
+struct MpvStartup;
 struct mpv_handle;
+struct mpv_event_property;
+struct mpv_event_log_message;
 
 // The product's player, on libmpv. One recording at a time, audio only.
 //
@@ -19,16 +25,45 @@ struct mpv_handle;
 // status() texts: Undefined "就绪", Transitioning "正在打开", Playing
 // "正在播放", Paused "已暂停", Stopped "已停止", MediaEnded "播放结束".
 //
-// Needs LC_NUMERIC set to "C" before it is created (a libmpv requirement).
+// Speed uses libmpv's "speed" with pitch correction (scaletempo2); volume is
+// libmpv's "volume", already on a cubic, perceptual scale.
+//
+// The loop range is libmpv's A-B loop (ab-loop-a/ab-loop-b), as libmpv 0.35
+// runs it:
+// - It loops only with both ends set and a != b (a > b is taken as b..a).
+//   With only a or only b set nothing loops: playback runs on to the end of
+//   the recording and ends there as usual.
+// - Set while the position is before a, playback runs on to b, then wraps to
+//   a. Set while the position is already past b, it does not loop: playback
+//   runs on to the end. After a seek or stop() to before b it loops again.
+// - The wrap is decided when decoding reaches b and the seek to a is exact
+//   and gapless, so nothing past b is heard. libmpv's own position runs
+//   behind for the length of the audio buffer after a wrap (it shows times
+//   just before a while the end of the lap is still sounding);
+//   currentPosition() reports those as the end of the lap instead, so the
+//   position never leaves a..b while looping.
+// - The range stays set across setUrl() and close() until it is changed.
+//
+// A libmpv message at warning level or above goes to the logging category
+// "quillmar.mpv" (errors as critical).
+//
 class MpvPlayer : public MediaPlayer
 {
     Q_OBJECT
 public:
     // audioOutput: the libmpv audio outputs to try, in order. "null" is always
     // tried last, so the program still runs (silently) without a sound device.
-    // Throws AppError when libmpv cannot be set up.
+    //
+    // Returns at once: libmpv (the shared library `library`) is loaded and
+    // set up on a worker thread, so the window can show meanwhile. Until it
+    // is ready the player is Undefined with nothing open; speed, volume and
+    // loop range are kept and handed on. setUrl() waits for it and then works
+    // as usual; if libmpv could not be loaded or set up, setUrl() throws a
+    // PlayerError that says why ("无法加载播放组件 libmpv：..."), every time.
+    // Create it after LC_NUMERIC is set to "C".
     explicit MpvPlayer(const QString &audioOutput = QStringLiteral("pulse,alsa,null"),
-                       QObject *parent = nullptr);
+                       QObject *parent = nullptr,
+                       const QString &library = QStringLiteral("libmpv.so.2"));
     ~MpvPlayer() override;
 
     MpvPlayer(const MpvPlayer &) = delete;
@@ -47,16 +82,31 @@ public:
     void setCurrentPosition(double seconds) override;
     double duration() const override;
     void close() override;
+    void setSpeed(double factor) override;
+    double speed() const override;
+    void setVolume(int percent) override;
+    int volume() const override;
+    void setLoopRange(double a, double b) override;
 
 private:
     // reply_userdata of the observed properties.
     enum PropertyId : std::uint64_t {
         EofReachedProperty = 1,
         PauseProperty,
+        DurationProperty,
     };
 
+    void finishStartup();
+    // Takes over a finished start-up without waiting; true once libmpv is usable.
+    bool isReady();
+    // Waits for the start-up; throws its failure.
+    void waitUntilReady();
+    QString mpvText(int error) const;
+    void applyLoopRange();
     void drainEvents();
-    void onPropertyChange(std::uint64_t id, bool value);
+    void onPropertyChange(const mpv_event_property &property, std::uint64_t id);
+    void onFlagChange(std::uint64_t id, bool value);
+    void onLogMessage(const mpv_event_log_message &message);
     void onFileEnded(std::int64_t entryId, int reason, int error);
     void onPlaybackRestart();
     void finishAtEnd();
@@ -66,9 +116,18 @@ private:
     void setPaused(bool paused);
     void seekTo(double seconds);
     void runCommand(const char **args, const QString &what);
+    void setDoubleProperty(const char *name, double value);
+    void setStringProperty(const char *name, const QByteArray &value);
+    void observe(std::uint64_t id, const char *name, int format);
+    double readDuration() const;
     bool readFlag(const char *name) const;
     void forgetRecording();
 
+    // Written by the loading thread until it finishes, then read here only.
+    std::unique_ptr<MpvStartup> m_startup;
+    std::unique_ptr<QThread> m_loader;
+    bool m_started = false;
+    const MpvApi *m_api = nullptr;
     mpv_handle *m_handle = nullptr;
     int m_state = Undefined;
     QString m_path;
@@ -87,4 +146,17 @@ private:
     // its output buffer, after a seek made while playing the old position
     // until the seek has run, and after a pause a position still moving.
     std::optional<double> m_heldPosition;
+    // Length of the loaded recording, kept up to date by libmpv; 0 when none.
+    double m_duration = 0.0;
+    double m_speed = 1.0;
+    int m_volume = 100;
+    // The loop range as set; negative ends are unset.
+    double m_loopA = -1.0;
+    double m_loopB = -1.0;
+    // For telling a loop wrap from a seek before a: libmpv's last position
+    // read, whether a seek of our own came since, and whether the end of a
+    // lap is still sounding.
+    mutable double m_lastRawPosition = 0.0;
+    mutable bool m_ownSeekSinceRead = true;
+    mutable bool m_inLoopTail = false;
 };

@@ -3,7 +3,11 @@
 
 #include "platform/mpvplayer.h"
 
+#include "platform/errors.h"
+
 #include <QDataStream>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -253,6 +257,8 @@ TEST_F(MpvPlayerTest, OpeningAnotherRecordingReplacesTheCurrentOne)
     const QString mp3 = FixturesDir + QStringLiteral("/tone.mp3");
     player->setUrl(mp3);
     EXPECT_EQ(player->playState(), MediaPlayer::Transitioning);
+    // The old recording's length is gone with it.
+    EXPECT_EQ(player->duration(), 0.0);
     ASSERT_TRUE(waitForState(MediaPlayer::Playing));
     run(200);
     EXPECT_EQ(player->playState(), MediaPlayer::Playing);
@@ -334,6 +340,165 @@ TEST_F(MpvPlayerTest, UnplayableFilesAreReportedAndThePlayerStaysUsable)
 
     openPlaying(wav);
     EXPECT_EQ(player->playState(), MediaPlayer::Playing);
+}
+
+TEST_F(MpvPlayerTest, SpeedAndVolumeStayWithinTheirRanges)
+{
+    const struct {
+        double asked;
+        double speed;
+    } speeds[] = {{0.8, 0.8}, {0.5, 0.5}, {1.5, 1.5}, {0.2, 0.5}, {3.0, 1.5}, {-1.0, 0.5}};
+    for (const auto &c : speeds) {
+        SCOPED_TRACE(c.asked);
+        EXPECT_NO_THROW(player->setSpeed(c.asked));
+        EXPECT_DOUBLE_EQ(player->speed(), c.speed);
+    }
+    player->setSpeed(0.7);
+    player->setSpeed(std::nan(""));
+    EXPECT_DOUBLE_EQ(player->speed(), 0.7);
+
+    EXPECT_EQ(player->volume(), 100);
+    const struct {
+        int asked;
+        int volume;
+    } volumes[] = {{50, 50}, {0, 0}, {100, 100}, {-5, 0}, {130, 100}};
+    for (const auto &c : volumes) {
+        SCOPED_TRACE(c.asked);
+        EXPECT_NO_THROW(player->setVolume(c.asked));
+        EXPECT_EQ(player->volume(), c.volume);
+    }
+}
+
+TEST_F(MpvPlayerTest, HalfSpeedPlaysHalfAsFastInTheRecordingsOwnTime)
+{
+    player->setSpeed(0.5);
+    openPlaying(wav);
+    EXPECT_NEAR(player->duration(), 3.0, 0.01);
+    const double from = player->currentPosition();
+    QElapsedTimer wall;
+    wall.start();
+    // Half a second of the recording takes a second at half speed; at full
+    // speed it would take half a second. A busy machine only makes it slower.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->currentPosition() >= from + 0.5; }, Timeout));
+    const double rate = (player->currentPosition() - from) / (wall.elapsed() / 1000.0);
+    EXPECT_LT(rate, 0.7);
+    EXPECT_EQ(player->playState(), MediaPlayer::Playing);
+}
+
+TEST_F(MpvPlayerTest, LoopRangeKeepsThePositionInsideOverSeveralWraps)
+{
+    openPlaying(wav);
+    player->setLoopRange(0.8, 1.4);
+    QList<double> lapPositions;
+    double previous = player->currentPosition();
+    int wraps = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const double now = player->currentPosition();
+            if (now < previous - 0.3)
+                ++wraps;
+            if (wraps > 0)
+                lapPositions << now;
+            previous = now;
+            return wraps >= 3;
+        },
+        10000));
+    EXPECT_EQ(player->playState(), MediaPlayer::Playing);
+    for (double position : lapPositions) {
+        EXPECT_GE(position, 0.8 - 0.005);
+        EXPECT_LE(position, 1.4 + 0.005);
+    }
+}
+
+struct OpenLoopCase {
+    const char *name;
+    double start; // where playback is when the range is set
+    double a;
+    double b;
+};
+
+void PrintTo(const OpenLoopCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class MpvPlayerOpenLoopTest : public MpvPlayerTest, public ::testing::WithParamInterface<OpenLoopCase>
+{
+};
+
+// The window relies on these playing out to the end instead of looping.
+TEST_P(MpvPlayerOpenLoopTest, RangeThatCannotLoopPlaysOutToTheEnd)
+{
+    const OpenLoopCase c = GetParam();
+    openPlaying(wav);
+    player->setCurrentPosition(c.start);
+    player->setLoopRange(c.a, c.b);
+    ASSERT_TRUE(waitForState(MediaPlayer::MediaEnded));
+    ASSERT_TRUE(waitForState(MediaPlayer::Stopped));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, MpvPlayerOpenLoopTest,
+    ::testing::Values(OpenLoopCase{"OnlyA", 2.2, 2.3, -1.0}, OpenLoopCase{"OnlyB", 2.2, -1.0, 2.6},
+                      OpenLoopCase{"AlreadyPastB", 2.2, 0.5, 1.0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Without libmpv the program still starts; opening says why it cannot play.
+TEST(MpvPlayerWithoutLibmpv, OpeningSaysWhyItCannotPlayAndNothingElseFails)
+{
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("tone.wav"));
+    writeWav(wav, 1.0);
+    MpvPlayer player(QStringLiteral("null"), nullptr, dir.filePath(QStringLiteral("libmpv.so.2")));
+    EXPECT_NO_THROW({
+        player.setSpeed(0.8);
+        player.setVolume(40);
+        player.setLoopRange(0.2, 0.6);
+        player.play();
+        player.close();
+    });
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        try {
+            player.setUrl(wav);
+            ADD_FAILURE() << "setUrl did not throw";
+        } catch (const PlayerError &error) {
+            EXPECT_TRUE(error.text().startsWith(QStringLiteral("无法加载播放组件 libmpv：")))
+                << error.text().toStdString();
+            EXPECT_TRUE(error.text().contains(QStringLiteral("libmpv.so.2")))
+                << error.text().toStdString();
+        }
+        EXPECT_EQ(player.playState(), MediaPlayer::Undefined);
+        EXPECT_EQ(player.duration(), 0.0);
+        EXPECT_EQ(player.currentPosition(), 0.0);
+    }
+    EXPECT_DOUBLE_EQ(player.speed(), 0.8);
+    EXPECT_EQ(player.volume(), 40);
+}
+
+// libmpv's own complaints reach the program's log.
+TEST_F(MpvPlayerTest, LibmpvMessagesGoToTheLoggingCategory)
+{
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &context, const QString &text) {
+            if (context.category && QLatin1String(context.category) == QLatin1String("quillmar.mpv"))
+                logged << text;
+        });
+    const QString text = dir.filePath(QStringLiteral("notes.mp3"));
+    {
+        QFile file(text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("These are my notes, not a recording.\n");
+    }
+    QSignalSpy errors(player.get(), &MediaPlayer::errorOccurred);
+    player->setUrl(text);
+    const bool failed = errors.wait(Timeout);
+    const bool heard = QTest::qWaitFor([] { return !logged.isEmpty(); }, Timeout);
+    qInstallMessageHandler(previous);
+    ASSERT_TRUE(failed);
+    EXPECT_TRUE(heard);
 }
 
 } // namespace

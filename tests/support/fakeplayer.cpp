@@ -84,6 +84,35 @@ void FakePlayer::close()
     }
 }
 
+void FakePlayer::setSpeed(double factor)
+{
+    record(QStringLiteral("speed:") + QString::number(factor));
+    speedFactor = factor;
+}
+
+double FakePlayer::speed() const
+{
+    return speedFactor;
+}
+
+void FakePlayer::setVolume(int percent)
+{
+    record(QStringLiteral("volume:") + QString::number(percent));
+    volumePercent = percent;
+}
+
+int FakePlayer::volume() const
+{
+    return volumePercent;
+}
+
+void FakePlayer::setLoopRange(double a, double b)
+{
+    record(QStringLiteral("abloop:%1,%2").arg(a).arg(b));
+    loopA = a;
+    loopB = b;
+}
+
 void FakePlayer::setStateAndNotify(int newState)
 {
     state = newState;

@@ -23,6 +23,11 @@ public:
     void setCurrentPosition(double seconds) override;
     double duration() const override;
     void close() override;
+    void setSpeed(double factor) override;
+    double speed() const override;
+    void setVolume(int percent) override;
+    int volume() const override;
+    void setLoopRange(double a, double b) override;
 
     // Scripting.
     int state = Stopped;
@@ -30,11 +35,17 @@ public:
     double length = 0.0;
     QString statusText = QStringLiteral("已停止");
     QString url;
+    // The practice controls as last set, unchanged (no limits applied).
+    double speedFactor = 1.0;
+    int volumePercent = 100;
+    double loopA = -1.0;
+    double loopB = -1.0;
     // When set, play() and pause() and setUrl() change the state as a real
     // player would (setUrl: Transitioning at once).
     bool followCommands = true;
     // Every call, in order: "url:<path>", "play", "pause", "stop", "close",
-    // "seek:<seconds>" (setCurrentPosition), "pos" (currentPosition read).
+    // "seek:<seconds>" (setCurrentPosition), "pos" (currentPosition read),
+    // "speed:<factor>", "volume:<percent>", "abloop:<a>,<b>".
     QStringList calls;
     // Names of calls that throw a PlayerError.
     QStringList failing;
