@@ -10,6 +10,8 @@
 #include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
+#include "feedback/wordfeedback.h"
+#include "sentences/sentencetrack.h"
 #include "settings/settingsstore.h"
 
 #include <QLineEdit>
@@ -39,6 +41,12 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
     if (trimBlanks(text).isEmpty())
         return false;
     const TOptionFlags &options = m_settings->options();
+
+    // Word by word against what was said; the answer check below decides,
+    // as before, whether the line is taken.
+    const QString cue = m_sentences->cueTextFor(m_loop->start(), m_loop->end());
+    if (const std::optional<Passage> passage = m_feedback->compare(text, cue))
+        m_answer->highlight(passage->start, passage->end);
 
     QString tail;
     if (options.VerifyBeforeApplying && m_answer->lineCount() > 0) {

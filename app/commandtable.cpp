@@ -1,10 +1,14 @@
 #include "app/tform_main.h"
 
 #include "dictation/dictationdocument.h"
+#include "feedback/feedbackstrip.h"
+#include "platform/mediaplayer.h"
 #include "platform/imagelist.h"
 #include "playback/loopregion.h"
 #include "playback/looprules.h"
 #include "playback/transport.h"
+#include "sentences/sentencetrack.h"
+#include "settings/settingsstore.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -15,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QSlider>
 #include <QToolButton>
 
 QAction *TForm_Main::addAction(const QString &name, const QString &caption,
@@ -114,6 +119,55 @@ void TForm_Main::createActions()
               [this] { ShowHelp(); });
     addAction(QStringLiteral("Action_ChangePageControlPage"), QStringLiteral("切换听写与答案页"),
               K(Qt::Key_F8), -1, [this] { ShowNextPage(); });
+    // Practice: sentences, speed, jumps, volume. Their keys work wherever the
+    // focus is and take none of the keys the editors need for editing.
+    addAction(QStringLiteral("Action_PreviousSentence"), QStringLiteral("上一句"),
+              K(Qt::CTRL | Qt::Key_Up), 30, [this] {
+                  PlaySentence(previousSentence(m_sentences->sentences(), currentPlace()));
+              });
+    addAction(QStringLiteral("Action_RepeatSentence"), QStringLiteral("重复本句"),
+              K(Qt::CTRL | Qt::Key_R), 32, [this] {
+                  PlaySentence(repeatSentence(m_sentences->sentences(), currentPlace()));
+              });
+    addAction(QStringLiteral("Action_NextSentence"), QStringLiteral("下一句"),
+              K(Qt::CTRL | Qt::Key_Down), 31, [this] {
+                  PlaySentence(nextSentence(m_sentences->sentences(), currentPlace()));
+              });
+    addAction(QStringLiteral("Action_SlowDown"), QStringLiteral("减速"), K(Qt::CTRL | Qt::Key_Minus),
+              -1, [this] { changeSpeed(-1); });
+    addAction(QStringLiteral("Action_SpeedUp"), QStringLiteral("加速"), K(Qt::CTRL | Qt::Key_Equal),
+              -1, [this] { changeSpeed(1); });
+    addAction(QStringLiteral("Action_NormalSpeed"), QStringLiteral("原速"), K(Qt::CTRL | Qt::Key_0),
+              -1, [this] { changeSpeed(0); });
+    addAction(QStringLiteral("Action_JumpBack"), QStringLiteral("后退"), K(Qt::ALT | Qt::Key_Left), -1,
+              [this] { jump(-m_rewindStep); });
+    addAction(QStringLiteral("Action_JumpForward"), QStringLiteral("前进"), K(Qt::ALT | Qt::Key_Right),
+              -1, [this] { jump(m_rewindStep); });
+    addAction(QStringLiteral("Action_VolumeUp"), QStringLiteral("音量加大"), K(Qt::ALT | Qt::Key_Up), -1,
+              [this] { changeVolume(10); });
+    addAction(QStringLiteral("Action_VolumeDown"), QStringLiteral("音量减小"), K(Qt::ALT | Qt::Key_Down),
+              -1, [this] { changeVolume(-10); });
+    QAction *exact = addAction(QStringLiteral("Action_ExactLoop"), QStringLiteral("精确循环"), none, -1,
+                               [this] {
+                                   applyExactLoop();
+                                   m_settings->setPreference(QStringLiteral("ExactLoop"),
+                                                             FlagPreference(m_exactLoop->isChecked()),
+                                                             QStringLiteral("1"));
+                               });
+    exact->setCheckable(true);
+    exact->setChecked(true);
+    m_exactLoop = exact;
+    QAction *feedback = addAction(QStringLiteral("Action_ShowFeedback"), QStringLiteral("显示逐词反馈"),
+                                  none, -1, [this] {
+                                      m_feedbackStrip->setVisible(m_showFeedback->isChecked());
+                                      m_settings->setPreference(
+                                          QStringLiteral("ShowFeedback"),
+                                          FlagPreference(m_showFeedback->isChecked()),
+                                          QStringLiteral("1"));
+                                  });
+    feedback->setCheckable(true);
+    feedback->setChecked(true);
+    m_showFeedback = feedback;
     addAction(QStringLiteral("Action_StopPlaying"), QStringLiteral("停止"), none, 28,
               [this] { m_transport->stop(); });
 }
@@ -157,11 +211,29 @@ void TForm_Main::createMenus()
     add(loop, "Action_DeleteEndPoint");
     loop->addSeparator();
     add(loop, "Action_ClearLoopPoint");
+    loop->addSeparator();
+    add(loop, "Action_PreviousSentence");
+    add(loop, "Action_RepeatSentence");
+    add(loop, "Action_NextSentence");
+    loop->addSeparator();
+    add(loop, "Action_SlowDown");
+    add(loop, "Action_SpeedUp");
+    add(loop, "Action_NormalSpeed");
+    add(loop, "Action_JumpBack");
+    add(loop, "Action_JumpForward");
+    add(loop, "Action_VolumeUp");
+    add(loop, "Action_VolumeDown");
+    loop->addSeparator();
+    add(loop, "Action_ExactLoop");
 
-    // A top-level item without a submenu.
-    QAction *options = menuBar()->addAction(QStringLiteral("选项"));
+    // The options dialog first, then the switches of the practice aids.
+    QMenu *optionsMenu = menuBar()->addMenu(QStringLiteral("选项"));
+    optionsMenu->setObjectName(QStringLiteral("Menu_Options"));
+    QAction *options = optionsMenu->addAction(QStringLiteral("选项设置(&O)..."));
     options->setObjectName(QStringLiteral("Menu_SettingOptions"));
     connect(options, &QAction::triggered, this, m_guard.wrap([this] { EditOptions(); }));
+    optionsMenu->addSeparator();
+    add(optionsMenu, "Action_ShowFeedback");
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("Menu_Help"));
@@ -217,6 +289,23 @@ void TForm_Main::createToolBars()
                              "Action_DeleteEndPoint"}) {
         transportBar->addAction(action(QLatin1String(name)));
     }
+    transportBar->addSeparator();
+    for (const char *name : {"Action_PreviousSentence", "Action_RepeatSentence", "Action_NextSentence"})
+        transportBar->addAction(action(QLatin1String(name)));
+    transportBar->addSeparator();
+    m_volume = new QSlider(Qt::Horizontal, transportBar);
+    m_volume->setObjectName(QStringLiteral("TrackBar_Volume"));
+    m_volume->setRange(0, 100);
+    m_volume->setValue(100);
+    m_volume->setFixedWidth(80);
+    m_volume->setFocusPolicy(Qt::NoFocus);
+    m_volume->setToolTip(QStringLiteral("音量"));
+    transportBar->addWidget(m_volume);
+    connect(m_volume, &QSlider::valueChanged, this, m_guard.wrap([this](int value) {
+                m_services.player->setVolume(value);
+                m_settings->setPreference(QStringLiteral("Volume"), QString::number(value),
+                                          QStringLiteral("100"));
+            }));
     // This bar is not flat: its buttons stand raised.
     for (QAction *item : transportBar->actions()) {
         if (auto *button = qobject_cast<QToolButton *>(transportBar->widgetForAction(item)))

@@ -1,20 +1,45 @@
-#include "platform/imagelist.h"
 #include "app/tform_main.h"
 #include "platform/desktopshell.h"
-#include "platform/errors.h"
+#include "platform/imagelist.h"
 #include "platform/mpvplayer.h"
 #include "platform/qtdialogs.h"
 #include "platform/qttranslations.h"
+#include "recovery/recoverystore.h"
+#include "recovery/terminationsignals.h"
+#include "sentences/printsentences.h"
 
 #include <QApplication>
 #include <QLocale>
-#include <QMessageBox>
+#include <QTextStream>
+#include <QTimer>
 
 #include <clocale>
-#include <memory>
+#include <cstring>
+
+namespace {
+
+// `quillmar --print-sentences FILE`: the sentences of a recording, one per
+// line, for scripts; needs no display.
+int printSentencesCommand(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 3) {
+        err << "usage: quillmar --print-sentences FILE\n";
+        return 2;
+    }
+    return printSentences(arguments.at(2), out, err);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc >= 2 && std::strcmp(argv[1], "--print-sentences") == 0)
+        return printSentencesCommand(argc, argv);
+
     QApplication app(argc, argv);
     // libmpv parses numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
@@ -28,24 +53,28 @@ int main(int argc, char *argv[])
     initImageListResources();
     QApplication::setWindowIcon(applicationIcon());
 
-    std::unique_ptr<MpvPlayer> player;
-    try {
-        player = std::make_unique<MpvPlayer>();
-    } catch (const AppError &error) {
-        QMessageBox::critical(nullptr, TForm_Main::ApplicationTitle, error.text());
-        return 1;
-    }
+    // Made before the window: libmpv loads on its own thread meanwhile, and a
+    // recording opened before it is ready waits for it.
+    MpvPlayer player;
     QtDialogs dialogs;
     DesktopShell shell;
     TForm_MainServices services;
-    services.player = player.get();
+    services.player = &player;
     services.dialogs = &dialogs;
     services.shell = &shell;
     services.programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    services.recoveryFolder = RecoveryStore::defaultFolder();
 
     TForm_Main window(services);
     dialogs.setParent(&window);
+    // Logout and shutdown end the program: unsaved dictation is kept first.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, [&window] {
+        window.FlushRecovery();
+        QCoreApplication::exit(0);
+    });
     window.show();
+    QTimer::singleShot(0, &window, [&window] { window.OfferRecovery(); });
     window.OpenFromCommandLine(QApplication::arguments());
     return app.exec();
 }

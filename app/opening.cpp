@@ -11,6 +11,8 @@
 #include "playback/recording.h"
 #include "playback/sourcefilerules.h"
 #include "playback/transport.h"
+#include "feedback/wordfeedback.h"
+#include "sentences/sentencetrack.h"
 #include "settings/recentfiles.h"
 
 #include <QDropEvent>
@@ -23,13 +25,30 @@ namespace {
 
 const QString TextFilter = QStringLiteral("文本文件 (*.txt)|*.txt");
 
+// What the player plays for sound: the classic formats first, then the newer
+// audio formats and the sound of common videos.
+const QStringList RecordingSuffixes{
+    QStringLiteral("mp3"), QStringLiteral("wma"), QStringLiteral("wav"),  QStringLiteral("m4a"),
+    QStringLiteral("aac"), QStringLiteral("ogg"), QStringLiteral("oga"),  QStringLiteral("opus"),
+    QStringLiteral("flac"), QStringLiteral("mp4"), QStringLiteral("mkv"), QStringLiteral("webm"),
+};
+
+QString recordingFilter()
+{
+    QStringList patterns;
+    for (const QString &suffix : RecordingSuffixes)
+        patterns.append(QStringLiteral("*.") + suffix);
+    const QString all = patterns.join(u';');
+    return QStringLiteral("音频文件 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|所有支持的文件 (%1)|%1").arg(all);
+}
+
 } // namespace
 
 void TForm_Main::SelectSourceFile()
 {
     Dialogs::FileRequest request;
     request.title = QStringLiteral("请选择语音文件");
-    request.filter = QStringLiteral("音频文件 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav");
+    request.filter = recordingFilter();
     request.fileName = m_recording->path();
     request.fileMustExist = true;
     if (const std::optional<QString> chosen = m_services.dialogs->openFile(request))
@@ -52,6 +71,8 @@ void TForm_Main::OpenSourceFile(const QString &path)
     m_recording->setPath(path);
     m_recent->add(path);
     OpenDictationFile(CompanionDictationPath(path));
+    m_feedback->reset();
+    m_sentences->open(path);
     m_transport->playOrPause();
 }
 
@@ -61,6 +82,7 @@ void TForm_Main::CloseSourceFile()
     CloseAnswerFile();
     m_loop->clear();
     m_recording->setPath(QString());
+    m_sentences->open(QString());
     m_services.player->stop();
     m_services.player->close();
 }
@@ -133,12 +155,7 @@ QString TForm_Main::droppedRecording(const QMimeData *data)
     if (urls.size() != 1 || !urls.first().isLocalFile())
         return {};
     const QString path = urls.first().toLocalFile();
-    const QString suffix = QFileInfo(path).suffix();
-    for (const QLatin1String extension : {QLatin1String("mp3"), QLatin1String("wma"), QLatin1String("wav")}) {
-        if (suffix.compare(extension, Qt::CaseInsensitive) == 0)
-            return path;
-    }
-    return {};
+    return RecordingSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive) ? path : QString();
 }
 
 bool TForm_Main::takeRecordingDrop(QDropEvent *event)

@@ -28,10 +28,5 @@ void TForm_Main::PlaySentence(int index)
 
 void TForm_Main::showPlace()
 {
-    MediaPlayer *player = m_services.player;
-    PlayPlace place;
-    place.loopStart = m_loop->start();
-    place.loopEnd = m_loop->end();
-    place.position = isPlaybackActive(*player) ? player->currentPosition() : -1.0;
-    m_sentences->showPlace(place);
+    m_sentences->showPlace(currentPlace());
 }

@@ -16,6 +16,9 @@
 #include "playback/recording.h"
 #include "playback/tdragtrackbar.h"
 #include "playback/transport.h"
+#include "feedback/feedbackstrip.h"
+#include "feedback/wordfeedback.h"
+#include "recovery/recoverywriter.h"
 #include "sentences/sentencetrack.h"
 #include "sentences/waveformview.h"
 #include "settings/editoptions.h"
@@ -101,7 +104,8 @@ TForm_Main::~TForm_Main()
     disconnect(m_services.player, nullptr, this, nullptr);
     // The features go before the guard their handlers run under.
     for (QObject *feature : std::initializer_list<QObject *>{
-             m_transport, m_loop, m_recent, m_document, m_dictationLine, m_answer, m_sentences})
+             m_transport, m_loop, m_recent, m_document, m_dictationLine, m_answer, m_sentences,
+             m_feedback, m_recoveryWriter})
         delete feature;
 }
 
@@ -152,6 +156,10 @@ void TForm_Main::createComponents()
     strip->addSpacing(12);
     strip->addWidget(m_sentenceLabel);
     strip->addWidget(m_positionLabel, 1);
+    m_speedLabel = new QLabel(labelStrip);
+    m_speedLabel->setObjectName(QStringLiteral("Label_Speed"));
+    m_speedLabel->setTextFormat(Qt::PlainText);
+    strip->addWidget(m_speedLabel);
     transport->addWidget(labelStrip);
 
     auto *transportBar = new QToolBar(QStringLiteral("ToolBar1"), transportPanel);
@@ -207,6 +215,9 @@ void TForm_Main::createComponents()
     stripLayout->addStretch(1);
     stripLayout->addWidget(m_applyButton);
     page1->addWidget(lineStrip);
+    m_feedbackStrip = new FeedbackStrip(dictationPage);
+    m_feedbackStrip->setObjectName(QStringLiteral("FeedbackStrip"));
+    page1->addWidget(m_feedbackStrip);
     m_dictationEditor = new QPlainTextEdit(dictationPage);
     m_dictationEditor->setObjectName(QStringLiteral("Memo_Dictation"));
     m_dictationEditor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -254,6 +265,7 @@ void TForm_Main::createFeatures()
     m_dictationLine = new DictationLine(m_line, m_applyButton, this);
     m_answer = new AnswerPane(m_pages, m_answerView, m_answerLabel, this);
     m_sentences = new SentenceTrack(m_waveform, m_sentenceLabel, this);
+    m_feedback = new WordFeedback(m_feedbackStrip, this);
 
     connect(player, &MediaPlayer::playStateChanged, this,
             m_guard.wrap([this](int state) { WindowsMediaPlayer_MainPlayStateChange(state); }));
@@ -294,6 +306,15 @@ void TForm_Main::createFeatures()
             m_guard.wrap([this](int index) { PlaySentence(index); }));
     connect(m_loop, &LoopRegion::changed, this, [this] { showPlace(); });
     connect(m_transport, &Transport::positionShown, this, [this] { showPlace(); });
+    connect(m_loop, &LoopRegion::changed, this, [this] { applyExactLoop(); });
+    connect(m_answer, &AnswerPane::fileNameChanged, this, [this](const QString &fileName) {
+        m_feedback->setAnswerText(fileName.isEmpty() ? QString() : m_answerView->toPlainText());
+    });
+    connect(m_feedback, &WordFeedback::summaryChanged, this, [this](const QString &text) {
+        if (!text.isEmpty())
+            statusBar()->showMessage(text);
+    });
+    wireRecovery();
 }
 
 void TForm_Main::FormCreate()
@@ -302,6 +323,7 @@ void TForm_Main::FormCreate()
     // A failing step is reported and start-up goes on, so the window still comes up.
     m_guard.run([this] { m_settings->ensureFile(); });
     m_guard.run([this] { m_settings->loadOptions(); });
+    m_guard.run([this] { loadPreferences(); });
     m_guard.run([this] { CloseSourceFile(); });
     m_pages->setCurrentIndex(0);
     m_guard.run([this] { m_recent->load(); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/guard.h"
+#include "sentences/sentencenavigation.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class AnswerPane;
 class DictationDocument;
@@ -27,7 +29,13 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class RecentFiles;
+class FeedbackStrip;
+class QSlider;
 class Recording;
+class RecoveryStore;
+struct RecoveryEntry;
+class RecoveryWriter;
+class WordFeedback;
 class SentenceTrack;
 class WaveformView;
 class SettingsStore;
@@ -42,6 +50,8 @@ struct TForm_MainServices {
     Dialogs *dialogs = nullptr;
     Shell *shell = nullptr;
     QString programDir; // with a trailing separator
+    // Where copies of unsaved dictation are kept; empty: none are kept.
+    QString recoveryFolder;
 };
 
 // The main window. It builds the widgets and the command table, hands each
@@ -79,6 +89,11 @@ public:
     bool ApplyDictationLine(const QString &text);
     void AfterApplying();
     void EditOptions();
+    // Offers the copies of dictation left unsaved by a program that ended
+    // without saving; called once the window shows.
+    void OfferRecovery();
+    // Writes the copy of unsaved dictation now (the program is being ended).
+    void FlushRecovery();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -118,9 +133,20 @@ private:
     // Makes the sentence the loop region and plays it from its start.
     void PlaySentence(int index);
     void showPlace();
+    // Practice controls.
+    void changeSpeed(int tenths); // 0: back to normal
+    void jump(double seconds);
+    void changeVolume(int step);
+    void applyExactLoop();
+    void showSpeed();
+    PlayPlace currentPlace() const;
+    static QString FlagPreference(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+    void loadPreferences();
+    void wireRecovery();
+    void restoreRecovery(const RecoveryEntry &entry);
 
     void openLater(const QString &path);
-    // The one local recording (mp3, wma, wav) a drag carries; empty for anything else.
+    // The one local recording a drag carries; empty for anything else.
     static QString droppedRecording(const QMimeData *data);
     bool takeRecordingDrop(QDropEvent *event);
     static void blockingWait(int ms);
@@ -135,6 +161,9 @@ private:
     TDragTrackBar *m_seekBar = nullptr;
     WaveformView *m_waveform = nullptr;
     QLabel *m_sentenceLabel = nullptr;
+    QLabel *m_speedLabel = nullptr;
+    QSlider *m_volume = nullptr;
+    FeedbackStrip *m_feedbackStrip = nullptr;
     QLabel *m_loopLabel = nullptr;
     QLabel *m_positionLabel = nullptr;
     QLabel *m_recordingLabel = nullptr;
@@ -147,6 +176,9 @@ private:
     QPlainTextEdit *m_answerView = nullptr;
     QMenu *m_recentMenu = nullptr;
     QList<QAction *> m_actions;
+    QAction *m_exactLoop = nullptr;
+    QAction *m_showFeedback = nullptr;
+    double m_rewindStep = 2.0;
 
     // Features.
     SettingsStore *m_settings = nullptr;
@@ -158,4 +190,8 @@ private:
     DictationLine *m_dictationLine = nullptr;
     AnswerPane *m_answer = nullptr;
     SentenceTrack *m_sentences = nullptr;
+    WordFeedback *m_feedback = nullptr;
+    std::shared_ptr<RecoveryStore> m_recoveryStore;
+    RecoveryWriter *m_recoveryWriter = nullptr;
+    bool m_recoveryFailureShown = false;
 };

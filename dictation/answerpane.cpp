@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 
 namespace {
 
@@ -78,6 +79,21 @@ std::optional<CheckHit> AnswerPane::find(const QString &typed)
     return hit;
 }
 
+void AnswerPane::highlight(qsizetype start, qsizetype end)
+{
+    QTextEdit::ExtraSelection selection;
+    selection.cursor = QTextCursor(m_view->document());
+    selection.cursor.setPosition(int(start));
+    selection.cursor.setPosition(int(end), QTextCursor::KeepAnchor);
+    selection.format.setBackground(m_view->palette().color(QPalette::Highlight).lighter(170));
+    selection.format.setFontUnderline(true);
+    m_view->setExtraSelections({selection});
+    QTextCursor at(m_view->document());
+    at.setPosition(int(start));
+    m_view->setTextCursor(at);
+    m_view->ensureCursorVisible();
+}
+
 void AnswerPane::open(const QString &fileName)
 {
     const QString text = toEditorText(readTextFile(fileName).text);
@@ -99,6 +115,7 @@ void AnswerPane::open(const QString &fileName)
 
 void AnswerPane::close()
 {
+    m_view->setExtraSelections({});
     m_view->clear();
     setFileName(QString());
 }

@@ -31,6 +31,8 @@ public:
     QString line(int index);
     // Where the typed text occurs; the view then shows that line at its top.
     std::optional<CheckHit> find(const QString &typed);
+    // Marks the characters [start, end) of the text and scrolls them into view.
+    void highlight(qsizetype start, qsizetype end);
 
 Q_SIGNALS:
     void fileNameChanged(const QString &fileName);

@@ -25,7 +25,11 @@ DictationDocument::DictationDocument(Dialogs *dialogs, QPlainTextEdit *editor, Q
     : QObject(parent), m_dialogs(dialogs), m_editor(editor), m_label(label)
 {
     setObjectName(QStringLiteral("DictationDocument"));
-    connect(m_editor, &QPlainTextEdit::textChanged, this, [this] { m_modified = true; });
+    connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
+        m_modified = true;
+        if (!m_loading)
+            Q_EMIT edited();
+    });
 }
 
 QString DictationDocument::text() const
@@ -58,7 +62,9 @@ void DictationDocument::open(const QString &fileName, const QString &recordingPa
         const TextFileContent content = readTextFile(fileName);
         if (!content.exact)
             offerBackup(fileName);
+        m_loading = true;
         m_editor->setPlainText(toEditorText(content.text));
+        m_loading = false;
         m_encoding = content.encoding;
         m_modified = false;
     }
@@ -106,7 +112,9 @@ void DictationDocument::close()
         else if (answer != Dialogs::Button::No)
             throw Abandon();
     }
+    m_loading = true;
     m_editor->clear();
+    m_loading = false;
     m_modified = false;
     m_encoding = TextFileContent::Encoding::Utf8;
     setFileName(QString());
@@ -146,6 +154,7 @@ void DictationDocument::saveTo(const QString &fileName)
         refuseSameFile(QStringLiteral("听写文件和答案文件相同，请另存！"));
     write(fileName);
     m_modified = false;
+    Q_EMIT saved();
 }
 
 void DictationDocument::saveAs()
@@ -166,6 +175,16 @@ void DictationDocument::saveAs()
     write(m_fileName);
     setFileName(m_fileName);
     m_modified = false;
+    Q_EMIT saved();
+}
+
+void DictationDocument::restore(const QString &text, const QString &fileName,
+                                TextFileContent::Encoding encoding)
+{
+    m_editor->setPlainText(toEditorText(text));
+    m_encoding = encoding;
+    setFileName(fileName);
+    m_modified = true;
 }
 
 void DictationDocument::setFileName(const QString &fileName)

@@ -44,10 +44,17 @@ public:
     void saveTo(const QString &fileName);
     // Asks for a name and saves there.
     void saveAs();
+    // Puts recovered text in place of the open document's, under the name it
+    // had, as unsaved changes.
+    void restore(const QString &text, const QString &fileName, TextFileContent::Encoding encoding);
 
 Q_SIGNALS:
     // Opened or closed: the window enables the dictation controls.
     void openChanged(bool open);
+    // The text was written to its file.
+    void saved();
+    // The learner changed the text (not opening, closing or saving it).
+    void edited();
 
 private:
     void setFileName(const QString &fileName);
@@ -64,4 +71,5 @@ private:
     TextFileContent::Encoding m_encoding = TextFileContent::Encoding::Utf8;
     bool m_modified = false;
     bool m_open = false;
+    bool m_loading = false; // the program, not the learner, changes the text
 };

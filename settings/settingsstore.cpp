@@ -73,6 +73,29 @@ void SettingsStore::saveOptions()
     writeProfileStrings(filePath(), OptionsSection, writes);
 }
 
+namespace {
+
+const QString PreferencesSection = QStringLiteral("Preferences");
+
+} // namespace
+
+QString SettingsStore::preference(const QString &key, const QString &defaultValue) const
+{
+    return readProfileString(filePath(), PreferencesSection, key, defaultValue);
+}
+
+void SettingsStore::setPreference(const QString &key, const QString &value,
+                                  const QString &defaultValue)
+{
+    const QString path = filePath();
+    // A key that is not there yet is written only for a value of its own.
+    const QString missing(QChar(0xFFFF));
+    const QString stored = readProfileString(path, PreferencesSection, key, missing);
+    if (stored == value || (stored == missing && value == defaultValue))
+        return;
+    writeProfileString(path, PreferencesSection, key, value);
+}
+
 QStringList SettingsStore::loadRecentFiles() const
 {
     const QString path = filePath();

@@ -26,6 +26,12 @@ public:
     void loadOptions();
     void saveOptions();
 
+    // Settings beyond the options, in a section of their own that is written
+    // only once a value differs from its default: the default file stays as
+    // it is.
+    QString preference(const QString &key, const QString &defaultValue) const;
+    void setPreference(const QString &key, const QString &value, const QString &defaultValue);
+
     QStringList loadRecentFiles() const;
     void saveRecentFiles(const QStringList &list);
 

@@ -30,6 +30,7 @@ void WindowHarness::create()
     services.dialogs = &dialogs;
     services.shell = &shell;
     services.programDir = programDir();
+    services.recoveryFolder = dir.filePath(QStringLiteral("recovery"));
     window = std::make_unique<TForm_Main>(services);
     FakePlayer::flushEvents();
 }

@@ -1,0 +1,57 @@
+#include "feedback/wordfeedback.h"
+
+#include "feedback/feedbackstrip.h"
+#include "feedback/wordcompare.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+WordFeedback::WordFeedback(FeedbackStrip *strip, QObject *parent)
+    : QObject(parent), m_strip(strip)
+{
+    setObjectName(QStringLiteral("WordFeedback"));
+}
+
+WordFeedback::~WordFeedback()
+{
+    m_index.waitForFinished();
+}
+
+void WordFeedback::setAnswerText(const QString &text)
+{
+    m_index.waitForFinished();
+    m_lastPassageEnd = 0;
+    // Indexing a large answer takes a noticeable moment; the first compare
+    // waits for it only if it comes that soon.
+    m_hasAnswer = !text.isEmpty();
+    if (m_hasAnswer)
+        m_index = QtConcurrent::run([text] { return AnswerIndex(text); });
+}
+
+std::optional<Passage> WordFeedback::compare(const QString &typed, const QString &cueText)
+{
+    std::optional<Passage> passage;
+    QString expected = cueText;
+    if (expected.isEmpty() && m_hasAnswer) {
+        passage = m_index.result().nearest(typed, m_lastPassageEnd);
+        if (passage) {
+            expected = passage->expected;
+            m_lastPassageEnd = passage->end;
+        }
+    }
+    if (expected.isEmpty()) {
+        m_strip->clear();
+        return std::nullopt;
+    }
+    const Comparison comparison = compareWords(typed, expected);
+    m_strip->showComparison(comparison);
+    m_session.add(comparison);
+    Q_EMIT summaryChanged(m_session.statusText());
+    return passage;
+}
+
+void WordFeedback::reset()
+{
+    m_session.reset();
+    m_strip->clear();
+    Q_EMIT summaryChanged(QString());
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "feedback/feedbacksession.h"
+#include "feedback/nearestpassage.h"
+
+#include <QFuture>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class FeedbackStrip;
+
+// Word-by-word feedback on each applied line: what it is compared with (the
+// sentence's subtitle text, else the nearest passage of the answer), the strip
+// that shows the result, and the session's running summary.
+class WordFeedback : public QObject
+{
+    Q_OBJECT
+public:
+    WordFeedback(FeedbackStrip *strip, QObject *parent);
+    ~WordFeedback() override;
+
+    // The answer's text; its index is built in the background. Empty: none.
+    void setAnswerText(const QString &text);
+    // Compares the typed line with the cue text when there is one, else with
+    // the nearest answer passage, which is returned; with neither, the strip
+    // is emptied.
+    std::optional<Passage> compare(const QString &typed, const QString &cueText);
+    // A new recording starts a new session.
+    void reset();
+
+Q_SIGNALS:
+    // "已比较 5 句，平均得分 87%", or empty before any line.
+    void summaryChanged(const QString &text);
+
+private:
+    FeedbackStrip *m_strip;
+    FeedbackSession m_session;
+    QFuture<AnswerIndex> m_index;
+    bool m_hasAnswer = false;
+    qsizetype m_lastPassageEnd = 0;
+};
