@@ -11,7 +11,9 @@
 //     is a file plugin writing into a FIFO the benchmark reads.
 // Prints the medians as "name value unit" lines.
 //
-// Usage: bench_startup [runs]   (7 runs of each by default)
+// Usage: bench_startup [runs [program]]
+//   runs: launches of each program (7 by default); program: another build of
+//   the program to measure instead of this build's (to compare two builds).
 
 #include <xcb/xcb.h>
 
@@ -411,7 +413,7 @@ void writeFile(const std::string &path, const std::string &text)
         throw std::runtime_error("cannot write " + path);
 }
 
-int run(int runs)
+int run(int runs, const std::string &programSource)
 {
     Session session;
     session.dir = makeTempDir();
@@ -432,7 +434,7 @@ int run(int runs)
     // A copy of the program in a folder of its own, so its settings file is a
     // fresh one there and not the build folder's.
     const std::string program = programDir + "/quillmar";
-    if (runCommand({"/bin/cp", QUILLMAR_EXECUTABLE, program}, session.env) != 0)
+    if (runCommand({"/bin/cp", programSource, program}, session.env) != 0)
         throw std::runtime_error("cannot copy the program");
     const std::string recording = session.dir + "/tone.wav";
     if (runCommand({SOX_EXECUTABLE, "-n", "-r", "44100", "-c", "2", "-b", "16", recording, "synth", "5",
@@ -523,8 +525,9 @@ int run(int runs)
 int main(int argc, char *argv[])
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const std::string program = argc > 2 ? argv[2] : QUILLMAR_EXECUTABLE;
     try {
-        return run(runs);
+        return run(runs, program);
     } catch (const std::exception &error) {
         std::fprintf(stderr, "bench_startup: %s\n", error.what());
         return 1;
