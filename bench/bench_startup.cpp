@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -302,10 +303,30 @@ struct Launch {
     std::optional<double> toPlayingMs;
 };
 
+// Removed again however the run ends.
+struct TempDir {
+    std::string path;
+    ~TempDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 struct Session {
     std::string dir;
     std::string fifo;
     Environment env;
+};
+
+// A file descriptor closed when it goes out of scope.
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
 };
 
 // True once the FIFO delivered a non-zero byte; keeps it drained.
@@ -324,13 +345,13 @@ bool readAudible(int fd, bool &audible)
 Launch launchOnce(Session &session, Display &display, const std::vector<std::string> &argv,
                   bool waitForSound)
 {
-    int audio = -1;
+    Fd audio;
     if (waitForSound) {
         ::unlink(session.fifo.c_str());
         if (::mkfifo(session.fifo.c_str(), 0600) != 0)
             fail("mkfifo");
-        audio = ::open(session.fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (audio < 0)
+        audio.fd = ::open(session.fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (audio.fd < 0)
             fail("open fifo");
     }
     display.discard();
@@ -338,6 +359,9 @@ Launch launchOnce(Session &session, Display &display, const std::vector<std::str
     Launch result;
     const auto start = Clock::now();
     Child child(argv, session.env);
+    const Fd exited{static_cast<int>(::syscall(SYS_pidfd_open, child.pid(), 0))};
+    if (exited.fd < 0)
+        fail("pidfd_open");
     const auto windowDeadline = start + WindowTimeout;
     bool mapped = false;
     bool audible = false;
@@ -351,9 +375,12 @@ Launch launchOnce(Session &session, Display &display, const std::vector<std::str
                     : (waitForSound && !playingAt ? start + PlayingTimeout : *idleUntil);
         if (Clock::now() >= deadline)
             throw std::runtime_error(argv[0] + (mapped ? ": no sound came" : ": no window came"));
-        pollfd fds[2] = {{display.fd(), POLLIN, 0}, {audio, POLLIN, 0}};
-        ::poll(fds, audio >= 0 ? 2 : 1, remainingMs(deadline));
+        // A program that fails to start ends the wait at once.
+        pollfd fds[3] = {{display.fd(), POLLIN, 0}, {exited.fd, POLLIN, 0}, {audio.fd, POLLIN, 0}};
+        ::poll(fds, audio.fd >= 0 ? 3 : 2, remainingMs(deadline));
         const auto now = Clock::now();
+        if (fds[1].revents & POLLIN)
+            throw std::runtime_error(argv[0] + " ended by itself");
         if (!mapped && display.mappedSince(child.pid())) {
             mapped = true;
             result.toWindowMs = msSince(start, now);
@@ -361,8 +388,8 @@ Launch launchOnce(Session &session, Display &display, const std::vector<std::str
         } else {
             display.discard();
         }
-        if (audio >= 0 && (fds[1].revents & (POLLIN | POLLHUP))) {
-            const bool closed = readAudible(audio, audible);
+        if (audio.fd >= 0 && (fds[2].revents & (POLLIN | POLLHUP))) {
+            const bool closed = readAudible(audio.fd, audible);
             if (audible && !playingAt) {
                 playingAt = now;
                 result.toPlayingMs = msSince(start, now);
@@ -370,16 +397,14 @@ Launch launchOnce(Session &session, Display &display, const std::vector<std::str
             if (closed && !audible)
                 throw std::runtime_error("the sound device closed before anything sounded");
             if (closed) {
-                ::close(audio);
-                audio = -1;
+                ::close(audio.fd);
+                audio.fd = -1;
             }
         }
     }
     if (!waitForSound)
         result.idleMiB = residentMiB(child.pid());
     child.stop();
-    if (audio >= 0)
-        ::close(audio);
     return result;
 }
 
@@ -416,7 +441,8 @@ void writeFile(const std::string &path, const std::string &text)
 int run(int runs, const std::string &programSource)
 {
     Session session;
-    session.dir = makeTempDir();
+    const TempDir temp{makeTempDir()};
+    session.dir = temp.path;
     const std::string home = session.dir + "/home";
     const std::string runtime = session.dir + "/runtime";
     const std::string programDir = session.dir + "/program";
@@ -516,7 +542,6 @@ int run(int runs, const std::string &programSource)
 
     windowManager.stop();
     xvfb.stop();
-    runCommand({"/bin/rm", "-rf", session.dir}, session.env);
     return 0;
 }
 
