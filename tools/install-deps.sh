@@ -12,4 +12,5 @@ apt-get install -y -qq --no-install-recommends \
     clang libclang-rt-14-dev dpkg-dev \
     qt6-translations-l10n \
     desktop-file-utils appstream \
+    xvfb openbox libxcb1-dev \
     fonts-noto-cjk >/dev/null
