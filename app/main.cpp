@@ -53,8 +53,8 @@ int main(int argc, char *argv[])
     initImageListResources();
     QApplication::setWindowIcon(applicationIcon());
 
-    // Made before the window: libmpv loads on its own thread meanwhile, and a
-    // recording opened before it is ready waits for it.
+    // libmpv loads on its own thread once the window shows; a recording
+    // opened before it is ready waits for it.
     MpvPlayer player;
     QtDialogs dialogs;
     DesktopShell shell;
@@ -74,6 +74,7 @@ int main(int argc, char *argv[])
         QCoreApplication::exit(0);
     });
     window.show();
+    QTimer::singleShot(0, &player, [&player] { player.startLoading(); });
     QTimer::singleShot(0, &window, [&window] { window.OfferRecovery(); });
     window.OpenFromCommandLine(QApplication::arguments());
     return app.exec();

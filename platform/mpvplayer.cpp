@@ -207,6 +207,13 @@ MpvPlayer::MpvPlayer(const QString &audioOutput, QObject *parent, const QString 
         startMpv(*startup, library, audioOutput, clientName);
     }));
     connect(m_loader.get(), &QThread::finished, this, [this] { finishStartup(); });
+}
+
+void MpvPlayer::startLoading()
+{
+    if (m_loading)
+        return;
+    m_loading = true;
     m_loader->start();
 }
 
@@ -224,6 +231,7 @@ void MpvPlayer::finishStartup()
 {
     if (m_started)
         return;
+    startLoading();
     m_loader->wait();
     m_started = true;
     m_api = &m_startup->api;
@@ -262,6 +270,7 @@ void MpvPlayer::finishStartup()
 
 bool MpvPlayer::isReady()
 {
+    startLoading();
     if (!m_started && m_loader->isFinished())
         finishStartup();
     return m_handle != nullptr;

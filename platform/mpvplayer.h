@@ -66,6 +66,11 @@ public:
                        const QString &library = QStringLiteral("libmpv.so.2"));
     ~MpvPlayer() override;
 
+    // Starts loading libmpv on its own thread; the first call that needs the
+    // player starts it too and waits for it. The program starts it once its
+    // window shows: loading it earlier holds up the window's own start.
+    void startLoading();
+
     MpvPlayer(const MpvPlayer &) = delete;
     MpvPlayer &operator=(const MpvPlayer &) = delete;
 
@@ -127,6 +132,7 @@ private:
     std::unique_ptr<MpvStartup> m_startup;
     std::unique_ptr<QThread> m_loader;
     bool m_started = false;
+    bool m_loading = false;
     const MpvApi *m_api = nullptr;
     mpv_handle *m_handle = nullptr;
     int m_state = Undefined;

@@ -1,0 +1,301 @@
+// What a learner does in the first hour and the practice aids, through the
+// window on the scripted player.
+#include "support/testutil.h"
+
+#include "feedback/feedbackstrip.h"
+#include "settings/settingsrules.h"
+#include "sentences/sentencetrack.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDataStream>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using Button = Dialogs::Button;
+
+// A 16-bit mono 8 kHz wav: tone for the positive lengths, silence for the
+// negative ones.
+void writeSegments(const QString &path, std::initializer_list<double> seconds)
+{
+    constexpr int Rate = 8000;
+    QByteArray samples;
+    QDataStream out(&samples, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    for (double length : seconds) {
+        const int count = int(std::abs(length) * Rate);
+        for (int i = 0; i < count; ++i)
+            out << qint16(length > 0 ? 12000 * std::sin(i * 2 * M_PI * 300 / Rate) : 0);
+    }
+    QByteArray wav("RIFF");
+    QDataStream header(&wav, QIODevice::Append);
+    header.setByteOrder(QDataStream::LittleEndian);
+    header << quint32(36 + samples.size());
+    header.writeRawData("WAVEfmt ", 8);
+    header << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
+           << quint16(2) << quint16(16);
+    header.writeRawData("data", 4);
+    header << quint32(samples.size());
+    putFile(path, wav + samples);
+}
+
+struct Practice : WindowHarness {
+    Practice()
+    {
+        settings().setOptions(TOptionFlags());
+        w().setWait([](int) {});
+    }
+    void type(const QString &text)
+    {
+        widget<QLineEdit>("LabeledEdit_Dictation")->setText(text);
+        clickApply();
+    }
+    QString playTooltip() { return action(QStringLiteral("Action_PlayAndPause"))->toolTip(); }
+};
+
+TEST(FirstHour, PlayButtonShowsPlayOnceTheRecordingIsClosed)
+{
+    Practice h;
+    h.openPlaying(QStringLiteral("a.mp3"));
+    ASSERT_EQ(h.playTooltip(), QStringLiteral("暂停"));
+    // Closing stops, then releases: the stop notice arrives after the close.
+    h.action(QStringLiteral("Action_CloseSourceFile"))->trigger();
+    FakePlayer::flushEvents();
+    EXPECT_EQ(h.playTooltip(), QStringLiteral("播放"));
+}
+
+TEST(FirstHour, TypingAfterASeekBarClickGoesToTheLine)
+{
+    Practice h;
+    h.w().show();
+    QApplication::setActiveWindow(&h.w());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&h.w()));
+    h.openPlaying(QStringLiteral("a.mp3"));
+    auto *line = h.widget<QLineEdit>("LabeledEdit_Dictation");
+    ASSERT_TRUE(line->hasFocus());
+    auto *bar = h.widget<TDragTrackBar>("DragTrackBar1");
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->rect().center());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ab"));
+    EXPECT_EQ(line->text(), QStringLiteral("ab"));
+}
+
+TEST(FirstHour, TheNewestRecordIsInView)
+{
+    Practice h;
+    h.w().show();
+    h.openPlaying(QStringLiteral("a.mp3"));
+    for (int i = 0; i < 30; ++i)
+        h.type(QStringLiteral("line %1").arg(i));
+    QScrollBar *scroll = h.widget<QPlainTextEdit>("Memo_Dictation")->verticalScrollBar();
+    ASSERT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), scroll->maximum());
+}
+
+TEST(FirstHour, AFileThatWouldNotSurviveSavingIsReportedAndKept)
+{
+    Practice h;
+    // UTF-8 with one stray byte: read as GB18030, it would not be written back.
+    const QByteArray bytes("\xe5\x90\xac\xe5\x86\x99\xe3\x80\x82\r\nstray \xff byte\r\n");
+    const QString file = h.writeFile(QStringLiteral("mixed.txt"), bytes);
+    h.dialogs.answers.enqueue(Button::Yes);
+    h.w().OpenDictationFile(file);
+    ASSERT_EQ(h.dialogs.messages.size(), 1);
+    EXPECT_TRUE(h.dialogs.messages.first().text.contains(file));
+    EXPECT_EQ(h.dialogs.messages.first().icon, Dialogs::Icon::Warning);
+    EXPECT_EQ(readAll(file + QStringLiteral(".bak")), bytes);
+    EXPECT_TRUE(h.doc().isOpen());
+
+    // A file that reads back exactly asks nothing.
+    h.dialogs.clear();
+    h.w().OpenDictationFile(h.writeFile(QStringLiteral("clean.txt"), "\xb0\xa1\r\n"));
+    EXPECT_TRUE(h.dialogs.messages.isEmpty());
+}
+
+TEST(FirstHour, OptionsDialogBelongsToTheWindow)
+{
+    Practice h;
+    QWidget *parent = nullptr;
+    QTimer::singleShot(0, [&parent] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            parent = dialog->parentWidget();
+            dialog->close();
+        }
+    });
+    h.widget<QAction>("Menu_SettingOptions")->trigger();
+    EXPECT_EQ(parent, &h.w());
+}
+
+TEST(Speed, StepsStayWithinHalfAndOneAndAHalf)
+{
+    Practice h;
+    h.openPlaying(QStringLiteral("a.mp3"));
+    auto *label = h.widget<QLabel>("Label_Speed");
+    EXPECT_TRUE(label->text().isEmpty());
+    for (int i = 0; i < 7; ++i)
+        h.action(QStringLiteral("Action_SlowDown"))->trigger();
+    EXPECT_DOUBLE_EQ(h.player.speedFactor, 0.5);
+    EXPECT_EQ(label->text(), QStringLiteral("0.5× "));
+    for (int i = 0; i < 12; ++i)
+        h.action(QStringLiteral("Action_SpeedUp"))->trigger();
+    EXPECT_DOUBLE_EQ(h.player.speedFactor, 1.5);
+    h.action(QStringLiteral("Action_NormalSpeed"))->trigger();
+    EXPECT_DOUBLE_EQ(h.player.speedFactor, 1.0);
+    EXPECT_TRUE(label->text().isEmpty());
+}
+
+TEST(Speed, PreferencesAreWrittenOnlyOnceTheyDifferAndComeBack)
+{
+    Practice h;
+    const QString ini = h.settings().filePath();
+    EXPECT_EQ(readAll(ini), DefaultSettingsText());
+    h.openPlaying(QStringLiteral("a.mp3"));
+    h.action(QStringLiteral("Action_NormalSpeed"))->trigger(); // already the default
+    EXPECT_FALSE(readAll(ini).contains("[Preferences]"));
+    h.action(QStringLiteral("Action_SlowDown"))->trigger();
+    h.action(QStringLiteral("Action_ExactLoop"))->trigger();
+    EXPECT_TRUE(readAll(ini).startsWith(DefaultSettingsText()));
+    EXPECT_TRUE(readAll(ini).contains("[Preferences]\r\nSpeed=0.9\r\nExactLoop=0\r\n"));
+
+    WindowHarness again(true);
+    putFile(again.programDir() + QStringLiteral("Quillmar.ini"), readAll(ini));
+    again.create();
+    EXPECT_DOUBLE_EQ(again.player.speedFactor, 0.9);
+    EXPECT_FALSE(again.action(QStringLiteral("Action_ExactLoop"))->isChecked());
+}
+
+struct JumpCase {
+    const char *name;
+    double from, loopStart, loopEnd, step, expected;
+};
+
+TEST(Jumps, ClampToTheRecordingAndStayInsideTheLoop)
+{
+    const JumpCase cases[] = {
+        {"back near the start", 1.0, -1, -1, -2, 0.0},
+        {"forward near the end", 199.0, -1, -1, 2, 200.0},
+        {"back inside the loop stops at its start", 11.0, 10.0, 20.0, -2, 10.0},
+        {"back from after the loop goes on", 23.0, 10.0, 20.0, -2, 21.0},
+        {"forward over the loop end is left to the loop", 19.0, 10.0, 20.0, 2, 21.0},
+    };
+    for (const JumpCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Practice h;
+        h.openPlaying(QStringLiteral("a.mp3"), 200.0);
+        h.loop().setPoints(c.loopStart, c.loopEnd);
+        h.player.position = c.from;
+        h.action(QStringLiteral(c.step < 0 ? "Action_JumpBack" : "Action_JumpForward"))->trigger();
+        EXPECT_DOUBLE_EQ(h.player.position, c.expected);
+    }
+}
+
+TEST(ExactLoop, ThePlayerLoopFollowsTheLoopPoints)
+{
+    Practice h;
+    h.openPlaying(QStringLiteral("a.mp3"));
+    h.player.position = 3.0;
+    h.action(QStringLiteral("Action_SetStartPoint"))->trigger();
+    EXPECT_LT(h.player.loopB, 0); // a start alone is the tick's
+    h.player.position = 5.0;
+    h.action(QStringLiteral("Action_SetEndPoint"))->trigger();
+    EXPECT_DOUBLE_EQ(h.player.loopA, 3.0);
+    EXPECT_DOUBLE_EQ(h.player.loopB, 5.0);
+    h.action(QStringLiteral("Action_DeleteStartPoint"))->trigger();
+    EXPECT_DOUBLE_EQ(h.player.loopA, 0.0);
+    h.action(QStringLiteral("Action_ExactLoop"))->trigger(); // off: today's tick alone
+    EXPECT_LT(h.player.loopB, 0);
+    h.action(QStringLiteral("Action_ExactLoop"))->trigger();
+    h.action(QStringLiteral("Action_ClearLoopPoint"))->trigger();
+    EXPECT_LT(h.player.loopB, 0);
+}
+
+TEST(Volume, KeysStepThePlayerVolume)
+{
+    Practice h;
+    EXPECT_EQ(h.player.volumePercent, 100);
+    h.action(QStringLiteral("Action_VolumeDown"))->trigger();
+    h.action(QStringLiteral("Action_VolumeDown"))->trigger();
+    EXPECT_EQ(h.player.volumePercent, 80);
+    for (int i = 0; i < 5; ++i)
+        h.action(QStringLiteral("Action_VolumeUp"))->trigger();
+    EXPECT_EQ(h.player.volumePercent, 100);
+}
+
+TEST(Sentences, CommandsLoopOneSentenceAfterAnother)
+{
+    Practice h;
+    const QString wav = h.path(QStringLiteral("three.wav"));
+    writeSegments(wav, {-0.6, 1.0, -0.9, 1.2, -0.9, 0.8, -0.6});
+    auto &track = h.feature<SentenceTrack>();
+    QSignalSpy status(&track, &SentenceTrack::statusChanged);
+    h.w().OpenSourceFile(wav);
+    h.player.length = 6.0;
+    h.player.setStateAndNotify(MediaPlayer::Playing);
+    FakePlayer::flushEvents();
+    QTRY_COMPARE_WITH_TIMEOUT(track.sentences().size(), 3, 10000);
+
+    h.player.position = 0.1;
+    h.action(QStringLiteral("Action_NextSentence"))->trigger();
+    const Sentence first = track.sentences().at(0);
+    EXPECT_DOUBLE_EQ(h.loop().start(), first.start);
+    EXPECT_DOUBLE_EQ(h.loop().end(), first.end);
+    EXPECT_DOUBLE_EQ(h.player.position, first.start);
+    EXPECT_EQ(h.widget<QLabel>("Label_Sentence")->text(), QStringLiteral("第 1/3 句"));
+    h.action(QStringLiteral("Action_NextSentence"))->trigger();
+    EXPECT_DOUBLE_EQ(h.loop().start(), track.sentences().at(1).start);
+    h.action(QStringLiteral("Action_PreviousSentence"))->trigger();
+    EXPECT_DOUBLE_EQ(h.loop().start(), first.start);
+    h.player.position = first.end - 0.1;
+    h.action(QStringLiteral("Action_RepeatSentence"))->trigger();
+    EXPECT_DOUBLE_EQ(h.player.position, first.start);
+}
+
+TEST(Feedback, TheStripShowsTheWrongWordAfterAnApply)
+{
+    Practice h;
+    h.openPlaying(QStringLiteral("a.mp3"));
+    h.dialogs.fileAnswers.enqueue(
+        h.writeFile(QStringLiteral("answer.txt"), "It was a bright cold day in April.\r\n"));
+    h.action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
+    h.type(QStringLiteral("it was a bright old day"));
+    const QString shown = h.widget<QLabel>("FeedbackWords")->text();
+    EXPECT_TRUE(shown.contains(QStringLiteral("cold"))) << shown.toStdString();
+    EXPECT_FALSE(h.widget<QLabel>("FeedbackScore")->text().isEmpty());
+    EXPECT_TRUE(h.w().statusBar()->currentMessage().contains(QStringLiteral("已比较 1 句")));
+    // Nothing of it reaches the document.
+    EXPECT_FALSE(h.doc().text().contains(QStringLiteral("cold")));
+}
+
+TEST(Recovery, SavingOrDiscardingLeavesNoCopy)
+{
+    for (const bool save : {true, false}) {
+        SCOPED_TRACE(save ? "saved" : "not kept");
+        Practice h;
+        h.openPlaying(QStringLiteral("a.mp3"));
+        h.type(QStringLiteral("typed"));
+        h.w().FlushRecovery();
+        const QDir folder(h.path(QStringLiteral("recovery")));
+        ASSERT_EQ(folder.entryList({QStringLiteral("*.recovery")}, QDir::Files).size(), 1);
+        if (save) {
+            h.action(QStringLiteral("Action_SaveDictationFile"))->trigger();
+        } else {
+            h.dialogs.answers.enqueue(Button::No);
+            h.action(QStringLiteral("Action_CloseSourceFile"))->trigger();
+        }
+        EXPECT_TRUE(folder.entryList({QStringLiteral("*.recovery")}, QDir::Files).isEmpty());
+    }
+}
+
+} // namespace
