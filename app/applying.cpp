@@ -16,6 +16,7 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextCursor>
 
 void TForm_Main::LabeledEdit_DictationChange()
@@ -78,7 +79,8 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
     m_document->appendLine(information);
     // The record just written is what the learner looks for.
     m_dictationEditor->moveCursor(QTextCursor::End);
-    m_dictationEditor->ensureCursorVisible();
+    QScrollBar *scroll = m_dictationEditor->verticalScrollBar();
+    scroll->setValue(scroll->maximum());
     return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
 
@@ -64,6 +65,8 @@ int main(int argc, char *argv[])
     services.shell = &shell;
     services.programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     services.recoveryFolder = RecoveryStore::defaultFolder();
+    services.resumeFile = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                          + QStringLiteral("/resume.json");
 
     TForm_Main window(services);
     dialogs.setParent(&window);

@@ -8,6 +8,7 @@
 #include "platform/errors.h"
 #include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
+#include "playback/playstate.h"
 #include "playback/recording.h"
 #include "playback/sourcefilerules.h"
 #include "playback/transport.h"
@@ -20,6 +21,8 @@
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
+
+#include <utility>
 
 namespace {
 
@@ -73,11 +76,40 @@ void TForm_Main::OpenSourceFile(const QString &path)
     OpenDictationFile(CompanionDictationPath(path));
     m_feedback->reset();
     m_sentences->open(path);
+    if (m_resume)
+        m_pendingResume = m_resume->find(path);
     m_transport->playOrPause();
+}
+
+void TForm_Main::rememberPlace()
+{
+    const QString path = m_recording->path();
+    if (!m_resume || path.isEmpty())
+        return;
+    ResumePoint point;
+    point.loopStart = m_loop->start();
+    point.loopEnd = m_loop->end();
+    MediaPlayer *player = m_services.player;
+    point.position = isPlaybackActive(*player) ? player->currentPosition() : 0.0;
+    m_resume->remember(path, point);
+}
+
+void TForm_Main::resumePlace()
+{
+    // Once the player knows the recording's length, it takes the place back.
+    MediaPlayer *player = m_services.player;
+    if (!m_pendingResume || player->duration() <= 0)
+        return;
+    const ResumePoint point = *std::exchange(m_pendingResume, std::nullopt);
+    if (point.position > 0 && point.position < player->duration())
+        player->setCurrentPosition(point.position);
+    m_loop->setPoints(point.loopStart, point.loopEnd);
 }
 
 void TForm_Main::CloseSourceFile()
 {
+    rememberPlace();
+    m_pendingResume.reset();
     CloseDictationFile();
     CloseAnswerFile();
     m_loop->clear();

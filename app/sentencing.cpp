@@ -25,8 +25,3 @@ void TForm_Main::PlaySentence(int index)
         player->play();
     FocusDictationLine();
 }
-
-void TForm_Main::showPlace()
-{
-    m_sentences->showPlace(currentPlace());
-}

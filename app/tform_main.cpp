@@ -304,8 +304,8 @@ void TForm_Main::createFeatures()
             [this](const QString &text) { statusBar()->showMessage(text); });
     connect(m_sentences, &SentenceTrack::sentenceClicked, this,
             m_guard.wrap([this](int index) { PlaySentence(index); }));
-    connect(m_loop, &LoopRegion::changed, this, [this] { showPlace(); });
-    connect(m_transport, &Transport::positionShown, this, [this] { showPlace(); });
+    connect(m_loop, &LoopRegion::changed, m_sentences, &SentenceTrack::setLoop);
+    connect(m_transport, &Transport::positionShown, m_sentences, &SentenceTrack::setPosition);
     connect(m_loop, &LoopRegion::changed, this, [this] { applyExactLoop(); });
     connect(m_answer, &AnswerPane::fileNameChanged, this, [this](const QString &fileName) {
         m_feedback->setAnswerText(fileName.isEmpty() ? QString() : m_answerView->toPlainText());
@@ -315,6 +315,8 @@ void TForm_Main::createFeatures()
             statusBar()->showMessage(text);
     });
     wireRecovery();
+    if (!m_services.resumeFile.isEmpty())
+        m_resume.emplace(m_services.resumeFile);
 }
 
 void TForm_Main::FormCreate()
@@ -372,6 +374,7 @@ void TForm_Main::closeEvent(QCloseEvent *event)
 {
     if (m_closeConfirmed || FormCloseQuery()) {
         m_closeConfirmed = true;
+        m_guard.run([this] { rememberPlace(); });
         event->accept();
     } else {
         event->ignore();
@@ -439,6 +442,8 @@ void TForm_Main::WindowsMediaPlayer_MainPlayStateChange(int newState)
 {
     m_transport->playStateChanged(newState);
     UpdatePlayPauseAction();
+    if (newState == MediaPlayer::Playing || newState == MediaPlayer::Paused)
+        resumePlace();
 }
 
 void TForm_Main::UpdatePlayPauseAction()
@@ -455,14 +460,21 @@ void TForm_Main::UpdatePlayPauseAction()
     case MediaPlayer::Buffering:
     case MediaPlayer::Waiting:
     case MediaPlayer::Transitioning:
+    case MediaPlayer::Ready:
+    case MediaPlayer::MediaEnded:
     case MediaPlayer::ScanForward:
     case MediaPlayer::ScanReverse:
     case MediaPlayer::Reconnecting:
         return; // on the way to a state: the button waits for it
+    case MediaPlayer::Undefined:
+        // Nothing open: a button left showing pause goes back to play (the
+        // stop's notice may arrive after the close); otherwise it stays.
+        if (command->property("imageIndex").toInt() != 27)
+            return;
+        [[fallthrough]];
     default:
-        // Nothing plays: stopped, paused, closed, ended or failed. The notice
-        // may come after the player has already moved on (closed after a
-        // stop), so the state shown is the one read now.
+        // Nothing plays: stopped, paused, ended or failed. The state shown is
+        // the one read now, not the one the notice reported.
         command->setText(QStringLiteral("播放(&P)"));
         command->setToolTip(QStringLiteral("播放"));
         image = 29;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/guard.h"
+#include "playback/resumestore.h"
 #include "sentences/sentencenavigation.h"
 
 #include <QDateTime>
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AnswerPane;
 class DictationDocument;
@@ -52,6 +54,8 @@ struct TForm_MainServices {
     QString programDir; // with a trailing separator
     // Where copies of unsaved dictation are kept; empty: none are kept.
     QString recoveryFolder;
+    // The file that keeps where each recording was left; empty: not kept.
+    QString resumeFile;
 };
 
 // The main window. It builds the widgets and the command table, hands each
@@ -132,7 +136,6 @@ private:
     void EnableDictation(bool enabled);
     // Makes the sentence the loop region and plays it from its start.
     void PlaySentence(int index);
-    void showPlace();
     // Practice controls.
     void changeSpeed(int tenths); // 0: back to normal
     void jump(double seconds);
@@ -143,6 +146,9 @@ private:
     static QString FlagPreference(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
     void loadPreferences();
     void wireRecovery();
+    // Where the learner stopped in the open recording, kept for its next opening.
+    void rememberPlace();
+    void resumePlace();
     void restoreRecovery(const RecoveryEntry &entry);
 
     void openLater(const QString &path);
@@ -194,4 +200,6 @@ private:
     std::shared_ptr<RecoveryStore> m_recoveryStore;
     RecoveryWriter *m_recoveryWriter = nullptr;
     bool m_recoveryFailureShown = false;
+    std::optional<ResumeStore> m_resume;
+    std::optional<ResumePoint> m_pendingResume;
 };

@@ -95,8 +95,9 @@ void Transport::tick()
 void Transport::updatePositionDisplay()
 {
     const QString status = m_player->status();
+    double position = -1.0;
     if (isPlaybackActive(*m_player)) {
-        const double position = m_player->currentPosition();
+        position = m_player->currentPosition();
         const double length = m_player->duration();
         m_position->setText(positionText(status, position, length));
         // While the length is not known the thumb stays where it is.
@@ -106,7 +107,7 @@ void Transport::updatePositionDisplay()
         m_position->setText(status + QLatin1Char(' '));
         m_bar->setValue(0);
     }
-    Q_EMIT positionShown();
+    Q_EMIT positionShown(position);
 }
 
 void Transport::seekBarPressed()

@@ -34,8 +34,9 @@ public:
     void seekBarReleased();
 
 Q_SIGNALS:
-    // The position display was refreshed (every tick while playing).
-    void positionShown();
+    // The position display was refreshed (every tick while playing): the
+    // position, or -1 while nothing plays.
+    void positionShown(double seconds);
 
 private:
     MediaPlayer *m_player;

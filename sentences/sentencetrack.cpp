@@ -46,7 +46,10 @@ const QList<Sentence> &SentenceTrack::sentences() const
 void SentenceTrack::analysed(const SentenceResult &result)
 {
     m_view->setAnalysis(result);
+    m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
+    m_view->setPosition(m_place.position);
     m_fromSubtitles = result.fromSubtitles;
+    showPlace();
     QString text = result.fromSubtitles
                        ? QStringLiteral("字幕中有 %1 句").arg(result.sentences.size())
                        : QStringLiteral("找到 %1 句").arg(result.sentences.size());
@@ -68,11 +71,24 @@ QString SentenceTrack::cueTextFor(double loopStart, double loopEnd) const
     return {};
 }
 
-void SentenceTrack::showPlace(const PlayPlace &place)
+void SentenceTrack::setLoop(double start, double end)
 {
-    m_view->setLoopRegion(place.loopStart, place.loopEnd);
-    m_view->setPosition(place.position);
+    m_place.loopStart = start;
+    m_place.loopEnd = end;
+    m_view->setLoopRegion(start, end);
+    showPlace();
+}
+
+void SentenceTrack::setPosition(double seconds)
+{
+    m_place.position = seconds;
+    m_view->setPosition(seconds);
+    showPlace();
+}
+
+void SentenceTrack::showPlace()
+{
     const QList<Sentence> &list = sentences();
-    const int current = currentSentence(list, place);
+    const int current = currentSentence(list, m_place);
     m_label->setText(current >= 0 ? sentenceLabel(current, int(list.size())) : QString());
 }

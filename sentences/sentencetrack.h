@@ -28,9 +28,10 @@ public:
     // The subtitle text of the sentence the loop region is exactly; empty
     // when there is none.
     QString cueTextFor(double loopStart, double loopEnd) const;
-    // Shows where playback is: the loop in the strip, the position marker and
-    // the current sentence in the label.
-    void showPlace(const PlayPlace &place);
+    // Where playback is: the loop in the strip, the position marker, and the
+    // current sentence in the label.
+    void setLoop(double start, double end);
+    void setPosition(double seconds); // -1 while nothing plays
 
 Q_SIGNALS:
     // Status texts: progress while a recording is analysed, then the outcome.
@@ -39,9 +40,11 @@ Q_SIGNALS:
 
 private:
     void analysed(const SentenceResult &result);
+    void showPlace();
 
     WaveformView *m_view;
     QLabel *m_label;
     SentenceAnalysis *m_analysis;
     bool m_fromSubtitles = false;
+    PlayPlace m_place;
 };

@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
     FakeDialogs dialogs;
     FakeShell shell;
     TForm_MainServices services{&player, &dialogs, &shell, folder + QStringLiteral("/program/"),
-                                folder + QStringLiteral("/recovery")};
+                                folder + QStringLiteral("/recovery"), {}};
     QDir().mkpath(services.programDir);
     TForm_Main window(services);
     window.setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(20, 0, 0)); });

@@ -470,7 +470,7 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
     FakeDialogs dialogs;
     FakeShell shell;
     QDir().mkpath(at("program"));
-    TForm_MainServices services{&player, &dialogs, &shell, at("program") + QLatin1Char('/')};
+    TForm_MainServices services{&player, &dialogs, &shell, at("program") + QLatin1Char('/'), {}, {}};
     TForm_Main window(services);
 
     enum class Outcome { PlayerError, NoSuchFile, Plays, Empty };

@@ -645,7 +645,7 @@ TEST(AboutBox, ShowAboutRunsModallyAndDestroysTheBox)
     withModal<TForm_About>([&] { h.action(QStringLiteral("Action_About"))->trigger(); },
                            [&](TForm_About &about) {
                                shown = &about;
-                               EXPECT_EQ(about.parent(), nullptr);
+                               EXPECT_EQ(about.parent(), h.window.get());
                                // The test program carries no version block.
                                EXPECT_EQ(about.Memo1->toPlainText(), FallbackLines.join(QString()));
                                QTest::mouseClick(about.BitBtn1, Qt::LeftButton);

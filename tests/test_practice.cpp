@@ -3,6 +3,7 @@
 #include "support/testutil.h"
 
 #include "feedback/feedbackstrip.h"
+#include "playback/resumestore.h"
 #include "settings/settingsrules.h"
 #include "sentences/sentencetrack.h"
 
@@ -17,6 +18,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -53,8 +55,14 @@ void writeSegments(const QString &path, std::initializer_list<double> seconds)
 }
 
 struct Practice : WindowHarness {
-    Practice()
+    explicit Practice(bool now = true) : WindowHarness(true)
     {
+        if (now)
+            create();
+    }
+    void create()
+    {
+        WindowHarness::create();
         settings().setOptions(TOptionFlags());
         w().setWait([](int) {});
     }
@@ -72,6 +80,7 @@ TEST(FirstHour, PlayButtonShowsPlayOnceTheRecordingIsClosed)
     h.openPlaying(QStringLiteral("a.mp3"));
     ASSERT_EQ(h.playTooltip(), QStringLiteral("暂停"));
     // Closing stops, then releases: the stop notice arrives after the close.
+    h.dialogs.answers.enqueue(Button::No); // the new document is not kept
     h.action(QStringLiteral("Action_CloseSourceFile"))->trigger();
     FakePlayer::flushEvents();
     EXPECT_EQ(h.playTooltip(), QStringLiteral("播放"));
@@ -163,11 +172,13 @@ TEST(Speed, PreferencesAreWrittenOnlyOnceTheyDifferAndComeBack)
     EXPECT_EQ(readAll(ini), DefaultSettingsText());
     h.openPlaying(QStringLiteral("a.mp3"));
     h.action(QStringLiteral("Action_NormalSpeed"))->trigger(); // already the default
-    EXPECT_FALSE(readAll(ini).contains("[Preferences]"));
+    const QByteArray before = readAll(ini);
+    EXPECT_FALSE(before.contains("[Preferences]"));
     h.action(QStringLiteral("Action_SlowDown"))->trigger();
     h.action(QStringLiteral("Action_ExactLoop"))->trigger();
-    EXPECT_TRUE(readAll(ini).startsWith(DefaultSettingsText()));
-    EXPECT_TRUE(readAll(ini).contains("[Preferences]\r\nSpeed=0.9\r\nExactLoop=0\r\n"));
+    const QByteArray after = readAll(ini);
+    EXPECT_TRUE(after.startsWith(before));
+    EXPECT_EQ(after.mid(before.size()), QByteArray("\r\n[Preferences]\r\nSpeed=0.9\r\nExactLoop=0\r\n"));
 
     WindowHarness again(true);
     putFile(again.programDir() + QStringLiteral("Quillmar.ini"), readAll(ini));
@@ -196,7 +207,7 @@ TEST(Jumps, ClampToTheRecordingAndStayInsideTheLoop)
         h.openPlaying(QStringLiteral("a.mp3"), 200.0);
         h.loop().setPoints(c.loopStart, c.loopEnd);
         h.player.position = c.from;
-        h.action(QStringLiteral(c.step < 0 ? "Action_JumpBack" : "Action_JumpForward"))->trigger();
+        h.action(QLatin1String(c.step < 0 ? "Action_JumpBack" : "Action_JumpForward"))->trigger();
         EXPECT_DOUBLE_EQ(h.player.position, c.expected);
     }
 }
@@ -296,6 +307,56 @@ TEST(Recovery, SavingOrDiscardingLeavesNoCopy)
         }
         EXPECT_TRUE(folder.entryList({QStringLiteral("*.recovery")}, QDir::Files).isEmpty());
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(Resume, ReopeningARecordingTakesUpWhereTheLearnerStopped)
+{
+    QTemporaryDir shared;
+    const QString state = shared.filePath(QStringLiteral("resume.json"));
+    QString recording;
+    {
+        Practice h(false);
+        h.resumeFile = state;
+        h.create();
+        h.openPlaying(QStringLiteral("lesson.mp3"));
+        recording = h.source().path();
+        h.player.position = 12.0;
+        h.action(QStringLiteral("Action_SetStartPoint"))->trigger();
+        h.player.position = 15.5;
+        h.action(QStringLiteral("Action_SetEndPoint"))->trigger();
+        h.player.position = 13.25;
+        h.dialogs.answers.enqueue(Dialogs::Button::Yes); // quit
+        h.w().close();
+    }
+    Practice again(false);
+    again.resumeFile = state;
+    again.create();
+    putFile(recording, "RIFF");
+    again.w().OpenSourceFile(recording);
+    again.player.length = 200.0;
+    again.player.setStateAndNotify(MediaPlayer::Playing);
+    FakePlayer::flushEvents();
+    EXPECT_DOUBLE_EQ(again.player.position, 13.25);
+    EXPECT_DOUBLE_EQ(again.loop().start(), 12.0);
+    EXPECT_DOUBLE_EQ(again.loop().end(), 15.5);
+}
+
+TEST(Resume, TheStateFileKeepsTheNewestFiveHundredAndSurvivesDamage)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("resume.json"));
+    putFile(path, "{ not json");
+    ResumeStore store(path);
+    EXPECT_FALSE(store.find(QStringLiteral("/a.mp3")));
+    for (int i = 0; i <= ResumeStore::MaxRecordings; ++i)
+        ASSERT_TRUE(store.remember(QStringLiteral("/r%1.mp3").arg(i), {1.0, 2.0, double(i)}));
+    EXPECT_FALSE(store.find(QStringLiteral("/r0.mp3")));
+    ASSERT_TRUE(store.find(QStringLiteral("/r1.mp3")));
+    EXPECT_DOUBLE_EQ(store.find(QStringLiteral("/r500.mp3"))->position, 500.0);
 }
 
 } // namespace

@@ -31,6 +31,7 @@ void WindowHarness::create()
     services.shell = &shell;
     services.programDir = programDir();
     services.recoveryFolder = dir.filePath(QStringLiteral("recovery"));
+    services.resumeFile = resumeFile;
     window = std::make_unique<TForm_Main>(services);
     FakePlayer::flushEvents();
 }

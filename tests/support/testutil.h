@@ -79,6 +79,8 @@ struct WindowHarness {
     const Guard &guard() const { return m_guard; }
 
     QTemporaryDir dir;
+    // Where the window keeps the place in each recording; set before create().
+    QString resumeFile;
     FakePlayer player;
     FakeDialogs dialogs;
     FakeShell shell;

@@ -1,0 +1,60 @@
+#include "playback/resumestore.h"
+
+#include "platform/atomicfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <utility>
+
+namespace {
+
+// Newest first.
+QJsonArray load(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    return document.isArray() ? document.array() : QJsonArray();
+}
+
+} // namespace
+
+ResumeStore::ResumeStore(QString filePath) : m_filePath(std::move(filePath)) {}
+
+std::optional<ResumePoint> ResumeStore::find(const QString &recording) const
+{
+    for (const QJsonValue &value : load(m_filePath)) {
+        const QJsonObject entry = value.toObject();
+        if (entry.value(QStringLiteral("path")).toString() != recording)
+            continue;
+        ResumePoint point;
+        point.loopStart = entry.value(QStringLiteral("loopStart")).toDouble(-1.0);
+        point.loopEnd = entry.value(QStringLiteral("loopEnd")).toDouble(-1.0);
+        point.position = entry.value(QStringLiteral("position")).toDouble(0.0);
+        return point;
+    }
+    return std::nullopt;
+}
+
+bool ResumeStore::remember(const QString &recording, const ResumePoint &point)
+{
+    QJsonArray entries = load(m_filePath);
+    for (qsizetype i = entries.size() - 1; i >= 0; --i) {
+        if (entries.at(i).toObject().value(QStringLiteral("path")).toString() == recording)
+            entries.removeAt(i);
+    }
+    entries.prepend(QJsonObject{{QStringLiteral("path"), recording},
+                                {QStringLiteral("loopStart"), point.loopStart},
+                                {QStringLiteral("loopEnd"), point.loopEnd},
+                                {QStringLiteral("position"), point.position}});
+    while (entries.size() > MaxRecordings)
+        entries.removeLast();
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    return writeFileAtomically(m_filePath, QJsonDocument(entries).toJson(QJsonDocument::Compact));
+}
