@@ -2,6 +2,7 @@
 #include "feedback/feedbackstrip.h"
 #include "feedback/nearestpassage.h"
 #include "feedback/wordcompare.h"
+#include "support/testutil.h"
 
 #include <QLabel>
 #include <QTextBlock>
@@ -11,12 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-
-// Failures show texts, not UTF-16 code units.
-void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -193,8 +193,12 @@ TEST(OpenSource, PlayOrPauseAfterOpeningDoesNotPauseTheStartingRecording)
 {
     WindowHarness h;
     const QString path = h.writeFile(QStringLiteral("a.wav"), "RIFF");
+    // The state before must differ, or the check below could not see a change.
+    ASSERT_NE(h.player.state, MediaPlayer::Transitioning);
     h.window->OpenSourceFile(path);
     EXPECT_EQ(h.player.state, MediaPlayer::Transitioning);
+    // Nor once the window has heard of the transitional state.
+    FakePlayer::flushEvents();
     EXPECT_FALSE(h.player.calls.contains(QStringLiteral("pause")));
     EXPECT_FALSE(h.player.calls.contains(QStringLiteral("play")));
 }

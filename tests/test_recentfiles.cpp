@@ -13,12 +13,6 @@
 
 #include <gtest/gtest.h>
 
-// Readable failure output.
-void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 using Button = Dialogs::Button;
 using Icon = Dialogs::Icon;
 using Kind = RecentMenuItem::Kind;

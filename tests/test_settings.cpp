@@ -18,12 +18,6 @@
 #include <cstring>
 #include <sys/resource.h>
 
-// Readable failure output.
-void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 const QByteArray DefaultFile =

@@ -4,12 +4,12 @@ set -e
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
-    build-essential cmake pkg-config \
+    build-essential cmake ninja-build pkg-config \
     qt6-base-dev qt6-svg-dev libgl-dev \
     libmpv-dev libgtest-dev \
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev \
     espeak-ng sox ffmpeg \
-    clang libclang-rt-14-dev dpkg-dev \
+    clang libclang-rt-14-dev clang-format-14 dpkg-dev \
     qt6-translations-l10n \
     desktop-file-utils appstream \
     xvfb openbox libxcb1-dev \

@@ -1,26 +1,36 @@
 #!/bin/sh
-# Builds and runs every test: the suite in a normal build, the same suite
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz
-# targets for a bounded number of runs. Any failure or sanitizer report fails.
+# Builds and runs every test: the layout check, the suite in a normal build
+# with warnings as errors, the same suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the fuzz targets for a bounded number of
+# runs. Any failure or sanitizer report fails.
+#
+# QUILLMAR_SKIP_FORMAT=1 leaves out the layout check.
 set -e
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-cmake -S . -B build
+cmake -S . -B build -G Ninja -DQUILLMAR_WERROR=ON
 cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure
+ctest --test-dir build -j"$jobs" --output-on-failure
 
 # Leaks inside the system libraries (fontconfig, libmpv's decoders) are not
 # ours; every other report ends the test with a failure.
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-cmake -S . -B build-sanitize -DQUILLMAR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+cmake -S . -B build-sanitize -G Ninja -DQUILLMAR_SANITIZE=ON -DQUILLMAR_WERROR=ON \
+    -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-sanitize -j"$jobs"
-ctest --test-dir build-sanitize --output-on-failure
+ctest --test-dir build-sanitize -j"$jobs" --output-on-failure
 
 if [ -f fuzz/CMakeLists.txt ]; then
-    CC=clang CXX=clang++ cmake -S fuzz -B build-fuzz
+    CC=clang CXX=clang++ cmake -S fuzz -B build-fuzz -G Ninja
     cmake --build build-fuzz -j"$jobs"
-    ctest --test-dir build-fuzz --output-on-failure
+    ctest --test-dir build-fuzz -j"$jobs" --output-on-failure
+fi
+
+# The layout of the tracked sources against .clang-format; last, so that a
+# layout slip does not hide a failing test.
+if [ "${QUILLMAR_SKIP_FORMAT:-0}" != 1 ]; then
+    git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
 fi

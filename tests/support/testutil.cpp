@@ -103,6 +103,11 @@ void putFile(const QString &path, const QByteArray &bytes)
         ADD_FAILURE() << "cannot write " << path.toStdString();
 }
 
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");

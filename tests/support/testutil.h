@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -94,3 +95,6 @@ private:
 QByteArray readAll(const QString &path);
 // Writes the bytes as the whole file, creating folders; a failure fails the test.
 void putFile(const QString &path, const QByteArray &bytes);
+
+// Failures show texts, not UTF-16 code units.
+void PrintTo(const QString &text, std::ostream *out);
