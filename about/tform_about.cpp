@@ -1,10 +1,10 @@
 #include "about/tform_about.h"
 
-#include "platform/imagelist.h"
-#include "platform/windowfont.h"
 #include "platform/dialogs.h"
+#include "platform/imagelist.h"
 #include "platform/shell.h"
 #include "platform/versioninfo.h"
+#include "platform/windowfont.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -33,10 +33,10 @@ struct VersionKey {
 
 // The entries shown, in order.
 constexpr VersionKey VersionKeys[] = {
-    {"ProductName", "产品名称"},     {"ProductVersion", "产品版本"},
-    {"FileDescription", "说明"},     {"LegalCopyright", "版权"},
-    {"FileVersion", "文件版本"},     {"CompanyName", "公司名称"},
-    {"LegalTrademarks", "合法商标"}, {"InternalName", "内部名称"},
+    {"ProductName", "产品名称"},      {"ProductVersion", "产品版本"},
+    {"FileDescription", "说明"},      {"LegalCopyright", "版权"},
+    {"FileVersion", "文件版本"},      {"CompanyName", "公司名称"},
+    {"LegalTrademarks", "合法商标"},  {"InternalName", "内部名称"},
     {"OriginalFileName", "原文件名"},
 };
 
@@ -94,8 +94,7 @@ TForm_About::TForm_About(Dialogs &dialogs, Shell &shell, const QString &executab
                          QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowCloseButtonHint),
-      m_dialogs(dialogs),
-      m_shell(shell),
+      m_dialogs(dialogs), m_shell(shell),
       m_executablePath(executablePath.isEmpty() ? QCoreApplication::applicationFilePath()
                                                 : executablePath)
 {
@@ -128,18 +127,18 @@ TForm_About::TForm_About(Dialogs &dialogs, Shell &shell, const QString &executab
     buttonFace.setColor(QPalette::Base, buttonFace.color(QPalette::Button));
     Memo1->setPalette(buttonFace);
 
-    Label2 = makeLabel(Panel1, QStringLiteral("Label2"), QStringLiteral("作者主页:"),
-                       {48, 252, 54, 12});
+    Label2 =
+        makeLabel(Panel1, QStringLiteral("Label2"), QStringLiteral("作者主页:"), {48, 252, 54, 12});
     Label3 = makeLink(Panel1, QStringLiteral("Label3"), QString::fromUtf8(QUILLMAR_HOME_PAGE),
                       {112, 251, 168, 15});
-    Label4 = makeLabel(Panel1, QStringLiteral("Label4"), QStringLiteral("作者邮箱:"),
-                       {48, 277, 54, 12});
+    Label4 =
+        makeLabel(Panel1, QStringLiteral("Label4"), QStringLiteral("作者邮箱:"), {48, 277, 54, 12});
     Label5 = makeLink(Panel1, QStringLiteral("Label5"), QString::fromUtf8(QUILLMAR_EMAIL),
                       {112, 274, 119, 15});
-    Label1 = makeLabel(Panel1, QStringLiteral("Label1"), QStringLiteral("作者QQ:"),
-                       {60, 301, 42, 12});
-    Label6 = makeLink(Panel1, QStringLiteral("Label6"),
-                      QString::fromUtf8(QUILLMAR_CONTACT_NUMBER), {112, 298, 70, 15});
+    Label1 =
+        makeLabel(Panel1, QStringLiteral("Label1"), QStringLiteral("作者QQ:"), {60, 301, 42, 12});
+    Label6 = makeLink(Panel1, QStringLiteral("Label6"), QString::fromUtf8(QUILLMAR_CONTACT_NUMBER),
+                      {112, 298, 70, 15});
     for (QLabel *link : {Label3, Label5, Label6})
         link->installEventFilter(this);
 
@@ -224,7 +223,8 @@ bool TForm_About::eventFilter(QObject *watched, QEvent *event)
         return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
     if (event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::LeftButton || !link->rect().contains(mouse->position().toPoint()))
+        if (mouse->button() != Qt::LeftButton
+            || !link->rect().contains(mouse->position().toPoint()))
             return false;
         if (link == Label3)
             Label3Click();

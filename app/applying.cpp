@@ -5,12 +5,12 @@
 #include "dictation/answerpane.h"
 #include "dictation/dictationdocument.h"
 #include "dictation/dictationline.h"
+#include "feedback/wordfeedback.h"
 #include "platform/blanks.h"
 #include "platform/dialogs.h"
 #include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
-#include "feedback/wordfeedback.h"
 #include "sentences/sentencetrack.h"
 #include "settings/settingsstore.h"
 
@@ -67,8 +67,8 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
     if (options.RecordDictateTime) {
         if (!information.isEmpty())
             information += QStringLiteral("   ");
-        information += QStringLiteral("听写时间: ")
-                       + m_now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        information +=
+            QStringLiteral("听写时间: ") + m_now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     }
     if (!information.isEmpty())
         information = QLatin1Char('(') + information + QLatin1Char(')');
@@ -97,10 +97,10 @@ void TForm_Main::AfterApplying()
         m_loop->setPoints(m_loop->end(), -1.0);
         player->pause();
         if (!options.PlayAfterApplying
-            && m_services.dialogs->messageBox(MessageCaption,
-                                              QStringLiteral("上一句已完成，您要开始听写下一句吗？"),
-                                              {Dialogs::Button::Yes, Dialogs::Button::No},
-                                              Dialogs::Icon::Information, Dialogs::Button::Yes)
+            && m_services.dialogs->messageBox(
+                   MessageCaption, QStringLiteral("上一句已完成，您要开始听写下一句吗？"),
+                   {Dialogs::Button::Yes, Dialogs::Button::No}, Dialogs::Icon::Information,
+                   Dialogs::Button::Yes)
                    == Dialogs::Button::Yes) {
             m_wait(500);
             player->play();

@@ -2,8 +2,8 @@
 
 #include "dictation/dictationdocument.h"
 #include "feedback/feedbackstrip.h"
-#include "platform/mediaplayer.h"
 #include "platform/imagelist.h"
+#include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
 #include "playback/looprules.h"
 #include "playback/transport.h"
@@ -18,8 +18,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QToolBar>
 #include <QSlider>
+#include <QToolBar>
 #include <QToolButton>
 
 QAction *TForm_Main::addAction(const QString &name, const QString &caption,
@@ -67,8 +67,7 @@ void TForm_Main::createActions()
               [this] { CloseAnswerFile(); });
     addAction(QStringLiteral("Action_SaveAsDictationFile"), QStringLiteral("另存听写文件"), none, 2,
               [this] { m_document->saveAs(); });
-    addAction(QStringLiteral("Action_Close"), QStringLiteral("退出"), none, 7,
-              [this] { close(); });
+    addAction(QStringLiteral("Action_Close"), QStringLiteral("退出"), none, 7, [this] { close(); });
     addAction(QStringLiteral("Action_CreateDictationFile"), QStringLiteral("新建听写文件"), none, 0,
               [this] { OpenDictationFile(QString()); });
     addAction(QStringLiteral("Action_About"), QStringLiteral("关于"), none, -1,
@@ -90,29 +89,33 @@ void TForm_Main::createActions()
     addAction(QStringLiteral("Action_CloseDictationFile"), QStringLiteral("关闭听写文件"), none, -1,
               [this] { CloseDictationFile(); });
     addAction(QStringLiteral("Action_MicroBackStartPoint"), QStringLiteral("循环播放起始点左微调"),
-              K(Qt::SHIFT | Qt::Key_Insert), 13, [this] { m_loop->nudgeStart(-LoopRules::NudgeStep); });
-    addAction(QStringLiteral("Action_MicroForwardStartPoint"), QStringLiteral("循环播放起始点右微调"),
-              K(Qt::SHIFT | Qt::Key_Delete), 14, [this] { m_loop->nudgeStart(LoopRules::NudgeStep); });
+              K(Qt::SHIFT | Qt::Key_Insert), 13,
+              [this] { m_loop->nudgeStart(-LoopRules::NudgeStep); });
+    addAction(QStringLiteral("Action_MicroForwardStartPoint"),
+              QStringLiteral("循环播放起始点右微调"), K(Qt::SHIFT | Qt::Key_Delete), 14,
+              [this] { m_loop->nudgeStart(LoopRules::NudgeStep); });
     addAction(QStringLiteral("Action_MicroBackEndPoint"), QStringLiteral("循环播放结束点左微调"),
-              K(Qt::CTRL | Qt::Key_Insert), 17, [this] { m_loop->nudgeEnd(-LoopRules::NudgeStep); });
+              K(Qt::CTRL | Qt::Key_Insert), 17,
+              [this] { m_loop->nudgeEnd(-LoopRules::NudgeStep); });
     addAction(QStringLiteral("Action_MicroForwardEndPoint"), QStringLiteral("循环播放结束点右微调"),
               K(Qt::CTRL | Qt::Key_Delete), 16, [this] { m_loop->nudgeEnd(LoopRules::NudgeStep); });
-    QAction *deleteStart = addAction(QStringLiteral("Action_DeleteStartPoint"),
-                                     QStringLiteral("删除循环播放起始点"), K(Qt::CTRL | Qt::Key_F2),
-                                     19, [this] { m_loop->deleteStart(); });
+    QAction *deleteStart =
+        addAction(QStringLiteral("Action_DeleteStartPoint"), QStringLiteral("删除循环播放起始点"),
+                  K(Qt::CTRL | Qt::Key_F2), 19, [this] { m_loop->deleteStart(); });
     QString deleteEndCaption = deleteStart->text();
     deleteEndCaption.replace(QStringLiteral("起始点"), QStringLiteral("结束点"));
-    addAction(QStringLiteral("Action_DeleteEndPoint"), deleteEndCaption, K(Qt::CTRL | Qt::Key_F3), 20,
-              [this] { m_loop->deleteEnd(); });
-    addAction(QStringLiteral("Action_SetEndPointAndPause"), QStringLiteral("设定循环播放结束点并暂停"),
-              K(Qt::Key_F4), -1, [this] {
+    addAction(QStringLiteral("Action_DeleteEndPoint"), deleteEndCaption, K(Qt::CTRL | Qt::Key_F3),
+              20, [this] { m_loop->deleteEnd(); });
+    addAction(QStringLiteral("Action_SetEndPointAndPause"),
+              QStringLiteral("设定循环播放结束点并暂停"), K(Qt::Key_F4), -1, [this] {
                   if (m_loop->setEndHereAndPause())
                       FocusDictationLine();
               });
     addAction(QStringLiteral("Action_PlayAndPause"), QStringLiteral("播放/暂停"), K(Qt::Key_F5), 29,
               [this] { m_transport->playOrPause(); });
-    addAction(QStringLiteral("Action_SetEndpointAsStartpoint"), QStringLiteral("将当前循环结束点设为起始点"),
-              K(Qt::Key_F6), -1, [this] { m_loop->endAsStart(); });
+    addAction(QStringLiteral("Action_SetEndpointAsStartpoint"),
+              QStringLiteral("将当前循环结束点设为起始点"), K(Qt::Key_F6), -1,
+              [this] { m_loop->endAsStart(); });
     addAction(QStringLiteral("Action_CloseSourceFile"), QStringLiteral("关闭语音文件"), none, -1,
               [this] { CloseSourceFile(); });
     addAction(QStringLiteral("Action_Help"), QStringLiteral("帮助主题"), K(Qt::Key_F1), -1,
@@ -122,49 +125,45 @@ void TForm_Main::createActions()
     // Practice: sentences, speed, jumps, volume. Their keys work wherever the
     // focus is and take none of the keys the editors need for editing.
     addAction(QStringLiteral("Action_PreviousSentence"), QStringLiteral("上一句"),
-              K(Qt::CTRL | Qt::Key_Up), 30, [this] {
-                  PlaySentence(previousSentence(m_sentences->sentences(), currentPlace()));
-              });
+              K(Qt::CTRL | Qt::Key_Up), 30,
+              [this] { PlaySentence(previousSentence(m_sentences->sentences(), currentPlace())); });
     addAction(QStringLiteral("Action_RepeatSentence"), QStringLiteral("重复本句"),
-              K(Qt::CTRL | Qt::Key_R), 32, [this] {
-                  PlaySentence(repeatSentence(m_sentences->sentences(), currentPlace()));
-              });
+              K(Qt::CTRL | Qt::Key_R), 32,
+              [this] { PlaySentence(repeatSentence(m_sentences->sentences(), currentPlace())); });
     addAction(QStringLiteral("Action_NextSentence"), QStringLiteral("下一句"),
-              K(Qt::CTRL | Qt::Key_Down), 31, [this] {
-                  PlaySentence(nextSentence(m_sentences->sentences(), currentPlace()));
-              });
-    addAction(QStringLiteral("Action_SlowDown"), QStringLiteral("减速"), K(Qt::CTRL | Qt::Key_Minus),
-              -1, [this] { changeSpeed(-1); });
+              K(Qt::CTRL | Qt::Key_Down), 31,
+              [this] { PlaySentence(nextSentence(m_sentences->sentences(), currentPlace())); });
+    addAction(QStringLiteral("Action_SlowDown"), QStringLiteral("减速"),
+              K(Qt::CTRL | Qt::Key_Minus), -1, [this] { changeSpeed(-1); });
     addAction(QStringLiteral("Action_SpeedUp"), QStringLiteral("加速"), K(Qt::CTRL | Qt::Key_Equal),
               -1, [this] { changeSpeed(1); });
     addAction(QStringLiteral("Action_NormalSpeed"), QStringLiteral("原速"), K(Qt::CTRL | Qt::Key_0),
               -1, [this] { changeSpeed(0); });
-    addAction(QStringLiteral("Action_JumpBack"), QStringLiteral("后退"), K(Qt::ALT | Qt::Key_Left), -1,
-              [this] { jump(-m_rewindStep); });
-    addAction(QStringLiteral("Action_JumpForward"), QStringLiteral("前进"), K(Qt::ALT | Qt::Key_Right),
-              -1, [this] { jump(m_rewindStep); });
-    addAction(QStringLiteral("Action_VolumeUp"), QStringLiteral("音量加大"), K(Qt::ALT | Qt::Key_Up), -1,
-              [this] { changeVolume(10); });
-    addAction(QStringLiteral("Action_VolumeDown"), QStringLiteral("音量减小"), K(Qt::ALT | Qt::Key_Down),
-              -1, [this] { changeVolume(-10); });
-    QAction *exact = addAction(QStringLiteral("Action_ExactLoop"), QStringLiteral("精确循环"), none, -1,
-                               [this] {
-                                   applyExactLoop();
-                                   m_settings->setPreference(QStringLiteral("ExactLoop"),
-                                                             FlagPreference(m_exactLoop->isChecked()),
-                                                             QStringLiteral("1"));
-                               });
+    addAction(QStringLiteral("Action_JumpBack"), QStringLiteral("后退"), K(Qt::ALT | Qt::Key_Left),
+              -1, [this] { jump(-m_rewindStep); });
+    addAction(QStringLiteral("Action_JumpForward"), QStringLiteral("前进"),
+              K(Qt::ALT | Qt::Key_Right), -1, [this] { jump(m_rewindStep); });
+    addAction(QStringLiteral("Action_VolumeUp"), QStringLiteral("音量加大"),
+              K(Qt::ALT | Qt::Key_Up), -1, [this] { changeVolume(10); });
+    addAction(QStringLiteral("Action_VolumeDown"), QStringLiteral("音量减小"),
+              K(Qt::ALT | Qt::Key_Down), -1, [this] { changeVolume(-10); });
+    QAction *exact =
+        addAction(QStringLiteral("Action_ExactLoop"), QStringLiteral("精确循环"), none, -1, [this] {
+            applyExactLoop();
+            m_settings->setPreference(QStringLiteral("ExactLoop"),
+                                      FlagPreference(m_exactLoop->isChecked()),
+                                      QStringLiteral("1"));
+        });
     exact->setCheckable(true);
     exact->setChecked(true);
     m_exactLoop = exact;
-    QAction *feedback = addAction(QStringLiteral("Action_ShowFeedback"), QStringLiteral("显示逐词反馈"),
-                                  none, -1, [this] {
-                                      m_feedbackStrip->setVisible(m_showFeedback->isChecked());
-                                      m_settings->setPreference(
-                                          QStringLiteral("ShowFeedback"),
-                                          FlagPreference(m_showFeedback->isChecked()),
-                                          QStringLiteral("1"));
-                                  });
+    QAction *feedback = addAction(
+        QStringLiteral("Action_ShowFeedback"), QStringLiteral("显示逐词反馈"), none, -1, [this] {
+            m_feedbackStrip->setVisible(m_showFeedback->isChecked());
+            m_settings->setPreference(QStringLiteral("ShowFeedback"),
+                                      FlagPreference(m_showFeedback->isChecked()),
+                                      QStringLiteral("1"));
+        });
     feedback->setCheckable(true);
     feedback->setChecked(true);
     m_showFeedback = feedback;
@@ -174,7 +173,9 @@ void TForm_Main::createActions()
 
 void TForm_Main::createMenus()
 {
-    auto add = [this](QMenu *menu, const char *name) { menu->addAction(action(QLatin1String(name))); };
+    auto add = [this](QMenu *menu, const char *name) {
+        menu->addAction(action(QLatin1String(name)));
+    };
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("文件"));
     file->setObjectName(QStringLiteral("Menu_File"));
@@ -279,18 +280,19 @@ void TForm_Main::createToolBars()
     transportBar->widgetForAction(action(QStringLiteral("Action_StopPlaying")))
         ->setObjectName(QStringLiteral("ToolButton_StopPlaying"));
     transportBar->addSeparator();
-    for (const char *name : {"Action_SetStartPoint", "Action_MicroBackStartPoint",
-                             "Action_MicroForwardStartPoint", "Action_DeleteStartPoint",
-                             "Action_SetEndPoint"}) {
+    for (const char *name :
+         {"Action_SetStartPoint", "Action_MicroBackStartPoint", "Action_MicroForwardStartPoint",
+          "Action_DeleteStartPoint", "Action_SetEndPoint"}) {
         transportBar->addAction(action(QLatin1String(name)));
     }
     transportBar->addSeparator();
-    for (const char *name : {"Action_MicroBackEndPoint", "Action_MicroForwardEndPoint",
-                             "Action_DeleteEndPoint"}) {
+    for (const char *name :
+         {"Action_MicroBackEndPoint", "Action_MicroForwardEndPoint", "Action_DeleteEndPoint"}) {
         transportBar->addAction(action(QLatin1String(name)));
     }
     transportBar->addSeparator();
-    for (const char *name : {"Action_PreviousSentence", "Action_RepeatSentence", "Action_NextSentence"})
+    for (const char *name :
+         {"Action_PreviousSentence", "Action_RepeatSentence", "Action_NextSentence"})
         transportBar->addAction(action(QLatin1String(name)));
     transportBar->addSeparator();
     m_volume = new QSlider(Qt::Horizontal, transportBar);
@@ -302,10 +304,10 @@ void TForm_Main::createToolBars()
     m_volume->setToolTip(QStringLiteral("音量"));
     transportBar->addWidget(m_volume);
     connect(m_volume, &QSlider::valueChanged, this, m_guard.wrap([this](int value) {
-                m_services.player->setVolume(value);
-                m_settings->setPreference(QStringLiteral("Volume"), QString::number(value),
-                                          QStringLiteral("100"));
-            }));
+        m_services.player->setVolume(value);
+        m_settings->setPreference(QStringLiteral("Volume"), QString::number(value),
+                                  QStringLiteral("100"));
+    }));
     // This bar is not flat: its buttons stand raised.
     for (QAction *item : transportBar->actions()) {
         if (auto *button = qobject_cast<QToolButton *>(transportBar->widgetForAction(item)))

@@ -4,6 +4,7 @@
 
 #include "dictation/answerpane.h"
 #include "dictation/dictationdocument.h"
+#include "feedback/wordfeedback.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/mediaplayer.h"
@@ -12,7 +13,6 @@
 #include "playback/recording.h"
 #include "playback/sourcefilerules.h"
 #include "playback/transport.h"
-#include "feedback/wordfeedback.h"
 #include "sentences/sentencetrack.h"
 #include "settings/recentfiles.h"
 
@@ -31,8 +31,8 @@ const QString TextFilter = QStringLiteral("文本文件 (*.txt)|*.txt");
 // What the player plays for sound: the classic formats first, then the newer
 // audio formats and the sound of common videos.
 const QStringList RecordingSuffixes{
-    QStringLiteral("mp3"), QStringLiteral("wma"), QStringLiteral("wav"),  QStringLiteral("m4a"),
-    QStringLiteral("aac"), QStringLiteral("ogg"), QStringLiteral("oga"),  QStringLiteral("opus"),
+    QStringLiteral("mp3"),  QStringLiteral("wma"), QStringLiteral("wav"), QStringLiteral("m4a"),
+    QStringLiteral("aac"),  QStringLiteral("ogg"), QStringLiteral("oga"), QStringLiteral("opus"),
     QStringLiteral("flac"), QStringLiteral("mp4"), QStringLiteral("mkv"), QStringLiteral("webm"),
 };
 
@@ -42,7 +42,8 @@ QString recordingFilter()
     for (const QString &suffix : RecordingSuffixes)
         patterns.append(QStringLiteral("*.") + suffix);
     const QString all = patterns.join(u';');
-    return QStringLiteral("音频文件 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|所有支持的文件 (%1)|%1").arg(all);
+    return QStringLiteral("音频文件 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|所有支持的文件 (%1)|%1")
+        .arg(all);
 }
 
 } // namespace
@@ -63,10 +64,9 @@ void TForm_Main::OpenSourceFile(const QString &path)
     // A folder named like a recording is no recording either.
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir()) {
-        m_services.dialogs->messageBox(MessageCaption,
-                                       QStringLiteral("文件“") + path + QStringLiteral("”不存在！"),
-                                       {Dialogs::Button::Ok}, Dialogs::Icon::Error,
-                                       Dialogs::Button::Ok);
+        m_services.dialogs->messageBox(
+            MessageCaption, QStringLiteral("文件“") + path + QStringLiteral("”不存在！"),
+            {Dialogs::Button::Ok}, Dialogs::Icon::Error, Dialogs::Button::Ok);
         throw Abandon();
     }
     CloseSourceFile();
@@ -187,7 +187,8 @@ QString TForm_Main::droppedRecording(const QMimeData *data)
     if (urls.size() != 1 || !urls.first().isLocalFile())
         return {};
     const QString path = urls.first().toLocalFile();
-    return RecordingSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive) ? path : QString();
+    return RecordingSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive) ? path
+                                                                                     : QString();
 }
 
 bool TForm_Main::takeRecordingDrop(QDropEvent *event)

@@ -42,7 +42,8 @@ void TForm_Main::changeSpeed(int tenths)
 {
     MediaPlayer *player = m_services.player;
     const int current = tenthsOf(player->speed());
-    const int wanted = tenths == 0 ? 10 : std::clamp(current + tenths, SlowestTenths, FastestTenths);
+    const int wanted =
+        tenths == 0 ? 10 : std::clamp(current + tenths, SlowestTenths, FastestTenths);
     player->setSpeed(wanted / 10.0);
     showSpeed();
     m_settings->setPreference(QStringLiteral("Speed"), QString::number(wanted / 10.0, 'f', 1),
@@ -52,8 +53,8 @@ void TForm_Main::changeSpeed(int tenths)
 void TForm_Main::showSpeed()
 {
     const int tenths = tenthsOf(m_services.player->speed());
-    m_speedLabel->setText(tenths == 10 ? QString()
-                                       : QString::number(tenths / 10.0, 'f', 1) + QStringLiteral("× "));
+    m_speedLabel->setText(
+        tenths == 10 ? QString() : QString::number(tenths / 10.0, 'f', 1) + QStringLiteral("× "));
 }
 
 void TForm_Main::jump(double seconds)
@@ -97,11 +98,13 @@ void TForm_Main::applyExactLoop()
 void TForm_Main::loadPreferences()
 {
     bool ok = false;
-    const double speed = m_settings->preference(QStringLiteral("Speed"), QStringLiteral("1.0")).toDouble(&ok);
+    const double speed =
+        m_settings->preference(QStringLiteral("Speed"), QStringLiteral("1.0")).toDouble(&ok);
     const int tenths = ok ? std::clamp(tenthsOf(speed), SlowestTenths, FastestTenths) : 10;
     m_services.player->setSpeed(tenths / 10.0);
     showSpeed();
-    const int volume = m_settings->preference(QStringLiteral("Volume"), QStringLiteral("100")).toInt(&ok);
+    const int volume =
+        m_settings->preference(QStringLiteral("Volume"), QStringLiteral("100")).toInt(&ok);
     {
         const QSignalBlocker quiet(m_volume);
         m_volume->setValue(ok ? std::clamp(volume, 0, 100) : 100);
@@ -110,7 +113,8 @@ void TForm_Main::loadPreferences()
     m_exactLoop->setChecked(m_settings->preference(QStringLiteral("ExactLoop"), QStringLiteral("1"))
                             != QLatin1String("0"));
     m_showFeedback->setChecked(
-        m_settings->preference(QStringLiteral("ShowFeedback"), QStringLiteral("1")) != QLatin1String("0"));
+        m_settings->preference(QStringLiteral("ShowFeedback"), QStringLiteral("1"))
+        != QLatin1String("0"));
     m_feedbackStrip->setVisible(m_showFeedback->isChecked());
     const double step =
         m_settings->preference(QStringLiteral("RewindStep"), QStringLiteral("2")).toDouble(&ok);

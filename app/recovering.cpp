@@ -44,7 +44,8 @@ void TForm_Main::wireRecovery()
     });
     // Saved, or closed (saved, not kept, or unchanged): nothing left to recover.
     connect(m_document, &DictationDocument::saved, m_recoveryWriter, &RecoveryWriter::discard);
-    connect(m_document, &DictationDocument::openChanged, m_recoveryWriter, &RecoveryWriter::discard);
+    connect(m_document, &DictationDocument::openChanged, m_recoveryWriter,
+            &RecoveryWriter::discard);
     connect(m_recoveryWriter, &RecoveryWriter::writeFailed, this, [this](const QString &reason) {
         statusBar()->showMessage(QStringLiteral("无法保存恢复副本：%1").arg(reason));
     });
@@ -65,7 +66,8 @@ void TForm_Main::OfferRecovery()
         if (!found.damaged.isEmpty()) {
             m_services.dialogs->messageBox(
                 MessageCaption,
-                QStringLiteral("以下恢复副本已损坏，已改名保留，没有删除：\n") + found.damaged.join(u'\n'),
+                QStringLiteral("以下恢复副本已损坏，已改名保留，没有删除：\n")
+                    + found.damaged.join(u'\n'),
                 {Dialogs::Button::Ok}, Dialogs::Icon::Warning, Dialogs::Button::Ok);
         }
         if (found.entries.isEmpty())
@@ -81,7 +83,8 @@ void TForm_Main::OfferRecovery()
             restoreRecovery(found.entries.first());
             return;
         }
-        if (m_services.dialogs->messageBox(MessageCaption, QStringLiteral("恢复的内容将被删除，确定吗？"),
+        if (m_services.dialogs->messageBox(MessageCaption,
+                                           QStringLiteral("恢复的内容将被删除，确定吗？"),
                                            {Dialogs::Button::Yes, Dialogs::Button::No},
                                            Dialogs::Icon::Warning, Dialogs::Button::No)
             == Dialogs::Button::Yes) {

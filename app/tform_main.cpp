@@ -4,6 +4,8 @@
 #include "dictation/answerpane.h"
 #include "dictation/dictationdocument.h"
 #include "dictation/dictationline.h"
+#include "feedback/feedbackstrip.h"
+#include "feedback/wordfeedback.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/filelabel.h"
@@ -16,8 +18,6 @@
 #include "playback/recording.h"
 #include "playback/tdragtrackbar.h"
 #include "playback/transport.h"
-#include "feedback/feedbackstrip.h"
-#include "feedback/wordfeedback.h"
 #include "recovery/recoverywriter.h"
 #include "sentences/sentencetrack.h"
 #include "sentences/waveformview.h"
@@ -430,9 +430,11 @@ void TForm_Main::EnableDictation(bool enabled)
     // Window colour while open, button-face colour while closed.
     const QPalette standard = QApplication::palette();
     const QColor background = standard.color(enabled ? QPalette::Base : QPalette::Button);
-    for (QWidget *editor : {static_cast<QWidget *>(m_dictationEditor), static_cast<QWidget *>(m_line)}) {
+    for (QWidget *editor :
+         {static_cast<QWidget *>(m_dictationEditor), static_cast<QWidget *>(m_line)}) {
         QPalette palette = editor->palette();
-        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        for (QPalette::ColorGroup group :
+             {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
             palette.setColor(group, QPalette::Base, background);
         editor->setPalette(palette);
     }

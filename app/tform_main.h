@@ -143,7 +143,10 @@ private:
     void applyExactLoop();
     void showSpeed();
     PlayPlace currentPlace() const;
-    static QString FlagPreference(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+    static QString FlagPreference(bool on)
+    {
+        return on ? QStringLiteral("1") : QStringLiteral("0");
+    }
     void loadPreferences();
     void wireRecovery();
     // Where the learner stopped in the open recording, kept for its next opening.

@@ -37,9 +37,10 @@ constexpr int ApplyRuns = 21;
 QByteArray answerText(QString *nearTheEnd)
 {
     static const char *const words[] = {
-        "the", "learner", "hears", "a", "sentence", "and", "types", "what", "she", "heard",
-        "into", "line", "of", "text", "before", "next", "one", "plays", "quietly", "again",
-        "river", "morning", "station", "window", "garden", "letter", "yesterday", "because"};
+        "the",     "learner", "hears",  "a",      "sentence", "and",       "types",
+        "what",    "she",     "heard",  "into",   "line",     "of",        "text",
+        "before",  "next",    "one",    "plays",  "quietly",  "again",     "river",
+        "morning", "station", "window", "garden", "letter",   "yesterday", "because"};
     QRandomGenerator random(20261208);
     QString text;
     QString last;
@@ -114,7 +115,9 @@ int main(int argc, char **argv)
     std::vector<double> open;
     for (int run = 0; run < OpenRuns; ++run) {
         dialogs.fileAnswers.enqueue(answer);
-        open.push_back(timeMs([&] { window.findChild<QAction *>(QStringLiteral("Action_OpenAnswerFile"))->trigger(); }));
+        open.push_back(timeMs([&] {
+            window.findChild<QAction *>(QStringLiteral("Action_OpenAnswerFile"))->trigger();
+        }));
     }
     const int answerLines = window.findChild<AnswerPane *>()->lineCount();
 

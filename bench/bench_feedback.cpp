@@ -94,8 +94,9 @@ int main(int argc, char **argv)
     std::optional<Passage> passage;
     const std::vector<double> search = timesMs(SearchRuns, [&] { passage = index.nearest(typed); });
     Comparison comparison;
-    const std::vector<double> compare =
-        timesMs(SearchRuns, [&] { comparison = compareWords(typed, passage ? passage->expected : QString()); });
+    const std::vector<double> compare = timesMs(SearchRuns, [&] {
+        comparison = compareWords(typed, passage ? passage->expected : QString());
+    });
 
     FeedbackStrip strip;
     strip.resize(900, strip.sizeHint().height());

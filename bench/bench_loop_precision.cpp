@@ -5,17 +5,17 @@
 // opening takes per format. Prints "name value unit" lines; figures at other
 // speeds than 1.0x carry the speed as a suffix.
 #include "app/tform_main.h"
-#include "platform/errors.h"
-#include "playback/loopregion.h"
 #include "platform/dialogs.h"
+#include "platform/errors.h"
 #include "platform/mpvplayer.h"
 #include "platform/shell.h"
+#include "playback/loopregion.h"
 #include "support/tonewav.h"
 
 #include <QApplication>
 #include <QDataStream>
-#include <QEventLoop>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -45,7 +45,6 @@ void guarded(const std::function<void()> &step)
     } catch (const Abandon &) {
     }
 }
-
 
 // Answers every question without a person: No where offered, else the default.
 class QuietDialogs : public Dialogs
@@ -113,11 +112,11 @@ private:
 
 bool encode(const QString &ffmpeg, const QString &wav, const QString &out, const char *codec)
 {
-    return QProcess::execute(ffmpeg, {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
-                                      QStringLiteral("error"), QStringLiteral("-y"),
-                                      QStringLiteral("-i"), wav, QStringLiteral("-c:a"),
-                                      QLatin1String(codec), QStringLiteral("-b:a"),
-                                      QStringLiteral("64k"), out})
+    return QProcess::execute(ffmpeg,
+                             {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
+                              QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"),
+                              wav, QStringLiteral("-c:a"), QLatin1String(codec),
+                              QStringLiteral("-b:a"), QStringLiteral("64k"), out})
            == 0;
 }
 
@@ -177,7 +176,8 @@ void measure(TForm_Main &window, MeasuringPlayer &player, const QString &path, b
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
             }
             player.wraps.resize(seen); // the reads above are not wraps
-            (wma ? figures.landingMsWma : figures.landingMs).push_back(std::abs(landed - start) * 1000.0);
+            (wma ? figures.landingMsWma : figures.landingMs)
+                .push_back(std::abs(landed - start) * 1000.0);
             if (latency >= 0)
                 figures.latencyMs.push_back(double(latency));
         }
@@ -320,8 +320,10 @@ int main(int argc, char *argv[])
     const double speeds[] = {1.0, 0.7, 1.3};
     for (double factor : speeds) {
         const bool normal = factor == 1.0;
-        const std::string suffix = normal ? std::string() : "_" + QByteArray::number(factor, 'f', 1).toStdString();
-        auto print = [&suffix](const char *name, const char *format, double value, const char *unit) {
+        const std::string suffix =
+            normal ? std::string() : "_" + QByteArray::number(factor, 'f', 1).toStdString();
+        auto print = [&suffix](const char *name, const char *format, double value,
+                               const char *unit) {
             std::printf("%s%s ", name, suffix.c_str());
             std::printf(format, value);
             std::printf(" %s\n", unit);

@@ -29,13 +29,14 @@ QString documentText()
 {
     QString text;
     for (int n = 1; text.size() < 625000; ++n)
-        text += QStringLiteral("第 %1 句：我听到的句子写在这里，the learner types it in.\r\n").arg(n);
+        text +=
+            QStringLiteral("第 %1 句：我听到的句子写在这里，the learner types it in.\r\n").arg(n);
     return text; // about 1 MB as UTF-8
 }
 
 qint64 threadCpuNs()
 {
-    timespec t {};
+    timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
@@ -111,7 +112,8 @@ int main(int argc, char **argv)
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     std::sort(times.begin(), times.end());
-    std::printf("recovery_copy_bytes %lld bytes\n", static_cast<long long>(encodeRecoveryCopy(entry).size()));
+    std::printf("recovery_copy_bytes %lld bytes\n",
+                static_cast<long long>(encodeRecoveryCopy(entry).size()));
     std::printf("recovery_write_ms %.2f ms\n", times[times.size() / 2]);
 
     const QString original = entry.text;

@@ -61,9 +61,10 @@ std::vector<float> speak(const QString &dir, int i)
     const QString wav = dir + QStringLiteral("/s%1.wav").arg(i);
     const QString raw = dir + QStringLiteral("/s%1.raw").arg(i);
     if (!run(QStringLiteral("espeak-ng"), {QStringLiteral("-w"), wav, QString::fromUtf8(Texts[i])})
-        || !run(QStringLiteral("sox"), {wav, QStringLiteral("-r"), QString::number(Rate), QStringLiteral("-c"),
-                                         QStringLiteral("1"), QStringLiteral("-b"), QStringLiteral("16"),
-                                         QStringLiteral("-e"), QStringLiteral("signed"), raw}))
+        || !run(QStringLiteral("sox"),
+                {wav, QStringLiteral("-r"), QString::number(Rate), QStringLiteral("-c"),
+                 QStringLiteral("1"), QStringLiteral("-b"), QStringLiteral("16"),
+                 QStringLiteral("-e"), QStringLiteral("signed"), raw}))
         return {};
     QFile f(raw);
     if (!f.open(QIODevice::ReadOnly))
@@ -93,8 +94,8 @@ bool writeWav(const QString &path, const std::vector<float> &samples)
     out.writeRawData("RIFF", 4);
     out << quint32(36 + n * 2);
     out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2) << quint16(2)
-        << quint16(16);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
+        << quint16(2) << quint16(16);
     out.writeRawData("data", 4);
     out << quint32(n * 2);
     for (float v : samples)
@@ -140,7 +141,8 @@ Score score(const QList<Sentence> &got, const std::vector<Truth> &truth)
         ++sc.found;
         const Sentence &a = got[over.first()];
         const Sentence &b = got[over.last()];
-        sc.worstMs = std::max({sc.worstMs, std::abs(a.start - t.start) * 1000, std::abs(b.end - t.end) * 1000});
+        sc.worstMs = std::max(
+            {sc.worstMs, std::abs(a.start - t.start) * 1000, std::abs(b.end - t.end) * 1000});
     }
     for (int h : hits) {
         if (h == 0)
@@ -171,8 +173,8 @@ void accuracy(const QString &dir)
     const double speechRms = std::sqrt(speechPower / double(speechCount));
 
     const Condition conditions[] = {
-        {"clean", 0, -300, -300, false},     {"noise_30db", 0, -30, -300, false},
-        {"noise_20db", 0, -20, -300, false}, {"noise_15db", 0, -15, -300, false},
+        {"clean", 0, -300, -300, false},       {"noise_30db", 0, -30, -300, false},
+        {"noise_20db", 0, -20, -300, false},   {"noise_15db", 0, -15, -300, false},
         {"quiet_40db", -40, -45, -300, false}, {"music_bed_15db", 0, -300, -15, false},
         {"clipped", 18, -35, -300, true},
     };
@@ -183,7 +185,9 @@ void accuracy(const QString &dir)
         std::normal_distribution<double> gauss(0.0, 1.0);
         std::vector<float> mix;
         std::vector<Truth> truth;
-        const auto silence = [&](double seconds) { mix.insert(mix.end(), std::size_t(seconds * Rate), 0.0f); };
+        const auto silence = [&](double seconds) {
+            mix.insert(mix.end(), std::size_t(seconds * Rate), 0.0f);
+        };
         silence(1.0);
         for (const auto &s : spoken) {
             truth.push_back({double(mix.size()) / Rate, double(mix.size() + s.size()) / Rate});
@@ -192,8 +196,10 @@ void accuracy(const QString &dir)
         }
         silence(0.5);
         const double gain = std::pow(10.0, c.gainDb / 20);
-        const double noise = c.noiseDb > -200 ? speechRms * std::pow(10.0, c.noiseDb / 20) * gain : 0.0;
-        const double music = c.musicDb > -200 ? speechRms * std::pow(10.0, c.musicDb / 20) * gain : 0.0;
+        const double noise =
+            c.noiseDb > -200 ? speechRms * std::pow(10.0, c.noiseDb / 20) * gain : 0.0;
+        const double music =
+            c.musicDb > -200 ? speechRms * std::pow(10.0, c.musicDb / 20) * gain : 0.0;
         for (std::size_t k = 0; k < mix.size(); ++k) {
             const double t = double(k) / Rate;
             double v = mix[k] * gain + noise * gauss(random);
@@ -202,7 +208,8 @@ void accuracy(const QString &dir)
                 const double root = (int(t / 2.0) % 2) ? 196.0 : 220.0;
                 const double beat = 0.6 + 0.4 * std::abs(std::sin(std::numbers::pi * t * 2.0));
                 const double chord = std::sin(2 * std::numbers::pi * root * t)
-                    + std::sin(2 * std::numbers::pi * root * 1.25 * t) + std::sin(2 * std::numbers::pi * root * 1.5 * t);
+                                     + std::sin(2 * std::numbers::pi * root * 1.25 * t)
+                                     + std::sin(2 * std::numbers::pi * root * 1.5 * t);
                 v += music * beat * chord / std::sqrt(1.5);
             }
             mix[k] = float(c.clip ? std::clamp(v, -0.5, 0.5) : v);
@@ -218,7 +225,8 @@ void accuracy(const QString &dir)
         const Score sc = score(detectSentences(*decoded.envelope), truth);
         std::printf("%s_found %d count\n%s_missed %d count\n%s_extra %d count\n%s_split %d count\n"
                     "%s_boundary_error_max_ms %.0f ms\n",
-                    c.name, sc.found, c.name, sc.missed, c.name, sc.extra, c.name, sc.split, c.name, sc.worstMs);
+                    c.name, sc.found, c.name, sc.missed, c.name, sc.extra, c.name, sc.split, c.name,
+                    sc.worstMs);
         total.found += sc.found;
         total.missed += sc.missed;
         total.extra += sc.extra;
@@ -240,11 +248,12 @@ QString longRecording(const QString &dir)
         return cached;
     const QString clean = dir + QStringLiteral("/clean.wav");
     const QString partial = cached + QStringLiteral(".part.mp3");
-    if (!run(QStringLiteral("ffmpeg"), {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                                         QStringLiteral("-y"), QStringLiteral("-stream_loop"), QStringLiteral("-1"),
-                                         QStringLiteral("-i"), clean, QStringLiteral("-t"), QStringLiteral("3600"),
-                                         QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-ac"),
-                                         QStringLiteral("2"), QStringLiteral("-b:a"), QStringLiteral("128k"), partial})
+    if (!run(QStringLiteral("ffmpeg"),
+             {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+              QStringLiteral("-y"), QStringLiteral("-stream_loop"), QStringLiteral("-1"),
+              QStringLiteral("-i"), clean, QStringLiteral("-t"), QStringLiteral("3600"),
+              QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-ac"),
+              QStringLiteral("2"), QStringLiteral("-b:a"), QStringLiteral("128k"), partial})
         || !QFile::rename(partial, cached))
         return {};
     return cached;
@@ -265,21 +274,22 @@ void speed(const QString &dir)
     }
     // FFmpeg's decoder alone, to the same mono 8 kHz float samples, on one thread.
     timer.restart();
-    if (!run(QStringLiteral("ffmpeg"), {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                                         QStringLiteral("-threads"), QStringLiteral("1"), QStringLiteral("-i"), mp3,
-                                         QStringLiteral("-ac"), QStringLiteral("1"), QStringLiteral("-ar"),
-                                         QStringLiteral("8000"), QStringLiteral("-f"), QStringLiteral("f32le"),
-                                         QStringLiteral("-y"), QStringLiteral("/dev/null")}))
+    if (!run(QStringLiteral("ffmpeg"),
+             {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+              QStringLiteral("-threads"), QStringLiteral("1"), QStringLiteral("-i"), mp3,
+              QStringLiteral("-ac"), QStringLiteral("1"), QStringLiteral("-ar"),
+              QStringLiteral("8000"), QStringLiteral("-f"), QStringLiteral("f32le"),
+              QStringLiteral("-y"), QStringLiteral("/dev/null")}))
         return;
     const double decodeMs = double(timer.nsecsElapsed()) / 1e6;
     const Envelope &envelope = *outcome.result.envelope;
     std::printf("recording_minutes %.1f min\n", envelope.duration / 60);
-    std::printf("analysis_ms %.0f ms\ndecode_only_ms %.0f ms\nanalysis_ratio %.2f x\n", analysisMs, decodeMs,
-                analysisMs / decodeMs);
+    std::printf("analysis_ms %.0f ms\ndecode_only_ms %.0f ms\nanalysis_ratio %.2f x\n", analysisMs,
+                decodeMs, analysisMs / decodeMs);
     timer.restart();
     const QList<Sentence> sentences = detectSentences(envelope);
-    std::printf("detect_ms %.1f ms\nsentences_60min %lld count\n", double(timer.nsecsElapsed()) / 1e6,
-                static_cast<long long>(sentences.size()));
+    std::printf("detect_ms %.1f ms\nsentences_60min %lld count\n",
+                double(timer.nsecsElapsed()) / 1e6, static_cast<long long>(sentences.size()));
     std::printf("envelope_bytes %zu bytes\n", envelope.bytes());
 
     WaveformView view;

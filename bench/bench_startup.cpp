@@ -57,13 +57,15 @@ double msSince(Clock::time_point start, Clock::time_point end)
 
 int remainingMs(Clock::time_point deadline)
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return static_cast<int>(std::max<long long>(0, left.count()));
 }
 
 [[noreturn]] void fail(const std::string &what)
 {
-    throw std::runtime_error(what + (errno ? std::string(": ") + std::strerror(errno) : std::string()));
+    throw std::runtime_error(what
+                             + (errno ? std::string(": ") + std::strerror(errno) : std::string()));
 }
 
 // The environment of every child: the parent's, minus what would point it at
@@ -73,9 +75,9 @@ class Environment
 public:
     Environment()
     {
-        static const char *const dropped[] = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=",
-                                              "HOME=", "XDG_CONFIG_HOME=", "XDG_RUNTIME_DIR=",
-                                              "PULSE_SERVER=", "ALSA_CONFIG_PATH="};
+        static const char *const dropped[] = {
+            "DISPLAY=",         "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "HOME=",
+            "XDG_CONFIG_HOME=", "XDG_RUNTIME_DIR=", "PULSE_SERVER=",    "ALSA_CONFIG_PATH="};
         for (char **entry = environ; *entry; ++entry) {
             const std::string text = *entry;
             if (std::none_of(std::begin(dropped), std::end(dropped),
@@ -83,7 +85,10 @@ public:
                 m_entries.push_back(text);
         }
     }
-    void set(const std::string &name, const std::string &value) { m_entries.push_back(name + '=' + value); }
+    void set(const std::string &name, const std::string &value)
+    {
+        m_entries.push_back(name + '=' + value);
+    }
     std::vector<char *> pointers()
     {
         std::vector<char *> list;
@@ -232,7 +237,8 @@ public:
 private:
     xcb_atom_t atom(const char *name)
     {
-        auto cookie = xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
+        auto cookie =
+            xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
         std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
             xcb_intern_atom_reply(m_connection, cookie, nullptr), &std::free);
         return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
@@ -280,7 +286,7 @@ private:
         return ::poll(&p, 1, remainingMs(deadline)) > 0;
     }
 
-    template<typename Handler>
+    template <typename Handler>
     void drain(Handler handle)
     {
         while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
@@ -450,9 +456,8 @@ int run(int runs, const std::string &programSource)
         ::mkdir(dir.c_str(), 0700);
     session.fifo = session.dir + "/sound.fifo";
     // Every sample the player sends to ALSA's default device ends up in the FIFO.
-    writeFile(home + "/.asoundrc",
-              "pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \"" + session.fifo
-                  + "\"\n  format \"raw\"\n}\n");
+    writeFile(home + "/.asoundrc", "pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \""
+                                       + session.fifo + "\"\n  format \"raw\"\n}\n");
     session.env.set("HOME", home);
     session.env.set("XDG_CONFIG_HOME", home + "/.config");
     session.env.set("XDG_RUNTIME_DIR", runtime);
@@ -463,8 +468,8 @@ int run(int runs, const std::string &programSource)
     if (runCommand({"/bin/cp", programSource, program}, session.env) != 0)
         throw std::runtime_error("cannot copy the program");
     const std::string recording = session.dir + "/tone.wav";
-    if (runCommand({SOX_EXECUTABLE, "-n", "-r", "44100", "-c", "2", "-b", "16", recording, "synth", "5",
-                    "sine", "440"},
+    if (runCommand({SOX_EXECUTABLE, "-n", "-r", "44100", "-c", "2", "-b", "16", recording, "synth",
+                    "5", "sine", "440"},
                    session.env)
         != 0)
         throw std::runtime_error("sox could not make the recording");
@@ -504,7 +509,8 @@ int run(int runs, const std::string &programSource)
         // Alternate which goes first, so neither always follows the other.
         for (int k = 0; k < 2; ++k) {
             const bool quillmarNow = (i + k) % 2 == 0;
-            const Launch launch = launchOnce(session, display, quillmarNow ? quillmar : bare, false);
+            const Launch launch =
+                launchOnce(session, display, quillmarNow ? quillmar : bare, false);
             (quillmarNow ? windowQuillmar : windowBare).push_back(launch.toWindowMs);
             if (launch.idleMiB)
                 (quillmarNow ? rssQuillmar : rssBare).push_back(*launch.idleMiB);

@@ -90,8 +90,8 @@ std::optional<CheckHit> findInAnswer(const QString &typed, int lineCount,
 
             // Only a match starting within the current line counts, so the
             // search need not look further than that.
-            const std::u32string_view scope = std::u32string_view(joined).substr(
-                0, current.size() - 1 + wanted.size());
+            const std::u32string_view scope =
+                std::u32string_view(joined).substr(0, current.size() - 1 + wanted.size());
             const std::size_t at = scope.find(wanted);
             if (at != std::u32string_view::npos) {
                 const std::size_t after = at + wanted.size();

@@ -12,8 +12,7 @@
 AnswerLines::AnswerLines(QPlainTextEdit *view)
     : QObject(view), m_view(view), m_viewport(view->viewport())
 {
-    connect(view->document(), &QTextDocument::contentsChange, this,
-            [this] { m_indexed = false; });
+    connect(view->document(), &QTextDocument::contentsChange, this, [this] { m_indexed = false; });
     // The view wraps at its viewport's width and relays out when that changes.
     m_viewport->installEventFilter(this);
     view->installEventFilter(this);

@@ -85,8 +85,7 @@ void DictationDocument::offerBackup(const QString &fileName)
         QStringLiteral("文件“%1”中有些字节无法按原样读出，保存时您没有编辑过的部分也会被改变。\n"
                        "要先在旁边保留一份原文件（%2）吗？")
             .arg(fileName, backup),
-        {Dialogs::Button::Yes, Dialogs::Button::No}, Dialogs::Icon::Warning,
-        Dialogs::Button::Yes);
+        {Dialogs::Button::Yes, Dialogs::Button::No}, Dialogs::Icon::Warning, Dialogs::Button::Yes);
     if (answer != Dialogs::Button::Yes)
         return;
     // An older backup is the learner's too: never overwrite it.

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-
 bool IsSameFile(const QString &a, const QString &b)
 {
     if (a.isEmpty() || b.isEmpty())

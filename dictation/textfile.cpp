@@ -9,7 +9,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-
 namespace {
 
 const char *const Gb18030Name = "GB18030";
@@ -113,8 +112,7 @@ QByteArray encodeText(const QString &text, TextFileContent::Encoding encoding)
     return encoder.encode(text);
 }
 
-bool writeTextFile(const QString &path, const QString &text,
-                   TextFileContent::Encoding encoding)
+bool writeTextFile(const QString &path, const QString &text, TextFileContent::Encoding encoding)
 {
     return writeFileAtomically(path, encodeText(text, encoding));
 }

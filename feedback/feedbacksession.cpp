@@ -25,5 +25,7 @@ QString FeedbackSession::statusText() const
 {
     if (m_lines == 0)
         return QString();
-    return QStringLiteral("已比较 %1 句，平均得分 %2%").arg(m_lines).arg(scorePercent(averageScore()));
+    return QStringLiteral("已比较 %1 句，平均得分 %2%")
+        .arg(m_lines)
+        .arg(scorePercent(averageScore()));
 }

@@ -62,9 +62,7 @@ QString marksHtml(const Comparison &comparison, const MarkColours &colours)
 } // namespace
 
 FeedbackStrip::FeedbackStrip(QWidget *parent)
-    : QWidget(parent)
-    , m_words(new QLabel(this))
-    , m_score(new QLabel(this))
+    : QWidget(parent), m_words(new QLabel(this)), m_score(new QLabel(this))
 {
     m_words->setObjectName(QStringLiteral("FeedbackWords"));
     m_words->setTextFormat(Qt::RichText);

@@ -17,8 +17,7 @@ bool meantFor(const WordMark &mark)
 
 } // namespace
 
-AnswerIndex::AnswerIndex(const QString &answer)
-    : m_text(answer)
+AnswerIndex::AnswerIndex(const QString &answer) : m_text(answer)
 {
     forEachToken(answer, [this](qsizetype start, qsizetype end, const QString &normalized) {
         const auto found = m_wordIds.constFind(normalized);
@@ -109,7 +108,8 @@ std::optional<Passage> AnswerIndex::nearest(const QString &typed, qsizetype pref
 
     // Leave unrelated answer words at the edges out of the passage: the typed
     // words against them are extra, not wrong.
-    const Comparison edges = compareWords(typed, m_text.mid(m_starts[s], m_ends[e - 1] - m_starts[s]));
+    const Comparison edges =
+        compareWords(typed, m_text.mid(m_starts[s], m_ends[e - 1] - m_starts[s]));
     for (auto it = edges.marks.cbegin(); it != edges.marks.cend(); ++it) {
         if (it->kind == WordMark::Kind::Wrong && !meantFor(*it))
             ++s;

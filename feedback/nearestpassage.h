@@ -10,8 +10,8 @@
 struct Passage {
     qsizetype start = 0; // UTF-16 offsets into the answer text, end exclusive
     qsizetype end = 0;
-    QString expected;    // the answer text from start to end
-    int distance = 0;    // wrong, missing and extra words between the two
+    QString expected; // the answer text from start to end
+    int distance = 0; // wrong, missing and extra words between the two
 };
 
 // The words of a whole answer text, read once when the answer is opened and

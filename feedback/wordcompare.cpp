@@ -75,8 +75,9 @@ Comparison compareWords(const QString &typed, const QString &expected)
             const WordToken &t = a[i - 1];
             const WordToken &e = b[j - 1];
             const int diagonal = t.text == e.text ? -1
-                : (t.cjk && e.cjk) || similarSpelling(t.text, e.text) ? EditWeight
-                                                                      : EditWeight + 1;
+                                 : (t.cjk && e.cjk) || similarSpelling(t.text, e.text)
+                                     ? EditWeight
+                                     : EditWeight + 1;
             int best = cost[(i - 1) * width + j - 1] + diagonal;
             unsigned char how = Diagonal;
             if (cost[(i - 1) * width + j] + EditWeight < best) {

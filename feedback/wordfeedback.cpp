@@ -5,8 +5,7 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
-WordFeedback::WordFeedback(FeedbackStrip *strip, QObject *parent)
-    : QObject(parent), m_strip(strip)
+WordFeedback::WordFeedback(FeedbackStrip *strip, QObject *parent) : QObject(parent), m_strip(strip)
 {
     setObjectName(QStringLiteral("WordFeedback"));
 }

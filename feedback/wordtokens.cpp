@@ -127,15 +127,15 @@ void forEachToken(const QString &text,
             }
             const bool apostrophe = isApostrophe(d);
             const bool digitJoint = (d == U',' || d == U'.' || d == U'\uFF0C' || d == U'\uFF0E')
-                && QChar::isDigit(last);
+                                    && QChar::isDigit(last);
             if (!apostrophe && !digitJoint)
                 break;
             if (end + next >= size)
                 break;
             qsizetype afterLength = 0;
             const char32_t after = codePointAt(text, end + next, &afterLength);
-            const bool continues = apostrophe ? (isWordChar(after) && !isCjk(after))
-                                              : QChar::isDigit(after);
+            const bool continues =
+                apostrophe ? (isWordChar(after) && !isCjk(after)) : QChar::isDigit(after);
             if (!continues)
                 break;
             end += next;

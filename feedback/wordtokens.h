@@ -9,11 +9,11 @@
 // token per word (digits make words too); Chinese, Japanese and Korean give
 // one token per character.
 struct WordToken {
-    QString text;         // normalized: the form two tokens are compared by
-    QString original;     // as written
-    qsizetype start = 0;  // UTF-16 offsets into the tokenized text, end exclusive
+    QString text;        // normalized: the form two tokens are compared by
+    QString original;    // as written
+    qsizetype start = 0; // UTF-16 offsets into the tokenized text, end exclusive
     qsizetype end = 0;
-    bool cjk = false;     // a Chinese, Japanese or Korean character
+    bool cjk = false; // a Chinese, Japanese or Korean character
 };
 
 // Splits a text into tokens. Case, punctuation and symbols, full-width and
@@ -25,5 +25,6 @@ QList<WordToken> tokenize(const QString &text);
 
 // The same split without building the originals: calls found(start, end,
 // normalized) for each token in order. For long texts such as a whole answer.
-void forEachToken(const QString &text,
-                  const std::function<void(qsizetype start, qsizetype end, const QString &normalized)> &found);
+void forEachToken(
+    const QString &text,
+    const std::function<void(qsizetype start, qsizetype end, const QString &normalized)> &found);

@@ -11,8 +11,8 @@
 // After every write: a write that throws AppError was given a name or value
 // that cannot be stored on one line, and left the file as it was; any other
 // write reads back as written, also with other ASCII case and blanks around
-// the names, and writing it again changes no byte. At the end: every pair written reads back its last value, every
-// line of the original file that cannot be the line of a written key is still
+// the names, and writing it again changes no byte. At the end: every pair written reads back its
+// last value, every line of the original file that cannot be the line of a written key is still
 // there, byte for byte and in order, and no temporary file is left behind.
 
 #include "platform/errors.h"
@@ -276,8 +276,8 @@ bool fitsOnOneLine(const QString &text)
 bool storable(const Write &write)
 {
     const QString key = trimmed(write.key);
-    return fitsOnOneLine(trimmed(write.section)) && fitsOnOneLine(key)
-           && fitsOnOneLine(write.value) && !key.contains(u'=') && !key.startsWith(u'[');
+    return fitsOnOneLine(trimmed(write.section)) && fitsOnOneLine(key) && fitsOnOneLine(write.value)
+           && !key.contains(u'=') && !key.startsWith(u'[');
 }
 
 // Reading gives the value cut at 2047 characters, never ending in half a
@@ -345,9 +345,9 @@ void checkOriginalLinesKept(const QByteArray &original, const QByteArray &result
             continue;
         // An unterminated last line may have been ended by what was added.
         const bool open = line.terminator.isEmpty();
-        while (at < after.size()
-               && !(after[at].text == line.text
-                    && (open || after[at].terminator == line.terminator)))
+        while (
+            at < after.size()
+            && !(after[at].text == line.text && (open || after[at].terminator == line.terminator)))
             ++at;
         REQUIRE(at < after.size());
         ++at;
@@ -403,8 +403,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         REQUIRE(readsBackAs(read, write.value));
         // Names are trimmed and compared ignoring the case of ASCII letters.
         REQUIRE(readProfileString(path, QStringLiteral("\t ") + swapAsciiCase(write.section) + u' ',
-                                  u' ' + swapAsciiCase(write.key) + QStringLiteral("\t"),
-                                  Missing)
+                                  u' ' + swapAsciiCase(write.key) + QStringLiteral("\t"), Missing)
                 == read);
         const int number = readProfileInt(path, write.section, write.key, -7);
         if (write.number)
@@ -419,15 +418,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::size_t i = 0; i < written.size(); ++i) {
         bool overwritten = false;
         for (std::size_t j = i + 1; j < written.size(); ++j) {
-            overwritten = overwritten
-                          || (foldAscii(trimmed(written[j].section))
-                                  == foldAscii(trimmed(written[i].section))
-                              && foldAscii(trimmed(written[j].key))
-                                     == foldAscii(trimmed(written[i].key)));
+            overwritten =
+                overwritten
+                || (foldAscii(trimmed(written[j].section)) == foldAscii(trimmed(written[i].section))
+                    && foldAscii(trimmed(written[j].key)) == foldAscii(trimmed(written[i].key)));
         }
         if (!overwritten) {
-            REQUIRE(readsBackAs(readProfileString(path, written[i].section, written[i].key, Missing),
-                                written[i].value));
+            REQUIRE(
+                readsBackAs(readProfileString(path, written[i].section, written[i].key, Missing),
+                            written[i].value));
         }
     }
 
@@ -437,8 +436,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         checkOriginalLinesKept(original, result, written);
 
     // Atomic replacement leaves no temporary file behind, even when refused.
-    const QStringList entries = QDir(directory).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries = QDir(directory).entryList(QDir::AllEntries | QDir::Hidden
+                                                          | QDir::System | QDir::NoDotAndDotDot);
     REQUIRE(entries == (exists ? QStringList{QStringLiteral("settings.ini")} : QStringList{}));
     return 0;
 }

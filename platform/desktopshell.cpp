@@ -8,9 +8,10 @@
 void DesktopShell::open(const QString &target)
 {
     // The result is not examined: with no program for the target nothing is shown.
-    const QUrl url = target.contains(QLatin1String("://")) || target.startsWith(QLatin1String("mailto:"))
-                         ? QUrl(target)
-                         : QUrl::fromLocalFile(target);
+    const QUrl url =
+        target.contains(QLatin1String("://")) || target.startsWith(QLatin1String("mailto:"))
+            ? QUrl(target)
+            : QUrl::fromLocalFile(target);
     QDesktopServices::openUrl(url);
 }
 

@@ -28,8 +28,7 @@ public:
     // Modal message box. Closing the box without a choice answers with Cancel
     // when it offers Cancel, otherwise with the last button.
     virtual Button messageBox(const QString &caption, const QString &text,
-                              const QList<Button> &buttons, Icon icon,
-                              Button defaultButton) = 0;
+                              const QList<Button> &buttons, Icon icon, Button defaultButton) = 0;
     // Modal file dialogs; nullopt when cancelled, else the full path chosen.
     virtual std::optional<QString> openFile(const FileRequest &request) = 0;
     virtual std::optional<QString> saveFile(const FileRequest &request) = 0;

@@ -7,8 +7,7 @@
 class AppError : public std::runtime_error
 {
 public:
-    explicit AppError(const QString &text)
-        : std::runtime_error(text.toStdString()), m_text(text) {}
+    explicit AppError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
     QString text() const { return m_text; }
 
 private:

@@ -7,8 +7,7 @@
 #include <utility>
 
 Guard::Guard(Dialogs *dialogs, QString caption) : m_dialogs(dialogs), m_caption(std::move(caption))
-{
-}
+{}
 
 void Guard::run(const std::function<void()> &handler) const
 {

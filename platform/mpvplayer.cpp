@@ -116,8 +116,9 @@ void startMpv(MpvStartup &startup, const QString &library, const QString &audioO
     if (!handle) {
         const char *numeric = std::setlocale(LC_NUMERIC, nullptr);
         if (numeric && std::strcmp(numeric, "C") != 0)
-            startup.error = QStringLiteral("无法创建播放器：数字格式的区域设置必须是“C”，当前是“%1”。")
-                                .arg(QString::fromLocal8Bit(numeric));
+            startup.error =
+                QStringLiteral("无法创建播放器：数字格式的区域设置必须是“C”，当前是“%1”。")
+                    .arg(QString::fromLocal8Bit(numeric));
         else
             startup.error = QStringLiteral("无法创建播放器（libmpv）。");
         return;
@@ -580,8 +581,8 @@ void MpvPlayer::onPropertyChange(const mpv_event_property &property, std::uint64
 
 void MpvPlayer::onLogMessage(const mpv_event_log_message &message)
 {
-    const QString text = QStringLiteral("%1: %2").arg(
-        QString::fromUtf8(message.prefix), QString::fromUtf8(message.text).trimmed());
+    const QString text = QStringLiteral("%1: %2").arg(QString::fromUtf8(message.prefix),
+                                                      QString::fromUtf8(message.text).trimmed());
     if (message.log_level <= MPV_LOG_LEVEL_ERROR)
         qCCritical(lcMpv).noquote() << text;
     else
@@ -683,9 +684,9 @@ void MpvPlayer::setPaused(bool paused)
     int flag = paused ? 1 : 0;
     const int rc = m_api->set_property(m_handle, "pause", MPV_FORMAT_FLAG, &flag);
     if (rc < 0)
-        throw PlayerError(QStringLiteral("播放器无法%1：%2")
-                              .arg(paused ? QStringLiteral("暂停") : QStringLiteral("播放"),
-                                   mpvText(rc)));
+        throw PlayerError(
+            QStringLiteral("播放器无法%1：%2")
+                .arg(paused ? QStringLiteral("暂停") : QStringLiteral("播放"), mpvText(rc)));
 }
 
 void MpvPlayer::seekTo(double seconds)
@@ -709,7 +710,9 @@ void MpvPlayer::setDoubleProperty(const char *name, double value)
     const int rc = m_api->set_property(m_handle, name, MPV_FORMAT_DOUBLE, &value);
     if (rc < 0)
         throw PlayerError(QStringLiteral("播放器无法设置 %1=%2：%3")
-                              .arg(QLatin1String(name)).arg(value).arg(mpvText(rc)));
+                              .arg(QLatin1String(name))
+                              .arg(value)
+                              .arg(mpvText(rc)));
 }
 
 void MpvPlayer::setStringProperty(const char *name, const QByteArray &value)
@@ -724,8 +727,8 @@ void MpvPlayer::observe(std::uint64_t id, const char *name, int format)
 {
     const int rc = m_api->observe_property(m_handle, id, name, static_cast<mpv_format>(format));
     if (rc < 0)
-        throw PlayerError(QStringLiteral("无法跟踪播放器属性 %1：%2")
-                              .arg(QLatin1String(name), mpvText(rc)));
+        throw PlayerError(
+            QStringLiteral("无法跟踪播放器属性 %1：%2").arg(QLatin1String(name), mpvText(rc)));
 }
 
 double MpvPlayer::readDuration() const

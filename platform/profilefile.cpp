@@ -217,7 +217,8 @@ QByteArray encodeValue(const QString &value)
     if (bytes.isEmpty())
         return bytes;
     const bool trimmed = isBlank(bytes.front()) || isBlank(bytes.back());
-    const bool unquoted = bytes.size() >= 2 && isQuote(bytes.front()) && bytes.back() == bytes.front();
+    const bool unquoted =
+        bytes.size() >= 2 && isQuote(bytes.front()) && bytes.back() == bytes.front();
     return trimmed || unquoted ? '"' + bytes + '"' : bytes;
 }
 

@@ -22,8 +22,8 @@
 // surrounding double or single quotes, cut at 2047 characters. An empty value
 // gives the empty string; a missing or unreadable file, a missing section or a
 // missing key gives defaultValue.
-QString readProfileString(const QString &path, const QString &section,
-                          const QString &key, const QString &defaultValue);
+QString readProfileString(const QString &path, const QString &section, const QString &key,
+                          const QString &defaultValue);
 
 // The key's value as an integer: the whole value must be a decimal number with
 // an optional sign, or a hexadecimal one with a 0x or 0X prefix; numbers out of

@@ -91,8 +91,7 @@ QString QtDialogs::toQtFilter(const QString &windowsFilter)
 }
 
 Dialogs::Button QtDialogs::messageBox(const QString &caption, const QString &text,
-                                      const QList<Button> &buttons, Icon icon,
-                                      Button defaultButton)
+                                      const QList<Button> &buttons, Icon icon, Button defaultButton)
 {
     QMessageBox box(boxIcon(icon), caption, text, QMessageBox::NoButton, m_parent);
     QList<std::pair<QAbstractButton *, Button>> map;

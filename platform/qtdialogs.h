@@ -12,9 +12,8 @@ public:
     explicit QtDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget *parent) { m_parent = parent; }
 
-    Button messageBox(const QString &caption, const QString &text,
-                      const QList<Button> &buttons, Icon icon,
-                      Button defaultButton) override;
+    Button messageBox(const QString &caption, const QString &text, const QList<Button> &buttons,
+                      Icon icon, Button defaultButton) override;
     std::optional<QString> openFile(const FileRequest &request) override;
     std::optional<QString> saveFile(const FileRequest &request) override;
 

@@ -15,8 +15,8 @@ const char *const TranslatorName = "QtTranslations";
 void installQtTranslations(QCoreApplication &app, const QLocale &locale)
 {
     // Deleting a translator removes it from the application.
-    qDeleteAll(app.findChildren<QTranslator *>(QLatin1String(TranslatorName),
-                                               Qt::FindDirectChildrenOnly));
+    qDeleteAll(
+        app.findChildren<QTranslator *>(QLatin1String(TranslatorName), Qt::FindDirectChildrenOnly));
     if (locale.language() == QLocale::English || locale.language() == QLocale::C)
         return;
     auto *translator = new QTranslator(&app);

@@ -9,7 +9,7 @@ namespace {
 // ELF64 layout, little-endian only (the platforms the program is built for).
 constexpr qint64 FileHeaderSize = 64;
 constexpr qint64 SectionHeaderSize = 64;
-constexpr quint32 NoBits = 8;           // SHT_NOBITS: the section has no bytes in the file
+constexpr quint32 NoBits = 8;             // SHT_NOBITS: the section has no bytes in the file
 constexpr quint32 ExtendedIndex = 0xffff; // SHN_XINDEX
 // A version block is a few hundred bytes; anything much larger is not ours.
 constexpr quint64 MaxBlockSize = 64 * 1024;
@@ -22,7 +22,7 @@ struct SectionHeader {
     quint32 link = 0;
 };
 
-template<typename T>
+template <typename T>
 T field(const QByteArray &bytes, qsizetype offset)
 {
     return qFromLittleEndian<T>(bytes.constData() + offset);
@@ -60,8 +60,9 @@ std::optional<VersionBlock> readVersionBlock(const QString &executablePath)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const auto header = readAt(file, 0, FileHeaderSize);
-    if (!header || !header->startsWith("\x7f"
-                                       "ELF")
+    if (!header
+        || !header->startsWith("\x7f"
+                               "ELF")
         || header->at(4) != 2 /* 64-bit */ || header->at(5) != 1 /* little-endian */)
         return std::nullopt;
 

@@ -7,8 +7,7 @@
 
 namespace LoopRules {
 
-Outcome store(bool playbackActive, double start, double end, const Points &current,
-              Points *stored)
+Outcome store(bool playbackActive, double start, double end, const Points &current, Points *stored)
 {
     if (!playbackActive) {
         *stored = Points{};
@@ -51,8 +50,7 @@ int toBarUnits(double seconds, double length, int barMax)
     return static_cast<int>(std::clamp(units, -1.0e9, 1.0e9));
 }
 
-std::optional<std::pair<int, int>> selectionFor(double start, double end, double length,
-                                                int barMax)
+std::optional<std::pair<int, int>> selectionFor(double start, double end, double length, int barMax)
 {
     if (start < 0 && end <= 0)
         return std::pair{-1, -1};

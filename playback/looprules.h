@@ -25,8 +25,7 @@ enum class Outcome {
 
 // What storing the requested points (start, end) does, given whether playback
 // is active and the current points. `stored` receives the points to keep.
-Outcome store(bool playbackActive, double start, double end, const Points &current,
-              Points *stored);
+Outcome store(bool playbackActive, double start, double end, const Points &current, Points *stored);
 
 // "  循环开始点: <start> 结束点: <end>" for the requested points.
 QString loopInfoText(double start, double end);

@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-TDragTrackBar::TDragTrackBar(QWidget *parent)
-    : QSlider(Qt::Horizontal, parent)
+TDragTrackBar::TDragTrackBar(QWidget *parent) : QSlider(Qt::Horizontal, parent)
 {
     setMinimum(0);
     setTickPosition(QSlider::NoTicks);
@@ -33,7 +32,8 @@ QRect TDragTrackBar::handleRect(const QStyleOptionSlider &opt) const
 int TDragTrackBar::valueAtX(const QStyleOptionSlider &opt, int x) const
 {
     // The same mapping the slider uses while the handle is dragged.
-    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
     const QRect handle = handleRect(opt);
     const int first = groove.x();
     const int last = groove.right() - handle.width() + 1;
@@ -60,7 +60,8 @@ QRect TDragTrackBar::selectionRect(const QStyleOptionSlider &opt) const
 
     // Some styles report the whole control's thickness as the groove; keep
     // the band to the width of a channel, inside the groove's border.
-    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
     const int thickness = std::min(groove.height() - 2, 6);
     const int top = groove.top() + groove.height() / 2 - thickness / 2;
     return QRect(left, top, right - left + 1, thickness);

@@ -34,10 +34,17 @@ QByteArray escape(const QString &value)
     out.reserve(utf8.size());
     for (const char c : utf8) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -55,10 +62,17 @@ std::optional<QString> unescape(QByteArrayView value)
         if (++i == value.size())
             return std::nullopt;
         switch (value[i]) {
-        case '\\': out += '\\'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        default: return std::nullopt;
+        case '\\':
+            out += '\\';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            return std::nullopt;
         }
     }
     return QString::fromUtf8(out);
@@ -222,19 +236,17 @@ QString recoveryListText(const QList<RecoveryEntry> &entries)
     QStringList lines;
     for (const RecoveryEntry &entry : entries) {
         const QString document = entry.documentName.isEmpty()
-            ? QStringLiteral("未命名")
-            : QFileInfo(entry.documentName).fileName();
-        const QString recording = entry.recording.isEmpty()
-            ? QStringLiteral("无录音")
-            : QFileInfo(entry.recording).fileName();
+                                     ? QStringLiteral("未命名")
+                                     : QFileInfo(entry.documentName).fileName();
+        const QString recording = entry.recording.isEmpty() ? QStringLiteral("无录音")
+                                                            : QFileInfo(entry.recording).fileName();
         lines += document + QStringLiteral("，") + recording + QStringLiteral("，")
-            + entry.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+                 + entry.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     }
     return lines.join(QLatin1Char('\n'));
 }
 
-RecoveryStore::RecoveryStore(QString folder)
-    : m_folder(std::move(folder))
+RecoveryStore::RecoveryStore(QString folder) : m_folder(std::move(folder))
 {
     // The pid tells programs apart while they run; the random part keeps a
     // later program that gets the same pid from taking over an old copy.
@@ -249,7 +261,7 @@ RecoveryStore::~RecoveryStore() = default;
 QString RecoveryStore::defaultFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-        + QStringLiteral("/recovery");
+           + QStringLiteral("/recovery");
 }
 
 bool RecoveryStore::holdLock(QString *error)
@@ -267,7 +279,8 @@ bool RecoveryStore::holdLock(QString *error)
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
         if (error)
-            *error = QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(m_ownPath + LockSuffix));
+            *error =
+                QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(m_ownPath + LockSuffix));
         return false;
     }
     m_lock = std::move(lock);
@@ -282,11 +295,12 @@ bool RecoveryStore::write(const RecoveryEntry &entry, QString *error)
     QSaveFile file(m_ownPath);
     // commit() does not notice a short write (disk full) of buffered data,
     // so the file is unbuffered and the count is checked.
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        && file.write(bytes) == bytes.size() && file.commit())
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size()
+        && file.commit())
         return true;
     if (error)
-        *error = QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(m_ownPath), file.errorString());
+        *error =
+            QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(m_ownPath), file.errorString());
     return false;
 }
 
@@ -294,7 +308,8 @@ RecoveryListResult RecoveryStore::list() const
 {
     RecoveryListResult result;
     const QDir dir(m_folder);
-    const QFileInfoList files = dir.entryInfoList({QLatin1Char('*') + Suffix}, QDir::Files | QDir::Hidden);
+    const QFileInfoList files =
+        dir.entryInfoList({QLatin1Char('*') + Suffix}, QDir::Files | QDir::Hidden);
     for (const QFileInfo &info : files) {
         const QString path = info.filePath();
         if (path == m_ownPath || heldByRunningProgram(path + LockSuffix))
@@ -314,7 +329,8 @@ RecoveryListResult RecoveryStore::list() const
         }
     }
     // Locks left by programs that ended without a copy.
-    for (const QFileInfo &info : dir.entryInfoList({QLatin1Char('*') + Suffix + LockSuffix}, QDir::Files | QDir::Hidden)) {
+    for (const QFileInfo &info :
+         dir.entryInfoList({QLatin1Char('*') + Suffix + LockSuffix}, QDir::Files | QDir::Hidden)) {
         const QString copy = info.filePath().chopped(LockSuffix.size());
         if (copy != m_ownPath && !QFileInfo::exists(copy))
             heldByRunningProgram(info.filePath());

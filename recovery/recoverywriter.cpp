@@ -6,9 +6,8 @@
 #include <utility>
 
 RecoveryWriter::RecoveryWriter(std::shared_ptr<RecoveryStore> store, QObject *parent)
-    : QObject(parent)
-    , m_store(std::move(store))
-    , m_generation(std::make_shared<std::atomic<quint64>>(0))
+    : QObject(parent), m_store(std::move(store)),
+      m_generation(std::make_shared<std::atomic<quint64>>(0))
 {
     m_timer.setSingleShot(true);
     m_clock.start();

@@ -22,8 +22,8 @@ class RecoveryWriter : public QObject
 
 public:
     struct Timing {
-        int quietMs = 2000;    // write this long after the last change
-        int minGapMs = 1000;   // never start writes closer together
+        int quietMs = 2000;     // write this long after the last change
+        int minGapMs = 1000;    // never start writes closer together
         int maxDelayMs = 10000; // nor let steady typing hold a write back longer
     };
 

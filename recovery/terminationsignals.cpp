@@ -26,8 +26,7 @@ extern "C" void onTerminationSignal(int signal)
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject *parent)
-    : QObject(parent)
+TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {
     static_assert(std::atomic<int>::is_always_lock_free);
     if (writeEnd.load() >= 0)
@@ -36,7 +35,8 @@ TerminationSignals::TerminationSignals(QObject *parent)
         return;
     writeEnd.store(m_fds[0]);
 
-    struct sigaction action {};
+    struct sigaction action {
+    };
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

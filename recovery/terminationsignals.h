@@ -32,7 +32,9 @@ private:
 
     bool m_active = false;
     int m_fds[2] = {-1, -1};
-    struct sigaction m_previousTerm {};
-    struct sigaction m_previousHup {};
+    struct sigaction m_previousTerm {
+    };
+    struct sigaction m_previousHup {
+    };
     std::unique_ptr<QSocketNotifier> m_notifier;
 };

@@ -36,13 +36,18 @@ struct FrameFreer {
     void operator()(AVFrame *p) const { av_frame_free(&p); }
 };
 
-QString tr(const char *text) { return QCoreApplication::translate("AudioDecoder", text); }
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("AudioDecoder", text);
+}
 
 // Sums squares into frames of fixed length as samples arrive.
 class LevelMeter
 {
 public:
-    LevelMeter(int frameSamples, std::vector<float> &levels) : m_frameSamples(frameSamples), m_levels(levels) {}
+    LevelMeter(int frameSamples, std::vector<float> &levels)
+        : m_frameSamples(frameSamples), m_levels(levels)
+    {}
 
     void add(const float *samples, int count)
     {
@@ -97,7 +102,8 @@ DecodeResult decodeEnvelope(const QString &path, const DecodeControl &control, d
         return fail(tr("无法识别格式"));
 
     const AVCodec *codec = nullptr;
-    const int streamIndex = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    const int streamIndex =
+        av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (streamIndex < 0 || !codec)
         return fail(tr("没有声音"));
     // Only the sound is wanted; the demuxer need not hand over video packets.
@@ -117,8 +123,9 @@ DecodeResult decodeEnvelope(const QString &path, const DecodeControl &control, d
         av_channel_layout_copy(&inLayout, &decoder->ch_layout);
     AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
     SwrContext *rawSwr = nullptr;
-    const int swrOk = swr_alloc_set_opts2(&rawSwr, &mono, AV_SAMPLE_FMT_FLT, AnalysisRate, &inLayout,
-                                          decoder->sample_fmt, decoder->sample_rate, 0, nullptr);
+    const int swrOk =
+        swr_alloc_set_opts2(&rawSwr, &mono, AV_SAMPLE_FMT_FLT, AnalysisRate, &inLayout,
+                            decoder->sample_fmt, decoder->sample_rate, 0, nullptr);
     av_channel_layout_uninit(&inLayout);
     std::unique_ptr<SwrContext, SwrFreer> swr(rawSwr);
     if (swrOk < 0 || swr_init(swr.get()) < 0)
@@ -150,8 +157,9 @@ DecodeResult decodeEnvelope(const QString &path, const DecodeControl &control, d
             return true;
         mixed.resize(std::size_t(room));
         auto *out = reinterpret_cast<uint8_t *>(mixed.data());
-        const int got = swr_convert(swr.get(), &out, room,
-                                    in ? const_cast<const uint8_t **>(in->extended_data) : nullptr, inCount);
+        const int got =
+            swr_convert(swr.get(), &out, room,
+                        in ? const_cast<const uint8_t **>(in->extended_data) : nullptr, inCount);
         if (got < 0)
             return false;
         meter.add(mixed.data(), got);

@@ -9,7 +9,7 @@
 
 // What the decoder may ask of its caller while it runs on a worker thread.
 struct DecodeControl {
-    std::function<bool()> isCancelled;       // polled once per packet
+    std::function<bool()> isCancelled;         // polled once per packet
     std::function<void(int percent)> progress; // called when the percentage changes
 };
 

@@ -57,10 +57,11 @@ void SentenceAnalysis::start(const QString &path)
         promise.addResult(analyseRecording(path, control));
     });
     auto *watcher = new QFutureWatcher<AnalysisOutcome>(this);
-    connect(watcher, &QFutureWatcher<AnalysisOutcome>::progressValueChanged, this, [this, generation](int percent) {
-        if (generation == m_generation)
-            emit progressChanged(percent);
-    });
+    connect(watcher, &QFutureWatcher<AnalysisOutcome>::progressValueChanged, this,
+            [this, generation](int percent) {
+                if (generation == m_generation)
+                    emit progressChanged(percent);
+            });
     connect(watcher, &QFutureWatcher<AnalysisOutcome>::finished, this, [this, watcher, generation] {
         watcher->deleteLater();
         runFinished(generation, watcher->future());

@@ -21,7 +21,8 @@ std::vector<double> smoothedDb(const std::vector<float> &levels, int radius)
     const int n = int(levels.size());
     std::vector<double> prefix(std::size_t(n) + 1, 0.0);
     for (int i = 0; i < n; ++i)
-        prefix[std::size_t(i) + 1] = prefix[std::size_t(i)] + double(levels[std::size_t(i)]) * levels[std::size_t(i)];
+        prefix[std::size_t(i) + 1] =
+            prefix[std::size_t(i)] + double(levels[std::size_t(i)]) * levels[std::size_t(i)];
     std::vector<double> db(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         const int a = std::max(0, i - radius);
@@ -88,7 +89,9 @@ QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &
     const double frame = envelope.frameSeconds;
     if (n < 3 || frame <= 0.0)
         return {};
-    const auto frames = [frame](double seconds) { return std::max(1, int(std::lround(seconds / frame))); };
+    const auto frames = [frame](double seconds) {
+        return std::max(1, int(std::lround(seconds / frame)));
+    };
 
     const std::vector<double> db = smoothedDb(envelope.levels, frames(0.015));
     // The floor is what the quietest tenth of the recording sits at (the
@@ -104,7 +107,8 @@ QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &
     // above its usual peaks, so it neither starts a sentence nor stretches one.
     std::vector<double> background;
     const double middle = floor + contrast / 2;
-    std::copy_if(db.begin(), db.end(), std::back_inserter(background), [middle](double v) { return v < middle; });
+    std::copy_if(db.begin(), db.end(), std::back_inserter(background),
+                 [middle](double v) { return v < middle; });
     const double swing = percentile(background, 0.75) + 3.0;
     const double low = std::max(floor + std::max(4.0, 0.22 * contrast), swing);
     const double high = std::max(floor + std::max(6.0, 0.35 * contrast), low + 2.0);

@@ -73,5 +73,7 @@ QString sentenceLabel(int index, int total)
 {
     if (index < 0 || index >= total)
         return {};
-    return QCoreApplication::translate("SentenceNavigation", "第 %1/%2 句").arg(index + 1).arg(total);
+    return QCoreApplication::translate("SentenceNavigation", "第 %1/%2 句")
+        .arg(index + 1)
+        .arg(total);
 }

@@ -65,7 +65,8 @@ QString SentenceTrack::cueTextFor(double loopStart, double loopEnd) const
     // The loop points went through the loop rules; they keep the cue's times
     // to well within a millisecond.
     for (const Sentence &sentence : sentences()) {
-        if (std::abs(sentence.start - loopStart) < 0.005 && std::abs(sentence.end - loopEnd) < 0.005)
+        if (std::abs(sentence.start - loopStart) < 0.005
+            && std::abs(sentence.end - loopEnd) < 0.005)
             return sentence.text;
     }
     return {};

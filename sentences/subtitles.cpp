@@ -15,9 +15,11 @@ namespace {
 // Size guard: a subtitle file of this size is not a subtitle file.
 constexpr qint64 MaxSubtitleBytes = 64 * 1024 * 1024;
 
-double clockSeconds(const QString &hours, const QString &minutes, const QString &seconds, const QString &fraction)
+double clockSeconds(const QString &hours, const QString &minutes, const QString &seconds,
+                    const QString &fraction)
 {
-    const double part = fraction.isEmpty() ? 0.0 : fraction.toDouble() / std::pow(10.0, fraction.size());
+    const double part =
+        fraction.isEmpty() ? 0.0 : fraction.toDouble() / std::pow(10.0, fraction.size());
     return hours.toDouble() * 3600 + minutes.toDouble() * 60 + seconds.toDouble() + part;
 }
 
@@ -67,10 +69,12 @@ QString plainText(const QStringList &textLines)
 // line and text lines.
 SubtitleCues parseBlocks(const QString &text, bool vtt)
 {
-    static const QRegularExpression srtTiming(QStringLiteral(
-        "^\\s*(\\d+):(\\d{1,2}):(\\d{1,2})[,.](\\d{1,3})\\s*-->\\s*(\\d+):(\\d{1,2}):(\\d{1,2})[,.](\\d{1,3})\\s*$"));
-    static const QRegularExpression vttTiming(QStringLiteral(
-        "^\\s*(?:(\\d+):)?(\\d{2}):(\\d{2})\\.(\\d{3})\\s+-->\\s+(?:(\\d+):)?(\\d{2}):(\\d{2})\\.(\\d{3})(?:\\s.*)?$"));
+    static const QRegularExpression srtTiming(
+        QStringLiteral("^\\s*(\\d+):(\\d{1,2}):(\\d{1,2})[,.](\\d{1,3})\\s*-->\\s*(\\d+):(\\d{1,2})"
+                       ":(\\d{1,2})[,.](\\d{1,3})\\s*$"));
+    static const QRegularExpression vttTiming(
+        QStringLiteral("^\\s*(?:(\\d+):)?(\\d{2}):(\\d{2})\\.(\\d{3})\\s+-->\\s+(?:(\\d+):)?(\\d{2}"
+                       "):(\\d{2})\\.(\\d{3})(?:\\s.*)?$"));
     const QRegularExpression &timing = vtt ? vttTiming : srtTiming;
 
     SubtitleCues out;
@@ -87,7 +91,8 @@ SubtitleCues parseBlocks(const QString &text, bool vtt)
         }
         // The timing line is the first or, after an identifier, the second.
         qsizetype at = block.first().contains(QLatin1String("-->")) ? 0 : 1;
-        const QRegularExpressionMatch m = at < block.size() ? timing.match(block[at]) : QRegularExpressionMatch();
+        const QRegularExpressionMatch m =
+            at < block.size() ? timing.match(block[at]) : QRegularExpressionMatch();
         if (!m.hasMatch()) {
             ++out.malformed;
             continue;
@@ -96,7 +101,7 @@ SubtitleCues parseBlocks(const QString &text, bool vtt)
         cue.start = clockSeconds(m.captured(1), m.captured(2), m.captured(3), m.captured(4));
         cue.end = clockSeconds(m.captured(5), m.captured(6), m.captured(7), m.captured(8));
         const bool badClock = m.captured(3).toInt() >= 60 || m.captured(7).toInt() >= 60
-            || m.captured(2).toInt() >= 60 || m.captured(6).toInt() >= 60;
+                              || m.captured(2).toInt() >= 60 || m.captured(6).toInt() >= 60;
         if (badClock || cue.end <= cue.start) {
             ++out.malformed;
             continue;
@@ -180,7 +185,8 @@ SubtitleCues parseLrc(const QString &text, double duration)
 
 void tidy(QList<Sentence> &cues, double duration)
 {
-    std::stable_sort(cues.begin(), cues.end(), [](const Sentence &a, const Sentence &b) { return a.start < b.start; });
+    std::stable_sort(cues.begin(), cues.end(),
+                     [](const Sentence &a, const Sentence &b) { return a.start < b.start; });
     for (qsizetype i = 0; i + 1 < cues.size(); ++i)
         cues[i].end = std::min(cues[i].end, cues[i + 1].start);
     if (duration > 0) {
@@ -194,7 +200,8 @@ void tidy(QList<Sentence> &cues, double duration)
 
 QString decodeSubtitleText(const QByteArray &bytes)
 {
-    if (const std::optional<QStringConverter::Encoding> bom = QStringConverter::encodingForData(bytes)) {
+    if (const std::optional<QStringConverter::Encoding> bom =
+            QStringConverter::encodingForData(bytes)) {
         QStringDecoder decoder(*bom, QStringConverter::Flag::ConvertInvalidToNull);
         if (*bom != QStringConverter::Utf8 || bytes.startsWith("\xEF\xBB\xBF"))
             return decoder.decode(bytes);
@@ -212,8 +219,9 @@ QString decodeSubtitleText(const QByteArray &bytes)
 SubtitleCues parseSubtitles(const QByteArray &bytes, SubtitleFormat format, double duration)
 {
     const QString text = decodeSubtitleText(bytes);
-    SubtitleCues out = format == SubtitleFormat::Lrc ? parseLrc(text, duration)
-                                                     : parseBlocks(text, format == SubtitleFormat::Vtt);
+    SubtitleCues out = format == SubtitleFormat::Lrc
+                           ? parseLrc(text, duration)
+                           : parseBlocks(text, format == SubtitleFormat::Vtt);
     tidy(out.cues, duration);
     return out;
 }

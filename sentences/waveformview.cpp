@@ -111,8 +111,9 @@ void WaveformView::rebuildColumns(int deviceWidth)
     for (int c = 0; c < deviceWidth; ++c) {
         const auto first = std::size_t(c * framesPerColumn);
         const auto last = std::max(first + 1, std::size_t((c + 1) * framesPerColumn));
-        const float loudest = *std::max_element(levels.begin() + std::ptrdiff_t(first),
-                                                levels.begin() + std::ptrdiff_t(std::min(last, levels.size())));
+        const float loudest =
+            *std::max_element(levels.begin() + std::ptrdiff_t(first),
+                              levels.begin() + std::ptrdiff_t(std::min(last, levels.size())));
         const double db = loudest > 0 ? 20.0 * std::log10(loudest / m_peak) : -RangeDb;
         m_columns[std::size_t(c)] = float(std::clamp(1.0 + db / RangeDb, 0.0, 1.0));
     }

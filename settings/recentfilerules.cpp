@@ -50,8 +50,8 @@ QList<RecentMenuItem> RecentMenuItems(const QStringList &list)
         // A single "&" would mark a shortcut letter and vanish from the caption.
         QString path = list.at(i);
         path.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        items.append({Kind::Entry,
-                      QStringLiteral("%1 ").arg(i + 1, 2, 10, QLatin1Char('0')) + path, int(i)});
+        items.append({Kind::Entry, QStringLiteral("%1 ").arg(i + 1, 2, 10, QLatin1Char('0')) + path,
+                      int(i)});
     }
     if (items.isEmpty()) {
         items.append({Kind::Empty, QStringLiteral("空&"), 0});

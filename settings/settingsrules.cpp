@@ -13,8 +13,16 @@ QByteArray DefaultSettingsText()
         "RecordDictateTime=1",
         "",
         "[LastFiles]",
-        "Item01=", "Item02=", "Item03=", "Item04=", "Item05=",
-        "Item06=", "Item07=", "Item08=", "Item09=", "Item10=",
+        "Item01=",
+        "Item02=",
+        "Item03=",
+        "Item04=",
+        "Item05=",
+        "Item06=",
+        "Item07=",
+        "Item08=",
+        "Item09=",
+        "Item10=",
     };
     QByteArray text;
     for (const char *line : lines)
@@ -35,5 +43,5 @@ QString SettingsFolder(const QString &programDir, bool programDirWritable, bool 
     if (iniExistsThere || programDirWritable || userConfigDir.isEmpty())
         return programDir;
     return userConfigDir.endsWith(QLatin1Char('/')) ? userConfigDir
-                                                     : userConfigDir + QLatin1Char('/');
+                                                    : userConfigDir + QLatin1Char('/');
 }

@@ -37,12 +37,13 @@ SettingsStore::SettingsStore(const QString &programDir, QObject *parent)
 QString SettingsStore::filePath() const
 {
     const QFileInfo programFolder(m_programDir);
-    const QString folder = SettingsFolder(
-        m_programDir, programFolder.isDir() && programFolder.isWritable(),
-        QFileInfo::exists(m_programDir + SettingsFileName),
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    const QString folder =
+        SettingsFolder(m_programDir, programFolder.isDir() && programFolder.isWritable(),
+                       QFileInfo::exists(m_programDir + SettingsFileName),
+                       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     if (folder != m_programDir && !QDir().mkpath(folder))
-        throw AppError(QStringLiteral("无法创建设置文件夹“%1”：%2").arg(folder, whyNoFolder(folder)));
+        throw AppError(
+            QStringLiteral("无法创建设置文件夹“%1”：%2").arg(folder, whyNoFolder(folder)));
     return folder + SettingsFileName;
 }
 

@@ -45,8 +45,12 @@ int main(int argc, char *argv[])
     FakePlayer player;
     FakeDialogs dialogs;
     FakeShell shell;
-    TForm_MainServices services{&player, &dialogs, &shell, folder + QStringLiteral("/program/"),
-                                folder + QStringLiteral("/recovery"), {}};
+    TForm_MainServices services{&player,
+                                &dialogs,
+                                &shell,
+                                folder + QStringLiteral("/program/"),
+                                folder + QStringLiteral("/recovery"),
+                                {}};
     QDir().mkpath(services.programDir);
     TForm_Main window(services);
     window.setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(20, 0, 0)); });

@@ -13,7 +13,7 @@ struct CheckCase {
     const char *name;
     QStringList lines;
     QString typed;
-    int line;      // expected hit line, -1 for no hit
+    int line; // expected hit line, -1 for no hit
     QString tail;
 };
 
@@ -54,63 +54,74 @@ TEST_P(AnswerCheckTable, FindsLineAndTail)
     EXPECT_EQ(hit->tail, c.tail) << "tail has " << hit->tail.size() << " units";
 }
 
-INSTANTIATE_TEST_SUITE_P(Outcomes, AnswerCheckTable, testing::Values(
-    // The documented outcomes.
-    CheckCase{"WholeLineEqualCaseIgnored", {"Hello, world."}, "hello, WORLD.", 0, ""},
-    CheckCase{"TailFullStop", {sentence}, "i went to the park", 0, "."},
-    CheckCase{"TailBlank", {sentence}, "I went", 0, " "},
-    CheckCase{"LetterAfterMatchNoTail", {sentence}, "the pa", 0, ""},
-    CheckCase{"HyphenJoinedWithoutBlank", {"It was a well-", "known fact."}, "well-known fact", 0, "."},
-    CheckCase{"JoinedWithOneBlank", {"to the", "park."}, "to the park", 0, "."},
-    CheckCase{"MatchInNextLineFoundThere", {"to the", "park."}, "park", 1, "."},
-    CheckCase{"NotFound", {"any text"}, "a text found nowhere", -1, ""},
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, AnswerCheckTable,
+    testing::Values(
+        // The documented outcomes.
+        CheckCase{"WholeLineEqualCaseIgnored", {"Hello, world."}, "hello, WORLD.", 0, ""},
+        CheckCase{"TailFullStop", {sentence}, "i went to the park", 0, "."},
+        CheckCase{"TailBlank", {sentence}, "I went", 0, " "},
+        CheckCase{"LetterAfterMatchNoTail", {sentence}, "the pa", 0, ""},
+        CheckCase{"HyphenJoinedWithoutBlank",
+                  {"It was a well-", "known fact."},
+                  "well-known fact",
+                  0,
+                  "."},
+        CheckCase{"JoinedWithOneBlank", {"to the", "park."}, "to the park", 0, "."},
+        CheckCase{"MatchInNextLineFoundThere", {"to the", "park."}, "park", 1, "."},
+        CheckCase{"NotFound", {"any text"}, "a text found nowhere", -1, ""},
 
-    // Blanks and case.
-    CheckCase{"ControlCharsAreBlanks", {"\tHello\r\n"}, " hello\x01", 0, ""},
-    CheckCase{"NoBreakSpaceIsNotBlank", {QString("park") + QChar(0xA0)}, "park", 0, QString(QChar(0xA0))},
-    CheckCase{"NonAsciiCaseCounts", {"Über"}, "über", -1, ""},
-    CheckCase{"FullWidthCaseCounts", {"ａｂｃ"}, "ＡＢＣ", -1, ""},
-    CheckCase{"AsciiDigitNoTail", {"in 1999."}, "in 199", 0, ""},
+        // Blanks and case.
+        CheckCase{"ControlCharsAreBlanks", {"\tHello\r\n"}, " hello\x01", 0, ""},
+        CheckCase{"NoBreakSpaceIsNotBlank",
+                  {QString("park") + QChar(0xA0)},
+                  "park",
+                  0,
+                  QString(QChar(0xA0))},
+        CheckCase{"NonAsciiCaseCounts", {"Über"}, "über", -1, ""},
+        CheckCase{"FullWidthCaseCounts", {"ａｂｃ"}, "ＡＢＣ", -1, ""},
+        CheckCase{"AsciiDigitNoTail", {"in 1999."}, "in 199", 0, ""},
 
-    // End of the joined text.
-    CheckCase{"MatchEndsAtEndOfLastLine", {"I went home."}, "went home.", 0, ""},
-    CheckCase{"NoBlankAddedAfterLastLine", {"the end   "}, "end", 0, ""},
-    CheckCase{"NoBlankAddedBeforeEmptyLine", {"the end", "", "more"}, "end", 0, ""},
-    CheckCase{"MatchEndsAtEndOfNextLine", {"to the", "park"}, "to the park", 0, ""},
+        // End of the joined text.
+        CheckCase{"MatchEndsAtEndOfLastLine", {"I went home."}, "went home.", 0, ""},
+        CheckCase{"NoBlankAddedAfterLastLine", {"the end   "}, "end", 0, ""},
+        CheckCase{"NoBlankAddedBeforeEmptyLine", {"the end", "", "more"}, "end", 0, ""},
+        CheckCase{"MatchEndsAtEndOfNextLine", {"to the", "park"}, "to the park", 0, ""},
 
-    // Empty lines and hyphens.
-    CheckCase{"EmptyLineBreaksJoin", {"first part", "", "second part."}, "part second", -1, ""},
-    CheckCase{"FoundAfterEmptyLine", {"first part", "", "second part."}, "second part", 2, "."},
-    CheckCase{"LeadingEmptyLines", {"", "  ", "x"}, "x", 2, ""},
-    CheckCase{"HyphenJoinKeepsNoBlank", {"a well-", "known fact."}, "well- known", -1, ""},
-    CheckCase{"HyphenJoinTailAfter", {"a well-", "known fact."}, "well-known", 0, " "},
+        // Empty lines and hyphens.
+        CheckCase{"EmptyLineBreaksJoin", {"first part", "", "second part."}, "part second", -1, ""},
+        CheckCase{"FoundAfterEmptyLine", {"first part", "", "second part."}, "second part", 2, "."},
+        CheckCase{"LeadingEmptyLines", {"", "  ", "x"}, "x", 2, ""},
+        CheckCase{"HyphenJoinKeepsNoBlank", {"a well-", "known fact."}, "well- known", -1, ""},
+        CheckCase{"HyphenJoinTailAfter", {"a well-", "known fact."}, "well-known", 0, " "},
 
-    // Where the match starts.
-    CheckCase{"StartAtLastCharOfLine", {"abc x", "yz."}, "x yz", 0, "."},
-    CheckCase{"StartAtHyphenAtEndOfLine", {"ab-", "cd"}, "-cd", 0, ""},
-    CheckCase{"StartRightAfterHyphenIsNextLine", {"ab-", "cd."}, "cd", 1, "."},
-    CheckCase{"WholeNextLineFoundThere", {"a b", "c d", "e f"}, "c d", 1, ""},
-    CheckCase{"SpanOfNextTwoLinesFoundAtNext", {"a b", "c d", "e f"}, "d e", 1, " "},
-    CheckCase{"SpanOfThreeLinesNotFound", {"a b", "c d", "e f"}, "b c d e", -1, ""},
-    CheckCase{"FirstHitWins", {"the cat.", "the cat!"}, "the cat", 0, "."},
-    CheckCase{"JoinedHitBeforeEqualLine", {"see the", "cat", "the cat"}, "the cat", 0, ""},
+        // Where the match starts.
+        CheckCase{"StartAtLastCharOfLine", {"abc x", "yz."}, "x yz", 0, "."},
+        CheckCase{"StartAtHyphenAtEndOfLine", {"ab-", "cd"}, "-cd", 0, ""},
+        CheckCase{"StartRightAfterHyphenIsNextLine", {"ab-", "cd."}, "cd", 1, "."},
+        CheckCase{"WholeNextLineFoundThere", {"a b", "c d", "e f"}, "c d", 1, ""},
+        CheckCase{"SpanOfNextTwoLinesFoundAtNext", {"a b", "c d", "e f"}, "d e", 1, " "},
+        CheckCase{"SpanOfThreeLinesNotFound", {"a b", "c d", "e f"}, "b c d e", -1, ""},
+        CheckCase{"FirstHitWins", {"the cat.", "the cat!"}, "the cat", 0, "."},
+        CheckCase{"JoinedHitBeforeEqualLine", {"see the", "cat", "the cat"}, "the cat", 0, ""},
 
-    // Chinese and mixed text.
-    CheckCase{"ChinesePunctuationTaken", {"我去了公园。然后回家。"}, "我去了公园", 0, "。"},
-    CheckCase{"ChineseIdeographNotTaken", {"我去了公园。然后回家。"}, "我去了", 0, ""},
-    CheckCase{"MixedTextCaseIgnored", {"我们说 OK，然后走了。"}, "我们说 ok", 0, "，"},
-    CheckCase{"ChineseJoinedWithBlank", {"我去了", "公园。"}, "我去了 公园", 0, "。"},
-    CheckCase{"FullWidthDigitNotTaken", {"第１章"}, "第", 0, ""},
+        // Chinese and mixed text.
+        CheckCase{"ChinesePunctuationTaken", {"我去了公园。然后回家。"}, "我去了公园", 0, "。"},
+        CheckCase{"ChineseIdeographNotTaken", {"我去了公园。然后回家。"}, "我去了", 0, ""},
+        CheckCase{"MixedTextCaseIgnored", {"我们说 OK，然后走了。"}, "我们说 ok", 0, "，"},
+        CheckCase{"ChineseJoinedWithBlank", {"我去了", "公园。"}, "我去了 公园", 0, "。"},
+        CheckCase{"FullWidthDigitNotTaken", {"第１章"}, "第", 0, ""},
 
-    // Characters outside the BMP count as one character.
-    CheckCase{"EmojiTailWholePair", {"我们去了" + emoji + "然后"}, "我们去了", 0, emoji},
-    CheckCase{"ExtBIdeographNotTaken", {"我去了" + extB + "家"}, "我去了", 0, ""},
-    CheckCase{"ExtBInTypedText", {"见" + extB + "字。"}, "见" + extB + "字", 0, "。"},
-    CheckCase{"PositionCountsCharsNotUnits", {extB + extB + extB + "ab", "cd"}, "b cd", 0, ""},
-    CheckCase{"LengthCountsCharsNotUnits", {extB + extB, "abc"}, "ab", 1, ""},
-    CheckCase{"LoneSurrogateDoesNotMatchHalfPair", {"x" + extB}, "x" + QString(extB.at(0)), -1, ""},
-    CheckCase{"LoneSurrogateNotTaken", {"ab" + QString(QChar(0xD800)) + "c"}, "ab", 0, ""}
-), [](const testing::TestParamInfo<CheckCase> &info) { return std::string(info.param.name); });
+        // Characters outside the BMP count as one character.
+        CheckCase{"EmojiTailWholePair", {"我们去了" + emoji + "然后"}, "我们去了", 0, emoji},
+        CheckCase{"ExtBIdeographNotTaken", {"我去了" + extB + "家"}, "我去了", 0, ""},
+        CheckCase{"ExtBInTypedText", {"见" + extB + "字。"}, "见" + extB + "字", 0, "。"},
+        CheckCase{"PositionCountsCharsNotUnits", {extB + extB + extB + "ab", "cd"}, "b cd", 0, ""},
+        CheckCase{"LengthCountsCharsNotUnits", {extB + extB, "abc"}, "ab", 1, ""},
+        CheckCase{
+            "LoneSurrogateDoesNotMatchHalfPair", {"x" + extB}, "x" + QString(extB.at(0)), -1, ""},
+        CheckCase{"LoneSurrogateNotTaken", {"ab" + QString(QChar(0xD800)) + "c"}, "ab", 0, ""}),
+    [](const testing::TestParamInfo<CheckCase> &info) { return std::string(info.param.name); });
 
 TEST(AnswerCheck, NothingToFind)
 {

@@ -81,7 +81,10 @@ struct Answering : WindowHarness {
     }
 
     // Display lines of a block, as the view has laid it out.
-    int displayLines(int block) { return view()->document()->findBlockByNumber(block).layout()->lineCount(); }
+    int displayLines(int block)
+    {
+        return view()->document()->findBlockByNumber(block).layout()->lineCount();
+    }
 
     int topLine() { return view()->verticalScrollBar()->value(); }
     int topBlock() { return view()->cursorForPosition(QPoint(1, 1)).blockNumber(); }
@@ -121,9 +124,11 @@ TEST(Filler, TwelveLinesWithAFinalBreakGiveTwentyFourAnswerLines)
     for (int i = 1; i <= 12; ++i)
         expected << QStringLiteral("line %1").arg(i);
     EXPECT_EQ(h.lines(), expected + repeated(QString(), 12));
-    EXPECT_EQ(h.view()->toPlainText(), expected.join(QLatin1Char('\n')) + QString(13, QLatin1Char('\n')));
+    EXPECT_EQ(h.view()->toPlainText(),
+              expected.join(QLatin1Char('\n')) + QString(13, QLatin1Char('\n')));
     EXPECT_EQ(h.answer().fileName(), path);
-    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件: ") + path);
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(),
+              QStringLiteral("  答案文件: ") + path);
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
 }
 
@@ -136,15 +141,17 @@ TEST(Filler, WithoutAFinalBreakOneVisibleFillerLineFewer)
         expected << QStringLiteral("line %1").arg(i);
     // The first appended empty line only ends "line 12".
     EXPECT_EQ(h.lines(), expected + repeated(QString(), 11));
-    EXPECT_EQ(h.view()->toPlainText(), expected.join(QLatin1Char('\n')) + QString(12, QLatin1Char('\n')));
+    EXPECT_EQ(h.view()->toPlainText(),
+              expected.join(QLatin1Char('\n')) + QString(12, QLatin1Char('\n')));
 }
 
 TEST(Filler, LoneCrAndLfEndLinesToo)
 {
     Answering h;
     h.open(QStringLiteral("answer.txt"), "one\rtwo\nthree\r\n");
-    EXPECT_EQ(h.lines(), (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}
-                          + repeated(QString(), 3)));
+    EXPECT_EQ(h.lines(),
+              (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}
+               + repeated(QString(), 3)));
 }
 
 TEST(DisplayLines, AWrappedParagraphCountsItsDisplayLinesAndAsManyFillers)
@@ -270,11 +277,13 @@ TEST(SameFile, TheDictationIsNeverSavedUnderTheAnswersName)
         h.dialogs.clear();
         h.dialogs.fileAnswers.enqueue(name);
         h.action(QStringLiteral("Action_SaveAsDictationFile"))->trigger();
-        EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("听写文件和答案文件名相同，请另存！")});
+        EXPECT_EQ(h.dialogs.messageTexts(),
+                  QStringList{QStringLiteral("听写文件和答案文件名相同，请另存！")});
         // Saving under the name now taken is refused too.
         h.action(QStringLiteral("Action_SaveDictationFile"))->trigger();
-        EXPECT_EQ(h.dialogs.messageTexts(), (QStringList{QStringLiteral("听写文件和答案文件名相同，请另存！"),
-                                                         QStringLiteral("听写文件和答案文件相同，请另存！")}));
+        EXPECT_EQ(h.dialogs.messageTexts(),
+                  (QStringList{QStringLiteral("听写文件和答案文件名相同，请另存！"),
+                               QStringLiteral("听写文件和答案文件相同，请另存！")}));
         EXPECT_EQ(readAll(answer), QByteArray("The answer.\r\n"));
     }
 
@@ -335,14 +344,17 @@ TEST(Lifecycle, LabelAndViewThroughOpenReopenAndClose)
     const QString path = h.open(QStringLiteral("answer.txt"), "first\r\n");
     EXPECT_EQ(h.lines(), (QStringList{QStringLiteral("first"), QString()}));
     h.open(QStringLiteral("answer.txt"), "second\r\nthird\r\n"); // the same file again, changed
-    EXPECT_EQ(h.lines(), (QStringList{QStringLiteral("second"), QStringLiteral("third"), QString(), QString()}));
-    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件: ") + path);
+    EXPECT_EQ(h.lines(), (QStringList{QStringLiteral("second"), QStringLiteral("third"), QString(),
+                                      QString()}));
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(),
+              QStringLiteral("  答案文件: ") + path);
 
     h.action(QStringLiteral("Action_CloseAnswerFile"))->trigger();
     EXPECT_TRUE(h.view()->toPlainText().isEmpty());
     EXPECT_EQ(h.answer().lineCount(), 0);
     EXPECT_TRUE(h.answer().fileName().isEmpty());
-    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件: 未指定"));
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(),
+              QStringLiteral("  答案文件: 未指定"));
 }
 
 TEST(Lifecycle, OpeningARecordingClosesTheAnswer)
@@ -354,7 +366,8 @@ TEST(Lifecycle, OpeningARecordingClosesTheAnswer)
     h.dialogs.clear();
     EXPECT_TRUE(h.view()->toPlainText().isEmpty());
     EXPECT_TRUE(h.answer().fileName().isEmpty());
-    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件: 未指定"));
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(),
+              QStringLiteral("  答案文件: 未指定"));
     // With no answer lines, the check is not made.
     EXPECT_TRUE(h.apply(QStringLiteral("anything")));
     EXPECT_TRUE(h.dialogs.messages.isEmpty());

@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-
 using Button = Dialogs::Button;
 using Icon = Dialogs::Icon;
 
@@ -42,8 +41,10 @@ TEST(NewDocument, WithARecordingHoldsTheHeaderAndCountsAsChanged)
     h.w().OpenSourceFile(rec);
     h.dialogs.answers.enqueue(Button::No); // discard the companion's header
     h.run("Action_CreateDictationFile");
-    EXPECT_EQ(h.doc().text(), QStringLiteral("听写记录\r\n语音文件: ") + rec + QStringLiteral("\r\n"));
-    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: 未指定"));
+    EXPECT_EQ(h.doc().text(),
+              QStringLiteral("听写记录\r\n语音文件: ") + rec + QStringLiteral("\r\n"));
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(),
+              QStringLiteral("  听写文件: 未指定"));
     EXPECT_TRUE(h.doc().isModified());
     EXPECT_TRUE(h.doc().isOpen());
     EXPECT_TRUE(h.widget<QPlainTextEdit>("Memo_Dictation")->isEnabled());
@@ -87,7 +88,8 @@ TEST(Companion, ExistingFileIsLoadedUnchanged)
     EXPECT_EQ(h.doc().text(), QString::fromUtf8(bytes));
     EXPECT_FALSE(h.doc().isModified());
     EXPECT_EQ(h.doc().fileName(), txt);
-    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: ") + txt);
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(),
+              QStringLiteral("  听写文件: ") + txt);
 }
 
 TEST(Companion, MissingOrEmptyFileStartsANewDocumentSavedWithoutADialog)
@@ -131,7 +133,8 @@ TEST(SaveAs, WithNoDocumentWritesAnEmptyFileAndShowsTheName)
     h.run("Action_SaveAsDictationFile");
     EXPECT_TRUE(QFile::exists(target));
     EXPECT_TRUE(readAll(target).isEmpty());
-    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: ") + target);
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(),
+              QStringLiteral("  听写文件: ") + target);
     EXPECT_FALSE(h.widget<QPlainTextEdit>("Memo_Dictation")->isEnabled());
     EXPECT_FALSE(h.doc().isOpen());
 }
@@ -190,7 +193,8 @@ TEST(SameName, RecognisesTheAnswerHoweverItsPathIsSpelled)
     h.w().OpenDictationFile(link);
     h.doc().appendLine(QStringLiteral("typed"));
     h.run("Action_SaveDictationFile");
-    EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("听写文件和答案文件相同，请另存！")});
+    EXPECT_EQ(h.dialogs.messageTexts(),
+              QStringList{QStringLiteral("听写文件和答案文件相同，请另存！")});
     EXPECT_EQ(readAll(answer), QByteArray("A\r\n"));
 }
 
@@ -215,7 +219,8 @@ TEST(Close, QuestionYesNoCancel)
     h.run("Action_CloseDictationFile");
     EXPECT_EQ(readAll(txt), QByteArray("typed\r\n"));
     EXPECT_FALSE(h.doc().isOpen());
-    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: 未指定"));
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(),
+              QStringLiteral("  听写文件: 未指定"));
 
     h.w().OpenDictationFile(txt);
     h.doc().appendLine(QStringLiteral("more"));
@@ -366,9 +371,13 @@ TEST(Choose, OpenDialogAndAFileGoneMeanwhile)
 TEST(Colours, OpenAndClosedBackgrounds)
 {
     Doc h;
-    const QColor closed = h.widget<QPlainTextEdit>("Memo_Dictation")->palette().color(QPalette::Disabled, QPalette::Base);
+    const QColor closed = h.widget<QPlainTextEdit>("Memo_Dictation")
+                              ->palette()
+                              .color(QPalette::Disabled, QPalette::Base);
     h.w().OpenDictationFile(QString());
-    const QColor open = h.widget<QPlainTextEdit>("Memo_Dictation")->palette().color(QPalette::Active, QPalette::Base);
+    const QColor open = h.widget<QPlainTextEdit>("Memo_Dictation")
+                            ->palette()
+                            .color(QPalette::Active, QPalette::Base);
     EXPECT_NE(open, closed);
     EXPECT_EQ(open, QApplication::palette().color(QPalette::Base));
     EXPECT_EQ(closed, QApplication::palette().color(QPalette::Button));

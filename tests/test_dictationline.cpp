@@ -114,8 +114,10 @@ TEST(Record, WithoutLoopPointsTheLoopPieceIsTheLabelAsItStands)
     h.setOption(&TOptionFlags::RecordDictateTime, true);
     h.line()->setText(QStringLiteral("text"));
     h.clickApply();
-    EXPECT_EQ(h.added(), record(QStringLiteral("text"),
-                                QStringLiteral("(循环开始点: 未设定 结束点: 未设定   听写时间: 2026-01-08 15:04:05)")));
+    EXPECT_EQ(h.added(),
+              record(QStringLiteral("text"),
+                     QStringLiteral(
+                         "(循环开始点: 未设定 结束点: 未设定   听写时间: 2026-01-08 15:04:05)")));
 }
 
 TEST(Record, LeftTrimmedOnlyAndInTheLearnersOwnCase)
@@ -133,7 +135,8 @@ TEST(Record, RecordsFollowEachOther)
         h.line()->setText(QLatin1String(text));
         h.clickApply();
     }
-    EXPECT_EQ(h.added(), record(QStringLiteral("one"), QString()) + record(QStringLiteral("two"), QString()));
+    EXPECT_EQ(h.added(),
+              record(QStringLiteral("one"), QString()) + record(QStringLiteral("two"), QString()));
 }
 
 // The answer check through the window, on consecutive lines of an answer file.
@@ -147,11 +150,13 @@ TEST(Check, TailAndLineTwoAsTheTableGivesThem)
     } cases[] = {
         {"Hello, world.\r\n", "hello, WORLD.", "hello, WORLD.", 0},
         {"Hello, world.\r\n", "  Hello, world.  ", "Hello, world.  ", 0},
-        {"I went to the park. Then I went home.\r\n", "i went to the park", "i went to the park.", 0},
+        {"I went to the park. Then I went home.\r\n", "i went to the park", "i went to the park.",
+         0},
         {"I went to the park. Then I went home.\r\n", "I went", "I went ", 0},
         {"I went to the park. Then I went home.\r\n", "the pa", "the pa", 0},
         // Trailing blanks are kept, and the tail comes after them.
-        {"I went to the park. Then I went home.\r\n", "i went to the park  ", "i went to the park  .", 0},
+        {"I went to the park. Then I went home.\r\n", "i went to the park  ",
+         "i went to the park  .", 0},
         {"It was a well-\r\nknown fact.\r\n", "well-known fact", "well-known fact.", 0},
         {"to the\r\npark.\r\n", "to the park", "to the park.", 0},
         {"to the\r\npark.\r\n", "park", "park.", 1},
@@ -382,8 +387,9 @@ TEST(After, SelectAfterApplyingMovesTheLoopOnAndAsks)
         EXPECT_EQ(m.icon, Icon::Information);
         EXPECT_EQ(m.defaultButton, Button::Yes);
         if (answer == Button::Yes) {
-            EXPECT_EQ(h.player.calls, (QStringList{QStringLiteral("pause"), QStringLiteral("wait:500"),
-                                                   QStringLiteral("play")}));
+            EXPECT_EQ(h.player.calls,
+                      (QStringList{QStringLiteral("pause"), QStringLiteral("wait:500"),
+                                   QStringLiteral("play")}));
         } else {
             EXPECT_EQ(h.player.calls, QStringList{QStringLiteral("pause")});
             FakePlayer::flushEvents();

@@ -157,7 +157,6 @@ private:
     bool m_mounted = false;
 };
 
-
 // The immutable attribute on a file: not even root may replace or change it.
 class Immutable
 {
@@ -267,7 +266,8 @@ TEST(KilledSave, EachCutLeavesTheOldOrTheNewVersionWhole)
     } cases[] = {
         {"as the new version is opened", Cut::Opened, Outcome::Old},
         {"while the new version is being written", Cut::WhileWriting, Outcome::Old},
-        {"once the new version is written, before it is put in place", Cut::WhenWritten, Outcome::Old},
+        {"once the new version is written, before it is put in place", Cut::WhenWritten,
+         Outcome::Old},
         {"once the new version is in place", Cut::InPlace, Outcome::New},
         {"without a kill", Cut::Never, Outcome::New},
     };
@@ -303,9 +303,12 @@ TEST(KilledSave, EachCutLeavesTheOldOrTheNewVersionWhole)
                         return inodeOf(finalPath) != oldInode;
                     const qint64 written = newVersionSize(pid, folder, finalPath);
                     switch (c.cut) {
-                    case Cut::Opened: return written >= 0;
-                    case Cut::WhileWriting: return written > 0 && written < edited.size();
-                    default: return written == edited.size();
+                    case Cut::Opened:
+                        return written >= 0;
+                    case Cut::WhileWriting:
+                        return written > 0 && written < edited.size();
+                    default:
+                        return written == edited.size();
                     }
                 };
                 while (!reached() && child.state() == QProcess::Running && save.elapsed() < 60000)
@@ -356,9 +359,9 @@ TEST(KilledSave, EachCutLeavesTheOldOrTheNewVersionWhole)
 TEST(FullDisk, TheSaveFailsVisiblyAndEveryLineStaysForAnotherPlace)
 {
     // Names at the length limit are replaced another way; both must fail cleanly.
-    const QString names[]
-        = {QStringLiteral("lesson.txt"),
-           nameOfBytes(QStringLiteral("lesson "), QStringLiteral(".txt"), NAME_MAX)};
+    const QString names[] = {
+        QStringLiteral("lesson.txt"),
+        nameOfBytes(QStringLiteral("lesson "), QStringLiteral(".txt"), NAME_MAX)};
     for (const QString &name : names) {
         SCOPED_TRACE(name.size());
         Doc h;
@@ -373,8 +376,7 @@ TEST(FullDisk, TheSaveFailsVisiblyAndEveryLineStaysForAnotherPlace)
 
         h.w().OpenDictationFile(txt);
         for (int i = 0; i < 100; ++i)
-            h.doc().appendLine(QStringLiteral("第%1行 ").arg(i)
-                                      + QString(1000, QLatin1Char('n')));
+            h.doc().appendLine(QStringLiteral("第%1行 ").arg(i) + QString(1000, QLatin1Char('n')));
         const QString typed = h.doc().text();
 
         h.run("Action_SaveDictationFile");
@@ -420,8 +422,8 @@ class NoWritePermission
 public:
     explicit NoWritePermission(const QStringList &paths) : m_paths(paths)
     {
-        const auto writable
-            = QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+        const auto writable =
+            QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
         m_set = true;
         for (const QString &path : m_paths)
             m_set = QFile::setPermissions(path, QFile::permissions(path) & ~writable) && m_set;
@@ -447,9 +449,8 @@ TEST(ReadOnly, ASaveOntoAFileThatCannotBeReplacedFailsVisibly)
     // attribute or mount: each user gets the ways that bind them.
     enum class Way { Immutable, ReadOnlyMount, Permissions };
     const bool root = ::geteuid() == 0;
-    const std::vector<Way> ways
-        = root ? std::vector<Way>{Way::Immutable, Way::ReadOnlyMount}
-               : std::vector<Way>{Way::Permissions};
+    const std::vector<Way> ways = root ? std::vector<Way>{Way::Immutable, Way::ReadOnlyMount}
+                                       : std::vector<Way>{Way::Permissions};
     int tried = 0;
     for (const Way way : ways) {
         SCOPED_TRACE(way == Way::Immutable       ? "immutable file"
@@ -532,7 +533,8 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
     FakeDialogs dialogs;
     FakeShell shell;
     QDir().mkpath(at("program"));
-    TForm_MainServices services{&player, &dialogs, &shell, at("program") + QLatin1Char('/'), {}, {}};
+    TForm_MainServices services{&player, &dialogs, &shell, at("program") + QLatin1Char('/'),
+                                {},      {}};
     TForm_Main window(services);
 
     enum class Outcome { PlayerError, NoSuchFile, Plays, Empty };
@@ -626,7 +628,8 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
     EXPECT_EQ(window.findChild<Recording *>()->path(), at("good.wav"));
     EXPECT_TRUE(window.findChild<DictationDocument *>()->isOpen());
     EXPECT_EQ(window.findChild<DictationDocument *>()->fileName(), at("good.txt"));
-    EXPECT_TRUE(window.findChild<QLineEdit *>(QStringLiteral("LabeledEdit_Dictation"))->isEnabled());
+    EXPECT_TRUE(
+        window.findChild<QLineEdit *>(QStringLiteral("LabeledEdit_Dictation"))->isEnabled());
 }
 
 // --- Very large files ---------------------------------------------------------
@@ -638,15 +641,16 @@ TEST(LargeFiles, FiftyMegabyteDocumentAndTenMegabyteAnswerOpenCheckAndSave)
     h.setOption(&TOptionFlags::VerifyBeforeApplying, true);
     // Full size in the normal build only; under the sanitizers a tenth of it
     // goes through the same paths in a fraction of the time.
-    const qsizetype mb = qEnvironmentVariableIsSet("QUILLMAR_FULL_SIZE_TESTS") ? 1 << 20 : 100 << 10;
+    const qsizetype mb =
+        qEnvironmentVariableIsSet("QUILLMAR_FULL_SIZE_TESTS") ? 1 << 20 : 100 << 10;
     const QByteArray document = dictationDocument(50 * mb, 1);
     const QString txt = h.path(QStringLiteral("large.txt"));
     ASSERT_TRUE(writeBytes(txt, document));
     QByteArray answer;
     answer.reserve(10 * mb + 256);
     for (int i = 0; answer.size() < 10 * mb; ++i)
-        answer
-            += "Sentence " + QByteArray::number(i) + " of the answer, told slowly and clearly.\r\n";
+        answer +=
+            "Sentence " + QByteArray::number(i) + " of the answer, told slowly and clearly.\r\n";
     answer += "And this is how the story ends.\r\n";
     const QString answerPath = h.writeFile(QStringLiteral("large answer.txt"), answer);
 
@@ -693,12 +697,12 @@ TEST(AwkwardNames, SpacesAmpersandsChineseAndNamesAtTheLengthLimit)
     const QString folder = h.path(QStringLiteral("我的 听写 & Co/第 1 课 & 复习"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString stem = QStringLiteral("Rock & Roll 第一课 ");
-    const QString recording
-        = folder + QLatin1Char('/') + nameOfBytes(stem, QStringLiteral(".mp3"), NAME_MAX);
+    const QString recording =
+        folder + QLatin1Char('/') + nameOfBytes(stem, QStringLiteral(".mp3"), NAME_MAX);
     const QString companion = recording.left(recording.size() - 4) + QStringLiteral(".txt");
-    const QString answer
-        = folder + QLatin1Char('/')
-          + nameOfBytes(QStringLiteral("答案 & key "), QStringLiteral(".txt"), NAME_MAX);
+    const QString answer =
+        folder + QLatin1Char('/')
+        + nameOfBytes(QStringLiteral("答案 & key "), QStringLiteral(".txt"), NAME_MAX);
     ASSERT_EQ(QFileInfo(recording).fileName().toUtf8().size(), NAME_MAX);
     h.writeFile(recording, "ID3");
     h.writeFile(answer, "The first sentence.\r\nThe second sentence.\r\n");
@@ -709,9 +713,11 @@ TEST(AwkwardNames, SpacesAmpersandsChineseAndNamesAtTheLengthLimit)
     h.run("Action_OpenSourceFile");
     FakePlayer::flushEvents();
     EXPECT_EQ(h.player.url, recording);
-    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(), QStringLiteral("  语音文件: ") + recording);
+    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(),
+              QStringLiteral("  语音文件: ") + recording);
     EXPECT_EQ(h.doc().fileName(), companion);
-    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: ") + companion);
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(),
+              QStringLiteral("  听写文件: ") + companion);
     EXPECT_EQ(h.doc().text(),
               QStringLiteral("听写记录\r\n语音文件: ") + recording + QStringLiteral("\r\n"));
     ASSERT_FALSE(h.widget<QMenu>("Menu_RecentplayList")->actions().isEmpty());
@@ -741,7 +747,8 @@ TEST(AwkwardNames, SpacesAmpersandsChineseAndNamesAtTheLengthLimit)
     ASSERT_EQ(h.dialogs.fileDialogs.size(), 1);
     EXPECT_EQ(h.dialogs.fileDialogs[0].request.initialDir, folder + QLatin1Char('/'));
     EXPECT_EQ(h.answer().fileName(), answer);
-    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件: ") + answer);
+    EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(),
+              QStringLiteral("  答案文件: ") + answer);
     h.run("Action_SaveAsDictationFile"); // cancelled
     h.run("Action_OpenSourceFile");      // cancelled
     ASSERT_EQ(h.dialogs.fileDialogs.size(), 3);
@@ -775,7 +782,8 @@ TEST(AwkwardNames, SpacesAmpersandsChineseAndNamesAtTheLengthLimit)
     h.run("Action_SaveAsDictationFile");
     EXPECT_EQ(h.dialogs.messageTexts(), QStringList{SaveError});
     EXPECT_EQ(readAll(shorter), typed.toUtf8());
-    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: ") + shorter);
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(),
+              QStringLiteral("  听写文件: ") + shorter);
 }
 
 } // namespace

@@ -22,10 +22,18 @@ QString marksText(const Comparison &c)
     QStringList parts;
     for (const WordMark &m : c.marks) {
         switch (m.kind) {
-        case WordMark::Kind::Right: parts << m.typed; break;
-        case WordMark::Kind::Wrong: parts << m.typed + QLatin1Char('>') + m.expected; break;
-        case WordMark::Kind::Missing: parts << QLatin1Char('-') + m.expected; break;
-        case WordMark::Kind::Extra: parts << QLatin1Char('+') + m.typed; break;
+        case WordMark::Kind::Right:
+            parts << m.typed;
+            break;
+        case WordMark::Kind::Wrong:
+            parts << m.typed + QLatin1Char('>') + m.expected;
+            break;
+        case WordMark::Kind::Missing:
+            parts << QLatin1Char('-') + m.expected;
+            break;
+        case WordMark::Kind::Extra:
+            parts << QLatin1Char('+') + m.typed;
+            break;
         }
     }
     return parts.join(QLatin1Char('|'));
@@ -59,39 +67,53 @@ TEST_P(CompareTable, MarksAndScore)
     EXPECT_FALSE(result.tooLong);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, CompareTable, testing::Values(
-    // English: contractions, apostrophes, case and punctuation.
-    CompareCase{"ApostropheVariantsAndCase", "I DON’T know", "I don't know.", "I|DON’T|know", 3, 3},
-    CompareCase{"ModifierAndFullWidthApostrophe", "itʼs ｉｔ＇ｓ", "it's it's", "itʼs|ｉｔ＇ｓ", 2, 2},
-    CompareCase{"ContractionMisspelt", "I dont know", "I don't know.", "I|dont>don't|know", 2, 3},
-    CompareCase{"PunctuationIgnored", "hello world well known", "Hello, world! Well-known?", "hello|world|well|known", 4, 4},
-    CompareCase{"QuotesAroundWordAreNotApostrophes", "yes", "'yes'", "yes", 1, 1},
-    CompareCase{"MissingWord", "I went the park", "I went to the park.", "I|went|-to|the|park", 4, 5},
-    CompareCase{"ExtraWord", "the very big dog", "The big dog.", "the|+very|big|dog", 3, 3},
-    // Numbers are words; a thousands comma does not count, a decimal point does.
-    CompareCase{"NumbersAreWords", "in 1999 there were 3 cats", "In 1999, there were 4 cats.", "in|1999|there|were|3>4|cats", 5, 6},
-    CompareCase{"ThousandsComma", "1000 people", "1,000 people", "1000|people", 2, 2},
-    CompareCase{"DecimalPoint", "3.14 not 314", "3.14 not 3.14", "3.14|not|314>3.14", 2, 3},
-    CompareCase{"FullWidthLatinAndDigits", "ＨＥＬＬＯ　ｗｏｒｌｄ ２０２４", "hello world 2024", "ＨＥＬＬＯ|ｗｏｒｌｄ|２０２４", 3, 3},
-    // Chinese, Japanese, Korean: one token per character.
-    CompareCase{"ChineseSame", "我们去公园", "我们去公园。", "我|们|去|公|园", 5, 5},
-    CompareCase{"ChineseFullWidthPunctuation", "我们，去公园！", "我们去公园", "我|们|去|公|园", 5, 5},
-    CompareCase{"ChineseMissingAndWrong", "我去公圆", "我们去公园。", "我|-们|去|公|圆>园", 3, 5},
-    CompareCase{"HalfWidthKatakana", "ｺｰﾋｰを飲む", "コーヒーを飲む。", "ｺ|ｰ|ﾋ|ｰ|を|飲|む", 7, 7},
-    CompareCase{"KoreanSpacingIgnored", "안녕 하세요", "안녕하세요", "안|녕|하|세|요", 5, 5},
-    CompareCase{"HanOutsideBmp", QString::fromUcs4(U"\U00020000好"), QString::fromUcs4(U"\U00020001好"),
-                QString::fromUcs4(U"\U00020000>\U00020001|好"), 1, 2},
-    // Mixed lines.
-    CompareCase{"ChineseWithLatinAndDigits", "我喜欢 python 3", "我喜欢Python 3。", "我|喜|欢|python|3", 5, 5},
-    CompareCase{"DigitsInChinese", "２０２３年", "2023年", "２０２３|年", 2, 2},
-    // Empty, one word, and a line longer than what was said.
-    CompareCase{"TypedEmpty", "", "two words", "-two|-words", 0, 2},
-    CompareCase{"TypedOnlyPunctuation", "...!", "Yes.", "-Yes", 0, 1},
-    CompareCase{"ExpectedEmpty", "hello", "", "+hello", 0, 0},
-    CompareCase{"OneWordRight", "cat", "Cat.", "cat", 1, 1},
-    CompareCase{"OneWordWrong", "cat", "dog", "cat>dog", 0, 1},
-    CompareCase{"LongerThanPassage", "I went to the big park today", "to the park", "+I|+went|to|the|+big|park|+today", 3, 3}
-));
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CompareTable,
+    testing::Values(
+        // English: contractions, apostrophes, case and punctuation.
+        CompareCase{"ApostropheVariantsAndCase", "I DON’T know", "I don't know.", "I|DON’T|know", 3,
+                    3},
+        CompareCase{"ModifierAndFullWidthApostrophe", "itʼs ｉｔ＇ｓ", "it's it's", "itʼs|ｉｔ＇ｓ",
+                    2, 2},
+        CompareCase{"ContractionMisspelt", "I dont know", "I don't know.", "I|dont>don't|know", 2,
+                    3},
+        CompareCase{"PunctuationIgnored", "hello world well known", "Hello, world! Well-known?",
+                    "hello|world|well|known", 4, 4},
+        CompareCase{"QuotesAroundWordAreNotApostrophes", "yes", "'yes'", "yes", 1, 1},
+        CompareCase{"MissingWord", "I went the park", "I went to the park.", "I|went|-to|the|park",
+                    4, 5},
+        CompareCase{"ExtraWord", "the very big dog", "The big dog.", "the|+very|big|dog", 3, 3},
+        // Numbers are words; a thousands comma does not count, a decimal point does.
+        CompareCase{"NumbersAreWords", "in 1999 there were 3 cats", "In 1999, there were 4 cats.",
+                    "in|1999|there|were|3>4|cats", 5, 6},
+        CompareCase{"ThousandsComma", "1000 people", "1,000 people", "1000|people", 2, 2},
+        CompareCase{"DecimalPoint", "3.14 not 314", "3.14 not 3.14", "3.14|not|314>3.14", 2, 3},
+        CompareCase{"FullWidthLatinAndDigits", "ＨＥＬＬＯ　ｗｏｒｌｄ ２０２４",
+                    "hello world 2024", "ＨＥＬＬＯ|ｗｏｒｌｄ|２０２４", 3, 3},
+        // Chinese, Japanese, Korean: one token per character.
+        CompareCase{"ChineseSame", "我们去公园", "我们去公园。", "我|们|去|公|园", 5, 5},
+        CompareCase{"ChineseFullWidthPunctuation", "我们，去公园！", "我们去公园", "我|们|去|公|园",
+                    5, 5},
+        CompareCase{"ChineseMissingAndWrong", "我去公圆", "我们去公园。", "我|-们|去|公|圆>园", 3,
+                    5},
+        CompareCase{"HalfWidthKatakana", "ｺｰﾋｰを飲む", "コーヒーを飲む。", "ｺ|ｰ|ﾋ|ｰ|を|飲|む", 7,
+                    7},
+        CompareCase{"KoreanSpacingIgnored", "안녕 하세요", "안녕하세요", "안|녕|하|세|요", 5, 5},
+        CompareCase{"HanOutsideBmp", QString::fromUcs4(U"\U00020000好"),
+                    QString::fromUcs4(U"\U00020001好"),
+                    QString::fromUcs4(U"\U00020000>\U00020001|好"), 1, 2},
+        // Mixed lines.
+        CompareCase{"ChineseWithLatinAndDigits", "我喜欢 python 3", "我喜欢Python 3。",
+                    "我|喜|欢|python|3", 5, 5},
+        CompareCase{"DigitsInChinese", "２０２３年", "2023年", "２０２３|年", 2, 2},
+        // Empty, one word, and a line longer than what was said.
+        CompareCase{"TypedEmpty", "", "two words", "-two|-words", 0, 2},
+        CompareCase{"TypedOnlyPunctuation", "...!", "Yes.", "-Yes", 0, 1},
+        CompareCase{"ExpectedEmpty", "hello", "", "+hello", 0, 0},
+        CompareCase{"OneWordRight", "cat", "Cat.", "cat", 1, 1},
+        CompareCase{"OneWordWrong", "cat", "dog", "cat>dog", 0, 1},
+        CompareCase{"LongerThanPassage", "I went to the big park today", "to the park",
+                    "+I|+went|to|the|+big|park|+today", 3, 3}));
 
 TEST(Compare, NothingExpectedHasNoScore)
 {
@@ -126,9 +148,11 @@ TEST_P(PercentTable, Rounds)
 }
 
 // Only a perfect line reads 100% and only a line with nothing right reads 0%.
-INSTANTIATE_TEST_SUITE_P(Scores, PercentTable, testing::Values(
-    PercentCase{5.0 / 6.0, 83}, PercentCase{2.0 / 3.0, 67}, PercentCase{1.0, 100}, PercentCase{0.0, 0},
-    PercentCase{199.0 / 200.0, 99}, PercentCase{1.0 / 300.0, 1}));
+INSTANTIATE_TEST_SUITE_P(Scores, PercentTable,
+                         testing::Values(PercentCase{5.0 / 6.0, 83}, PercentCase{2.0 / 3.0, 67},
+                                         PercentCase{1.0, 100}, PercentCase{0.0, 0},
+                                         PercentCase{199.0 / 200.0, 99},
+                                         PercentCase{1.0 / 300.0, 1}));
 
 // Nearest passage ------------------------------------------------------------
 
@@ -140,8 +164,8 @@ struct NearestCase {
     QString answer;
     QString typed;
     qsizetype preferAfter;
-    QString passage;  // empty: nothing found
-    int occurrence;   // which occurrence of the passage in the answer, from 0
+    QString passage; // empty: nothing found
+    int occurrence;  // which occurrence of the passage in the answer, from 0
     int distance;
 };
 
@@ -184,20 +208,29 @@ const qsizetype afterFirstMat = repeated.indexOf(QStringLiteral("Birds"));
 const qsizetype afterSecondMat = repeated.indexOf(QStringLiteral("Rain"));
 const QString chinese = QString::fromUcs4(U"\U00020000第一句。我们去公园。第三句有别的词。");
 
-INSTANTIATE_TEST_SUITE_P(Answers, NearestTable, testing::Values(
-    NearestCase{"RepeatFirstWithoutPreference", repeated, "the cat sat on a mat", 0, "The cat sat on the mat", 0, 1},
-    NearestCase{"RepeatAfterPreviousMatch", repeated, "the cat sat on a mat", afterFirstMat, "The cat sat on the mat", 1, 1},
-    NearestCase{"RepeatWrapsToFirst", repeated, "the cat sat on a mat", afterSecondMat, "The cat sat on the mat", 0, 1},
-    NearestCase{"NearerPassageBeatsPreferred", repeated, "birds sing in the morning", afterSecondMat, "Birds sing in the morning", 0, 0},
-    NearestCase{"MissingWordInside", repeated, "birds sing the morning", 0, "Birds sing in the morning", 0, 1},
-    NearestCase{"WrongLastWordStaysInPassage", repeated, "rain fells", 0, "Rain falls", 0, 1},
-    NearestCase{"ExtraTypedWordsOutside", repeated, "oh birds sing in the morning today", 0, "Birds sing in the morning", 0, 2},
-    NearestCase{"AcrossLineBreak", "first line ends\r\nsecond line starts", "ends second", 0, "ends\r\nsecond", 0, 0},
-    NearestCase{"ChineseOffsetsAfterSurrogatePair", chinese, "我们去公圆", 0, "我们去公园", 0, 1},
-    NearestCase{"NoTypedWordInAnswer", repeated, "completely unrelated words", 0, "", 0, 0},
-    NearestCase{"EmptyLine", repeated, " ,. ", 0, "", 0, 0},
-    NearestCase{"EmptyAnswer", "", "the cat", 0, "", 0, 0}
-));
+INSTANTIATE_TEST_SUITE_P(
+    Answers, NearestTable,
+    testing::Values(
+        NearestCase{"RepeatFirstWithoutPreference", repeated, "the cat sat on a mat", 0,
+                    "The cat sat on the mat", 0, 1},
+        NearestCase{"RepeatAfterPreviousMatch", repeated, "the cat sat on a mat", afterFirstMat,
+                    "The cat sat on the mat", 1, 1},
+        NearestCase{"RepeatWrapsToFirst", repeated, "the cat sat on a mat", afterSecondMat,
+                    "The cat sat on the mat", 0, 1},
+        NearestCase{"NearerPassageBeatsPreferred", repeated, "birds sing in the morning",
+                    afterSecondMat, "Birds sing in the morning", 0, 0},
+        NearestCase{"MissingWordInside", repeated, "birds sing the morning", 0,
+                    "Birds sing in the morning", 0, 1},
+        NearestCase{"WrongLastWordStaysInPassage", repeated, "rain fells", 0, "Rain falls", 0, 1},
+        NearestCase{"ExtraTypedWordsOutside", repeated, "oh birds sing in the morning today", 0,
+                    "Birds sing in the morning", 0, 2},
+        NearestCase{"AcrossLineBreak", "first line ends\r\nsecond line starts", "ends second", 0,
+                    "ends\r\nsecond", 0, 0},
+        NearestCase{"ChineseOffsetsAfterSurrogatePair", chinese, "我们去公圆", 0, "我们去公园", 0,
+                    1},
+        NearestCase{"NoTypedWordInAnswer", repeated, "completely unrelated words", 0, "", 0, 0},
+        NearestCase{"EmptyLine", repeated, " ,. ", 0, "", 0, 0},
+        NearestCase{"EmptyAnswer", "", "the cat", 0, "", 0, 0}));
 
 TEST(Nearest, ComparedPassageGivesTheLineScore)
 {
@@ -278,9 +311,9 @@ TEST(Session, SummarizesScoredLines)
 {
     FeedbackSession session;
     EXPECT_EQ(session.statusText(), "");
-    session.add(compareWords("the cat", "the cat"));           // 100%
-    session.add(compareWords("the dog", "the big cat"));       // 33%
-    session.add(compareWords("anything", ""));                 // nothing expected
+    session.add(compareWords("the cat", "the cat"));     // 100%
+    session.add(compareWords("the dog", "the big cat")); // 33%
+    session.add(compareWords("anything", ""));           // nothing expected
     session.add(compareWords(QStringLiteral("w ").repeated(MaxCompareWords + 1), "w"));
     EXPECT_EQ(session.linesCompared(), 2);
     EXPECT_EQ(session.statusText(), "已比较 2 句，平均得分 67%");

@@ -1,7 +1,7 @@
 // The window's tick with the real libmpv player: a loop region replays.
 #include "app/tform_main.h"
-#include "playback/loopregion.h"
 #include "platform/mpvplayer.h"
+#include "playback/loopregion.h"
 #include "support/fakedialogs.h"
 #include "support/fakeshell.h"
 #include "support/tonewav.h"

@@ -7,12 +7,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTest>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -27,9 +27,11 @@ TEST(StartUp, WindowShowsItsInitialState)
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Quillmar奎尔玛"));
     EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMaximized));
     EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(), QStringLiteral("  语音文件"));
-    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(), QStringLiteral("  听写文件: 未指定"));
+    EXPECT_EQ(h.widget<QLabel>("Label_DictationFileName")->text(),
+              QStringLiteral("  听写文件: 未指定"));
     EXPECT_EQ(h.widget<QLabel>("Label_AnswerFileName")->text(), QStringLiteral("  答案文件"));
-    EXPECT_EQ(h.widget<QLabel>("Label_LoopInfo")->text(), QStringLiteral("  循环开始点: 未设定 结束点: 未设定"));
+    EXPECT_EQ(h.widget<QLabel>("Label_LoopInfo")->text(),
+              QStringLiteral("  循环开始点: 未设定 结束点: 未设定"));
     EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(), QStringLiteral("播放位置信息 "));
     EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->currentIndex(), 0);
     EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->tabText(0), QStringLiteral("听写内容"));
@@ -80,7 +82,8 @@ TEST(Window, DictationLineWidthFollowsTheWindow)
     w.show();
     w.resize(900, 700);
     QApplication::processEvents(); // let the layout follow the new size
-    EXPECT_EQ(h.widget<QLineEdit>("LabeledEdit_Dictation")->width(), w.frameGeometry().width() - 75 - 100);
+    EXPECT_EQ(h.widget<QLineEdit>("LabeledEdit_Dictation")->width(),
+              w.frameGeometry().width() - 75 - 100);
 }
 
 TEST(CloseQuery, AsksBeforeQuittingAndNoKeepsTheWindow)
@@ -148,7 +151,8 @@ TEST(Pages, F8TogglesAndFocusesTheLineOnlyWhenEnabled)
     EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->currentIndex(), 1);
     h.action(QStringLiteral("Action_ChangePageControlPage"))->trigger();
     EXPECT_EQ(h.widget<QTabWidget>("PageControl1")->currentIndex(), 0);
-    EXPECT_FALSE(h.widget<QLineEdit>("LabeledEdit_Dictation")->hasFocus()); // no document: line disabled
+    EXPECT_FALSE(
+        h.widget<QLineEdit>("LabeledEdit_Dictation")->hasFocus()); // no document: line disabled
 
     h.window->OpenDictationFile(QString());
     h.action(QStringLiteral("Action_ChangePageControlPage"))->trigger();
@@ -180,7 +184,8 @@ TEST(OpenSource, ExistingFileReachesThePlayerInOrder)
     EXPECT_EQ(h.player.calls, (QStringList{QStringLiteral("stop"), QStringLiteral("close"),
                                            QStringLiteral("url:") + path}));
     EXPECT_EQ(h.source().path(), path);
-    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(), QStringLiteral("  语音文件: ") + path);
+    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(),
+              QStringLiteral("  语音文件: ") + path);
     EXPECT_EQ(h.doc().fileName(), h.path(QStringLiteral("lesson1.txt")));
     EXPECT_TRUE(h.doc().isOpen());
 
@@ -218,7 +223,8 @@ TEST(OpenSource, MissingFileMessageAndFolderNamedLikeARecording)
     const QString opened = h.writeFile(QStringLiteral("keep.mp3"), "ID3");
     h.window->OpenSourceFile(opened);
     h.player.calls.clear();
-    for (const QString &bad : {h.path(QStringLiteral("gone.mp3")), h.path(QStringLiteral("folder.mp3"))}) {
+    for (const QString &bad :
+         {h.path(QStringLiteral("gone.mp3")), h.path(QStringLiteral("folder.mp3"))}) {
         QDir().mkpath(h.path(QStringLiteral("folder.mp3")));
         h.dialogs.clear();
         h.dialogs.fileAnswers.enqueue(bad);
@@ -243,7 +249,8 @@ TEST(CloseSource, ClearsLabelLoopAndPlayer)
     h.dialogs.answers.enqueue(Button::No); // the new document's header is unsaved
     h.action(QStringLiteral("Action_CloseSourceFile"))->trigger();
     EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("您当前听写的内容要保存吗？")});
-    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(), QStringLiteral("  语音文件: 未指定"));
+    EXPECT_EQ(h.widget<QLabel>("Label_SourceFileName")->text(),
+              QStringLiteral("  语音文件: 未指定"));
     EXPECT_EQ(h.loop().start(), -1.0);
     EXPECT_EQ(h.loop().end(), -1.0);
     EXPECT_EQ(h.player.calls, (QStringList{QStringLiteral("stop"), QStringLiteral("close")}));
@@ -271,8 +278,8 @@ TEST(ErrorDisplay, FullStopOnlyAfterCharactersSortingAfterIt)
     h.guard().showError(QStringLiteral("Ends with a comma,"));
     h.guard().showError(QStringLiteral("无法播放"));
     EXPECT_EQ(h.dialogs.messageTexts(),
-              (QStringList{QStringLiteral("Ends with a stop."), QStringLiteral("Ends with a comma,"),
-                           QStringLiteral("无法播放.")}));
+              (QStringList{QStringLiteral("Ends with a stop."),
+                           QStringLiteral("Ends with a comma,"), QStringLiteral("无法播放.")}));
 }
 
 TEST(ErrorDisplay, AsynchronousPlayerErrorIsShown)

@@ -6,12 +6,12 @@
 #include "platform/errors.h"
 
 #include <QDataStream>
-#include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QList>
+#include <QLoggingCategory>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -189,8 +189,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, MpvPlayerSeekTest,
                                            SeekCase{"tone.wma", 0.05}),
                          [](const auto &info) {
                              const QString name = QString::fromLatin1(info.param.file);
-                             return name.isEmpty() ? std::string("wav")
-                                                   : name.section(QLatin1Char('.'), 1).toStdString();
+                             return name.isEmpty()
+                                        ? std::string("wav")
+                                        : name.section(QLatin1Char('.'), 1).toStdString();
                          });
 
 TEST_F(MpvPlayerTest, DurationIsTheLengthOfTheRecording)
@@ -327,7 +328,9 @@ TEST_F(MpvPlayerTest, UnplayableFilesAreReportedAndThePlayerStaysUsable)
         ASSERT_TRUE(errors.wait(Timeout));
         ASSERT_EQ(errors.count(), 1);
         const QString message = errors.at(0).at(0).toString();
-        EXPECT_TRUE(message.startsWith(QStringLiteral("无法播放文件“") + path + QStringLiteral("”："))) << message.toStdString();
+        EXPECT_TRUE(
+            message.startsWith(QStringLiteral("无法播放文件“") + path + QStringLiteral("”：")))
+            << message.toStdString();
 
         run(300);
         EXPECT_EQ(player->playState(), MediaPlayer::Undefined);
@@ -422,7 +425,8 @@ void PrintTo(const OpenLoopCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class MpvPlayerOpenLoopTest : public MpvPlayerTest, public ::testing::WithParamInterface<OpenLoopCase>
+class MpvPlayerOpenLoopTest : public MpvPlayerTest,
+                              public ::testing::WithParamInterface<OpenLoopCase>
 {
 };
 
@@ -437,11 +441,11 @@ TEST_P(MpvPlayerOpenLoopTest, RangeThatCannotLoopPlaysOutToTheEnd)
     ASSERT_TRUE(waitForState(MediaPlayer::Stopped));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ranges, MpvPlayerOpenLoopTest,
-    ::testing::Values(OpenLoopCase{"OnlyA", 2.2, 2.3, -1.0}, OpenLoopCase{"OnlyB", 2.2, -1.0, 2.6},
-                      OpenLoopCase{"AlreadyPastB", 2.2, 0.5, 1.0}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ranges, MpvPlayerOpenLoopTest,
+                         ::testing::Values(OpenLoopCase{"OnlyA", 2.2, 2.3, -1.0},
+                                           OpenLoopCase{"OnlyB", 2.2, -1.0, 2.6},
+                                           OpenLoopCase{"AlreadyPastB", 2.2, 0.5, 1.0}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // Without libmpv the program still starts; opening says why it cannot play.
 TEST(MpvPlayerWithoutLibmpv, OpeningSaysWhyItCannotPlayAndNothingElseFails)
@@ -483,7 +487,8 @@ TEST_F(MpvPlayerTest, LibmpvMessagesGoToTheLoggingCategory)
     logged.clear();
     const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext &context, const QString &text) {
-            if (context.category && QLatin1String(context.category) == QLatin1String("quillmar.mpv"))
+            if (context.category
+                && QLatin1String(context.category) == QLatin1String("quillmar.mpv"))
                 logged << text;
         });
     const QString text = dir.filePath(QStringLiteral("notes.mp3"));

@@ -14,10 +14,10 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
-#include <QTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QtEndian>
 
@@ -33,7 +33,7 @@ namespace {
 // Runs trigger, which is expected to show a modal dialog of type D, and
 // drives that dialog once it is up. A dialog left open is cancelled, so a
 // failed check cannot leave the test waiting forever.
-template<typename D>
+template <typename D>
 void withModal(const std::function<void()> &trigger, const std::function<void(D &)> &drive)
 {
     bool seen = false;
@@ -70,8 +70,8 @@ QList<QCheckBox *> boxes(const TForm_OptionSetting &d)
 
 QList<bool> flagList(const TOptionFlags &f)
 {
-    return {f.PauseWhenWriting,     f.SetEndPointWhenWriting, f.RecordDictateTime,
-            f.RecordRepeatPoints,   f.VerifyBeforeApplying,   f.PlayAfterApplying,
+    return {f.PauseWhenWriting,   f.SetEndPointWhenWriting, f.RecordDictateTime,
+            f.RecordRepeatPoints, f.VerifyBeforeApplying,   f.PlayAfterApplying,
             f.SelectAfterApplying};
 }
 
@@ -149,7 +149,7 @@ struct Section {
     quint32 type = 1; // PROGBITS
 };
 
-template<typename T>
+template <typename T>
 void put(QByteArray &bytes, qsizetype offset, T value)
 {
     qToLittleEndian(value, bytes.data() + offset);
@@ -160,7 +160,9 @@ void put(QByteArray &bytes, qsizetype offset, T value)
 QByteArray makeElf(const QList<Section> &sections)
 {
     QByteArray file(64, '\0');
-    file.replace(0, 4, "\x7f" "ELF");
+    file.replace(0, 4,
+                 "\x7f"
+                 "ELF");
     file[4] = 2; // 64-bit
     file[5] = 1; // little-endian
     file[6] = 1;
@@ -211,14 +213,22 @@ QByteArray elfWithBlock(const QByteArray &block)
 }
 
 const QStringList ShippedVersionLines = {
-    QStringLiteral("产品名称: Quillmar奎尔玛"), QString(),
-    QStringLiteral("产品版本: 1.1.1"),          QString(),
-    QStringLiteral("说明: "),                   QString(),
-    QStringLiteral("版权: "),                   QString(),
-    QStringLiteral("文件版本: 1.1.1.5"),        QString(),
-    QStringLiteral("公司名称: "),               QString(),
-    QStringLiteral("合法商标: "),               QString(),
-    QStringLiteral("内部名称: "),               QString(),
+    QStringLiteral("产品名称: Quillmar奎尔玛"),
+    QString(),
+    QStringLiteral("产品版本: 1.1.1"),
+    QString(),
+    QStringLiteral("说明: "),
+    QString(),
+    QStringLiteral("版权: "),
+    QString(),
+    QStringLiteral("文件版本: 1.1.1.5"),
+    QString(),
+    QStringLiteral("公司名称: "),
+    QString(),
+    QStringLiteral("合法商标: "),
+    QString(),
+    QStringLiteral("内部名称: "),
+    QString(),
     QStringLiteral("原文件名: Quillmar.exe"),
 };
 
@@ -234,24 +244,24 @@ TEST(OptionsDialog, LayoutCaptionsAndFrame)
     EXPECT_EQ(d.windowTitle(), QStringLiteral("选项设置"));
     expectFixedDialogFrame(d);
     expectLayout(d, {
-        {"Panel2", "Form_OptionSetting", nullptr},
-        {"GroupBox1", "Panel2", "复读操作控制"},
-        {"CheckBox_SetEndPointWhenWriting", "GroupBox1", "自动设置循环结束点"},
-        {"CheckBox_PauseWhenWriting", "GroupBox1", "开始听写时暂停播音"},
-        {"CheckBox_VerifyBeforeApplying", "GroupBox1", "检查答案"},
-        {"CheckBox_SelectAfterApplying", "GroupBox1",
-         "听写完一句后将当前循环结束点设为起始点"},
-        {"CheckBox_PlayAfterApplying", "GroupBox1", "听写完一句后继续播放"},
-        {"Button_Manual", "GroupBox1", "手动模式(推荐)(&M)"},
-        {"Button_Auto", "GroupBox1", "自动模式(&A)"},
-        {"GroupBox2", "Panel2", "附加记录内容"},
-        {"CheckBox_RecordRepeatPoints", "GroupBox2", "记录复读时间点"},
-        {"CheckBox_RecordDictateTime", "GroupBox2", "记录听写时间"},
-        {"Panel1", "Form_OptionSetting", nullptr},
-        {"BitBtn1", "Panel1", "确定(&O)"},
-        {"BitBtn2", "Panel1", "取消(&C)"},
-        {"Button_DefaultSet", "Panel1", "默认设置(&D)"},
-    });
+                        {"Panel2", "Form_OptionSetting", nullptr},
+                        {"GroupBox1", "Panel2", "复读操作控制"},
+                        {"CheckBox_SetEndPointWhenWriting", "GroupBox1", "自动设置循环结束点"},
+                        {"CheckBox_PauseWhenWriting", "GroupBox1", "开始听写时暂停播音"},
+                        {"CheckBox_VerifyBeforeApplying", "GroupBox1", "检查答案"},
+                        {"CheckBox_SelectAfterApplying", "GroupBox1",
+                         "听写完一句后将当前循环结束点设为起始点"},
+                        {"CheckBox_PlayAfterApplying", "GroupBox1", "听写完一句后继续播放"},
+                        {"Button_Manual", "GroupBox1", "手动模式(推荐)(&M)"},
+                        {"Button_Auto", "GroupBox1", "自动模式(&A)"},
+                        {"GroupBox2", "Panel2", "附加记录内容"},
+                        {"CheckBox_RecordRepeatPoints", "GroupBox2", "记录复读时间点"},
+                        {"CheckBox_RecordDictateTime", "GroupBox2", "记录听写时间"},
+                        {"Panel1", "Form_OptionSetting", nullptr},
+                        {"BitBtn1", "Panel1", "确定(&O)"},
+                        {"BitBtn2", "Panel1", "取消(&C)"},
+                        {"Button_DefaultSet", "Panel1", "默认设置(&D)"},
+                    });
     EXPECT_TRUE(d.BitBtn1->isDefault());
     EXPECT_FALSE(d.BitBtn1->icon().isNull());
     EXPECT_FALSE(d.BitBtn2->icon().isNull());
@@ -266,12 +276,11 @@ TEST(OptionsDialog, TabOrderFollowsTheGroups)
         if (w->focusPolicy() & Qt::TabFocus)
             order << w->objectName();
     }
-    EXPECT_EQ(order, (QStringList{
-        "CheckBox_SetEndPointWhenWriting", "CheckBox_PauseWhenWriting",
-        "CheckBox_VerifyBeforeApplying", "CheckBox_SelectAfterApplying",
-        "CheckBox_PlayAfterApplying", "Button_Manual", "Button_Auto",
-        "CheckBox_RecordRepeatPoints", "CheckBox_RecordDictateTime",
-        "BitBtn1", "BitBtn2", "Button_DefaultSet"}));
+    EXPECT_EQ(order, (QStringList{"CheckBox_SetEndPointWhenWriting", "CheckBox_PauseWhenWriting",
+                                  "CheckBox_VerifyBeforeApplying", "CheckBox_SelectAfterApplying",
+                                  "CheckBox_PlayAfterApplying", "Button_Manual", "Button_Auto",
+                                  "CheckBox_RecordRepeatPoints", "CheckBox_RecordDictateTime",
+                                  "BitBtn1", "BitBtn2", "Button_DefaultSet"}));
 }
 
 // Each preset from all boxes off and from all boxes on; -1 marks a box the
@@ -311,8 +320,8 @@ TEST(EditOptions, ShowsTheCurrentFlags)
     for (int i = 0; i < 7; ++i) {
         SCOPED_TRACE(i);
         TOptionFlags f;
-        bool *fields[] = {&f.PauseWhenWriting,     &f.SetEndPointWhenWriting, &f.RecordDictateTime,
-                          &f.RecordRepeatPoints,   &f.VerifyBeforeApplying,   &f.PlayAfterApplying,
+        bool *fields[] = {&f.PauseWhenWriting,   &f.SetEndPointWhenWriting, &f.RecordDictateTime,
+                          &f.RecordRepeatPoints, &f.VerifyBeforeApplying,   &f.PlayAfterApplying,
                           &f.SelectAfterApplying};
         *fields[i] = true;
         h.settings().setOptions(f);
@@ -326,7 +335,9 @@ TEST(EditOptions, CancelEscAndCloseBoxKeepFlagsAndFile)
 {
     const std::function<void(TForm_OptionSetting &)> ways[] = {
         [](TForm_OptionSetting &d) { QTest::mouseClick(d.BitBtn2, Qt::LeftButton); },
-        [](TForm_OptionSetting &d) { QTest::keyClick(d.CheckBox_PauseWhenWriting, Qt::Key_Escape); },
+        [](TForm_OptionSetting &d) {
+            QTest::keyClick(d.CheckBox_PauseWhenWriting, Qt::Key_Escape);
+        },
         [](TForm_OptionSetting &d) { d.close(); },
     };
     for (int way = 0; way < 3; ++way) {
@@ -465,11 +476,13 @@ TEST(VersionBlock, TheExecutableCarriesItsVersion)
     EXPECT_EQ(queryVersionValue(*block, QStringLiteral("StringFileInfo\\080403A8\\ProductName")),
               QStringLiteral("Quillmar奎尔玛"));
     // The block spells it "OriginalFilename".
-    EXPECT_EQ(queryVersionValue(*block, QStringLiteral("StringFileInfo\\080403A8\\OriginalFileName")),
-              QStringLiteral("Quillmar.exe"));
+    EXPECT_EQ(
+        queryVersionValue(*block, QStringLiteral("StringFileInfo\\080403A8\\OriginalFileName")),
+        QStringLiteral("Quillmar.exe"));
     EXPECT_EQ(queryVersionValue(*block, QStringLiteral("StringFileInfo\\080403A8\\Comments")),
               QString());
-    EXPECT_FALSE(queryVersionValue(*block, QStringLiteral("StringFileInfo\\04090000\\ProductName")));
+    EXPECT_FALSE(
+        queryVersionValue(*block, QStringLiteral("StringFileInfo\\04090000\\ProductName")));
 
     QStringList lines{QStringLiteral("old")};
     TForm_About::FillVersionInfo(lines, QStringLiteral(QUILLMAR_EXECUTABLE));
@@ -554,29 +567,26 @@ TEST(VersionBlock, DamagedFilesAreTreatedAsHavingNoBlock)
         {"short entries", [](QByteArray &f) { put<quint16>(f, 0x3a, 16); }},
         {"too many sections", [](QByteArray &f) { put<quint16>(f, 0x3c, 0xfff0); }},
         {"names index out of range", [](QByteArray &f) { put<quint16>(f, 0x3e, 40); }},
-        {"extended count too large", [table](QByteArray &f) {
+        {"extended count too large",
+         [table](QByteArray &f) {
              put<quint16>(f, 0x3c, 0);
              put<quint64>(f, table + 32, ~quint64(0));
          }},
-        {"extended names index out of range", [table](QByteArray &f) {
+        {"extended names index out of range",
+         [table](QByteArray &f) {
              put<quint16>(f, 0x3e, 0xffff);
              put<quint32>(f, table + 40, 1000);
          }},
-        {"names past the end", [namesHeader](QByteArray &f) {
-             put<quint64>(f, namesHeader + 24, ~quint64(0) - 4);
-         }},
-        {"names too long", [namesHeader](QByteArray &f) {
-             put<quint64>(f, namesHeader + 32, 1u << 30);
-         }},
-        {"block past the end", [versionHeader](QByteArray &f) {
-             put<quint64>(f, versionHeader + 24, quint64(1) << 40);
-         }},
-        {"block too long", [versionHeader](QByteArray &f) {
-             put<quint64>(f, versionHeader + 32, ~quint64(0));
-         }},
-        {"name offset out of range", [versionHeader](QByteArray &f) {
-             put<quint32>(f, versionHeader, 0xffffff00u);
-         }},
+        {"names past the end",
+         [namesHeader](QByteArray &f) { put<quint64>(f, namesHeader + 24, ~quint64(0) - 4); }},
+        {"names too long",
+         [namesHeader](QByteArray &f) { put<quint64>(f, namesHeader + 32, 1u << 30); }},
+        {"block past the end",
+         [versionHeader](QByteArray &f) { put<quint64>(f, versionHeader + 24, quint64(1) << 40); }},
+        {"block too long",
+         [versionHeader](QByteArray &f) { put<quint64>(f, versionHeader + 32, ~quint64(0)); }},
+        {"name offset out of range",
+         [versionHeader](QByteArray &f) { put<quint32>(f, versionHeader, 0xffffff00u); }},
     };
     for (const Damage &d : damages) {
         SCOPED_TRACE(d.name);
@@ -610,18 +620,18 @@ TEST(AboutBox, LayoutAndMemo)
     EXPECT_EQ(about.windowTitle(), QStringLiteral("关于"));
     expectFixedDialogFrame(about);
     expectLayout(about, {
-        {"Panel1", "Form_About", nullptr},
-        {"Image1", "Panel1", nullptr},
-        {"Memo1", "Panel1", nullptr},
-        {"Label2", "Panel1", "作者主页:"},
-        {"Label3", "Panel1", nullptr},
-        {"Label4", "Panel1", "作者邮箱:"},
-        {"Label5", "Panel1", nullptr},
-        {"Label1", "Panel1", "作者QQ:"},
-        {"Label6", "Panel1", nullptr},
-        {"Panel2", "Form_About", nullptr},
-        {"BitBtn1", "Panel2", "确定(&O)"},
-    });
+                            {"Panel1", "Form_About", nullptr},
+                            {"Image1", "Panel1", nullptr},
+                            {"Memo1", "Panel1", nullptr},
+                            {"Label2", "Panel1", "作者主页:"},
+                            {"Label3", "Panel1", nullptr},
+                            {"Label4", "Panel1", "作者邮箱:"},
+                            {"Label5", "Panel1", nullptr},
+                            {"Label1", "Panel1", "作者QQ:"},
+                            {"Label6", "Panel1", nullptr},
+                            {"Panel2", "Form_About", nullptr},
+                            {"BitBtn1", "Panel2", "确定(&O)"},
+                        });
     for (const QLabel *link : {about.Label3, about.Label5, about.Label6}) {
         SCOPED_TRACE(link->objectName().toStdString());
         EXPECT_FALSE(link->text().isEmpty());
@@ -689,8 +699,7 @@ TEST(AboutBox, ContactNumberGoesToTheClipboardOnlyOnYes)
         EXPECT_EQ(m.buttons, (QList<Button>{Button::Yes, Button::No}));
         EXPECT_EQ(m.icon, Icon::Information);
         EXPECT_EQ(m.defaultButton, Button::No);
-        EXPECT_EQ(h.shell.clipboard,
-                  answer == Button::Yes ? QStringList{number} : QStringList{});
+        EXPECT_EQ(h.shell.clipboard, answer == Button::Yes ? QStringList{number} : QStringList{});
         EXPECT_TRUE(h.shell.opened.isEmpty());
     }
 }

@@ -4,8 +4,8 @@
 
 #include "feedback/feedbackstrip.h"
 #include "playback/resumestore.h"
-#include "settings/settingsrules.h"
 #include "sentences/sentencetrack.h"
+#include "settings/settingsrules.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,8 +17,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -178,7 +178,8 @@ TEST(Speed, PreferencesAreWrittenOnlyOnceTheyDifferAndComeBack)
     h.action(QStringLiteral("Action_ExactLoop"))->trigger();
     const QByteArray after = readAll(ini);
     EXPECT_TRUE(after.startsWith(before));
-    EXPECT_EQ(after.mid(before.size()), QByteArray("\r\n[Preferences]\r\nSpeed=0.9\r\nExactLoop=0\r\n"));
+    EXPECT_EQ(after.mid(before.size()),
+              QByteArray("\r\n[Preferences]\r\nSpeed=0.9\r\nExactLoop=0\r\n"));
 
     WindowHarness again(true);
     putFile(again.programDir() + QStringLiteral("Quillmar.ini"), readAll(ini));

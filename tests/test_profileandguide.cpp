@@ -2,9 +2,9 @@
 // font where SimSun is missing, and the user guide that F1 opens.
 #include "support/testutil.h"
 
-#include "platform/windowfont.h"
 #include "platform/qttranslations.h"
 #include "platform/userguide.h"
+#include "platform/windowfont.h"
 #include "settings/recentfilerules.h"
 
 #include <QAction>
@@ -40,7 +40,8 @@ TEST(RecentEntries, SameEntryWhenSamePathOrSameFile)
     const QString song = makeFile(dir, QStringLiteral("Song.MP3"));
     const QString other = makeFile(dir, QStringLiteral("song.mp3")); // a file of its own here
     const QString hardLink = dir.filePath(QStringLiteral("hard.mp3"));
-    ASSERT_EQ(::link(QFile::encodeName(song).constData(), QFile::encodeName(hardLink).constData()), 0);
+    ASSERT_EQ(::link(QFile::encodeName(song).constData(), QFile::encodeName(hardLink).constData()),
+              0);
     const QString symLink = dir.filePath(QStringLiteral("link.mp3"));
     ASSERT_TRUE(QFile::link(song, symLink));
     const QString missing = dir.filePath(QStringLiteral("gone/Old.mp3"));
@@ -87,10 +88,12 @@ TEST(QtTranslations, QtsOwnTextsFollowTheInterfaceLanguage)
         QString cancel; // a standard button
     } cases[] = {
         {QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("打开"), QStringLiteral("取消")},
-        {QLocale(QLocale::English, QLocale::UnitedStates), QStringLiteral("Open"), QStringLiteral("Cancel")},
+        {QLocale(QLocale::English, QLocale::UnitedStates), QStringLiteral("Open"),
+         QStringLiteral("Cancel")},
         // Switching back from English loads the translation again.
         {QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("打开"), QStringLiteral("取消")},
-        {QLocale(QLocale::English, QLocale::UnitedKingdom), QStringLiteral("Open"), QStringLiteral("Cancel")},
+        {QLocale(QLocale::English, QLocale::UnitedKingdom), QStringLiteral("Open"),
+         QStringLiteral("Cancel")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.locale.name().toStdString());
@@ -127,7 +130,8 @@ QString sourceGuide()
 TEST(UserGuide, ChmBesideTheProgramThenInstalledGuideThenBuildTree)
 {
     QTemporaryDir dir;
-    const QString installedGuide = dir.filePath(QStringLiteral("usr/share/quillmar/guide/index.html"));
+    const QString installedGuide =
+        dir.filePath(QStringLiteral("usr/share/quillmar/guide/index.html"));
     putFile(installedGuide, "<html></html>");
     const QString chmDir = dir.filePath(QStringLiteral("chm/"));
     putFile(chmDir + QStringLiteral("Quillmar.chm"), "ITSF");
@@ -142,8 +146,10 @@ TEST(UserGuide, ChmBesideTheProgramThenInstalledGuideThenBuildTree)
     } cases[] = {
         {"a chm beside the program", chmDir, chmDir + QStringLiteral("Quillmar.chm")},
         {"installed under /usr", dir.filePath(QStringLiteral("usr/bin")), installedGuide},
-        {"installed, folder with a slash", dir.filePath(QStringLiteral("usr/bin/")), installedGuide},
-        {"a folder named like the chm is no chm", dir.filePath(QStringLiteral("folder")), sourceGuide()},
+        {"installed, folder with a slash", dir.filePath(QStringLiteral("usr/bin/")),
+         installedGuide},
+        {"a folder named like the chm is no chm", dir.filePath(QStringLiteral("folder")),
+         sourceGuide()},
         {"run from the build folder", dir.filePath(QStringLiteral("build")), sourceGuide()},
     };
     for (const auto &c : cases) {

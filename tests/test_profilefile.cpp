@@ -1,7 +1,7 @@
+#include "platform/errors.h"
+#include "platform/profilefile.h"
 #include "support/filesizelimit.h"
 #include "support/testutil.h"
-#include "platform/profilefile.h"
-#include "platform/errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +19,6 @@
 
 namespace {
 
-
 QString errorOf(const std::function<void()> &call)
 {
     try {
@@ -35,26 +34,25 @@ QString osError(int code)
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
-const QByteArray Sample =
-    "; written by hand\r\n"
-    "[Options]\r\n"
-    "PauseWhenWriting=1\r\n"
-    "  recorddictatetime =  0x10  \r\n"
-    "Quoted=\"  spaced  \"\r\n"
-    "Single='x'\r\n"
-    "Empty=\r\n"
-    "Blanks=   \r\n"
-    "Dup=first\r\n"
-    "Dup=second\r\n"
-    "odd line without equals\r\n"
-    "Equals=a=b\r\n"
-    "\r\n"
-    "[LastFiles]\r\n"
-    "Item01=/music/\xE4\xB8\x80.mp3\r\n"
-    "Item02=C:\\\xD2\xF4.mp3\r\n"
-    "Item03=\r\n"
-    "[options]\r\n"
-    "Later=1\r\n";
+const QByteArray Sample = "; written by hand\r\n"
+                          "[Options]\r\n"
+                          "PauseWhenWriting=1\r\n"
+                          "  recorddictatetime =  0x10  \r\n"
+                          "Quoted=\"  spaced  \"\r\n"
+                          "Single='x'\r\n"
+                          "Empty=\r\n"
+                          "Blanks=   \r\n"
+                          "Dup=first\r\n"
+                          "Dup=second\r\n"
+                          "odd line without equals\r\n"
+                          "Equals=a=b\r\n"
+                          "\r\n"
+                          "[LastFiles]\r\n"
+                          "Item01=/music/\xE4\xB8\x80.mp3\r\n"
+                          "Item02=C:\\\xD2\xF4.mp3\r\n"
+                          "Item03=\r\n"
+                          "[options]\r\n"
+                          "Later=1\r\n";
 
 class ProfileFile : public ::testing::Test
 {
@@ -102,9 +100,9 @@ TEST_F(ProfileFile, ReadString)
     };
     for (const ReadCase &c : cases) {
         SCOPED_TRACE(std::string(c.section) + "/" + c.key);
-        EXPECT_EQ(readProfileString(path(), QString::fromUtf8(c.section),
-                                    QString::fromUtf8(c.key), dflt),
-                  c.expected);
+        EXPECT_EQ(
+            readProfileString(path(), QString::fromUtf8(c.section), QString::fromUtf8(c.key), dflt),
+            c.expected);
     }
     EXPECT_EQ(readProfileString(path(QStringLiteral("missing.ini")), QStringLiteral("Options"),
                                 QStringLiteral("PauseWhenWriting"), dflt),
@@ -235,8 +233,7 @@ TEST_F(ProfileFile, WriteEditsOnlyItsLine)
          "[A]\r\nk=\" x \"\r\n"},
         {"quoted value keeps its quotes", "[A]\r\n", "A", "k", QStringLiteral("'x'"),
          "[A]\r\nk=\"'x'\"\r\n"},
-        {"lone quote stays plain", "[A]\r\n", "A", "k", QStringLiteral("\"x"),
-         "[A]\r\nk=\"x\r\n"},
+        {"lone quote stays plain", "[A]\r\n", "A", "k", QStringLiteral("\"x"), "[A]\r\nk=\"x\r\n"},
         {"non-ASCII value as UTF-8", "[A]\r\n", "A", "k", QStringLiteral("/音频/一.mp3"),
          "[A]\r\nk=/\xE9\x9F\xB3\xE9\xA2\x91/\xE4\xB8\x80.mp3\r\n"},
     };
@@ -254,19 +251,18 @@ TEST_F(ProfileFile, WriteEditsOnlyItsLine)
 TEST_F(ProfileFile, WriteKeepsEveryOtherByte)
 {
     // Comments, odd lines, foreign bytes and every line-break style survive.
-    const QByteArray before =
-        "\xEF\xBB\xBF; GBK comment \xD6\xD0\xCE\xC4\n"
-        "junk \x01\x02\xFF line\r"
-        "[Options]\r\n"
-        "\tPauseWhenWriting\t=\t0\t\r\n"
-        "SetEndPointWhenWriting=0\n"
-        "[broken section\r\n"
-        "\r\n"
-        "[LastFiles]\r\n"
-        "Item01=C:\\\xD2\xF4.mp3\r\n"
-        "Item02=\r\n"
-        "[Other]\r\n"
-        "keep=me";
+    const QByteArray before = "\xEF\xBB\xBF; GBK comment \xD6\xD0\xCE\xC4\n"
+                              "junk \x01\x02\xFF line\r"
+                              "[Options]\r\n"
+                              "\tPauseWhenWriting\t=\t0\t\r\n"
+                              "SetEndPointWhenWriting=0\n"
+                              "[broken section\r\n"
+                              "\r\n"
+                              "[LastFiles]\r\n"
+                              "Item01=C:\\\xD2\xF4.mp3\r\n"
+                              "Item02=\r\n"
+                              "[Other]\r\n"
+                              "keep=me";
     putFile(path(), before);
 
     writeProfileString(path(), QStringLiteral("Options"), QStringLiteral("PauseWhenWriting"),
@@ -276,22 +272,23 @@ TEST_F(ProfileFile, WriteKeepsEveryOtherByte)
     writeProfileString(path(), QStringLiteral("LastFiles"), QStringLiteral("Item02"),
                        QStringLiteral("/a.mp3"));
 
-    const QByteArray after =
-        "\xEF\xBB\xBF; GBK comment \xD6\xD0\xCE\xC4\n"
-        "junk \x01\x02\xFF line\r"
-        "[Options]\r\n"
-        "PauseWhenWriting=1\r\n"
-        "SetEndPointWhenWriting=0\n"
-        "[broken section\r\n"
-        "VerifyBeforeApplying=1\r\n"
-        "\r\n"
-        "[LastFiles]\r\n"
-        "Item01=C:\\\xD2\xF4.mp3\r\n"
-        "Item02=/a.mp3\r\n"
-        "[Other]\r\n"
-        "keep=me";
+    const QByteArray after = "\xEF\xBB\xBF; GBK comment \xD6\xD0\xCE\xC4\n"
+                             "junk \x01\x02\xFF line\r"
+                             "[Options]\r\n"
+                             "PauseWhenWriting=1\r\n"
+                             "SetEndPointWhenWriting=0\n"
+                             "[broken section\r\n"
+                             "VerifyBeforeApplying=1\r\n"
+                             "\r\n"
+                             "[LastFiles]\r\n"
+                             "Item01=C:\\\xD2\xF4.mp3\r\n"
+                             "Item02=/a.mp3\r\n"
+                             "[Other]\r\n"
+                             "keep=me";
     EXPECT_EQ(readAll(path()), after);
-    EXPECT_EQ(readProfileInt(path(), QStringLiteral("Options"), QStringLiteral("PauseWhenWriting"), 0), 1);
+    EXPECT_EQ(
+        readProfileInt(path(), QStringLiteral("Options"), QStringLiteral("PauseWhenWriting"), 0),
+        1);
     EXPECT_EQ(readProfileString(path(), QStringLiteral("Other"), QStringLiteral("keep"), QString()),
               QStringLiteral("me"));
 }
@@ -302,8 +299,9 @@ TEST_F(ProfileFile, WriteCreatesMissingFile)
                        QStringLiteral("1"));
     writeProfileString(path(), QStringLiteral("LastFiles"), QStringLiteral("Item01"),
                        QStringLiteral("/a.mp3"));
-    EXPECT_EQ(readAll(path()),
-              QByteArray("[Options]\r\nPauseWhenWriting=1\r\n\r\n[LastFiles]\r\nItem01=/a.mp3\r\n"));
+    EXPECT_EQ(
+        readAll(path()),
+        QByteArray("[Options]\r\nPauseWhenWriting=1\r\n\r\n[LastFiles]\r\nItem01=/a.mp3\r\n"));
 }
 
 TEST_F(ProfileFile, FileThatCannotBeCreated)
@@ -331,17 +329,20 @@ TEST_F(ProfileFile, FileThatCannotBeWritten)
 {
     const auto write = [](const QString &file, const QString &value) {
         return errorOf([&] {
-            writeProfileString(file, QStringLiteral("Options"), QStringLiteral("PauseWhenWriting"), value);
+            writeProfileString(file, QStringLiteral("Options"), QStringLiteral("PauseWhenWriting"),
+                               value);
         });
     };
     // An existing path that is no file.
     QDir(m_dir.path()).mkdir(QStringLiteral("folder.ini"));
     const QString folder = path(QStringLiteral("folder.ini"));
-    EXPECT_EQ(write(folder, QStringLiteral("1")), QStringLiteral("Unable to write to %1").arg(folder));
+    EXPECT_EQ(write(folder, QStringLiteral("1")),
+              QStringLiteral("Unable to write to %1").arg(folder));
 
     // A value that would break the file apart.
     putFile(path(), Sample);
-    EXPECT_EQ(write(path(), QStringLiteral("a\nb=c")), QStringLiteral("Unable to write to %1").arg(path()));
+    EXPECT_EQ(write(path(), QStringLiteral("a\nb=c")),
+              QStringLiteral("Unable to write to %1").arg(path()));
     EXPECT_EQ(readAll(path()), Sample);
 
     // A disk that fills up half-way through: the old file stays as it was.
@@ -351,7 +352,8 @@ TEST_F(ProfileFile, FileThatCannotBeWritten)
         EXPECT_EQ(error, QStringLiteral("Unable to write to %1").arg(path()));
     }
     EXPECT_EQ(readAll(path()), Sample);
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Quillmar.ini")});
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files),
+              QStringList{QStringLiteral("Quillmar.ini")});
 }
 
 TEST_F(ProfileFile, HugeAndGarbageFiles)
@@ -372,8 +374,9 @@ TEST_F(ProfileFile, HugeAndGarbageFiles)
         readProfileString(path(), QStringLiteral("A"), QStringLiteral("k"), QString());
         writeProfileString(path(), QStringLiteral("Quillmar"), QStringLiteral("Key"),
                            QStringLiteral("value"));
-        EXPECT_EQ(readProfileString(path(), QStringLiteral("Quillmar"), QStringLiteral("Key"), QString()),
-                  QStringLiteral("value"));
+        EXPECT_EQ(
+            readProfileString(path(), QStringLiteral("Quillmar"), QStringLiteral("Key"), QString()),
+            QStringLiteral("value"));
         EXPECT_TRUE(readAll(path()).startsWith(content));
     }
     putFile(path(), oneLine);
@@ -398,7 +401,9 @@ TEST_F(ProfileFile, ByteOrderMarkBelongsToNoLine)
 {
     const QByteArray bom = "\xEF\xBB\xBF";
     putFile(path(), bom + "[Options]\r\nPauseWhenWriting=1\r\n");
-    EXPECT_EQ(readProfileInt(path(), QStringLiteral("Options"), QStringLiteral("PauseWhenWriting"), 0), 1);
+    EXPECT_EQ(
+        readProfileInt(path(), QStringLiteral("Options"), QStringLiteral("PauseWhenWriting"), 0),
+        1);
 
     const WriteCase cases[] = {
         {"update under the first header", bom + "[Options]\r\nPauseWhenWriting=0\r\n", "Options",
@@ -406,7 +411,8 @@ TEST_F(ProfileFile, ByteOrderMarkBelongsToNoLine)
         {"add a key to the first section", bom + "[Options]\r\nA=1\r\n", "Options", "B",
          QStringLiteral("1"), bom + "[Options]\r\nA=1\r\nB=1\r\n"},
         {"add a section", bom + "[Options]\r\nA=1\r\n", "LastFiles", "Item01",
-         QStringLiteral("/a.mp3"), bom + "[Options]\r\nA=1\r\n\r\n[LastFiles]\r\nItem01=/a.mp3\r\n"},
+         QStringLiteral("/a.mp3"),
+         bom + "[Options]\r\nA=1\r\n\r\n[LastFiles]\r\nItem01=/a.mp3\r\n"},
         {"a file of the mark alone is empty", bom, "Options", "A", QStringLiteral("1"),
          bom + "[Options]\r\nA=1\r\n"},
         {"a mark further on is no mark", "[A]\r\n" + bom + "[B]\r\n", "B", "k", QStringLiteral("1"),
@@ -428,23 +434,26 @@ TEST_F(ProfileFile, GbkValuesReadAsChineseAndStayAsTheyAre)
 {
     const QString lesson = QStringLiteral("D:\\英语\\第一课.mp3");
     const QByteArray lessonGbk = "D:\\\xD3\xA2\xD3\xEF\\\xB5\xDA\xD2\xBB\xBF\xCE.mp3";
-    const QByteArray before = "[LastFiles]\r\nItem01=/a.mp3\r\nItem02=" + lessonGbk
-                              + "\nItem03=\"" + lessonGbk + "\"\r\n";
+    const QByteArray before = "[LastFiles]\r\nItem01=/a.mp3\r\nItem02=" + lessonGbk + "\nItem03=\""
+                              + lessonGbk + "\"\r\n";
     putFile(path(), before);
-    const auto item = [](int n) { return QStringLiteral("Item%1").arg(n, 2, 10, QLatin1Char('0')); };
+    const auto item = [](int n) {
+        return QStringLiteral("Item%1").arg(n, 2, 10, QLatin1Char('0'));
+    };
     const QString section = QStringLiteral("LastFiles");
     EXPECT_EQ(readProfileString(path(), section, item(2), QString()), lesson);
     EXPECT_EQ(readProfileString(path(), section, item(3), QString()), lesson);
 
     // Saving the list as it was read writes every key and changes no byte.
     for (int n = 1; n <= 3; ++n)
-        writeProfileString(path(), section, item(n), readProfileString(path(), section, item(n), QString()));
+        writeProfileString(path(), section, item(n),
+                           readProfileString(path(), section, item(n), QString()));
     EXPECT_EQ(readAll(path()), before);
 
     // A key given a new value is written anew, as UTF-8; the others stay.
     writeProfileString(path(), section, item(1), lesson);
     writeProfileString(path(), section, item(2), QStringLiteral("/a.mp3"));
-    EXPECT_EQ(readAll(path()), "[LastFiles]\r\nItem01=" + lesson.toUtf8() + "\r\nItem02=/a.mp3\r\nItem03=\""
-                                   + lessonGbk + "\"\r\n");
+    EXPECT_EQ(readAll(path()), "[LastFiles]\r\nItem01=" + lesson.toUtf8()
+                                   + "\r\nItem02=/a.mp3\r\nItem03=\"" + lessonGbk + "\"\r\n");
     EXPECT_EQ(readProfileString(path(), section, item(1), QString()), lesson);
 }

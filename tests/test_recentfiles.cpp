@@ -78,7 +78,10 @@ struct Recent : WindowHarness {
         }
         return shown;
     }
-    QAction *item(int position) const { return widget<QMenu>("Menu_RecentplayList")->actions().at(position); }
+    QAction *item(int position) const
+    {
+        return widget<QMenu>("Menu_RecentplayList")->actions().at(position);
+    }
     QStringList list() const { return *recentList(); }
 };
 
@@ -118,20 +121,30 @@ TEST(RecentRules, AddPuttingThePathOnTop)
         {"a path at the end is pushed out behind empty entries",
          QStringList{E, E, E, E, E, E, E, E, E, "/old.mp3"}, "/b.mp3",
          QStringList{"/b.mp3"} + QStringList(9, E)},
-        {"eleventh path drops the oldest", ten, "/new.mp3",
-         QStringList{"/new.mp3"} + ten.first(9)},
+        {"eleventh path drops the oldest", ten, "/new.mp3", QStringList{"/new.mp3"} + ten.first(9)},
         {"short list grows", {"/a.mp3", "/b.mp3"}, "/c.mp3", {"/c.mp3", "/a.mp3", "/b.mp3"}},
-        {"known path moves up", {"/a.mp3", "/m/song.mp3", "/c.mp3"}, "/m/song.mp3",
+        {"known path moves up",
+         {"/a.mp3", "/m/song.mp3", "/c.mp3"},
+         "/m/song.mp3",
          {"/m/song.mp3", "/a.mp3", "/c.mp3"}},
-        {"another letter case is another entry", {"/a.mp3", "/M/Song.MP3", "/c.mp3"}, "/m/song.mp3",
+        {"another letter case is another entry",
+         {"/a.mp3", "/M/Song.MP3", "/c.mp3"},
+         "/m/song.mp3",
          {"/m/song.mp3", "/a.mp3", "/M/Song.MP3", "/c.mp3"}},
         {"already on top", {"/a.mp3", "/b.mp3"}, "/a.mp3", {"/a.mp3", "/b.mp3"}},
         {"last of ten moves up, nothing dropped", ten, ten.last(),
          QStringList{ten.last()} + ten.first(9)},
-        {"first of two equal entries moves", {"/x.mp3", "/d.mp3", "/d.mp3"}, "/d.mp3",
+        {"first of two equal entries moves",
+         {"/x.mp3", "/d.mp3", "/d.mp3"},
+         "/d.mp3",
          {"/d.mp3", "/x.mp3", "/d.mp3"}},
-        {"holes keep their places", {E, "/a.mp3", E, "/b.mp3"}, "/b.mp3", {"/b.mp3", E, "/a.mp3", E}},
-        {"letters beyond ASCII", {"/a.mp3", "/音乐/Ärger.mp3"}, "/音乐/Ärger.mp3",
+        {"holes keep their places",
+         {E, "/a.mp3", E, "/b.mp3"},
+         "/b.mp3",
+         {"/b.mp3", E, "/a.mp3", E}},
+        {"letters beyond ASCII",
+         {"/a.mp3", "/音乐/Ärger.mp3"},
+         "/音乐/Ärger.mp3",
          {"/音乐/Ärger.mp3", "/a.mp3"}},
     };
     for (const auto &c : cases) {
@@ -174,14 +187,21 @@ TEST(RecentRules, MenuItems)
     } cases[] = {
         {"nothing at all", {}, {{Kind::Empty, "空&", 0}}},
         {"only empty entries", tenEmpty(), {{Kind::Empty, "空&", 0}}},
-        {"one path", QStringList{"/a.mp3"} + QStringList(9, E),
-         {{Kind::Entry, "01 /a.mp3", 0}, {Kind::Separator, "-", 0},
+        {"one path",
+         QStringList{"/a.mp3"} + QStringList(9, E),
+         {{Kind::Entry, "01 /a.mp3", 0},
+          {Kind::Separator, "-", 0},
           {Kind::Clear, "清空最近播放列表", 0}}},
-        {"numbers skip empty entries", {E, "/b.mp3", E, "/d.mp3"},
-         {{Kind::Entry, "02 /b.mp3", 1}, {Kind::Entry, "04 /d.mp3", 3},
-          {Kind::Separator, "-", 0}, {Kind::Clear, "清空最近播放列表", 0}}},
-        {"ampersand shows as itself", {"/Rock & Roll/A&B.mp3"},
-         {{Kind::Entry, "01 /Rock && Roll/A&&B.mp3", 0}, {Kind::Separator, "-", 0},
+        {"numbers skip empty entries",
+         {E, "/b.mp3", E, "/d.mp3"},
+         {{Kind::Entry, "02 /b.mp3", 1},
+          {Kind::Entry, "04 /d.mp3", 3},
+          {Kind::Separator, "-", 0},
+          {Kind::Clear, "清空最近播放列表", 0}}},
+        {"ampersand shows as itself",
+         {"/Rock & Roll/A&B.mp3"},
+         {{Kind::Entry, "01 /Rock && Roll/A&&B.mp3", 0},
+          {Kind::Separator, "-", 0},
           {Kind::Clear, "清空最近播放列表", 0}}},
         {"ten paths", ten, {}},
     };
@@ -191,8 +211,11 @@ TEST(RecentRules, MenuItems)
         QList<RecentMenuItem> expected = c.items;
         if (expected.isEmpty()) {
             for (int i = 0; i < 10; ++i)
-                expected.append({Kind::Entry, QStringLiteral("%1 /r/%2.mp3").arg(i + 1, 2, 10, QLatin1Char('0')).arg(i), i});
-            expected += QList<RecentMenuItem>{{Kind::Separator, "-", 0}, {Kind::Clear, "清空最近播放列表", 0}};
+                expected.append(
+                    {Kind::Entry,
+                     QStringLiteral("%1 /r/%2.mp3").arg(i + 1, 2, 10, QLatin1Char('0')).arg(i), i});
+            expected += QList<RecentMenuItem>{{Kind::Separator, "-", 0},
+                                              {Kind::Clear, "清空最近播放列表", 0}};
         }
         ASSERT_EQ(items.size(), expected.size());
         for (qsizetype i = 0; i < items.size(); ++i) {
@@ -229,8 +252,9 @@ TEST(RecentFiles, LoadingKeepsEverythingAsStored)
     // Missing keys read empty; other keys of the section are ignored; stored
     // paths are not checked, trimmed or de-duplicated.
     WindowHarness h(true);
-    h.writeFile(iniPath(h), "[LastFiles]\r\nItem02=/gone/b.mp3\r\nItem11=/x.mp3\r\nItem04=/gone/b.mp3\r\n"
-                            "Item05=\"  spaced.mp3 \"\r\n");
+    h.writeFile(iniPath(h),
+                "[LastFiles]\r\nItem02=/gone/b.mp3\r\nItem11=/x.mp3\r\nItem04=/gone/b.mp3\r\n"
+                "Item05=\"  spaced.mp3 \"\r\n");
     h.create();
     EXPECT_EQ(*h.recentList(),
               (QStringList{E, "/gone/b.mp3", E, "/gone/b.mp3", "  spaced.mp3 ", E, E, E, E, E}));
@@ -259,11 +283,13 @@ TEST(RecentFiles, AnotherFileInOtherLetterCaseIsANewEntry)
     const QStringList before{"/a.mp3", "/b.mp3", stored, "/d.mp3"};
     Recent h(before + QStringList(6, E));
     h.window->OpenSourceFile(other);
-    const QStringList expected = QStringList{other, "/a.mp3", "/b.mp3", stored, "/d.mp3"} + QStringList(5, E);
+    const QStringList expected =
+        QStringList{other, "/a.mp3", "/b.mp3", stored, "/d.mp3"} + QStringList(5, E);
     EXPECT_EQ(h.list(), expected);
     EXPECT_EQ(readAll(iniPath(h)), iniWith(expected));
-    EXPECT_EQ(h.menu(), (QStringList{entry(1, other, 0), entry(2, "/a.mp3", 1), entry(3, "/b.mp3", 2),
-                                     entry(4, stored, 3), entry(5, "/d.mp3", 4), Separator, ClearItem}));
+    EXPECT_EQ(h.menu(),
+              (QStringList{entry(1, other, 0), entry(2, "/a.mp3", 1), entry(3, "/b.mp3", 2),
+                           entry(4, stored, 3), entry(5, "/d.mp3", 4), Separator, ClearItem}));
 }
 
 TEST(RecentFiles, HoleAtTheTopAndDuplicates)
@@ -287,7 +313,8 @@ TEST(RecentFiles, PathsWithAmpersandsAndChineseShowAsThemselves)
     h.window->OpenSourceFile(chinese);
     QString shownAmp = amp;
     shownAmp.replace(QStringLiteral("&"), QStringLiteral("&&"));
-    EXPECT_EQ(h.menu(), (QStringList{entry(1, chinese, 0), entry(2, shownAmp, 1), Separator, ClearItem}));
+    EXPECT_EQ(h.menu(),
+              (QStringList{entry(1, chinese, 0), entry(2, shownAmp, 1), Separator, ClearItem}));
     // The file holds the paths as they were opened, and they load back so.
     EXPECT_EQ(readAll(iniPath(h)), iniWith(QStringList{chinese, amp} + QStringList(8, E)));
     const QStringList loaded = h.settings().loadRecentFiles();
@@ -311,7 +338,8 @@ TEST(RecentFiles, ClickReopensTheRecordingAndRebuildsTheMenu)
     // The rest of the open works on the clicked path, although the list moved under it.
     EXPECT_EQ(h.doc().fileName(), probe.path(QStringLiteral("rec/c.txt")));
     EXPECT_EQ(h.list(), (QStringList{c, a, b} + QStringList(7, E)));
-    EXPECT_EQ(h.menu(), (QStringList{entry(1, c, 0), entry(2, a, 1), entry(3, b, 2), Separator, ClearItem}));
+    EXPECT_EQ(h.menu(),
+              (QStringList{entry(1, c, 0), entry(2, a, 1), entry(3, b, 2), Separator, ClearItem}));
     EXPECT_EQ(readAll(iniPath(h)), iniWith(QStringList{c, a, b} + QStringList(7, E)));
 
     // The clicked item is gone once its click has been dispatched.
@@ -322,7 +350,7 @@ TEST(RecentFiles, ClickReopensTheRecordingAndRebuildsTheMenu)
     // Again through the menu itself, as the user does it: the menu goes on
     // after the action returns, with the action replaced.
     QMenu *menu = h.widget<QMenu>("Menu_RecentplayList");
-    QPointer<QAction> second = h.item(1); // "02 …/a.mp3"
+    QPointer<QAction> second = h.item(1);  // "02 …/a.mp3"
     h.dialogs.answers.enqueue(Button::No); // the new document is not kept
     menu->popup(QPoint(0, 0));
     menu->setActiveAction(second);
@@ -332,7 +360,8 @@ TEST(RecentFiles, ClickReopensTheRecordingAndRebuildsTheMenu)
     EXPECT_TRUE(second.isNull());
     EXPECT_EQ(h.player.url, a);
     EXPECT_EQ(h.list(), (QStringList{a, c, b} + QStringList(7, E)));
-    EXPECT_EQ(h.menu(), (QStringList{entry(1, a, 0), entry(2, c, 1), entry(3, b, 2), Separator, ClearItem}));
+    EXPECT_EQ(h.menu(),
+              (QStringList{entry(1, a, 0), entry(2, c, 1), entry(3, b, 2), Separator, ClearItem}));
 }
 
 TEST(RecentFiles, ClickOnAVanishedRecordingReportsItAndKeepsTheEntry)
@@ -408,11 +437,13 @@ TEST(RecentFiles, FailedSaveOfAClearLeavesStaleItemsThatOpenNothing)
               (QStringList{QStringLiteral("确实要清空最近播放列表吗？"),
                            QStringLiteral("Unable to write to %1.").arg(iniPath(h))}));
     EXPECT_TRUE(h.list().isEmpty());
-    EXPECT_EQ(h.menu(), (QStringList{entry(1, "/a.mp3", 0), entry(2, "/b.mp3", 1), Separator, ClearItem}));
+    EXPECT_EQ(h.menu(),
+              (QStringList{entry(1, "/a.mp3", 0), entry(2, "/b.mp3", 1), Separator, ClearItem}));
 
     h.dialogs.clear();
     h.player.calls.clear();
     h.item(1)->trigger();
-    EXPECT_EQ(h.dialogs.messageTexts(), QStringList{QStringLiteral("List index out of bounds (1)")});
+    EXPECT_EQ(h.dialogs.messageTexts(),
+              QStringList{QStringLiteral("List index out of bounds (1)")});
     EXPECT_TRUE(h.player.calls.isEmpty());
 }

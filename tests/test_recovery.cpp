@@ -52,7 +52,8 @@ TEST(RecoveryStore, CopiesRoundTripExactly)
     QString binaryish;
     for (char16_t c = 1; c < 0x250; ++c)
         binaryish += QChar(c);
-    const QString loneSurrogate = QStringLiteral("a") + QChar(char16_t(0xD800)) + QStringLiteral("b");
+    const QString loneSurrogate =
+        QStringLiteral("a") + QChar(char16_t(0xD800)) + QStringLiteral("b");
     const struct {
         const char *name;
         QString text;
@@ -65,7 +66,8 @@ TEST(RecoveryStore, CopiesRoundTripExactly)
         {"crlf", QStringLiteral("one\r\ntwo\r\n\r\nthree\r"), QStringLiteral("C:\\笔记\\a.txt"),
          QString(RecoveryEntry::Gb18030)},
         {"control characters", binaryish, QStringLiteral("x"), QString(RecoveryEntry::Utf8)},
-        {"chinese", QStringLiteral("今天天气很好。\r\n我们去公园吧！𠀀"), QString(), QString(RecoveryEntry::Gb18030)},
+        {"chinese", QStringLiteral("今天天气很好。\r\n我们去公园吧！𠀀"), QString(),
+         QString(RecoveryEntry::Gb18030)},
         {"unpaired surrogate", loneSurrogate, QString(), QString(RecoveryEntry::Utf8)},
     };
     for (const auto &c : cases) {
@@ -98,7 +100,8 @@ TEST(RecoveryStore, ProgramsKeepSeparateCopies)
     EXPECT_NE(first.ownFilePath(), second->ownFilePath());
     ASSERT_TRUE(first.write(sampleEntry(QStringLiteral("first"))));
     ASSERT_TRUE(second->write(sampleEntry(QStringLiteral("second"))));
-    EXPECT_EQ(fileBytes(first.ownFilePath()), encodeRecoveryCopy(sampleEntry(QStringLiteral("first"))));
+    EXPECT_EQ(fileBytes(first.ownFilePath()),
+              encodeRecoveryCopy(sampleEntry(QStringLiteral("first"))));
     EXPECT_TRUE(first.list().entries.isEmpty());
 
     const QString secondPath = second->ownFilePath();
@@ -134,7 +137,9 @@ TEST(RecoveryStore, DamagedCopiesAreMovedAsideAndReportedOnce)
         QByteArray bytes;
     } cases[] = {
         {"empty", QByteArray()},
-        {"garbage", QByteArray("\x7f" "ELF\x01\x02", 6)},
+        {"garbage", QByteArray("\x7f"
+                               "ELF\x01\x02",
+                               6)},
         {"truncated", good.chopped(3)},
         {"truncated header", good.left(40)},
         {"extra bytes", good + "tail"},

@@ -102,7 +102,8 @@ TEST(Tick, FollowsTheRecordingWithoutALoop)
     h.player.statusText = QStringLiteral("正在播放");
     h.at(75.25);
     h.transport().tick();
-    EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(), QStringLiteral("正在播放 01:15.250 / 03:20.000 "));
+    EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(),
+              QStringLiteral("正在播放 01:15.250 / 03:20.000 "));
     EXPECT_EQ(h.widget<TDragTrackBar>("DragTrackBar1")->value(), 1881);
     EXPECT_TRUE(h.widget<QTimer>("Timer1")->isActive());
     EXPECT_TRUE(seeks(h.player.calls).isEmpty());
@@ -170,7 +171,8 @@ TEST(Tick, StopsWhenNotPlayingAndIsRearmedByAStateChange)
     h.player.statusText = QStringLiteral("已暂停");
     h.transport().tick(); // the one refresh after the pause
     EXPECT_FALSE(h.widget<QTimer>("Timer1")->isActive());
-    EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(), QStringLiteral("已暂停 00:42.000 / 03:20.000 "));
+    EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(),
+              QStringLiteral("已暂停 00:42.000 / 03:20.000 "));
     // A paused player is not pulled into the loop.
     h.loop().setPoints(50.0, 60.0);
     h.transport().tick();
@@ -304,10 +306,10 @@ TEST(LoopCommands, GuardsWhenNothingPlays)
 {
     WindowHarness h;
     h.player.calls.clear();
-    for (const char *name : {"Action_SetStartPoint", "Action_SetEndPoint", "Action_SetEndPointAndPause",
-                             "Action_DeleteStartPoint", "Action_DeleteEndPoint",
-                             "Action_MicroBackStartPoint", "Action_MicroForwardEndPoint",
-                             "Action_SetEndpointAsStartpoint"}) {
+    for (const char *name :
+         {"Action_SetStartPoint", "Action_SetEndPoint", "Action_SetEndPointAndPause",
+          "Action_DeleteStartPoint", "Action_DeleteEndPoint", "Action_MicroBackStartPoint",
+          "Action_MicroForwardEndPoint", "Action_SetEndpointAsStartpoint"}) {
         h.action(QLatin1String(name))->trigger();
     }
     EXPECT_TRUE(h.player.calls.isEmpty());
@@ -350,7 +352,8 @@ TEST(LoopCommands, HoursAppearOnBothTextsWithAnEndPastOneHour)
     Playing h;
     h.player.length = 4000.0;
     h.loop().setPoints(3500.0, 3700.0);
-    EXPECT_EQ(h.widget<QLabel>("Label_LoopInfo")->text(), loopLabel("00:58:20.000", "01:01:40.000"));
+    EXPECT_EQ(h.widget<QLabel>("Label_LoopInfo")->text(),
+              loopLabel("00:58:20.000", "01:01:40.000"));
     EXPECT_EQ(h.widget<TDragTrackBar>("DragTrackBar1")->selStart(), 4375);
     EXPECT_EQ(h.widget<TDragTrackBar>("DragTrackBar1")->selEnd(), 4625);
 }
@@ -373,10 +376,12 @@ TEST(SeekBar, DragPreviewsAndReleaseSeeks)
     EXPECT_TRUE(h.transport().isDragging());
     h.widget<TDragTrackBar>("DragTrackBar1")->setValue(2500);
     h.transport().seekBarMoved(true);
-    EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(), QStringLiteral("正在播放 01:40.000 / 03:20.000 "));
+    EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(),
+              QStringLiteral("正在播放 01:40.000 / 03:20.000 "));
     h.widget<TDragTrackBar>("DragTrackBar1")->setValue(5000);
     h.transport().seekBarMoved(false); // right button only: no preview
-    EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(), QStringLiteral("正在播放 01:40.000 / 03:20.000 "));
+    EXPECT_EQ(h.widget<QLabel>("Label_CurrentPostion")->text(),
+              QStringLiteral("正在播放 01:40.000 / 03:20.000 "));
     h.transport().seekBarReleased();
     EXPECT_FALSE(h.transport().isDragging());
     EXPECT_EQ(seeks(h.player.calls), QStringList{seek(200)});

@@ -44,7 +44,8 @@ Envelope envelopeOf(const QList<Piece> &pieces, double gainDb = 0.0, double clip
     for (const Piece &p : pieces) {
         const int frames = int(std::lround(p.seconds / e.frameSeconds));
         for (int i = 0; i < frames; ++i) {
-            const double db = p.db <= -200 ? -400 : std::min(clipDb, p.db + gainDb + p.spreadDb * unit(random));
+            const double db =
+                p.db <= -200 ? -400 : std::min(clipDb, p.db + gainDb + p.spreadDb * unit(random));
             e.levels.push_back(float(std::pow(10.0, db / 20)));
         }
     }
@@ -84,7 +85,8 @@ void writeBursts(const QString &path, const QList<double> &seconds)
     for (double s : seconds) {
         const int n = int(s * 8000);
         for (int i = 0; i < n; ++i)
-            samples.append(on ? qint16(10000 * std::sin(2 * std::numbers::pi * 300 * i / 8000.0)) : qint16(i % 3 - 1));
+            samples.append(on ? qint16(10000 * std::sin(2 * std::numbers::pi * 300 * i / 8000.0))
+                              : qint16(i % 3 - 1));
         on = !on;
     }
     QDataStream out(&file);
@@ -93,7 +95,8 @@ void writeBursts(const QString &path, const QList<double> &seconds)
     out.writeRawData("RIFF", 4);
     out << quint32(36 + bytes);
     out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2) << quint16(16);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2)
+        << quint16(16);
     out.writeRawData("data", 4);
     out << bytes;
     for (qint16 v : samples)
@@ -114,7 +117,8 @@ TEST(SentenceDetector, FindsSentencesInGeneratedRecordings)
     const QList<Piece> pause{{0.8, -70}};
     // Sentences sound from 1.0 to 2.45, 3.25 to 5.3 and 6.0 to 6.85 s.
     const auto threeSentences = [&](const std::function<QList<Piece>(double)> &gap) {
-        return gap(1.0) + words(5, -20) + gap(0.8) + words(7, -20) + gap(0.7) + words(3, -20) + gap(1.0);
+        return gap(1.0) + words(5, -20) + gap(0.8) + words(7, -20) + gap(0.7) + words(3, -20)
+               + gap(1.0);
     };
     const auto noise = [](double db) {
         return [db](double seconds) { return QList<Piece>{{seconds, db, 1.5}}; };
@@ -130,10 +134,15 @@ TEST(SentenceDetector, FindsSentencesInGeneratedRecordings)
         {"very quiet recording", envelopeOf(threeSentences(noise(-55)), -30), starts, ends},
         {"noise 14 dB under speech", envelopeOf(threeSentences(noise(-34))), starts, ends},
         {"clipped", envelopeOf(threeSentences(noise(-40)), +22, -1.0), starts, ends},
-        {"music bed under speech", envelopeOf(threeSentences([](double s) { return music(s, -38); })), starts, ends},
-        {"comma breath stays inside", envelopeOf(bed + words(4, -20) + QList<Piece>{{0.25, -70}} + words(4, -20) + bed),
-         {1.0}, {3.55}},
-        {"a click is no sentence", envelopeOf(bed + QList<Piece>{{0.05, -10}} + pause + words(3, -20) + bed), {1.85},
+        {"music bed under speech",
+         envelopeOf(threeSentences([](double s) { return music(s, -38); })), starts, ends},
+        {"comma breath stays inside",
+         envelopeOf(bed + words(4, -20) + QList<Piece>{{0.25, -70}} + words(4, -20) + bed),
+         {1.0},
+         {3.55}},
+        {"a click is no sentence",
+         envelopeOf(bed + QList<Piece>{{0.05, -10}} + pause + words(3, -20) + bed),
+         {1.85},
          {2.70}},
         {"shorter than the padding", envelopeOf({{0.04, -20}}), {}, {}},
     };
@@ -165,32 +174,65 @@ TEST(Subtitles, ReadsTheThreeFormats)
         return QByteArray(encoder.encode(QString::fromUtf8(utf8)));
     };
     const Row rows[] = {
-        {"srt with BOM, CRLF and markup", SubtitleFormat::Srt,
-         "\xEF\xBB\xBF" "1\r\n00:00:01,000 --> 00:00:02,500\r\n<i>Hello</i>,\r\nworld &amp; you\r\n\r\n"
+        {"srt with BOM, CRLF and markup",
+         SubtitleFormat::Srt,
+         "\xEF\xBB\xBF"
+         "1\r\n00:00:01,000 --> 00:00:02,500\r\n<i>Hello</i>,\r\nworld &amp; you\r\n\r\n"
          "2\r\n00:00:03,000 --> 00:00:04,000\r\n{\\an8}再见\r\n",
-         10, {{1.0, 2.5, "Hello, world & you"}, {3.0, 4.0, QString::fromUtf8("再见")}}, 0},
-        {"srt malformed cues skipped and counted", SubtitleFormat::Srt,
-         "1\n00:00:01,000 -> 00:00:02,000\nno arrow\n\n2\n00:00:05,000 --> 00:00:04,000\nbackwards\n\n"
-         "3\n00:00:06,000 --> 00:00:07,000\nkept\n\njust text\n\n4\n00:00:08,000 --> 00:00:09,000\n",
-         10, {{6.0, 7.0, "kept"}}, 3},
-        {"srt unordered and overlapping cues sorted and clipped", SubtitleFormat::Srt,
-         "2\n00:00:05,000 --> 00:00:08,000\nsecond\n\n1\n00:00:01,000 --> 00:00:06,000\nfirst\n", 10,
-         {{1.0, 5.0, "first"}, {5.0, 8.0, "second"}}, 0},
-        {"srt cues past the end dropped, last cut", SubtitleFormat::Srt,
-         "1\n00:00:01,000 --> 00:00:06,000\na\n\n2\n00:00:07,000 --> 00:00:09,000\nb\n", 5, {{1.0, 5.0, "a"}}, 0},
-        {"srt in GB18030", SubtitleFormat::Srt, gb18030("1\n00:00:01,000 --> 00:00:02,000\n你好，世界\n"), 10,
-         {{1.0, 2.0, QString::fromUtf8("你好，世界")}}, 0},
-        {"vtt header, notes, settings, identifiers, no hours", SubtitleFormat::Vtt,
+         10,
+         {{1.0, 2.5, "Hello, world & you"}, {3.0, 4.0, QString::fromUtf8("再见")}},
+         0},
+        {"srt malformed cues skipped and counted",
+         SubtitleFormat::Srt,
+         "1\n00:00:01,000 -> 00:00:02,000\nno arrow\n\n2\n00:00:05,000 --> "
+         "00:00:04,000\nbackwards\n\n"
+         "3\n00:00:06,000 --> 00:00:07,000\nkept\n\njust text\n\n4\n00:00:08,000 --> "
+         "00:00:09,000\n",
+         10,
+         {{6.0, 7.0, "kept"}},
+         3},
+        {"srt unordered and overlapping cues sorted and clipped",
+         SubtitleFormat::Srt,
+         "2\n00:00:05,000 --> 00:00:08,000\nsecond\n\n1\n00:00:01,000 --> 00:00:06,000\nfirst\n",
+         10,
+         {{1.0, 5.0, "first"}, {5.0, 8.0, "second"}},
+         0},
+        {"srt cues past the end dropped, last cut",
+         SubtitleFormat::Srt,
+         "1\n00:00:01,000 --> 00:00:06,000\na\n\n2\n00:00:07,000 --> 00:00:09,000\nb\n",
+         5,
+         {{1.0, 5.0, "a"}},
+         0},
+        {"srt in GB18030",
+         SubtitleFormat::Srt,
+         gb18030("1\n00:00:01,000 --> 00:00:02,000\n你好，世界\n"),
+         10,
+         {{1.0, 2.0, QString::fromUtf8("你好，世界")}},
+         0},
+        {"vtt header, notes, settings, identifiers, no hours",
+         SubtitleFormat::Vtt,
          "WEBVTT - demo\n\nNOTE a comment\nover two lines\n\nSTYLE\n::cue { color: red }\n\n"
          "intro\n00:01.000 --> 00:02.000 align:start line:0\n<v Anna>Hi</v> <c.loud>there</c>\n\n"
          "01:00:00.500 --> 01:00:01.000\nlate\n\n00:03.0 --> 00:04.000\nbad stamp\n",
-         4000, {{1.0, 2.0, "Hi there"}, {3600.5, 3601.0, "late"}}, 1},
-        {"lrc with metadata, several stamps, offset and an end mark", SubtitleFormat::Lrc,
+         4000,
+         {{1.0, 2.0, "Hi there"}, {3600.5, 3601.0, "late"}},
+         1},
+        {"lrc with metadata, several stamps, offset and an end mark",
+         SubtitleFormat::Lrc,
          "[ar:Someone]\n[ti:Song]\n[offset:500]\n[00:01.50][00:09.50]chorus\n[00:04.00]verse\n"
          "[00:07.00]\nno stamp here\n[xx:yy]broken\n[00:12.00]last line\n",
-         20, {{1.0, 3.5, "chorus"}, {3.5, 6.5, "verse"}, {9.0, 11.5, "chorus"}, {11.5, 20.0, "last line"}}, 2},
-        {"lrc past the end of the recording", SubtitleFormat::Lrc, "[00:01.00]one\n[00:30.00]two\n", 10,
-         {{1.0, 10.0, "one"}}, 0},
+         20,
+         {{1.0, 3.5, "chorus"},
+          {3.5, 6.5, "verse"},
+          {9.0, 11.5, "chorus"},
+          {11.5, 20.0, "last line"}},
+         2},
+        {"lrc past the end of the recording",
+         SubtitleFormat::Lrc,
+         "[00:01.00]one\n[00:30.00]two\n",
+         10,
+         {{1.0, 10.0, "one"}},
+         0},
     };
     for (const Row &row : rows) {
         const SubtitleCues got = parseSubtitles(row.bytes, row.format, row.duration);
@@ -224,7 +266,8 @@ TEST(Subtitles, FindsTheFileBesideTheRecording)
         for (const QString &other : row.others)
             putFile(dir.filePath(other), "x");
         const QString got = subtitleFileFor(dir.filePath(QString::fromUtf8(row.recording)));
-        const QString expected = *row.expected ? dir.filePath(QString::fromUtf8(row.expected)) : QString();
+        const QString expected =
+            *row.expected ? dir.filePath(QString::fromUtf8(row.expected)) : QString();
         EXPECT_EQ(got, expected) << row.recording;
     }
 }
@@ -287,7 +330,8 @@ TEST(AudioDecoder, FailsOrStopsCleanly)
     ASSERT_TRUE(writeToneWav(tone, 0.5));
     putFile(dir.filePath(QStringLiteral("text.mp3")), QByteArray("not a recording\n").repeated(50));
     putFile(dir.filePath(QStringLiteral("empty.wav")), {});
-    for (const QString &name : {QStringLiteral("missing.mp3"), QStringLiteral("text.mp3"), QStringLiteral("empty.wav")}) {
+    for (const QString &name :
+         {QStringLiteral("missing.mp3"), QStringLiteral("text.mp3"), QStringLiteral("empty.wav")}) {
         const DecodeResult result = decodeEnvelope(dir.filePath(name));
         EXPECT_FALSE(result.envelope) << name.toStdString();
         EXPECT_FALSE(result.cancelled) << name.toStdString();
@@ -309,7 +353,8 @@ TEST(PrintSentences, PrintsSentencesOrFails)
     const QString subtitled = dir.filePath(QStringLiteral("tone.wav"));
     ASSERT_TRUE(writeToneWav(subtitled, 3.0));
     putFile(dir.filePath(QStringLiteral("tone.srt")),
-            "1\n00:00:00,500 --> 00:00:01,250\n你好\n\nbroken\n\n2\n00:00:02,000 --> 00:00:09,000\nbye\n");
+            "1\n00:00:00,500 --> 00:00:01,250\n你好\n\nbroken\n\n2\n00:00:02,000 --> "
+            "00:00:09,000\nbye\n");
     putFile(dir.filePath(QStringLiteral("text.mp3")), QByteArray("not a recording\n").repeated(50));
     struct Row {
         QString file;
@@ -346,7 +391,8 @@ TEST(PrintSentences, PrintsSentencesOrFails)
         ASSERT_EQ(columns.size(), 2) << lines[i].toStdString();
         for (int c = 0; c < 2; ++c) {
             EXPECT_EQ(columns[c].section(QLatin1Char('.'), 1).size(), 3) << lines[i].toStdString();
-            EXPECT_NEAR(columns[c].toDouble(), sound[i][c] + (c == 0 ? -0.09 : 0.11), 0.05) << lines[i].toStdString();
+            EXPECT_NEAR(columns[c].toDouble(), sound[i][c] + (c == 0 ? -0.09 : 0.11), 0.05)
+                << lines[i].toStdString();
         }
     }
 }
@@ -442,7 +488,8 @@ TEST(WaveformStrip, ClicksPickSentencesAndResizesRedraw)
         int x;
         int expected; // -1: nothing reported
     };
-    for (const Click c : {Click{50, 0}, Click{120, 1}, Click{70, -1}, Click{300, -1}, Click{340, 2}}) {
+    for (const Click c :
+         {Click{50, 0}, Click{120, 1}, Click{70, -1}, Click{300, -1}, Click{340, 2}}) {
         clicked.clear();
         QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(c.x, 30));
         if (c.expected < 0) {
@@ -459,7 +506,9 @@ TEST(WaveformStrip, ClicksPickSentencesAndResizesRedraw)
         view.resize(width, 60);
         QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
         view.render(&image);
-        const auto inked = [&](double seconds) { return image.pixelColor(int(seconds / 10 * width), 10) == ink; };
+        const auto inked = [&](double seconds) {
+            return image.pixelColor(int(seconds / 10 * width), 10) == ink;
+        };
         EXPECT_TRUE(inked(3.0)) << width;
         EXPECT_FALSE(inked(6.0)) << width;
         EXPECT_FALSE(inked(1.0)) << width;

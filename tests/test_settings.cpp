@@ -20,19 +20,18 @@
 
 namespace {
 
-const QByteArray DefaultFile =
-    "[Options]\r\n"
-    "PauseWhenWriting=0\r\n"
-    "SetEndPointWhenWriting=0\r\n"
-    "VerifyBeforeApplying=0\r\n"
-    "SelectAfterApplying=0\r\n"
-    "PlayAfterApplying=0\r\n"
-    "RecordRepeatPoints=1\r\n"
-    "RecordDictateTime=1\r\n"
-    "\r\n"
-    "[LastFiles]\r\n"
-    "Item01=\r\nItem02=\r\nItem03=\r\nItem04=\r\nItem05=\r\n"
-    "Item06=\r\nItem07=\r\nItem08=\r\nItem09=\r\nItem10=\r\n";
+const QByteArray DefaultFile = "[Options]\r\n"
+                               "PauseWhenWriting=0\r\n"
+                               "SetEndPointWhenWriting=0\r\n"
+                               "VerifyBeforeApplying=0\r\n"
+                               "SelectAfterApplying=0\r\n"
+                               "PlayAfterApplying=0\r\n"
+                               "RecordRepeatPoints=1\r\n"
+                               "RecordDictateTime=1\r\n"
+                               "\r\n"
+                               "[LastFiles]\r\n"
+                               "Item01=\r\nItem02=\r\nItem03=\r\nItem04=\r\nItem05=\r\n"
+                               "Item06=\r\nItem07=\r\nItem08=\r\nItem09=\r\nItem10=\r\n";
 
 // The seven keys and the members they fill.
 const struct {
@@ -62,7 +61,6 @@ struct StartedOn : WindowHarness {
     }
 };
 
-
 } // namespace
 
 TEST(SettingsLocation, PortableFolderOrUserFolder)
@@ -75,9 +73,9 @@ TEST(SettingsLocation, PortableFolderOrUserFolder)
         QString userDir;
         QString expected;
     } cases[] = {
-        {true, false, user, program},   // portable copy, first run
-        {true, true, user, program},    // portable copy
-        {false, true, user, program},   // read-only folder that ships its own file
+        {true, false, user, program},                  // portable copy, first run
+        {true, true, user, program},                   // portable copy
+        {false, true, user, program},                  // read-only folder that ships its own file
         {false, false, user, user + QLatin1Char('/')}, // installed copy
         {false, false, user + QLatin1Char('/'), user + QLatin1Char('/')},
         {false, false, QString(), program}, // no user folder known: nowhere else to go
@@ -148,10 +146,10 @@ TEST(Flags, ValuesReadAsIntegers)
         QByteArray value;
         bool on;
     } cases[] = {
-        {"1", true},     {"2", true},     {"-1", true},   {"0x10", true}, {"0X1f", true},
-        {" 7 ", true},   {"\"1\"", true}, {"0", false},   {"", false},    {"0x0", false},
-        {"yes", false},  {"true", false}, {"on", false},  {"1x", false},  {"0x", false},
-        {"1.5", false},  {"--1", false},  {"\xFF\xFE", false},
+        {"1", true},    {"2", true},     {"-1", true},        {"0x10", true}, {"0X1f", true},
+        {" 7 ", true},  {"\"1\"", true}, {"0", false},        {"", false},    {"0x0", false},
+        {"yes", false}, {"true", false}, {"on", false},       {"1x", false},  {"0x", false},
+        {"1.5", false}, {"--1", false},  {"\xFF\xFE", false},
     };
     WindowHarness h;
     for (const auto &c : cases) {
@@ -185,19 +183,18 @@ TEST(Flags, EachKeyFillsItsOwnFlagAndMissingKeysReadOff)
 
 TEST(Flags, SaveWritesEveryKeyAndKeepsAllOtherLines)
 {
-    const QByteArray ini =
-        "; written by hand\r\n"
-        "[Extra]\r\n"
-        "Kept=yes\r\n"
-        "\r\n"
-        "[Options]\r\n"
-        "pausewhenwriting = 0\r\n"
-        "Unknown=42\r\n"
-        "# note\r\n"
-        "RecordDictateTime=1\r\n"
-        "\r\n"
-        "[LastFiles]\r\n"
-        "Item01=/a.mp3\r\n";
+    const QByteArray ini = "; written by hand\r\n"
+                           "[Extra]\r\n"
+                           "Kept=yes\r\n"
+                           "\r\n"
+                           "[Options]\r\n"
+                           "pausewhenwriting = 0\r\n"
+                           "Unknown=42\r\n"
+                           "# note\r\n"
+                           "RecordDictateTime=1\r\n"
+                           "\r\n"
+                           "[LastFiles]\r\n"
+                           "Item01=/a.mp3\r\n";
     StartedOn h(ini);
     TOptionFlags f;
     f.PauseWhenWriting = true;
@@ -205,24 +202,23 @@ TEST(Flags, SaveWritesEveryKeyAndKeepsAllOtherLines)
     f.RecordRepeatPoints = true;
     h.settings().setOptions(f);
     h.settings().saveOptions();
-    EXPECT_EQ(readAll(iniPath(h)),
-              QByteArray("; written by hand\r\n"
-                         "[Extra]\r\n"
-                         "Kept=yes\r\n"
-                         "\r\n"
-                         "[Options]\r\n"
-                         "pausewhenwriting=1\r\n"
-                         "Unknown=42\r\n"
-                         "# note\r\n"
-                         "RecordDictateTime=0\r\n"
-                         "SetEndPointWhenWriting=0\r\n"
-                         "VerifyBeforeApplying=0\r\n"
-                         "SelectAfterApplying=1\r\n"
-                         "PlayAfterApplying=0\r\n"
-                         "RecordRepeatPoints=1\r\n"
-                         "\r\n"
-                         "[LastFiles]\r\n"
-                         "Item01=/a.mp3\r\n"));
+    EXPECT_EQ(readAll(iniPath(h)), QByteArray("; written by hand\r\n"
+                                              "[Extra]\r\n"
+                                              "Kept=yes\r\n"
+                                              "\r\n"
+                                              "[Options]\r\n"
+                                              "pausewhenwriting=1\r\n"
+                                              "Unknown=42\r\n"
+                                              "# note\r\n"
+                                              "RecordDictateTime=0\r\n"
+                                              "SetEndPointWhenWriting=0\r\n"
+                                              "VerifyBeforeApplying=0\r\n"
+                                              "SelectAfterApplying=1\r\n"
+                                              "PlayAfterApplying=0\r\n"
+                                              "RecordRepeatPoints=1\r\n"
+                                              "\r\n"
+                                              "[LastFiles]\r\n"
+                                              "Item01=/a.mp3\r\n"));
     // What was saved reads back.
     const TOptionFlags saved = f;
     h.settings().setOptions(TOptionFlags());
@@ -272,10 +268,12 @@ TEST(DamagedFile, StartUpSurvivesAndLeavesTheFileAlone)
     }
     QByteArray sections;
     for (int i = 0; i < 10000; ++i)
-        sections += "[Section" + QByteArray::number(i) + "]\r\nKey=" + QByteArray::number(i) + "\r\n";
+        sections +=
+            "[Section" + QByteArray::number(i) + "]\r\nKey=" + QByteArray::number(i) + "\r\n";
     sections += "[Options]\r\nPauseWhenWriting=1\r\n[LastFiles]\r\nItem03=/far/down.mp3\r\n";
     QByteArray longLines = "[Options]\r\nPauseWhenWriting=" + QByteArray(2 * 1024 * 1024, '1')
-                           + "\r\n[LastFiles]\r\nItem01=" + QByteArray(3 * 1024 * 1024, 'a') + "\r\n";
+                           + "\r\n[LastFiles]\r\nItem01=" + QByteArray(3 * 1024 * 1024, 'a')
+                           + "\r\n";
     const QByteArray nulls(1024 * 1024, '\0');
 
     const struct {
@@ -284,16 +282,15 @@ TEST(DamagedFile, StartUpSurvivesAndLeavesTheFileAlone)
         bool pause;
         int shownEntries;
     } cases[] = {
-        {"empty", QByteArray(), false, 0},
-        {"random bytes", garbage, false, -1},
-        {"10000 sections", sections, true, 1},
-        {"megabyte lines", longLines, true, 1},
+        {"empty", QByteArray(), false, 0},     {"random bytes", garbage, false, -1},
+        {"10000 sections", sections, true, 1}, {"megabyte lines", longLines, true, 1},
         {"zero bytes", nulls, false, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         StartedOn h(c.ini);
-        EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messageTexts().join(u'|').toStdString();
+        EXPECT_TRUE(h.dialogs.messages.isEmpty())
+            << h.dialogs.messageTexts().join(u'|').toStdString();
         EXPECT_EQ(readAll(iniPath(h)), c.ini);
         EXPECT_EQ(h.settings().options().PauseWhenWriting, c.pause);
         ASSERT_TRUE(h.recentList());

@@ -78,7 +78,7 @@ protected:
         const int length = handleAt(0).width();
         const QRect g = groove();
         return g.x() + (length - 1) / 2
-            + QStyle::sliderPositionFromValue(0, kMax, value, g.width() - length);
+               + QStyle::sliderPositionFromValue(0, kMax, value, g.width() - length);
     }
 
     ProbeBar bar;
@@ -120,8 +120,8 @@ TEST_F(DragTrackBarTest, WithoutSelectionTheGrooveBehindTheThumbIsNotHighlighted
     for (int x = 0; x < handleAt(kMax).left(); ++x) {
         const QColor c = image.pixelColor(x, row);
         const bool nearHighlight = std::abs(c.red() - highlight.red()) < 40
-            && std::abs(c.green() - highlight.green()) < 40
-            && std::abs(c.blue() - highlight.blue()) < 40;
+                                   && std::abs(c.green() - highlight.green()) < 40
+                                   && std::abs(c.blue() - highlight.blue()) < 40;
         ASSERT_FALSE(nearHighlight) << "at x = " << x;
     }
 }
@@ -171,14 +171,13 @@ TEST_P(SelectionDrawing, HighlightsTheStretchBetweenTheValues)
         ASSERT_EQ(with.pixel(x, row), highlight) << "at x = " << x;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DragTrackBar, SelectionDrawing,
-    ::testing::Values(SelectionCase{"Middle", 1000, 4000},
-                      SelectionCase{"FromTheBeginning", 0, 375},
-                      SelectionCase{"ToTheEnd", 308, kMax},
-                      SelectionCase{"Short", 4375, 4625},
-                      SelectionCase{"EndPastTheRange", 4000, 6000}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(DragTrackBar, SelectionDrawing,
+                         ::testing::Values(SelectionCase{"Middle", 1000, 4000},
+                                           SelectionCase{"FromTheBeginning", 0, 375},
+                                           SelectionCase{"ToTheEnd", 308, kMax},
+                                           SelectionCase{"Short", 4375, 4625},
+                                           SelectionCase{"EndPastTheRange", 4000, 6000}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 struct GrooveClick {
     const char *name;

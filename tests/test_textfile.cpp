@@ -1,12 +1,12 @@
-#include "support/filesizelimit.h"
-#include "support/testutil.h"
 #include "dictation/dictationdocument.h"
 #include "dictation/textfile.h"
 #include "support/fakedialogs.h"
+#include "support/filesizelimit.h"
+#include "support/testutil.h"
 
+#include "platform/errors.h"
 #include <QLabel>
 #include <QPlainTextEdit>
-#include "platform/errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +22,6 @@ namespace {
 
 using Encoding = TextFileContent::Encoding;
 
-
 QByteArray gbk(const QString &text)
 {
     QStringEncoder encoder("GB18030");
@@ -30,7 +29,6 @@ QByteArray gbk(const QString &text)
 }
 
 const QString Header = QStringLiteral("听写记录\r\n语音文件: D:\\课程\\第一课.mp3\r\n");
-
 
 } // namespace
 
@@ -76,7 +74,10 @@ TEST(TextFile, GbkFileReadsAndWritesBackByteForByte)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("gbk.txt"));
-    const QString text = Header + QStringLiteral("\r\n“你好，世界！”——第1句。\r\n[00:01.500-00:03.250] 2024-05-01 10:00:00");
+    const QString text =
+        Header
+        + QStringLiteral(
+            "\r\n“你好，世界！”——第1句。\r\n[00:01.500-00:03.250] 2024-05-01 10:00:00");
     const QByteArray bytes = gbk(text);
     ASSERT_FALSE(bytes.isValidUtf8());
     putFile(path, bytes);
@@ -186,17 +187,24 @@ TEST(DictationDocument, AppendLine)
     const AppendCase cases[] = {
         {"empty text", QString(), {QStringLiteral("a")}, QStringLiteral("a\r\n")},
         {"empty text, empty line", QString(), {QString()}, QStringLiteral("\r\n")},
-        {"after CR LF", QStringLiteral("x\r\n"), {QStringLiteral("a")}, QStringLiteral("x\r\na\r\n")},
+        {"after CR LF",
+         QStringLiteral("x\r\n"),
+         {QStringLiteral("a")},
+         QStringLiteral("x\r\na\r\n")},
         {"no final break", QStringLiteral("x"), {QStringLiteral("a")}, QStringLiteral("x\r\na")},
         {"empty line ends last line", QStringLiteral("x"), {QString()}, QStringLiteral("x\r\n")},
-        {"record after unterminated text", QStringLiteral("x"),
+        {"record after unterminated text",
+         QStringLiteral("x"),
          {QString(), QStringLiteral("said"), QStringLiteral("info")},
          QStringLiteral("x\r\nsaid\r\ninfo\r\n")},
-        {"record after terminated text", QStringLiteral("x\r\n"),
+        {"record after terminated text",
+         QStringLiteral("x\r\n"),
          {QString(), QStringLiteral("said"), QString()},
          QStringLiteral("x\r\n\r\nsaid\r\n\r\n")},
-        {"two unterminated appends", QStringLiteral("x"),
-         {QStringLiteral("a"), QStringLiteral("b")}, QStringLiteral("x\r\na\r\nb")},
+        {"two unterminated appends",
+         QStringLiteral("x"),
+         {QStringLiteral("a"), QStringLiteral("b")},
+         QStringLiteral("x\r\na\r\nb")},
     };
     FakeDialogs dialogs;
     QPlainTextEdit editor;
@@ -253,7 +261,9 @@ TEST(TextFile, LargeTextRoundTrips)
     QString text = Header;
     for (int i = 0; text.size() < 3 * 1024 * 1024; ++i) {
         text += QStringLiteral("\r\n第%1句：The quick brown fox 跳过了懒狗。\r\n").arg(i);
-        text += QStringLiteral("[00:%1.000-00:%2.500] 2024-05-01 10:00:00\r\n").arg(i % 60).arg((i + 1) % 60);
+        text += QStringLiteral("[00:%1.000-00:%2.500] 2024-05-01 10:00:00\r\n")
+                    .arg(i % 60)
+                    .arg((i + 1) % 60);
     }
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("large.txt"));

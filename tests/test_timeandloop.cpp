@@ -13,11 +13,16 @@ TEST(TimeText, FormatsThePositionTable)
         const char *expected;
     };
     const Row rows[] = {
-        {0, false, "00:00.000"},       {75.25, false, "01:15.250"},
-        {5.5, true, "00:00:05.500"},   {3725.5, false, "01:02:05.500"},
-        {59.9996, false, "00:59.000"}, {86400, false, "???"},
-        {86400, true, "???"},          {-1, false, ""},
-        {-1, true, ""},                {86399.9994, false, "23:59:59.999"},
+        {0, false, "00:00.000"},
+        {75.25, false, "01:15.250"},
+        {5.5, true, "00:00:05.500"},
+        {3725.5, false, "01:02:05.500"},
+        {59.9996, false, "00:59.000"},
+        {86400, false, "???"},
+        {86400, true, "???"},
+        {-1, false, ""},
+        {-1, true, ""},
+        {86399.9994, false, "23:59:59.999"},
         {1e300, false, "???"},
     };
     for (const Row &row : rows)
@@ -112,9 +117,13 @@ TEST(LoopRules, StoreRefusesAndNormalises)
 
 TEST(SourceFile, CompanionPathReplacesTheExtension)
 {
-    EXPECT_EQ(CompanionDictationPath(QStringLiteral("/a/lesson1.mp3")), QStringLiteral("/a/lesson1.txt"));
-    EXPECT_EQ(CompanionDictationPath(QStringLiteral("/a/unit.2.wav")), QStringLiteral("/a/unit.2.txt"));
+    EXPECT_EQ(CompanionDictationPath(QStringLiteral("/a/lesson1.mp3")),
+              QStringLiteral("/a/lesson1.txt"));
+    EXPECT_EQ(CompanionDictationPath(QStringLiteral("/a/unit.2.wav")),
+              QStringLiteral("/a/unit.2.txt"));
     EXPECT_EQ(CompanionDictationPath(QStringLiteral("/a/noext")), QStringLiteral("/a/noext.txt"));
-    EXPECT_EQ(CompanionDictationPath(QStringLiteral("/a.b/noext")), QStringLiteral("/a.b/noext.txt"));
-    EXPECT_EQ(CompanionDictationPath(QStringLiteral("/课文/第一课.WMA")), QStringLiteral("/课文/第一课.txt"));
+    EXPECT_EQ(CompanionDictationPath(QStringLiteral("/a.b/noext")),
+              QStringLiteral("/a.b/noext.txt"));
+    EXPECT_EQ(CompanionDictationPath(QStringLiteral("/课文/第一课.WMA")),
+              QStringLiteral("/课文/第一课.txt"));
 }

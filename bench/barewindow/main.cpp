@@ -22,7 +22,8 @@ int main(int argc, char *argv[])
 
     QMenu *file = window.menuBar()->addMenu(QStringLiteral("文件"));
     QToolBar *tools = window.addToolBar(QStringLiteral("工具"));
-    for (const QString &caption : {QStringLiteral("打开"), QStringLiteral("保存"), QStringLiteral("关闭")}) {
+    for (const QString &caption :
+         {QStringLiteral("打开"), QStringLiteral("保存"), QStringLiteral("关闭")}) {
         QAction *command = file->addAction(caption);
         tools->addAction(command);
     }

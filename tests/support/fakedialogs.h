@@ -24,9 +24,8 @@ public:
         FileRequest request;
     };
 
-    Button messageBox(const QString &caption, const QString &text,
-                      const QList<Button> &buttons, Icon icon,
-                      Button defaultButton) override;
+    Button messageBox(const QString &caption, const QString &text, const QList<Button> &buttons,
+                      Icon icon, Button defaultButton) override;
     std::optional<QString> openFile(const FileRequest &request) override;
     std::optional<QString> saveFile(const FileRequest &request) override;
 
