@@ -14,9 +14,10 @@
 #include <optional>
 
 class AnswerPane;
+class Dialogs;
 class DictationDocument;
 class DictationLine;
-class Dialogs;
+class FeedbackStrip;
 class LoopRegion;
 class MediaPlayer;
 class QAction;
@@ -29,21 +30,20 @@ class QMenu;
 class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
+class QSlider;
 class QTabWidget;
 class RecentFiles;
-class FeedbackStrip;
-class QSlider;
 class Recording;
-class RecoveryStore;
 struct RecoveryEntry;
+class RecoveryStore;
 class RecoveryWriter;
-class WordFeedback;
 class SentenceTrack;
-class WaveformView;
 class SettingsStore;
 class Shell;
 class TDragTrackBar;
 class Transport;
+class WaveformView;
+class WordFeedback;
 
 // What the window needs from outside: the player, the dialogs, the shell and
 // the folder of the program (help file, settings file).
@@ -202,7 +202,6 @@ private:
     WordFeedback *m_feedback = nullptr;
     std::shared_ptr<RecoveryStore> m_recoveryStore;
     RecoveryWriter *m_recoveryWriter = nullptr;
-    bool m_recoveryFailureShown = false;
     std::optional<ResumeStore> m_resume;
     std::optional<ResumePoint> m_pendingResume;
 };
