@@ -12,6 +12,7 @@
 #include "playback/loopregion.h"
 #include "support/tonewav.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDataStream>
 #include <QElapsedTimer>
@@ -136,15 +137,33 @@ struct Figures {
     std::vector<double> latencyMs;
 };
 
-// Plays one recording and loops it over regions of several lengths.
-void measure(TForm_Main &window, MeasuringPlayer &player, const QString &path, bool wma,
-             Figures &figures)
+// Opens the recording through the window and waits until it plays.
+void openPlaying(TForm_Main &window, MediaPlayer &player, const QString &path)
 {
     guarded([&] { window.OpenSourceFile(path); });
     QElapsedTimer clock;
     clock.start();
     while (player.playState() != MediaPlayer::Playing && clock.elapsed() < 5000)
         waitFor(5);
+}
+
+// The window keeps the player's own loop equal to its loop points while the
+// exact loop end is on (the default); off, the tick alone wraps.
+void setExactLoop(TForm_Main &window, bool on)
+{
+    auto *command = window.findChild<QAction *>(QStringLiteral("Action_ExactLoop"));
+    if (command->isChecked() != on)
+        command->trigger();
+}
+
+// Plays one recording and loops it over regions of several lengths, the tick
+// alone wrapping.
+void measure(TForm_Main &window, MeasuringPlayer &player, const QString &path, bool wma,
+             Figures &figures)
+{
+    setExactLoop(window, false);
+    openPlaying(window, player, path);
+    QElapsedTimer clock;
     const double lengths[] = {0.45, 0.6, 0.75, 0.9, 1.15};
     for (double length : lengths) {
         const double start = 1.0;
@@ -185,24 +204,21 @@ void measure(TForm_Main &window, MeasuringPlayer &player, const QString &path, b
     window.findChild<LoopRegion *>()->setPoints(-1.0, -1.0);
 }
 
-// The same loops with the player's own A-B loop on as well: the furthest
-// position past the loop end reported in each lap, read as often as the event
-// loop allows.
+// The same loops with the exact loop end on, as the window sets the player's
+// own A-B loop: the furthest position past the loop end reported in each lap,
+// read as often as the event loop allows.
 void measureExact(TForm_Main &window, MeasuringPlayer &player, const QString &path,
                   Figures &figures)
 {
-    guarded([&] { window.OpenSourceFile(path); });
+    setExactLoop(window, true);
+    openPlaying(window, player, path);
     QElapsedTimer clock;
-    clock.start();
-    while (player.playState() != MediaPlayer::Playing && clock.elapsed() < 5000)
-        waitFor(5);
     const double lengths[] = {0.45, 0.75, 1.15};
     for (double length : lengths) {
         const double start = 1.0;
         const double end = start + length;
         player.setCurrentPosition(start);
         window.findChild<LoopRegion *>()->setPoints(start, end);
-        player.setLoopRange(start, end);
         double previous = player.currentPosition();
         double furthest = previous;
         int laps = 0;
@@ -218,7 +234,6 @@ void measureExact(TForm_Main &window, MeasuringPlayer &player, const QString &pa
             furthest = std::max(furthest, now);
             previous = now;
         }
-        player.setLoopRange(-1.0, -1.0);
     }
     window.findChild<LoopRegion *>()->setPoints(-1.0, -1.0);
 }
@@ -305,6 +320,7 @@ int main(int argc, char *argv[])
 
     // The CPU looping costs with nothing but the event loop running.
     auto loopingCpuPercent = [&](int ms) {
+        setExactLoop(window, false); // the tick's own cost, as measured before
         guarded([&] { window.OpenSourceFile(wav); });
         waitFor(1000);
         window.findChild<LoopRegion *>()->setPoints(1.0, 2.0);
