@@ -10,8 +10,11 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 # Release: the tests need no debug information, and leaving it out makes the
-# build noticeably shorter.
-cmake -S . -B build -G Ninja -DQUILLMAR_WERROR=ON -DCMAKE_BUILD_TYPE=Release
+# build noticeably shorter. Unity builds compile each folder's sources in a
+# few batches, so the Qt headers are parsed a few times instead of once per
+# file: half the compile time.
+cmake -S . -B build -G Ninja -DQUILLMAR_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_UNITY_BUILD=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build -j"$jobs" --output-on-failure
 
@@ -20,8 +23,10 @@ ctest --test-dir build -j"$jobs" --output-on-failure
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# Line tables are all a report needs for its stack; full debug information
+# would double the time of this build.
 cmake -S . -B build-sanitize -G Ninja -DQUILLMAR_SANITIZE=ON -DQUILLMAR_WERROR=ON \
-    -DCMAKE_BUILD_TYPE=Debug
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_UNITY_BUILD=ON
 # Only what the tests run: the benchmarks were built and compiled cleanly above.
 cmake --build build-sanitize -j"$jobs" --target quillmar_tests
 ctest --test-dir build-sanitize -j"$jobs" --output-on-failure

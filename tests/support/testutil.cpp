@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <clocale>
 #include <gtest/gtest.h>
 
 WindowHarness::WindowHarness() : WindowHarness(false) {}
@@ -106,13 +105,4 @@ void putFile(const QString &path, const QByteArray &bytes)
 void PrintTo(const QString &text, std::ostream *out)
 {
     *out << '"' << text.toStdString() << '"';
-}
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
