@@ -8,6 +8,9 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include <algorithm>
+#include <type_traits>
+
 namespace {
 
 QFrame *makePanel(QWidget *parent, const QString &name, const QRect &geometry)
@@ -19,13 +22,25 @@ QFrame *makePanel(QWidget *parent, const QString &name, const QRect &geometry)
     return panel;
 }
 
-// A captioned control at its designed place.
+// A captioned control at its designed place, wider when its caption needs it
+// (English captions are longer than the Chinese ones the design was made for).
 template <class Control>
 Control *place(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
 {
     auto *control = new Control(caption, parent);
     control->setObjectName(name);
-    control->setGeometry(geometry);
+    QRect fitted = geometry;
+    if constexpr (std::is_same_v<Control, QPushButton>) {
+        // Not the size hint: it is never below 80 pixels, whatever the caption.
+        const int margin = control->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, control);
+        const int needed =
+            control->fontMetrics().horizontalAdvance(QString(caption).remove(QLatin1Char('&')))
+            + 2 * margin;
+        fitted.setWidth(std::max(geometry.width(), needed));
+    } else if constexpr (std::is_same_v<Control, QCheckBox>) {
+        fitted.setWidth(std::max(geometry.width(), control->sizeHint().width()));
+    }
+    control->setGeometry(fitted);
     return control;
 }
 
@@ -63,6 +78,9 @@ TForm_OptionSetting::TForm_OptionSetting(QWidget *parent)
                                        tr("手动模式(推荐)(&M)"), {40, 160, 120, 25});
     Button_Auto = place<QPushButton>(GroupBox1, QStringLiteral("Button_Auto"), tr("自动模式(&A)"),
                                      {176, 160, 75, 25});
+    // The designed gap after a widened first button.
+    Button_Auto->move(std::max(Button_Auto->x(), Button_Manual->geometry().right() + 17),
+                      Button_Auto->y());
 
     GroupBox2 = place<QGroupBox>(Panel2, QStringLiteral("GroupBox2"), tr("附加记录内容"),
                                  {24, 232, 346, 73});

@@ -10,14 +10,17 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QTranslator>
@@ -91,7 +94,12 @@ void expectWholeCaptions(const QWidget &dialog)
         int needed = 0;
         if (auto *button = qobject_cast<const QAbstractButton *>(w)) {
             caption = button->text();
-            needed = button->sizeHint().width();
+            // The caption as drawn, beside the icon or the check box's square.
+            needed = button->fontMetrics().horizontalAdvance(QString(caption).remove(u'&'));
+            if (!button->icon().isNull())
+                needed += button->iconSize().width();
+            if (qobject_cast<const QCheckBox *>(w))
+                needed += button->style()->pixelMetric(QStyle::PM_IndicatorWidth);
         } else if (auto *label = qobject_cast<const QLabel *>(w)) {
             caption = label->text();
             needed = label->fontMetrics().horizontalAdvance(caption);

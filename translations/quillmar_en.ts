@@ -796,7 +796,7 @@ Recover it?</translation>
     </message>
     <message>
         <source>听写完一句后将当前循环结束点设为起始点</source>
-        <translation>After each sentence, make the loop end the new start</translation>
+        <translation>After a line, the loop end becomes its start</translation>
     </message>
     <message>
         <source>听写完一句后继续播放</source>
