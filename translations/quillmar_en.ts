@@ -713,7 +713,7 @@ Recover it?</translation>
     </message>
     <message>
         <source>听写区(&amp;V)</source>
-        <translation>Dictation(&amp;V)</translation>
+        <translation>Dictation (&amp;V)</translation>
     </message>
     <message>
         <source>提交(&amp;A)</source>
@@ -788,7 +788,7 @@ Recover it?</translation>
     </message>
     <message>
         <source>开始听写时暂停播音</source>
-        <translation>Pause playback while typing</translation>
+        <translation>Pause playback when typing starts</translation>
     </message>
     <message>
         <source>检查答案</source>
@@ -796,11 +796,11 @@ Recover it?</translation>
     </message>
     <message>
         <source>听写完一句后将当前循环结束点设为起始点</source>
-        <translation>After a line, the loop end becomes its start</translation>
+        <translation>After each line, the loop end becomes the start</translation>
     </message>
     <message>
         <source>听写完一句后继续播放</source>
-        <translation>After each sentence, play on</translation>
+        <translation>After each line, play on</translation>
     </message>
     <message>
         <source>手动模式(推荐)(&amp;M)</source>
