@@ -236,7 +236,7 @@ TEST(EnglishInterface, DialogsShowWholeCaptionsInEnglish)
     }
 }
 
-TEST(EnglishInterface, MessagesAndStatusTextsAreEnglish)
+TEST(EnglishInterface, MessageBoxesAreEnglish)
 {
     const Language english(InterfaceLanguage::English);
     WindowHarness h;
