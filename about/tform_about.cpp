@@ -28,16 +28,25 @@ namespace {
 
 struct VersionKey {
     const char *key;
-    const char *label; // UTF-8
+    const char *label; // UTF-8, translated when shown
 };
 
 // The entries shown, in order.
 constexpr VersionKey VersionKeys[] = {
-    {"ProductName", "产品名称"},      {"ProductVersion", "产品版本"},
-    {"FileDescription", "说明"},      {"LegalCopyright", "版权"},
-    {"FileVersion", "文件版本"},      {"CompanyName", "公司名称"},
-    {"LegalTrademarks", "合法商标"},  {"InternalName", "内部名称"},
-    {"OriginalFileName", "原文件名"},
+    {"ProductName", QT_TRANSLATE_NOOP("TForm_About", "产品名称")},
+    {"ProductVersion", QT_TRANSLATE_NOOP("TForm_About", "产品版本")},
+    {"FileDescription", QT_TRANSLATE_NOOP("TForm_About", "说明")},
+    {"LegalCopyright", QT_TRANSLATE_NOOP("TForm_About", "版权")},
+    {"FileVersion", QT_TRANSLATE_NOOP("TForm_About", "文件版本")},
+    {"CompanyName", QT_TRANSLATE_NOOP("TForm_About", "公司名称")},
+    {"LegalTrademarks", QT_TRANSLATE_NOOP("TForm_About", "合法商标")},
+    {"InternalName", QT_TRANSLATE_NOOP("TForm_About", "内部名称")},
+    {"OriginalFileName", QT_TRANSLATE_NOOP("TForm_About", "原文件名")},
+};
+
+// The version block's values that are Chinese; shown in the interface language.
+[[maybe_unused]] constexpr const char *TranslatedValues[] = {
+    QT_TRANSLATE_NOOP("TForm_About", "Quillmar奎尔玛"),
 };
 
 constexpr int MemoLineHeight = 12;
@@ -99,7 +108,7 @@ TForm_About::TForm_About(Dialogs &dialogs, Shell &shell, const QString &executab
                                                 : executablePath)
 {
     setObjectName(QStringLiteral("Form_About"));
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(tr("关于"));
     setFont(WindowFont());
     setFixedSize(392, 373);
 
@@ -127,23 +136,20 @@ TForm_About::TForm_About(Dialogs &dialogs, Shell &shell, const QString &executab
     buttonFace.setColor(QPalette::Base, buttonFace.color(QPalette::Button));
     Memo1->setPalette(buttonFace);
 
-    Label2 =
-        makeLabel(Panel1, QStringLiteral("Label2"), QStringLiteral("作者主页:"), {48, 252, 54, 12});
+    Label2 = makeLabel(Panel1, QStringLiteral("Label2"), tr("作者主页:"), {48, 252, 54, 12});
     Label3 = makeLink(Panel1, QStringLiteral("Label3"), QString::fromUtf8(QUILLMAR_HOME_PAGE),
                       {112, 251, 168, 15});
-    Label4 =
-        makeLabel(Panel1, QStringLiteral("Label4"), QStringLiteral("作者邮箱:"), {48, 277, 54, 12});
+    Label4 = makeLabel(Panel1, QStringLiteral("Label4"), tr("作者邮箱:"), {48, 277, 54, 12});
     Label5 = makeLink(Panel1, QStringLiteral("Label5"), QString::fromUtf8(QUILLMAR_EMAIL),
                       {112, 274, 119, 15});
-    Label1 =
-        makeLabel(Panel1, QStringLiteral("Label1"), QStringLiteral("作者QQ:"), {60, 301, 42, 12});
+    Label1 = makeLabel(Panel1, QStringLiteral("Label1"), tr("作者QQ:"), {60, 301, 42, 12});
     Label6 = makeLink(Panel1, QStringLiteral("Label6"), QString::fromUtf8(QUILLMAR_CONTACT_NUMBER),
                       {112, 298, 70, 15});
     for (QLabel *link : {Label3, Label5, Label6})
         link->installEventFilter(this);
 
     Panel2 = makePanel(this, QStringLiteral("Panel2"), {0, 332, 392, 41});
-    BitBtn1 = new QPushButton(QStringLiteral("确定(&O)"), Panel2);
+    BitBtn1 = new QPushButton(tr("确定(&O)"), Panel2);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(307, 8, 75, 25);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, BitBtn1));
@@ -177,7 +183,7 @@ void TForm_About::FillVersionInfo(QStringList &lines, const QString &executableP
     const std::optional<VersionBlock> block = readVersionBlock(executablePath);
     lines.clear();
     if (!block) {
-        lines << QStringLiteral("产品名称: Quillmar奎尔玛");
+        lines << tr("产品名称: Quillmar奎尔玛");
         return;
     }
     // Only the Chinese (PRC) / code page 936 translation is looked up.
@@ -188,7 +194,7 @@ void TForm_About::FillVersionInfo(QStringList &lines, const QString &executableP
             continue;
         if (!lines.isEmpty())
             lines << QString();
-        lines << QString::fromUtf8(entry.label) + QStringLiteral(": ") + *value;
+        lines << tr(entry.label) + QStringLiteral(": ") + tr(value->toUtf8().constData());
     }
 }
 
@@ -204,10 +210,10 @@ void TForm_About::Label5Click()
 
 void TForm_About::Label6Click()
 {
-    const Dialogs::Button answer = m_dialogs.messageBox(
-        QStringLiteral("系统提示"), QStringLiteral("是否把作者QQ号复制到剪贴板？"),
-        {Dialogs::Button::Yes, Dialogs::Button::No}, Dialogs::Icon::Information,
-        Dialogs::Button::No);
+    const Dialogs::Button answer =
+        m_dialogs.messageBox(tr("系统提示"), tr("是否把作者QQ号复制到剪贴板？"),
+                             {Dialogs::Button::Yes, Dialogs::Button::No},
+                             Dialogs::Icon::Information, Dialogs::Button::No);
     if (answer == Dialogs::Button::Yes)
         m_shell.setClipboardText(Label6->text());
 }

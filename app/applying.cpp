@@ -53,7 +53,7 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
     if (options.VerifyBeforeApplying && m_answer->lineCount() > 0) {
         const std::optional<CheckHit> hit = m_answer->find(text);
         if (!hit) {
-            m_services.dialogs->messageBox(MessageCaption, QStringLiteral("没有找到符合条件的内容"),
+            m_services.dialogs->messageBox(messageCaption(), tr("没有找到符合条件的内容"),
                                            {Dialogs::Button::Ok}, Dialogs::Icon::Information,
                                            Dialogs::Button::Ok);
             return false;
@@ -97,10 +97,10 @@ void TForm_Main::AfterApplying()
         m_loop->setPoints(m_loop->end(), -1.0);
         player->pause();
         if (!options.PlayAfterApplying
-            && m_services.dialogs->messageBox(
-                   MessageCaption, QStringLiteral("上一句已完成，您要开始听写下一句吗？"),
-                   {Dialogs::Button::Yes, Dialogs::Button::No}, Dialogs::Icon::Information,
-                   Dialogs::Button::Yes)
+            && m_services.dialogs->messageBox(messageCaption(),
+                                              tr("上一句已完成，您要开始听写下一句吗？"),
+                                              {Dialogs::Button::Yes, Dialogs::Button::No},
+                                              Dialogs::Icon::Information, Dialogs::Button::Yes)
                    == Dialogs::Button::Yes) {
             m_wait(500);
             player->play();

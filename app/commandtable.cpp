@@ -2,8 +2,10 @@
 
 #include "dictation/dictationdocument.h"
 #include "feedback/feedbackstrip.h"
+#include "platform/dialogs.h"
 #include "platform/imagelist.h"
 #include "platform/mediaplayer.h"
+#include "platform/qttranslations.h"
 #include "playback/loopregion.h"
 #include "playback/looprules.h"
 #include "playback/transport.h"
@@ -11,6 +13,7 @@
 #include "settings/settingsstore.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QFocusEvent>
@@ -54,101 +57,93 @@ void TForm_Main::createActions()
 {
     using K = QKeySequence;
     const K none;
-    addAction(QStringLiteral("Action_OpenDictationFile"), QStringLiteral("打开听写文件"), none, 1,
+    addAction(QStringLiteral("Action_OpenDictationFile"), tr("打开听写文件"), none, 1,
               [this] { ChooseDictationFile(); });
-    addAction(QStringLiteral("Action_SaveDictationFile"), QStringLiteral("保存听写文件"),
+    addAction(QStringLiteral("Action_SaveDictationFile"), tr("保存听写文件"),
               K(Qt::CTRL | Qt::Key_S), 2, [this] {
                   if (m_document->isOpen())
                       m_document->save();
               });
-    addAction(QStringLiteral("Action_OpenAnswerFile"), QStringLiteral("打开答案文件"), none, 22,
+    addAction(QStringLiteral("Action_OpenAnswerFile"), tr("打开答案文件"), none, 22,
               [this] { OpenAnswerFile(); });
-    addAction(QStringLiteral("Action_CloseAnswerFile"), QStringLiteral("关闭答案文件"), none, 21,
+    addAction(QStringLiteral("Action_CloseAnswerFile"), tr("关闭答案文件"), none, 21,
               [this] { CloseAnswerFile(); });
-    addAction(QStringLiteral("Action_SaveAsDictationFile"), QStringLiteral("另存听写文件"), none, 2,
+    addAction(QStringLiteral("Action_SaveAsDictationFile"), tr("另存听写文件"), none, 2,
               [this] { m_document->saveAs(); });
-    addAction(QStringLiteral("Action_Close"), QStringLiteral("退出"), none, 7, [this] { close(); });
-    addAction(QStringLiteral("Action_CreateDictationFile"), QStringLiteral("新建听写文件"), none, 0,
+    addAction(QStringLiteral("Action_Close"), tr("退出"), none, 7, [this] { close(); });
+    addAction(QStringLiteral("Action_CreateDictationFile"), tr("新建听写文件"), none, 0,
               [this] { OpenDictationFile(QString()); });
-    addAction(QStringLiteral("Action_About"), QStringLiteral("关于"), none, -1,
-              [this] { ShowAbout(); });
-    addAction(QStringLiteral("Action_OpenSourceFile"), QStringLiteral("打开语音文件"),
-              K(Qt::CTRL | Qt::Key_O), 1, [this] { SelectSourceFile(); });
-    addAction(QStringLiteral("Action_SetStartPoint"), QStringLiteral("设定循环播放起始点"),
-              K(Qt::Key_F2), 15, [this] {
+    addAction(QStringLiteral("Action_About"), tr("关于"), none, -1, [this] { ShowAbout(); });
+    addAction(QStringLiteral("Action_OpenSourceFile"), tr("打开语音文件"), K(Qt::CTRL | Qt::Key_O),
+              1, [this] { SelectSourceFile(); });
+    addAction(QStringLiteral("Action_SetStartPoint"), tr("设定循环播放起始点"), K(Qt::Key_F2), 15,
+              [this] {
                   if (m_loop->setStartHere())
                       FocusDictationLine();
               });
-    addAction(QStringLiteral("Action_SetEndPoint"), QStringLiteral("设定循环播放结束点"),
-              K(Qt::Key_F3), 18, [this] {
+    addAction(QStringLiteral("Action_SetEndPoint"), tr("设定循环播放结束点"), K(Qt::Key_F3), 18,
+              [this] {
                   if (m_loop->setEndHere())
                       FocusDictationLine();
               });
-    addAction(QStringLiteral("Action_ClearLoopPoint"), QStringLiteral("取消循环区间"),
-              K(Qt::Key_Escape), -1, [this] { m_loop->clear(); });
-    addAction(QStringLiteral("Action_CloseDictationFile"), QStringLiteral("关闭听写文件"), none, -1,
+    addAction(QStringLiteral("Action_ClearLoopPoint"), tr("取消循环区间"), K(Qt::Key_Escape), -1,
+              [this] { m_loop->clear(); });
+    addAction(QStringLiteral("Action_CloseDictationFile"), tr("关闭听写文件"), none, -1,
               [this] { CloseDictationFile(); });
-    addAction(QStringLiteral("Action_MicroBackStartPoint"), QStringLiteral("循环播放起始点左微调"),
+    addAction(QStringLiteral("Action_MicroBackStartPoint"), tr("循环播放起始点左微调"),
               K(Qt::SHIFT | Qt::Key_Insert), 13,
               [this] { m_loop->nudgeStart(-LoopRules::NudgeStep); });
-    addAction(QStringLiteral("Action_MicroForwardStartPoint"),
-              QStringLiteral("循环播放起始点右微调"), K(Qt::SHIFT | Qt::Key_Delete), 14,
+    addAction(QStringLiteral("Action_MicroForwardStartPoint"), tr("循环播放起始点右微调"),
+              K(Qt::SHIFT | Qt::Key_Delete), 14,
               [this] { m_loop->nudgeStart(LoopRules::NudgeStep); });
-    addAction(QStringLiteral("Action_MicroBackEndPoint"), QStringLiteral("循环播放结束点左微调"),
+    addAction(QStringLiteral("Action_MicroBackEndPoint"), tr("循环播放结束点左微调"),
               K(Qt::CTRL | Qt::Key_Insert), 17,
               [this] { m_loop->nudgeEnd(-LoopRules::NudgeStep); });
-    addAction(QStringLiteral("Action_MicroForwardEndPoint"), QStringLiteral("循环播放结束点右微调"),
+    addAction(QStringLiteral("Action_MicroForwardEndPoint"), tr("循环播放结束点右微调"),
               K(Qt::CTRL | Qt::Key_Delete), 16, [this] { m_loop->nudgeEnd(LoopRules::NudgeStep); });
-    QAction *deleteStart =
-        addAction(QStringLiteral("Action_DeleteStartPoint"), QStringLiteral("删除循环播放起始点"),
-                  K(Qt::CTRL | Qt::Key_F2), 19, [this] { m_loop->deleteStart(); });
-    QString deleteEndCaption = deleteStart->text();
-    deleteEndCaption.replace(QStringLiteral("起始点"), QStringLiteral("结束点"));
-    addAction(QStringLiteral("Action_DeleteEndPoint"), deleteEndCaption, K(Qt::CTRL | Qt::Key_F3),
-              20, [this] { m_loop->deleteEnd(); });
-    addAction(QStringLiteral("Action_SetEndPointAndPause"),
-              QStringLiteral("设定循环播放结束点并暂停"), K(Qt::Key_F4), -1, [this] {
+    addAction(QStringLiteral("Action_DeleteStartPoint"), tr("删除循环播放起始点"),
+              K(Qt::CTRL | Qt::Key_F2), 19, [this] { m_loop->deleteStart(); });
+    addAction(QStringLiteral("Action_DeleteEndPoint"), tr("删除循环播放结束点"),
+              K(Qt::CTRL | Qt::Key_F3), 20, [this] { m_loop->deleteEnd(); });
+    addAction(QStringLiteral("Action_SetEndPointAndPause"), tr("设定循环播放结束点并暂停"),
+              K(Qt::Key_F4), -1, [this] {
                   if (m_loop->setEndHereAndPause())
                       FocusDictationLine();
               });
-    addAction(QStringLiteral("Action_PlayAndPause"), QStringLiteral("播放/暂停"), K(Qt::Key_F5), 29,
+    addAction(QStringLiteral("Action_PlayAndPause"), tr("播放/暂停"), K(Qt::Key_F5), 29,
               [this] { m_transport->playOrPause(); });
-    addAction(QStringLiteral("Action_SetEndpointAsStartpoint"),
-              QStringLiteral("将当前循环结束点设为起始点"), K(Qt::Key_F6), -1,
-              [this] { m_loop->endAsStart(); });
-    addAction(QStringLiteral("Action_CloseSourceFile"), QStringLiteral("关闭语音文件"), none, -1,
+    addAction(QStringLiteral("Action_SetEndpointAsStartpoint"), tr("将当前循环结束点设为起始点"),
+              K(Qt::Key_F6), -1, [this] { m_loop->endAsStart(); });
+    addAction(QStringLiteral("Action_CloseSourceFile"), tr("关闭语音文件"), none, -1,
               [this] { CloseSourceFile(); });
-    addAction(QStringLiteral("Action_Help"), QStringLiteral("帮助主题"), K(Qt::Key_F1), -1,
+    addAction(QStringLiteral("Action_Help"), tr("帮助主题"), K(Qt::Key_F1), -1,
               [this] { ShowHelp(); });
-    addAction(QStringLiteral("Action_ChangePageControlPage"), QStringLiteral("切换听写与答案页"),
-              K(Qt::Key_F8), -1, [this] { ShowNextPage(); });
+    addAction(QStringLiteral("Action_ChangePageControlPage"), tr("切换听写与答案页"), K(Qt::Key_F8),
+              -1, [this] { ShowNextPage(); });
     // Practice: sentences, speed, jumps, volume. Their keys work wherever the
     // focus is and take none of the keys the editors need for editing.
-    addAction(QStringLiteral("Action_PreviousSentence"), QStringLiteral("上一句"),
-              K(Qt::CTRL | Qt::Key_Up), 30,
+    addAction(QStringLiteral("Action_PreviousSentence"), tr("上一句"), K(Qt::CTRL | Qt::Key_Up), 30,
               [this] { PlaySentence(previousSentence(m_sentences->sentences(), currentPlace())); });
-    addAction(QStringLiteral("Action_RepeatSentence"), QStringLiteral("重复本句"),
-              K(Qt::CTRL | Qt::Key_R), 32,
+    addAction(QStringLiteral("Action_RepeatSentence"), tr("重复本句"), K(Qt::CTRL | Qt::Key_R), 32,
               [this] { PlaySentence(repeatSentence(m_sentences->sentences(), currentPlace())); });
-    addAction(QStringLiteral("Action_NextSentence"), QStringLiteral("下一句"),
-              K(Qt::CTRL | Qt::Key_Down), 31,
+    addAction(QStringLiteral("Action_NextSentence"), tr("下一句"), K(Qt::CTRL | Qt::Key_Down), 31,
               [this] { PlaySentence(nextSentence(m_sentences->sentences(), currentPlace())); });
-    addAction(QStringLiteral("Action_SlowDown"), QStringLiteral("减速"),
-              K(Qt::CTRL | Qt::Key_Minus), -1, [this] { changeSpeed(-1); });
-    addAction(QStringLiteral("Action_SpeedUp"), QStringLiteral("加速"), K(Qt::CTRL | Qt::Key_Equal),
-              -1, [this] { changeSpeed(1); });
-    addAction(QStringLiteral("Action_NormalSpeed"), QStringLiteral("原速"), K(Qt::CTRL | Qt::Key_0),
-              -1, [this] { changeSpeed(0); });
-    addAction(QStringLiteral("Action_JumpBack"), QStringLiteral("后退"), K(Qt::ALT | Qt::Key_Left),
-              -1, [this] { jump(-m_rewindStep); });
-    addAction(QStringLiteral("Action_JumpForward"), QStringLiteral("前进"),
-              K(Qt::ALT | Qt::Key_Right), -1, [this] { jump(m_rewindStep); });
-    addAction(QStringLiteral("Action_VolumeUp"), QStringLiteral("音量加大"),
-              K(Qt::ALT | Qt::Key_Up), -1, [this] { changeVolume(10); });
-    addAction(QStringLiteral("Action_VolumeDown"), QStringLiteral("音量减小"),
-              K(Qt::ALT | Qt::Key_Down), -1, [this] { changeVolume(-10); });
+    addAction(QStringLiteral("Action_SlowDown"), tr("减速"), K(Qt::CTRL | Qt::Key_Minus), -1,
+              [this] { changeSpeed(-1); });
+    addAction(QStringLiteral("Action_SpeedUp"), tr("加速"), K(Qt::CTRL | Qt::Key_Equal), -1,
+              [this] { changeSpeed(1); });
+    addAction(QStringLiteral("Action_NormalSpeed"), tr("原速"), K(Qt::CTRL | Qt::Key_0), -1,
+              [this] { changeSpeed(0); });
+    addAction(QStringLiteral("Action_JumpBack"), tr("后退"), K(Qt::ALT | Qt::Key_Left), -1,
+              [this] { jump(-m_rewindStep); });
+    addAction(QStringLiteral("Action_JumpForward"), tr("前进"), K(Qt::ALT | Qt::Key_Right), -1,
+              [this] { jump(m_rewindStep); });
+    addAction(QStringLiteral("Action_VolumeUp"), tr("音量加大"), K(Qt::ALT | Qt::Key_Up), -1,
+              [this] { changeVolume(10); });
+    addAction(QStringLiteral("Action_VolumeDown"), tr("音量减小"), K(Qt::ALT | Qt::Key_Down), -1,
+              [this] { changeVolume(-10); });
     QAction *exact =
-        addAction(QStringLiteral("Action_ExactLoop"), QStringLiteral("精确循环"), none, -1, [this] {
+        addAction(QStringLiteral("Action_ExactLoop"), tr("精确循环"), none, -1, [this] {
             applyExactLoop();
             m_settings->setPreference(QStringLiteral("ExactLoop"),
                                       FlagPreference(m_exactLoop->isChecked()),
@@ -157,8 +152,8 @@ void TForm_Main::createActions()
     exact->setCheckable(true);
     exact->setChecked(true);
     m_exactLoop = exact;
-    QAction *feedback = addAction(
-        QStringLiteral("Action_ShowFeedback"), QStringLiteral("显示逐词反馈"), none, -1, [this] {
+    QAction *feedback =
+        addAction(QStringLiteral("Action_ShowFeedback"), tr("显示逐词反馈"), none, -1, [this] {
             m_feedbackStrip->setVisible(m_showFeedback->isChecked());
             m_settings->setPreference(QStringLiteral("ShowFeedback"),
                                       FlagPreference(m_showFeedback->isChecked()),
@@ -167,7 +162,7 @@ void TForm_Main::createActions()
     feedback->setCheckable(true);
     feedback->setChecked(true);
     m_showFeedback = feedback;
-    addAction(QStringLiteral("Action_StopPlaying"), QStringLiteral("停止"), none, 28,
+    addAction(QStringLiteral("Action_StopPlaying"), tr("停止"), none, 28,
               [this] { m_transport->stop(); });
 }
 
@@ -177,10 +172,10 @@ void TForm_Main::createMenus()
         menu->addAction(action(QLatin1String(name)));
     };
 
-    QMenu *file = menuBar()->addMenu(QStringLiteral("文件"));
+    QMenu *file = menuBar()->addMenu(tr("文件"));
     file->setObjectName(QStringLiteral("Menu_File"));
     add(file, "Action_OpenSourceFile");
-    m_recentMenu = file->addMenu(QStringLiteral("最近播放"));
+    m_recentMenu = file->addMenu(tr("最近播放"));
     m_recentMenu->setObjectName(QStringLiteral("Menu_RecentplayList"));
     add(file, "Action_CloseSourceFile");
     file->addSeparator();
@@ -195,7 +190,7 @@ void TForm_Main::createMenus()
     file->addSeparator();
     add(file, "Action_Close");
 
-    QMenu *loop = menuBar()->addMenu(QStringLiteral("复读设定"));
+    QMenu *loop = menuBar()->addMenu(tr("复读设定"));
     loop->setObjectName(QStringLiteral("Menu_Repeat"));
     add(loop, "Action_SetStartPoint");
     add(loop, "Action_SetEndPoint");
@@ -228,19 +223,71 @@ void TForm_Main::createMenus()
     add(loop, "Action_ExactLoop");
 
     // The options dialog first, then the switches of the practice aids.
-    QMenu *optionsMenu = menuBar()->addMenu(QStringLiteral("选项"));
+    QMenu *optionsMenu = menuBar()->addMenu(tr("选项"));
     optionsMenu->setObjectName(QStringLiteral("Menu_Options"));
-    QAction *options = optionsMenu->addAction(QStringLiteral("选项设置(&O)..."));
+    QAction *options = optionsMenu->addAction(tr("选项设置(&O)..."));
     options->setObjectName(QStringLiteral("Menu_SettingOptions"));
     connect(options, &QAction::triggered, this, m_guard.wrap([this] { EditOptions(); }));
+    createLanguageMenu(optionsMenu);
     optionsMenu->addSeparator();
     add(optionsMenu, "Action_ShowFeedback");
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("帮助"));
+    QMenu *help = menuBar()->addMenu(tr("帮助"));
     help->setObjectName(QStringLiteral("Menu_Help"));
     add(help, "Action_Help");
     help->addSeparator();
     add(help, "Action_About");
+}
+
+void TForm_Main::createLanguageMenu(QMenu *parent)
+{
+    QMenu *menu = parent->addMenu(tr("界面语言(&L)"));
+    menu->setObjectName(QStringLiteral("Menu_Language"));
+    auto *group = new QActionGroup(menu);
+    group->setExclusive(true);
+    const struct {
+        const char *name;
+        QString caption;
+        QString choice;
+    } choices[] = {
+        {"Action_LanguageSystem", tr("跟随系统"), LanguageChoice::System},
+        {"Action_LanguageChinese", tr("中文"), LanguageChoice::Chinese},
+        {"Action_LanguageEnglish", tr("English"), LanguageChoice::English},
+    };
+    for (const auto &item : choices) {
+        QAction *choice = menu->addAction(item.caption);
+        choice->setObjectName(QLatin1String(item.name));
+        choice->setCheckable(true);
+        choice->setData(item.choice);
+        group->addAction(choice);
+    }
+    m_languageGroup = group;
+    connect(group, &QActionGroup::triggered, this,
+            m_guard.wrap([this](QAction *choice) { chooseLanguage(choice->data().toString()); }));
+}
+
+void TForm_Main::showLanguageChoice()
+{
+    const QString stored = m_settings->preference(LanguageChoice::Key, LanguageChoice::System);
+    const QList<QAction *> choices = m_languageGroup->actions();
+    // An unknown stored value follows the system, as the start-up does.
+    QAction *checked = choices.first();
+    for (QAction *choice : choices) {
+        if (choice->data().toString() == stored)
+            checked = choice;
+    }
+    checked->setChecked(true);
+}
+
+void TForm_Main::chooseLanguage(const QString &choice)
+{
+    const QString before = m_settings->preference(LanguageChoice::Key, LanguageChoice::System);
+    if (choice == before)
+        return;
+    m_settings->setPreference(LanguageChoice::Key, choice, LanguageChoice::System);
+    m_services.dialogs->messageBox(messageCaption(), tr("界面语言将在程序下次启动时更换。"),
+                                   {Dialogs::Button::Ok}, Dialogs::Icon::Information,
+                                   Dialogs::Button::Ok);
 }
 
 namespace {
@@ -257,7 +304,7 @@ void addGap(QToolBar *bar)
 
 void TForm_Main::createToolBars()
 {
-    QToolBar *fileBar = addToolBar(QStringLiteral("文件工具栏"));
+    QToolBar *fileBar = addToolBar(tr("文件工具栏"));
     fileBar->setObjectName(QStringLiteral("ToolBar_File"));
     fileBar->setIconSize(QSize(16, 16));
     fileBar->setMovable(false);
@@ -301,7 +348,7 @@ void TForm_Main::createToolBars()
     m_volume->setValue(100);
     m_volume->setFixedWidth(80);
     m_volume->setFocusPolicy(Qt::NoFocus);
-    m_volume->setToolTip(QStringLiteral("音量"));
+    m_volume->setToolTip(tr("音量"));
     transportBar->addWidget(m_volume);
     connect(m_volume, &QSlider::valueChanged, this, m_guard.wrap([this](int value) {
         m_services.player->setVolume(value);

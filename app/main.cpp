@@ -1,5 +1,6 @@
 #include "app/tform_main.h"
 #include "platform/desktopshell.h"
+#include "platform/errors.h"
 #include "platform/imagelist.h"
 #include "platform/mpvplayer.h"
 #include "platform/qtdialogs.h"
@@ -7,6 +8,7 @@
 #include "recovery/recoverystore.h"
 #include "recovery/terminationsignals.h"
 #include "sentences/printsentences.h"
+#include "settings/settingsstore.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -34,6 +36,18 @@ int printSentencesCommand(int argc, char *argv[])
     return printSentences(arguments.at(2), out, err);
 }
 
+// The learner's choice of language; when the settings cannot be read, the
+// window reports why, and the language follows the system meanwhile.
+QString storedLanguageChoice(const QString &programDir)
+{
+    try {
+        const SettingsStore settings(programDir, nullptr);
+        return settings.preference(LanguageChoice::Key, LanguageChoice::System);
+    } catch (const AppError &) {
+        return LanguageChoice::System;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -44,9 +58,12 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // libmpv parses numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
-    // The interface is Chinese, and so are Qt's own dialogs and menus.
-    installQtTranslations(app, QLocale(QLocale::Chinese, QLocale::China));
     QApplication::setApplicationName(QStringLiteral("Quillmar"));
+    const QString programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    // The interface language, and with it Qt's own dialogs and menus, is
+    // decided before any window exists; a change takes effect at the next start.
+    installTranslations(app,
+                        interfaceLanguage(storedLanguageChoice(programDir), QLocale::system()));
     // The title is the main window's caption. It is not made the display
     // name: Qt would append that to every dialog's and message box's caption.
     // The desktop entry gives the shell the program's name and icon.
@@ -63,7 +80,7 @@ int main(int argc, char *argv[])
     services.player = &player;
     services.dialogs = &dialogs;
     services.shell = &shell;
-    services.programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    services.programDir = programDir;
     services.recoveryFolder = RecoveryStore::defaultFolder();
     services.resumeFile = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
                           + QStringLiteral("/resume.json");

@@ -16,6 +16,7 @@
 #include "sentences/sentencetrack.h"
 #include "settings/recentfiles.h"
 
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -25,8 +26,6 @@
 #include <utility>
 
 namespace {
-
-const QString TextFilter = QStringLiteral("文本文件 (*.txt)|*.txt");
 
 // What the player plays for sound: the classic formats first, then the newer
 // audio formats and the sound of common videos.
@@ -42,7 +41,9 @@ QString recordingFilter()
     for (const QString &suffix : RecordingSuffixes)
         patterns.append(QStringLiteral("*.") + suffix);
     const QString all = patterns.join(u';');
-    return QStringLiteral("音频文件 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|所有支持的文件 (%1)|%1")
+    return QCoreApplication::translate(
+               "TForm_Main",
+               "音频文件 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|所有支持的文件 (%1)|%1")
         .arg(all);
 }
 
@@ -51,7 +52,7 @@ QString recordingFilter()
 void TForm_Main::SelectSourceFile()
 {
     Dialogs::FileRequest request;
-    request.title = QStringLiteral("请选择语音文件");
+    request.title = tr("请选择语音文件");
     request.filter = recordingFilter();
     request.fileName = m_recording->path();
     request.fileMustExist = true;
@@ -64,9 +65,9 @@ void TForm_Main::OpenSourceFile(const QString &path)
     // A folder named like a recording is no recording either.
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir()) {
-        m_services.dialogs->messageBox(
-            MessageCaption, QStringLiteral("文件“") + path + QStringLiteral("”不存在！"),
-            {Dialogs::Button::Ok}, Dialogs::Icon::Error, Dialogs::Button::Ok);
+        m_services.dialogs->messageBox(messageCaption(), tr("文件“%1”不存在！").arg(path),
+                                       {Dialogs::Button::Ok}, Dialogs::Icon::Error,
+                                       Dialogs::Button::Ok);
         throw Abandon();
     }
     CloseSourceFile();
@@ -132,8 +133,8 @@ void TForm_Main::CloseDictationFile()
 void TForm_Main::ChooseDictationFile()
 {
     Dialogs::FileRequest request;
-    request.title = QStringLiteral("请选择听写文件");
-    request.filter = TextFilter;
+    request.title = tr("请选择听写文件");
+    request.filter = tr("文本文件 (*.txt)|*.txt");
     request.fileMustExist = true;
     const std::optional<QString> chosen = m_services.dialogs->openFile(request);
     if (chosen && QFileInfo(*chosen).isFile())
@@ -143,8 +144,8 @@ void TForm_Main::ChooseDictationFile()
 void TForm_Main::OpenAnswerFile()
 {
     Dialogs::FileRequest request;
-    request.title = QStringLiteral("请选择答案文件");
-    request.filter = TextFilter;
+    request.title = tr("请选择答案文件");
+    request.filter = tr("文本文件 (*.txt)|*.txt");
     request.fileMustExist = true;
     // The recording's folder, with its final separator; none without a recording.
     const QString recording = m_recording->path();

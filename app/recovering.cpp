@@ -47,7 +47,7 @@ void TForm_Main::wireRecovery()
     connect(m_document, &DictationDocument::openChanged, m_recoveryWriter,
             &RecoveryWriter::discard);
     connect(m_recoveryWriter, &RecoveryWriter::writeFailed, this, [this](const QString &reason) {
-        statusBar()->showMessage(QStringLiteral("无法保存恢复副本：%1").arg(reason));
+        statusBar()->showMessage(tr("无法保存恢复副本：%1").arg(reason));
     });
 }
 
@@ -65,17 +65,15 @@ void TForm_Main::OfferRecovery()
         const RecoveryListResult found = m_recoveryStore->list();
         if (!found.damaged.isEmpty()) {
             m_services.dialogs->messageBox(
-                MessageCaption,
-                QStringLiteral("以下恢复副本已损坏，已改名保留，没有删除：\n")
-                    + found.damaged.join(u'\n'),
+                messageCaption(),
+                tr("以下恢复副本已损坏，已改名保留，没有删除：\n%1").arg(found.damaged.join(u'\n')),
                 {Dialogs::Button::Ok}, Dialogs::Icon::Warning, Dialogs::Button::Ok);
         }
         if (found.entries.isEmpty())
             return;
         const Dialogs::Button answer = m_services.dialogs->messageBox(
-            MessageCaption,
-            QStringLiteral("上次有尚未保存的听写内容：\n") + recoveryListText(found.entries)
-                + QStringLiteral("\n要恢复吗？"),
+            messageCaption(),
+            tr("上次有尚未保存的听写内容：\n%1\n要恢复吗？").arg(recoveryListText(found.entries)),
             {Dialogs::Button::Yes, Dialogs::Button::No}, Dialogs::Icon::Question,
             Dialogs::Button::Yes);
         if (answer == Dialogs::Button::Yes) {
@@ -83,8 +81,7 @@ void TForm_Main::OfferRecovery()
             restoreRecovery(found.entries.first());
             return;
         }
-        if (m_services.dialogs->messageBox(MessageCaption,
-                                           QStringLiteral("恢复的内容将被删除，确定吗？"),
+        if (m_services.dialogs->messageBox(messageCaption(), tr("恢复的内容将被删除，确定吗？"),
                                            {Dialogs::Button::Yes, Dialogs::Button::No},
                                            Dialogs::Icon::Warning, Dialogs::Button::No)
             == Dialogs::Button::Yes) {

@@ -44,8 +44,17 @@
 
 #include <memory>
 
-const QString TForm_Main::ApplicationTitle = QStringLiteral("Quillmar奎尔玛");
-const QString TForm_Main::MessageCaption = QStringLiteral("系统提示");
+// Functions rather than constants: the texts are translated, and only once
+// the translator is installed.
+QString TForm_Main::applicationTitle()
+{
+    return tr("Quillmar奎尔玛");
+}
+
+QString TForm_Main::messageCaption()
+{
+    return tr("系统提示");
+}
 
 namespace {
 
@@ -73,11 +82,11 @@ QFont memoFont()
 } // namespace
 
 TForm_Main::TForm_Main(const TForm_MainServices &services, QWidget *parent)
-    : QMainWindow(parent), m_services(services), m_guard(services.dialogs, ApplicationTitle)
+    : QMainWindow(parent), m_services(services), m_guard(services.dialogs, applicationTitle())
 {
     Q_ASSERT(m_services.player && m_services.dialogs && m_services.shell);
     setObjectName(QStringLiteral("Form_Main"));
-    setWindowTitle(ApplicationTitle);
+    setWindowTitle(applicationTitle());
     setWindowIcon(applicationIcon());
     setFont(WindowFont());
     resize(800, 600);
@@ -142,10 +151,10 @@ void TForm_Main::createComponents()
     labelStrip->setFixedHeight(22);
     auto *strip = new QHBoxLayout(labelStrip);
     strip->setContentsMargins(0, 0, 0, 0);
-    m_loopLabel = new QLabel(QStringLiteral(" 循环信息"), labelStrip);
+    m_loopLabel = new QLabel(tr(" 循环信息"), labelStrip);
     m_loopLabel->setObjectName(QStringLiteral("Label_LoopInfo"));
     m_loopLabel->setTextFormat(Qt::PlainText);
-    m_positionLabel = new QLabel(QStringLiteral("播放位置信息 "), labelStrip);
+    m_positionLabel = new QLabel(tr("播放位置信息 "), labelStrip);
     m_positionLabel->setObjectName(QStringLiteral("Label_CurrentPostion"));
     m_positionLabel->setTextFormat(Qt::PlainText);
     m_positionLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -174,12 +183,12 @@ void TForm_Main::createComponents()
     auto *labels = new QVBoxLayout(labelPanel);
     labels->setContentsMargins(1, 1, 1, 1);
     labels->setSpacing(0);
-    m_recordingLabel = makeFileLabel(labelPanel, QStringLiteral("Label_SourceFileName"),
-                                     QStringLiteral("  语音文件"));
-    m_dictationLabel = makeFileLabel(labelPanel, QStringLiteral("Label_DictationFileName"),
-                                     QStringLiteral("  听写文件"));
-    m_answerLabel = makeFileLabel(labelPanel, QStringLiteral("Label_AnswerFileName"),
-                                  QStringLiteral("  答案文件"));
+    m_recordingLabel =
+        makeFileLabel(labelPanel, QStringLiteral("Label_SourceFileName"), tr("  语音文件"));
+    m_dictationLabel =
+        makeFileLabel(labelPanel, QStringLiteral("Label_DictationFileName"), tr("  听写文件"));
+    m_answerLabel =
+        makeFileLabel(labelPanel, QStringLiteral("Label_AnswerFileName"), tr("  答案文件"));
     labels->addWidget(m_recordingLabel);
     labels->addWidget(m_dictationLabel);
     labels->addWidget(m_answerLabel);
@@ -198,12 +207,12 @@ void TForm_Main::createComponents()
     lineStrip->setFixedHeight(40);
     auto *stripLayout = new QHBoxLayout(lineStrip);
     stripLayout->setContentsMargins(8, 7, 8, 8);
-    auto *lineLabel = new QLabel(QStringLiteral("听写区(&V)"), lineStrip);
+    auto *lineLabel = new QLabel(tr("听写区(&V)"), lineStrip);
     lineLabel->setObjectName(QStringLiteral("LabeledEdit_DictationLabel"));
     m_line = new QLineEdit(lineStrip);
     m_line->setObjectName(QStringLiteral("LabeledEdit_Dictation"));
     lineLabel->setBuddy(m_line);
-    m_applyButton = new QPushButton(QStringLiteral("提交(&A)"), lineStrip);
+    m_applyButton = new QPushButton(tr("提交(&A)"), lineStrip);
     m_applyButton->setObjectName(QStringLiteral("Button_Apply"));
     m_applyButton->setFixedSize(75, 25);
     m_applyButton->setAutoDefault(false);
@@ -225,7 +234,7 @@ void TForm_Main::createComponents()
     m_dictationEditor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_dictationEditor->setFont(memoFont());
     page1->addWidget(m_dictationEditor);
-    m_pages->addTab(dictationPage, QStringLiteral("听写内容"));
+    m_pages->addTab(dictationPage, tr("听写内容"));
 
     auto *answerPage = new QWidget;
     answerPage->setObjectName(QStringLiteral("TabSheet2"));
@@ -242,7 +251,7 @@ void TForm_Main::createComponents()
     answerPalette.setColor(QPalette::Text, answerPalette.color(QPalette::ToolTipText));
     m_answerView->setPalette(answerPalette);
     page2->addWidget(m_answerView);
-    m_pages->addTab(answerPage, QStringLiteral("答案"));
+    m_pages->addTab(answerPage, tr("答案"));
     column->addWidget(m_pages, 1);
 
     setCentralWidget(central);
@@ -362,7 +371,7 @@ bool TForm_Main::FormCloseQuery()
             canClose = true;
             return;
         }
-        canClose = m_services.dialogs->messageBox(MessageCaption, QStringLiteral("确实要退出吗？"),
+        canClose = m_services.dialogs->messageBox(messageCaption(), tr("确实要退出吗？"),
                                                   {Dialogs::Button::Yes, Dialogs::Button::No},
                                                   Dialogs::Icon::Information, Dialogs::Button::No)
                    == Dialogs::Button::Yes;
@@ -400,7 +409,7 @@ void TForm_Main::ShowHelp()
     if (!path.isEmpty()) {
         m_services.shell->open(path);
     } else {
-        m_services.dialogs->messageBox(MessageCaption, QStringLiteral("没有找到帮助文件"),
+        m_services.dialogs->messageBox(messageCaption(), tr("没有找到帮助文件"),
                                        {Dialogs::Button::Ok}, Dialogs::Icon::Information,
                                        Dialogs::Button::Ok);
     }
@@ -455,8 +464,8 @@ void TForm_Main::UpdatePlayPauseAction()
     int image = -1;
     switch (state) {
     case MediaPlayer::Playing:
-        command->setText(QStringLiteral("暂停(&P)"));
-        command->setToolTip(QStringLiteral("暂停"));
+        command->setText(tr("暂停(&P)"));
+        command->setToolTip(tr("暂停"));
         image = 27;
         break;
     case MediaPlayer::Buffering:
@@ -477,8 +486,8 @@ void TForm_Main::UpdatePlayPauseAction()
     default:
         // Nothing plays: stopped, paused, ended or failed. The state shown is
         // the one read now, not the one the notice reported.
-        command->setText(QStringLiteral("播放(&P)"));
-        command->setToolTip(QStringLiteral("播放"));
+        command->setText(tr("播放(&P)"));
+        command->setToolTip(tr("播放"));
         image = 29;
         break;
     }

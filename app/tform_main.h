@@ -21,6 +21,7 @@ class FeedbackStrip;
 class LoopRegion;
 class MediaPlayer;
 class QAction;
+class QActionGroup;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -66,8 +67,10 @@ class TForm_Main : public QMainWindow
 {
     Q_OBJECT
 public:
-    static const QString ApplicationTitle; // "Quillmar奎尔玛"
-    static const QString MessageCaption;   // "系统提示"
+    // The window's caption, also the caption of the error boxes.
+    static QString applicationTitle();
+    // The caption of the window's message boxes.
+    static QString messageCaption();
 
     explicit TForm_Main(const TForm_MainServices &services, QWidget *parent = nullptr);
     ~TForm_Main() override;
@@ -114,6 +117,11 @@ private:
     void createActions();
     void createMenus();
     void createToolBars();
+    // Options > interface language: follow the system, Chinese or English;
+    // kept in the settings file, in effect from the next start.
+    void createLanguageMenu(QMenu *parent);
+    void showLanguageChoice();
+    void chooseLanguage(const QString &choice);
     QAction *addAction(const QString &name, const QString &caption, const QKeySequence &shortcut,
                        int imageIndex, const std::function<void()> &handler);
     QAction *action(const QString &name) const;
@@ -187,6 +195,7 @@ private:
     QList<QAction *> m_actions;
     QAction *m_exactLoop = nullptr;
     QAction *m_showFeedback = nullptr;
+    QActionGroup *m_languageGroup = nullptr;
     double m_rewindStep = 2.0;
 
     // Features.

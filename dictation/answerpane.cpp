@@ -125,6 +125,6 @@ void AnswerPane::setFileName(const QString &fileName)
     if (fileName == m_fileName)
         return;
     m_fileName = fileName;
-    m_label->setText(fileLabelText(QStringLiteral("答案文件"), fileName));
+    m_label->setText(fileLabelText(tr("答案文件"), fileName));
     Q_EMIT fileNameChanged(fileName);
 }

@@ -13,13 +13,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-namespace {
-
-const QString Caption = QStringLiteral("系统提示");
-const QString TextFilter = QStringLiteral("文本文件 (*.txt)|*.txt");
-
-} // namespace
-
 DictationDocument::DictationDocument(Dialogs *dialogs, QPlainTextEdit *editor, QLabel *label,
                                      QObject *parent)
     : QObject(parent), m_dialogs(dialogs), m_editor(editor), m_label(label)
@@ -81,9 +74,9 @@ void DictationDocument::offerBackup(const QString &fileName)
 {
     const QString backup = fileName + QStringLiteral(".bak");
     const Dialogs::Button answer = m_dialogs->messageBox(
-        Caption,
-        QStringLiteral("文件“%1”中有些字节无法按原样读出，保存时您没有编辑过的部分也会被改变。\n"
-                       "要先在旁边保留一份原文件（%2）吗？")
+        tr("系统提示"),
+        tr("文件“%1”中有些字节无法按原样读出，保存时您没有编辑过的部分也会被改变。\n"
+           "要先在旁边保留一份原文件（%2）吗？")
             .arg(fileName, backup),
         {Dialogs::Button::Yes, Dialogs::Button::No}, Dialogs::Icon::Warning, Dialogs::Button::Yes);
     if (answer != Dialogs::Button::Yes)
@@ -93,7 +86,7 @@ void DictationDocument::offerBackup(const QString &fileName)
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = fileName + QStringLiteral(".%1.bak").arg(n);
     if (!QFile::copy(fileName, target)) {
-        m_dialogs->messageBox(Caption, QStringLiteral("无法保留原文件“%1”。").arg(target),
+        m_dialogs->messageBox(tr("系统提示"), tr("无法保留原文件“%1”。").arg(target),
                               {Dialogs::Button::Ok}, Dialogs::Icon::Error, Dialogs::Button::Ok);
         throw Abandon();
     }
@@ -103,7 +96,7 @@ void DictationDocument::close()
 {
     if (m_modified) {
         const Dialogs::Button answer = m_dialogs->messageBox(
-            Caption, QStringLiteral("您当前听写的内容要保存吗？"),
+            tr("系统提示"), tr("您当前听写的内容要保存吗？"),
             {Dialogs::Button::Yes, Dialogs::Button::No, Dialogs::Button::Cancel},
             Dialogs::Icon::Information, Dialogs::Button::Cancel);
         if (answer == Dialogs::Button::Yes)
@@ -131,7 +124,7 @@ void DictationDocument::save()
 
 void DictationDocument::refuseSameFile(const QString &text)
 {
-    m_dialogs->messageBox(Caption, text, {Dialogs::Button::Ok}, Dialogs::Icon::Information,
+    m_dialogs->messageBox(tr("系统提示"), text, {Dialogs::Button::Ok}, Dialogs::Icon::Information,
                           Dialogs::Button::Ok);
     throw Abandon();
 }
@@ -139,7 +132,7 @@ void DictationDocument::refuseSameFile(const QString &text)
 void DictationDocument::write(const QString &fileName)
 {
     if (!writeTextFile(fileName, text(), m_encoding)) {
-        m_dialogs->messageBox(Caption, QStringLiteral("保存时发生错误！"), {Dialogs::Button::Ok},
+        m_dialogs->messageBox(tr("系统提示"), tr("保存时发生错误！"), {Dialogs::Button::Ok},
                               Dialogs::Icon::Error, Dialogs::Button::Ok);
         throw Abandon();
     }
@@ -150,7 +143,7 @@ void DictationDocument::saveTo(const QString &fileName)
     if (!m_modified)
         return;
     if (IsSameFile(fileName, m_answerFileName))
-        refuseSameFile(QStringLiteral("听写文件和答案文件相同，请另存！"));
+        refuseSameFile(tr("听写文件和答案文件相同，请另存！"));
     write(fileName);
     m_modified = false;
     Q_EMIT saved();
@@ -159,8 +152,8 @@ void DictationDocument::saveTo(const QString &fileName)
 void DictationDocument::saveAs()
 {
     Dialogs::FileRequest request;
-    request.title = QStringLiteral("另存为");
-    request.filter = TextFilter;
+    request.title = tr("另存为");
+    request.filter = tr("文本文件 (*.txt)|*.txt");
     request.fileName = m_fileName;
     request.defaultSuffix = QStringLiteral("txt");
     request.confirmOverwrite = true;
@@ -170,7 +163,7 @@ void DictationDocument::saveAs()
     // The name is taken before the checks, even when they then refuse it.
     m_fileName = *chosen;
     if (IsSameFile(m_fileName, m_answerFileName))
-        refuseSameFile(QStringLiteral("听写文件和答案文件名相同，请另存！"));
+        refuseSameFile(tr("听写文件和答案文件名相同，请另存！"));
     write(m_fileName);
     setFileName(m_fileName);
     m_modified = false;
@@ -189,5 +182,5 @@ void DictationDocument::restore(const QString &text, const QString &fileName,
 void DictationDocument::setFileName(const QString &fileName)
 {
     m_fileName = fileName;
-    m_label->setText(fileLabelText(QStringLiteral("听写文件"), fileName));
+    m_label->setText(fileLabelText(tr("听写文件"), fileName));
 }

@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/gb18030.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -92,10 +93,12 @@ TextFileContent readTextFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("无法打开文件“%1”：%2").arg(path, file.errorString()));
+        throw AppError(QCoreApplication::translate("TextFile", "无法打开文件“%1”：%2")
+                           .arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw AppError(QStringLiteral("读取文件“%1”时出错：%2").arg(path, file.errorString()));
+        throw AppError(QCoreApplication::translate("TextFile", "读取文件“%1”时出错：%2")
+                           .arg(path, file.errorString()));
     return decodeText(bytes);
 }
 

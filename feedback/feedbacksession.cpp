@@ -2,6 +2,8 @@
 
 #include "feedback/wordcompare.h"
 
+#include <QCoreApplication>
+
 void FeedbackSession::add(const Comparison &comparison)
 {
     if (!comparison.hasScore())
@@ -25,7 +27,7 @@ QString FeedbackSession::statusText() const
 {
     if (m_lines == 0)
         return QString();
-    return QStringLiteral("已比较 %1 句，平均得分 %2%")
+    return QCoreApplication::translate("FeedbackSession", "已比较 %1 句，平均得分 %2%")
         .arg(m_lines)
         .arg(scorePercent(averageScore()));
 }

@@ -77,9 +77,9 @@ FeedbackStrip::FeedbackStrip(QWidget *parent)
     layout->addWidget(m_words, 1);
     layout->addWidget(m_score, 0);
 
-    setToolTip(QStringLiteral("删除线加方括号：写错的词和应为的词\n"
-                              "＿加方括号：漏写的词\n"
-                              "删除线加圆括号：多写的词"));
+    setToolTip(tr("删除线加方括号：写错的词和应为的词\n"
+                  "＿加方括号：漏写的词\n"
+                  "删除线加圆括号：多写的词"));
 }
 
 void FeedbackStrip::showComparison(const Comparison &comparison)
@@ -100,13 +100,13 @@ void FeedbackStrip::render()
     if (!m_shown)
         return;
     if (m_shown->tooLong) {
-        m_words->setText(QStringLiteral("这一行太长，不作比较"));
+        m_words->setText(tr("这一行太长，不作比较"));
         m_score->clear();
         return;
     }
     m_words->setText(marksHtml(*m_shown, coloursFor(palette())));
     if (m_shown->hasScore())
-        m_score->setText(QStringLiteral("得分 %1%").arg(scorePercent(m_shown->score())));
+        m_score->setText(tr("得分 %1%").arg(scorePercent(m_shown->score())));
     else
         m_score->clear();
 }

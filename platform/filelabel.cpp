@@ -1,11 +1,12 @@
 #include "platform/filelabel.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 
 QString fileLabelText(const QString &kind, const QString &path)
 {
     return QStringLiteral("  ") + kind + QStringLiteral(": ")
-           + (path.isEmpty() ? QStringLiteral("未指定") : path);
+           + (path.isEmpty() ? QCoreApplication::translate("FileLabel", "未指定") : path);
 }
 
 QLabel *makeFileLabel(QWidget *parent, const QString &objectName, const QString &initialText)

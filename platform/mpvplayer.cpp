@@ -33,7 +33,8 @@ constexpr double MaxSpeed = 1.5;
 QString dlText()
 {
     const char *text = dlerror();
-    return text ? QString::fromLocal8Bit(text) : QStringLiteral("未知原因");
+    return text ? QString::fromLocal8Bit(text)
+                : QCoreApplication::translate("MpvPlayer", "未知原因");
 }
 
 } // namespace
@@ -79,7 +80,8 @@ QString resolveApi(const QString &library, MpvApi &api)
     auto resolve = [&](auto &function, const char *name) {
         function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(lib, name));
         if (!function && missing.isEmpty())
-            missing = QStringLiteral("缺少函数 %1").arg(QLatin1String(name));
+            missing =
+                QCoreApplication::translate("MpvPlayer", "缺少函数 %1").arg(QLatin1String(name));
     };
     resolve(api.error_string, "mpv_error_string");
     resolve(api.create, "mpv_create");
@@ -107,7 +109,8 @@ void startMpv(MpvStartup &startup, const QString &library, const QString &audioO
     MpvApi &api = startup.api;
     const QString unloadable = resolveApi(library, api);
     if (!unloadable.isEmpty()) {
-        startup.error = QStringLiteral("无法加载播放组件 libmpv：%1").arg(unloadable);
+        startup.error =
+            QCoreApplication::translate("MpvPlayer", "无法加载播放组件 libmpv：%1").arg(unloadable);
         return;
     }
     auto mpvText = [&api](int error) { return QString::fromUtf8(api.error_string(error)); };
@@ -117,10 +120,11 @@ void startMpv(MpvStartup &startup, const QString &library, const QString &audioO
         const char *numeric = std::setlocale(LC_NUMERIC, nullptr);
         if (numeric && std::strcmp(numeric, "C") != 0)
             startup.error =
-                QStringLiteral("无法创建播放器：数字格式的区域设置必须是“C”，当前是“%1”。")
+                QCoreApplication::translate(
+                    "MpvPlayer", "无法创建播放器：数字格式的区域设置必须是“C”，当前是“%1”。")
                     .arg(QString::fromLocal8Bit(numeric));
         else
-            startup.error = QStringLiteral("无法创建播放器（libmpv）。");
+            startup.error = QCoreApplication::translate("MpvPlayer", "无法创建播放器（libmpv）。");
         return;
     }
     auto fail = [&](const QString &text) {
@@ -157,12 +161,13 @@ void startMpv(MpvStartup &startup, const QString &library, const QString &audioO
     for (const auto &[name, value] : options) {
         const int rc = api.set_option_string(handle, name, value.constData());
         if (rc < 0)
-            return fail(QStringLiteral("无法设置播放器选项 %1=%2：%3")
+            return fail(QCoreApplication::translate("MpvPlayer", "无法设置播放器选项 %1=%2：%3")
                             .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
     }
     const int rc = api.initialize(handle);
     if (rc < 0)
-        return fail(QStringLiteral("无法启动播放器（libmpv）：%1").arg(mpvText(rc)));
+        return fail(QCoreApplication::translate("MpvPlayer", "无法启动播放器（libmpv）：%1")
+                        .arg(mpvText(rc)));
     startup.handle = handle;
 }
 
@@ -171,15 +176,15 @@ QString openFailureReason(int error, const QString &mpvText)
 {
     switch (error) {
     case MPV_ERROR_LOADING_FAILED:
-        return QStringLiteral("无法读取该文件");
+        return QCoreApplication::translate("MpvPlayer", "无法读取该文件");
     case MPV_ERROR_UNKNOWN_FORMAT:
-        return QStringLiteral("不是可识别的音频格式");
+        return QCoreApplication::translate("MpvPlayer", "不是可识别的音频格式");
     case MPV_ERROR_NOTHING_TO_PLAY:
-        return QStringLiteral("文件中没有可播放的音频");
+        return QCoreApplication::translate("MpvPlayer", "文件中没有可播放的音频");
     case MPV_ERROR_AO_INIT_FAILED:
-        return QStringLiteral("无法打开音频输出设备");
+        return QCoreApplication::translate("MpvPlayer", "无法打开音频输出设备");
     default:
-        return QStringLiteral("播放器错误（%1）").arg(mpvText);
+        return QCoreApplication::translate("MpvPlayer", "播放器错误（%1）").arg(mpvText);
     }
 }
 
@@ -189,11 +194,11 @@ QString precheckReason(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return QStringLiteral("文件不存在");
+        return QCoreApplication::translate("MpvPlayer", "文件不存在");
     if (info.isDir())
-        return QStringLiteral("这是一个文件夹，不是音频文件");
+        return QCoreApplication::translate("MpvPlayer", "这是一个文件夹，不是音频文件");
     if (!info.isReadable())
-        return QStringLiteral("没有读取该文件的权限");
+        return QCoreApplication::translate("MpvPlayer", "没有读取该文件的权限");
     return {};
 }
 
@@ -244,7 +249,8 @@ void MpvPlayer::finishStartup()
     try {
         const int logRc = m_api->request_log_messages(m_handle, "warn");
         if (logRc < 0)
-            throw PlayerError(QStringLiteral("无法接收播放器的日志：%1").arg(mpvText(logRc)));
+            throw PlayerError(QCoreApplication::translate("MpvPlayer", "无法接收播放器的日志：%1")
+                                  .arg(mpvText(logRc)));
         observe(EofReachedProperty, "eof-reached", MPV_FORMAT_FLAG);
         observe(PauseProperty, "pause", MPV_FORMAT_FLAG);
         observe(DurationProperty, "duration", MPV_FORMAT_DOUBLE);
@@ -323,7 +329,8 @@ void MpvPlayer::setUrl(const QString &path)
         const char *stopArgs[] = {"stop", nullptr};
         m_api->command(m_handle, stopArgs);
         setState(Undefined);
-        throw PlayerError(QStringLiteral("无法播放文件“%1”：%2").arg(path, mpvText(rc)));
+        throw PlayerError(QCoreApplication::translate("MpvPlayer", "无法播放文件“%1”：%2")
+                              .arg(path, mpvText(rc)));
     }
     if (result.format == MPV_FORMAT_NODE_MAP) {
         const mpv_node_list *map = result.u.list;
@@ -349,17 +356,17 @@ QString MpvPlayer::status() const
 {
     switch (m_state) {
     case Undefined:
-        return QStringLiteral("就绪");
+        return QCoreApplication::translate("MpvPlayer", "就绪");
     case Stopped:
-        return QStringLiteral("已停止");
+        return QCoreApplication::translate("MpvPlayer", "已停止");
     case Paused:
-        return QStringLiteral("已暂停");
+        return QCoreApplication::translate("MpvPlayer", "已暂停");
     case Playing:
-        return QStringLiteral("正在播放");
+        return QCoreApplication::translate("MpvPlayer", "正在播放");
     case MediaEnded:
-        return QStringLiteral("播放结束");
+        return QCoreApplication::translate("MpvPlayer", "播放结束");
     case Transitioning:
-        return QStringLiteral("正在打开");
+        return QCoreApplication::translate("MpvPlayer", "正在打开");
     default:
         return {};
     }
@@ -550,9 +557,10 @@ void MpvPlayer::drainEvents()
         } catch (const AppError &error) {
             text = error.text();
         } catch (const std::exception &error) {
-            text = QStringLiteral("播放器内部错误：%1").arg(QString::fromLocal8Bit(error.what()));
+            text = QCoreApplication::translate("MpvPlayer", "播放器内部错误：%1")
+                       .arg(QString::fromLocal8Bit(error.what()));
         } catch (...) {
-            text = QStringLiteral("播放器内部错误。");
+            text = QCoreApplication::translate("MpvPlayer", "播放器内部错误。");
         }
         QMetaObject::invokeMethod(
             this, [this, text] { Q_EMIT errorOccurred(text); }, Qt::QueuedConnection);
@@ -643,7 +651,8 @@ void MpvPlayer::onFileEnded(std::int64_t entryId, int reason, int error)
         // libmpv read the file as a playlist and queued its entries.
         const char *args[] = {"stop", nullptr};
         runCommand(args, QStringLiteral("stop"));
-        failOpening(path, QStringLiteral("这是一个播放列表，不是音频文件"));
+        failOpening(path,
+                    QCoreApplication::translate("MpvPlayer", "这是一个播放列表，不是音频文件"));
     } else {
         setState(Undefined);
     }
@@ -662,7 +671,8 @@ void MpvPlayer::finishAtEnd()
 
 void MpvPlayer::failOpening(const QString &path, const QString &reason)
 {
-    const QString text = QStringLiteral("无法播放文件“%1”：%2").arg(path, reason);
+    const QString text =
+        QCoreApplication::translate("MpvPlayer", "无法播放文件“%1”：%2").arg(path, reason);
     QMetaObject::invokeMethod(
         this, [this, text] { Q_EMIT errorOccurred(text); }, Qt::QueuedConnection);
     setState(Undefined);
@@ -684,9 +694,9 @@ void MpvPlayer::setPaused(bool paused)
     int flag = paused ? 1 : 0;
     const int rc = m_api->set_property(m_handle, "pause", MPV_FORMAT_FLAG, &flag);
     if (rc < 0)
-        throw PlayerError(
-            QStringLiteral("播放器无法%1：%2")
-                .arg(paused ? QStringLiteral("暂停") : QStringLiteral("播放"), mpvText(rc)));
+        throw PlayerError((paused ? QCoreApplication::translate("MpvPlayer", "播放器无法暂停：%1")
+                                  : QCoreApplication::translate("MpvPlayer", "播放器无法播放：%1"))
+                              .arg(mpvText(rc)));
 }
 
 void MpvPlayer::seekTo(double seconds)
@@ -702,14 +712,15 @@ void MpvPlayer::runCommand(const char **args, const QString &what)
 {
     const int rc = m_api->command(m_handle, args);
     if (rc < 0)
-        throw PlayerError(QStringLiteral("播放器命令失败（%1）：%2").arg(what, mpvText(rc)));
+        throw PlayerError(QCoreApplication::translate("MpvPlayer", "播放器命令失败（%1）：%2")
+                              .arg(what, mpvText(rc)));
 }
 
 void MpvPlayer::setDoubleProperty(const char *name, double value)
 {
     const int rc = m_api->set_property(m_handle, name, MPV_FORMAT_DOUBLE, &value);
     if (rc < 0)
-        throw PlayerError(QStringLiteral("播放器无法设置 %1=%2：%3")
+        throw PlayerError(QCoreApplication::translate("MpvPlayer", "播放器无法设置 %1=%2：%3")
                               .arg(QLatin1String(name))
                               .arg(value)
                               .arg(mpvText(rc)));
@@ -719,7 +730,7 @@ void MpvPlayer::setStringProperty(const char *name, const QByteArray &value)
 {
     const int rc = m_api->set_property_string(m_handle, name, value.constData());
     if (rc < 0)
-        throw PlayerError(QStringLiteral("播放器无法设置 %1=%2：%3")
+        throw PlayerError(QCoreApplication::translate("MpvPlayer", "播放器无法设置 %1=%2：%3")
                               .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
 }
 
@@ -727,8 +738,8 @@ void MpvPlayer::observe(std::uint64_t id, const char *name, int format)
 {
     const int rc = m_api->observe_property(m_handle, id, name, static_cast<mpv_format>(format));
     if (rc < 0)
-        throw PlayerError(
-            QStringLiteral("无法跟踪播放器属性 %1：%2").arg(QLatin1String(name), mpvText(rc)));
+        throw PlayerError(QCoreApplication::translate("MpvPlayer", "无法跟踪播放器属性 %1：%2")
+                              .arg(QLatin1String(name), mpvText(rc)));
 }
 
 double MpvPlayer::readDuration() const

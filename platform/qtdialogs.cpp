@@ -1,5 +1,6 @@
 #include "platform/qtdialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -12,13 +13,13 @@ QString buttonText(Dialogs::Button button)
 {
     switch (button) {
     case Dialogs::Button::Ok:
-        return QStringLiteral("确定");
+        return QCoreApplication::translate("QtDialogs", "确定");
     case Dialogs::Button::Cancel:
-        return QStringLiteral("取消");
+        return QCoreApplication::translate("QtDialogs", "取消");
     case Dialogs::Button::Yes:
-        return QStringLiteral("是(&Y)");
+        return QCoreApplication::translate("QtDialogs", "是(&Y)");
     case Dialogs::Button::No:
-        return QStringLiteral("否(&N)");
+        return QCoreApplication::translate("QtDialogs", "否(&N)");
     }
     return {};
 }

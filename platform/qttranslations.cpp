@@ -3,12 +3,14 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStringList>
 #include <QTranslator>
 
 namespace {
 
 // Marks the translators installed here, so that a later call finds them.
 const char *const TranslatorName = "QtTranslations";
+const char *const ProgramTranslatorName = "ProgramTranslation";
 
 } // namespace
 
@@ -28,4 +30,37 @@ void installQtTranslations(QCoreApplication &app, const QLocale &locale)
         return;
     }
     app.installTranslator(translator);
+}
+
+InterfaceLanguage interfaceLanguage(const QString &choice, const QLocale &system)
+{
+    if (choice == LanguageChoice::Chinese)
+        return InterfaceLanguage::Chinese;
+    if (choice == LanguageChoice::English)
+        return InterfaceLanguage::English;
+    // The language of messages (LANGUAGE, LC_MESSAGES, LANG) rather than of
+    // numbers and dates.
+    const QStringList languages = system.uiLanguages();
+    const QLocale first = languages.isEmpty() ? system : QLocale(languages.first());
+    return first.language() == QLocale::Chinese ? InterfaceLanguage::Chinese
+                                                : InterfaceLanguage::English;
+}
+
+bool installTranslations(QCoreApplication &app, InterfaceLanguage language)
+{
+    qDeleteAll(app.findChildren<QTranslator *>(QLatin1String(ProgramTranslatorName),
+                                               Qt::FindDirectChildrenOnly));
+    if (language == InterfaceLanguage::Chinese) {
+        installQtTranslations(app, QLocale(QLocale::Chinese, QLocale::China));
+        return true;
+    }
+    installQtTranslations(app, QLocale(QLocale::English, QLocale::UnitedStates));
+    auto *translator = new QTranslator(&app);
+    translator->setObjectName(QLatin1String(ProgramTranslatorName));
+    if (!translator->load(QStringLiteral(":/i18n/quillmar_en.qm"))) {
+        delete translator;
+        return false;
+    }
+    app.installTranslator(translator);
+    return true;
 }

@@ -1,7 +1,32 @@
 #pragma once
 
+#include <QString>
+
 class QCoreApplication;
 class QLocale;
+
+// The languages of the interface: Chinese, the language the texts are
+// written in, and English, from translations/quillmar_en.ts.
+enum class InterfaceLanguage { Chinese, English };
+
+// The stored choice of language ([Preferences] Language): these values, the
+// first the default, which is not written.
+namespace LanguageChoice {
+inline const QString Key = QStringLiteral("Language");
+inline const QString System = QStringLiteral("system");
+inline const QString Chinese = QStringLiteral("zh_CN");
+inline const QString English = QStringLiteral("en");
+} // namespace LanguageChoice
+
+// The language for a stored choice. Any value but "zh_CN" and "en" follows
+// the locale's interface language: a Chinese one gives Chinese, any other
+// English.
+InterfaceLanguage interfaceLanguage(const QString &choice, const QLocale &system);
+
+// Installs the program's translation and Qt's own for the language; a later
+// call replaces what an earlier one installed. True when every translation
+// the language needs was found.
+bool installTranslations(QCoreApplication &app, InterfaceLanguage language);
 
 // Gives Qt's own texts (the buttons and labels of file dialogs and message
 // boxes, context menus of edit fields) in the interface language, from the

@@ -15,7 +15,7 @@ LoopRegion::LoopRegion(MediaPlayer *player, TDragTrackBar *bar, QLabel *info, QO
 
 QString LoopRegion::infoText() const
 {
-    return trimBlanks(m_info->text());
+    return trimBlanks(LoopRules::loopInfoText(m_shownStart, m_shownEnd));
 }
 
 void LoopRegion::setPoints(double start, double end)
@@ -50,7 +50,9 @@ void LoopRegion::show(double start, double end)
     // An unknown length keeps the previous selection rather than dividing by zero.
     if (const auto selection = LoopRules::selectionFor(start, end, length, m_bar->maximum()))
         m_bar->setSelection(selection->first, selection->second);
-    m_info->setText(LoopRules::loopInfoText(start, end));
+    m_shownStart = start;
+    m_shownEnd = end;
+    m_info->setText(LoopRules::loopLabelText(start, end));
 }
 
 bool LoopRegion::setStartHere()

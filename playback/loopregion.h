@@ -17,7 +17,8 @@ public:
 
     double start() const { return m_start; }
     double end() const { return m_end; }
-    // The loop label's text as written into records.
+    // The points the loop label shows, in the words written into records
+    // (the same in every interface language).
     QString infoText() const;
 
     // Stores the requested points by the loop rules and shows them.
@@ -47,4 +48,7 @@ private:
     QLabel *m_info;
     double m_start = -1.0;
     double m_end = -1.0;
+    // What the label shows: the request, which may differ from what was stored.
+    double m_shownStart = -1.0;
+    double m_shownEnd = -1.0;
 };

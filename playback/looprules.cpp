@@ -2,6 +2,8 @@
 
 #include "playback/timetext.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,15 +24,19 @@ Outcome store(bool playbackActive, double start, double end, const Points &curre
     return Outcome::Stored;
 }
 
-QString loopInfoText(double start, double end)
+namespace {
+
+// The loop points in the words of `unset` and `toEnd`, laid into `frame`
+// ("%1" the start, "%2" the end).
+QString pointsText(double start, double end, const QString &frame, const QString &unset,
+                   const QString &toEnd)
 {
-    const QString unset = QStringLiteral("未设定");
     QString startText = unset;
     QString endText = unset;
     if (!(start < 0 && end < 0)) {
         bool hours = false;
         if (end < 0) {
-            endText = QStringLiteral("至结尾");
+            endText = toEnd;
         } else {
             const double whole = std::trunc(end);
             // Beyond one day the split gives zeros, so no hours (the text is "???").
@@ -39,7 +45,24 @@ QString loopInfoText(double start, double end)
         }
         startText = FormatTimePosition(hours, start >= 0 ? start : 0.0);
     }
-    return QStringLiteral("  循环开始点: ") + startText + QStringLiteral(" 结束点: ") + endText;
+    return frame.arg(startText, endText);
+}
+
+} // namespace
+
+QString loopInfoText(double start, double end)
+{
+    // Written into dictation documents: the same words in every interface language.
+    return pointsText(start, end, QStringLiteral("  循环开始点: %1 结束点: %2"),
+                      QStringLiteral("未设定"), QStringLiteral("至结尾"));
+}
+
+QString loopLabelText(double start, double end)
+{
+    return pointsText(start, end,
+                      QCoreApplication::translate("LoopRules", "  循环开始点: %1 结束点: %2"),
+                      QCoreApplication::translate("LoopRules", "未设定"),
+                      QCoreApplication::translate("LoopRules", "至结尾"));
 }
 
 int toBarUnits(double seconds, double length, int barMax)

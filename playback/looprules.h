@@ -27,8 +27,11 @@ enum class Outcome {
 // is active and the current points. `stored` receives the points to keep.
 Outcome store(bool playbackActive, double start, double end, const Points &current, Points *stored);
 
-// "  循环开始点: <start> 结束点: <end>" for the requested points.
+// "  循环开始点: <start> 结束点: <end>" for the requested points, as the
+// information line of a dictation record has it whatever the interface language.
 QString loopInfoText(double start, double end);
+// The same in the interface language, for the loop label.
+QString loopLabelText(double start, double end);
 
 // The seek bar's selection for the requested points on a recording of `length`
 // seconds and a bar of `barMax` units: {-1, -1} for none. nullopt when the

@@ -14,5 +14,5 @@ void Recording::setPath(const QString &path)
     if (path == m_path)
         return;
     m_path = path;
-    m_label->setText(fileLabelText(QStringLiteral("语音文件"), path));
+    m_label->setText(fileLabelText(tr("语音文件"), path));
 }

@@ -1,5 +1,6 @@
 #include "recovery/recoverystore.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -236,10 +237,11 @@ QString recoveryListText(const QList<RecoveryEntry> &entries)
     QStringList lines;
     for (const RecoveryEntry &entry : entries) {
         const QString document = entry.documentName.isEmpty()
-                                     ? QStringLiteral("未命名")
+                                     ? QCoreApplication::translate("RecoveryStore", "未命名")
                                      : QFileInfo(entry.documentName).fileName();
-        const QString recording = entry.recording.isEmpty() ? QStringLiteral("无录音")
-                                                            : QFileInfo(entry.recording).fileName();
+        const QString recording = entry.recording.isEmpty()
+                                      ? QCoreApplication::translate("RecoveryStore", "无录音")
+                                      : QFileInfo(entry.recording).fileName();
         lines += document + QStringLiteral("，") + recording + QStringLiteral("，")
                  + entry.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     }
@@ -271,7 +273,8 @@ bool RecoveryStore::holdLock(QString *error)
         return true;
     if (!QDir().mkpath(m_folder)) {
         if (error)
-            *error = QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(m_folder));
+            *error = QCoreApplication::translate("RecoveryStore", "无法创建文件夹 %1")
+                         .arg(QDir::toNativeSeparators(m_folder));
         return false;
     }
     auto lock = std::make_unique<QLockFile>(m_ownPath + LockSuffix);
@@ -279,8 +282,8 @@ bool RecoveryStore::holdLock(QString *error)
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
         if (error)
-            *error =
-                QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(m_ownPath + LockSuffix));
+            *error = QCoreApplication::translate("RecoveryStore", "无法写入 %1")
+                         .arg(QDir::toNativeSeparators(m_ownPath + LockSuffix));
         return false;
     }
     m_lock = std::move(lock);

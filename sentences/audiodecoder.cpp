@@ -36,11 +36,6 @@ struct FrameFreer {
     void operator()(AVFrame *p) const { av_frame_free(&p); }
 };
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("AudioDecoder", text);
-}
-
 // Sums squares into frames of fixed length as samples arrive.
 class LevelMeter
 {
@@ -88,24 +83,25 @@ DecodeResult decodeEnvelope(const QString &path, const DecodeControl &control, d
     DecodeResult result;
     const auto cancelled = [&] { return control.isCancelled && control.isCancelled(); };
     const auto fail = [&](const QString &why) {
-        result.error = tr("无法读取录音的声音：%1（%2）").arg(path, why);
+        result.error = QCoreApplication::translate("AudioDecoder", "无法读取录音的声音：%1（%2）")
+                           .arg(path, why);
         return result;
     };
 
     if (!QFile::exists(path))
-        return fail(tr("文件不存在"));
+        return fail(QCoreApplication::translate("AudioDecoder", "文件不存在"));
     AVFormatContext *rawFormat = nullptr;
     if (avformat_open_input(&rawFormat, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
-        return fail(tr("无法打开"));
+        return fail(QCoreApplication::translate("AudioDecoder", "无法打开"));
     std::unique_ptr<AVFormatContext, FormatCloser> format(rawFormat);
     if (avformat_find_stream_info(format.get(), nullptr) < 0)
-        return fail(tr("无法识别格式"));
+        return fail(QCoreApplication::translate("AudioDecoder", "无法识别格式"));
 
     const AVCodec *codec = nullptr;
     const int streamIndex =
         av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (streamIndex < 0 || !codec)
-        return fail(tr("没有声音"));
+        return fail(QCoreApplication::translate("AudioDecoder", "没有声音"));
     // Only the sound is wanted; the demuxer need not hand over video packets.
     for (unsigned i = 0; i < format->nb_streams; ++i)
         format->streams[i]->discard = int(i) == streamIndex ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
@@ -114,7 +110,7 @@ DecodeResult decodeEnvelope(const QString &path, const DecodeControl &control, d
     std::unique_ptr<AVCodecContext, CodecFreer> decoder(avcodec_alloc_context3(codec));
     if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0
         || avcodec_open2(decoder.get(), codec, nullptr) < 0)
-        return fail(tr("无法解码"));
+        return fail(QCoreApplication::translate("AudioDecoder", "无法解码"));
 
     AVChannelLayout inLayout;
     if (decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
@@ -129,7 +125,7 @@ DecodeResult decodeEnvelope(const QString &path, const DecodeControl &control, d
     av_channel_layout_uninit(&inLayout);
     std::unique_ptr<SwrContext, SwrFreer> swr(rawSwr);
     if (swrOk < 0 || swr_init(swr.get()) < 0)
-        return fail(tr("无法转换采样"));
+        return fail(QCoreApplication::translate("AudioDecoder", "无法转换采样"));
 
     Envelope envelope;
     const int frameSamples = std::max(1, int(std::lround(frameSeconds * AnalysisRate)));
@@ -195,16 +191,18 @@ DecodeResult decodeEnvelope(const QString &path, const DecodeControl &control, d
             else
                 ++decodedPackets;
             if (!drain())
-                return fail(tr("无法转换采样"));
+                return fail(QCoreApplication::translate("AudioDecoder", "无法转换采样"));
         }
         av_packet_unref(packet.get());
     }
     avcodec_send_packet(decoder.get(), nullptr);
     if (!drain() || !convert(nullptr))
-        return fail(tr("无法转换采样"));
+        return fail(QCoreApplication::translate("AudioDecoder", "无法转换采样"));
     meter.finish();
     if (meter.totalSamples() == 0)
-        return fail(decodeErrors > 0 && decodedPackets == 0 ? tr("无法解码") : tr("没有声音"));
+        return fail(decodeErrors > 0 && decodedPackets == 0
+                        ? QCoreApplication::translate("AudioDecoder", "无法解码")
+                        : QCoreApplication::translate("AudioDecoder", "没有声音"));
     envelope.duration = double(meter.totalSamples()) / AnalysisRate;
     envelope.levels.shrink_to_fit();
     report(100);

@@ -12,9 +12,8 @@ SentenceTrack::SentenceTrack(WaveformView *view, QLabel *label, QObject *parent)
 {
     setObjectName(QStringLiteral("SentenceTrack"));
     connect(m_view, &WaveformView::sentenceClicked, this, &SentenceTrack::sentenceClicked);
-    connect(m_analysis, &SentenceAnalysis::progressChanged, this, [this](int percent) {
-        Q_EMIT statusChanged(QStringLiteral("正在分析录音… %1%").arg(percent));
-    });
+    connect(m_analysis, &SentenceAnalysis::progressChanged, this,
+            [this](int percent) { Q_EMIT statusChanged(tr("正在分析录音… %1%").arg(percent)); });
     connect(m_analysis, &SentenceAnalysis::finished, this, &SentenceTrack::analysed);
     // A recording that cannot be decoded still plays; it just has no sentences.
     connect(m_analysis, &SentenceAnalysis::failed, this,
@@ -50,11 +49,10 @@ void SentenceTrack::analysed(const SentenceResult &result)
     m_view->setPosition(m_place.position);
     m_fromSubtitles = result.fromSubtitles;
     showPlace();
-    QString text = result.fromSubtitles
-                       ? QStringLiteral("字幕中有 %1 句").arg(result.sentences.size())
-                       : QStringLiteral("找到 %1 句").arg(result.sentences.size());
+    QString text = result.fromSubtitles ? tr("字幕中有 %1 句").arg(result.sentences.size())
+                                        : tr("找到 %1 句").arg(result.sentences.size());
     if (result.malformedCues > 0)
-        text += QStringLiteral("（%1 条字幕格式有误，已跳过）").arg(result.malformedCues);
+        text += tr("（%1 条字幕格式有误，已跳过）").arg(result.malformedCues);
     Q_EMIT statusChanged(text);
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+
 QString RecentFileKey(int index)
 {
     return QStringLiteral("Item%1").arg(index + 1, 2, 10, QLatin1Char('0'));
@@ -54,10 +56,11 @@ QList<RecentMenuItem> RecentMenuItems(const QStringList &list)
                       int(i)});
     }
     if (items.isEmpty()) {
-        items.append({Kind::Empty, QStringLiteral("空&"), 0});
+        items.append({Kind::Empty, QCoreApplication::translate("RecentFiles", "空&"), 0});
     } else {
         items.append({Kind::Separator, QStringLiteral("-"), 0});
-        items.append({Kind::Clear, QStringLiteral("清空最近播放列表"), 0});
+        items.append(
+            {Kind::Clear, QCoreApplication::translate("RecentFiles", "清空最近播放列表"), 0});
     }
     return items;
 }

@@ -37,8 +37,7 @@ void RecentFiles::clear()
 {
     if (m_list.isEmpty())
         return;
-    if (m_dialogs->messageBox(QStringLiteral("系统提示"),
-                              QStringLiteral("确实要清空最近播放列表吗？"),
+    if (m_dialogs->messageBox(tr("系统提示"), tr("确实要清空最近播放列表吗？"),
                               {Dialogs::Button::Yes, Dialogs::Button::No},
                               Dialogs::Icon::Information, Dialogs::Button::No)
         != Dialogs::Button::Yes) {

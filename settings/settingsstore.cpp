@@ -6,6 +6,7 @@
 #include "settings/recentfilerules.h"
 #include "settings/settingsrules.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -20,10 +21,12 @@ QString whyNoFolder(const QString &folder)
     while (!part.exists() && !part.isRoot() && part.absoluteFilePath() != part.absolutePath())
         part = QFileInfo(part.absolutePath());
     if (part.exists() && !part.isDir())
-        return QStringLiteral("“%1”是一个文件，不是文件夹").arg(part.absoluteFilePath());
+        return QCoreApplication::translate("SettingsStore", "“%1”是一个文件，不是文件夹")
+            .arg(part.absoluteFilePath());
     if (part.exists() && !part.isWritable())
-        return QStringLiteral("没有在“%1”中写入的权限").arg(part.absoluteFilePath());
-    return QStringLiteral("原因不明");
+        return QCoreApplication::translate("SettingsStore", "没有在“%1”中写入的权限")
+            .arg(part.absoluteFilePath());
+    return QCoreApplication::translate("SettingsStore", "原因不明");
 }
 
 } // namespace
@@ -42,8 +45,8 @@ QString SettingsStore::filePath() const
                        QFileInfo::exists(m_programDir + SettingsFileName),
                        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     if (folder != m_programDir && !QDir().mkpath(folder))
-        throw AppError(
-            QStringLiteral("无法创建设置文件夹“%1”：%2").arg(folder, whyNoFolder(folder)));
+        throw AppError(QCoreApplication::translate("SettingsStore", "无法创建设置文件夹“%1”：%2")
+                           .arg(folder, whyNoFolder(folder)));
     return folder + SettingsFileName;
 }
 

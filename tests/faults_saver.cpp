@@ -38,7 +38,7 @@ int main(int argc, char **argv)
         &player, &dialogs, &shell, QString::fromLocal8Bit(argv[1]) + QLatin1Char('/'), {}, {}};
     TForm_Main window(services);
     const QString fileName = QString::fromLocal8Bit(argv[2]);
-    const Guard guard(&dialogs, TForm_Main::ApplicationTitle);
+    const Guard guard(&dialogs, TForm_Main::applicationTitle());
     auto &document = *window.findChild<DictationDocument *>();
     guard.run([&] { window.OpenDictationFile(fileName); });
     if (!document.isOpen() || document.text().isEmpty()) {

@@ -129,10 +129,11 @@ TEST(MainMenu, FourTopLevelItemsWithTheirEntries)
     ASSERT_NE(top[3]->menu(), nullptr);
     EXPECT_EQ(top[0]->menu()->objectName(), QStringLiteral("Menu_File"));
     EXPECT_EQ(top[3]->menu()->objectName(), QStringLiteral("Menu_Help"));
-    // Options: the dialog first, then the switches of the practice aids.
+    // Options: the dialog first, the interface language, then the switches
+    // of the practice aids.
     ASSERT_NE(top[2]->menu(), nullptr);
-    EXPECT_EQ(describe(top[2]->menu()),
-              (QStringList{"Menu_SettingOptions", "-", "Action_ShowFeedback"}));
+    EXPECT_EQ(describe(top[2]->menu()), (QStringList{"Menu_SettingOptions", "menu:界面语言(&L)",
+                                                     "-", "Action_ShowFeedback"}));
 
     EXPECT_EQ(describe(top[0]->menu()),
               (QStringList{"Action_OpenSourceFile", "menu:最近播放", "Action_CloseSourceFile", "-",

@@ -584,7 +584,7 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
         case Outcome::PlayerError: {
             ASSERT_EQ(errors().size(), 1);
             const FakeDialogs::Message m = errors().first();
-            EXPECT_EQ(m.caption, TForm_Main::ApplicationTitle);
+            EXPECT_EQ(m.caption, TForm_Main::applicationTitle());
             EXPECT_EQ(m.icon, Icon::Error);
             EXPECT_TRUE(
                 m.text.startsWith(QStringLiteral("无法播放文件“") + path + QStringLiteral("”：")))
@@ -597,7 +597,7 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
             ASSERT_EQ(errors().size(), 1);
             EXPECT_EQ(errors().first().text,
                       QStringLiteral("文件“") + path + QStringLiteral("”不存在！"));
-            EXPECT_EQ(errors().first().caption, TForm_Main::MessageCaption);
+            EXPECT_EQ(errors().first().caption, TForm_Main::messageCaption());
             break;
         case Outcome::Plays:
         case Outcome::Empty:

@@ -10,7 +10,7 @@ apt-get install -y -qq --no-install-recommends \
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev \
     espeak-ng sox ffmpeg \
     clang libclang-rt-14-dev clang-format-14 dpkg-dev \
-    qt6-translations-l10n \
+    qt6-translations-l10n qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
     desktop-file-utils appstream \
     xvfb openbox libxcb1-dev \
     fonts-noto-cjk >/dev/null

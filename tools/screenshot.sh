@@ -3,15 +3,17 @@
 # tone is opened, a loop region is marked with F2 and F3, and the window is
 # captured. Builds nothing; runs on a virtual display, so no desktop is needed.
 #
-#   sh tools/screenshot.sh [path/to/quillmar] [output.png]
+#   sh tools/screenshot.sh [path/to/quillmar] [output.png] [locale]
 #
-# Defaults: build/quillmar and docs/screenshot.png.
+# Defaults: build/quillmar, docs/screenshot.png and zh_CN.UTF-8 (the program
+# follows the locale: en_US.UTF-8 shows the English interface).
 # Needs xvfb-run, xdotool, ImageMagick (import, convert) and python3; on
 # Debian 12: apt-get install -y xvfb xdotool imagemagick python3
 set -eu
 
 program=${1:-build/quillmar}
 output=${2:-docs/screenshot.png}
+locale=${3:-zh_CN.UTF-8}
 width=1000
 height=700
 
@@ -60,9 +62,9 @@ EOF
 # Everything below runs inside the virtual display.
 cat >"$work/capture.sh" <<'EOF'
 set -eu
-work=$1 target=$2 width=$3 height=$4
+work=$1 target=$2 width=$3 height=$4 locale=$5
 cd "$work"
-HOME=$work XDG_CONFIG_HOME=$work/config ./quillmar "$work/听力练习/lesson01.wav" >"$work/program.log" 2>&1 &
+HOME=$work XDG_CONFIG_HOME=$work/config LANGUAGE= LC_ALL=$locale LANG=$locale ./quillmar "$work/听力练习/lesson01.wav" >"$work/program.log" 2>&1 &
 pid=$!
 window=
 tries=0
@@ -91,5 +93,5 @@ kill "$pid"
 wait "$pid" 2>/dev/null || true
 EOF
 
-xvfb-run -a -s "-screen 0 1280x800x24" sh "$work/capture.sh" "$work" "$target" "$width" "$height"
+xvfb-run -a -s "-screen 0 1280x800x24" sh "$work/capture.sh" "$work" "$target" "$width" "$height" "$locale"
 echo "screenshot.sh: wrote $output"

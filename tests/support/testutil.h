@@ -88,7 +88,7 @@ struct WindowHarness {
     std::unique_ptr<TForm_Main> window;
 
 private:
-    Guard m_guard{&dialogs, TForm_Main::ApplicationTitle};
+    Guard m_guard{&dialogs, TForm_Main::applicationTitle()};
 };
 
 // The file's bytes; empty when it cannot be read.

@@ -1,0 +1,849 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>AnswerPane</name>
+    <message>
+        <source>答案文件</source>
+        <translation>Answer file</translation>
+    </message>
+</context>
+<context>
+    <name>AudioDecoder</name>
+    <message>
+        <source>无法读取录音的声音：%1（%2）</source>
+        <translation>Cannot read the sound of the recording: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>the file does not exist</translation>
+    </message>
+    <message>
+        <source>无法打开</source>
+        <translation>cannot open it</translation>
+    </message>
+    <message>
+        <source>无法识别格式</source>
+        <translation>unknown format</translation>
+    </message>
+    <message>
+        <source>没有声音</source>
+        <translation>no sound</translation>
+    </message>
+    <message>
+        <source>无法解码</source>
+        <translation>cannot decode it</translation>
+    </message>
+    <message>
+        <source>无法转换采样</source>
+        <translation>cannot convert the samples</translation>
+    </message>
+</context>
+<context>
+    <name>DictationDocument</name>
+    <message>
+        <source>系统提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>文件“%1”中有些字节无法按原样读出，保存时您没有编辑过的部分也会被改变。
+要先在旁边保留一份原文件（%2）吗？</source>
+        <translation>Some bytes in the file &quot;%1&quot; cannot be read as they are; saving will change them, even in parts you have not edited.
+Keep a copy of the original file beside it (%2) first?</translation>
+    </message>
+    <message>
+        <source>无法保留原文件“%1”。</source>
+        <translation>Cannot keep the original file &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>您当前听写的内容要保存吗？</source>
+        <translation>Save your current dictation?</translation>
+    </message>
+    <message>
+        <source>保存时发生错误！</source>
+        <translation>An error occurred while saving!</translation>
+    </message>
+    <message>
+        <source>听写文件和答案文件相同，请另存！</source>
+        <translation>The dictation file and the answer file are the same file. Please save under another name!</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)|*.txt</source>
+        <translation>Text files (*.txt)|*.txt</translation>
+    </message>
+    <message>
+        <source>听写文件和答案文件名相同，请另存！</source>
+        <translation>The dictation file has the same name as the answer file. Please save under another name!</translation>
+    </message>
+    <message>
+        <source>听写文件</source>
+        <translation>Dictation file</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackSession</name>
+    <message>
+        <source>已比较 %1 句，平均得分 %2%</source>
+        <translation>%1 sentence(s) compared, average score %2%</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackStrip</name>
+    <message>
+        <source>删除线加方括号：写错的词和应为的词
+＿加方括号：漏写的词
+删除线加圆括号：多写的词</source>
+        <translation>Struck out, then in square brackets: a wrong word and the right one
+＿ in square brackets: a missing word
+Struck out in round brackets: an extra word</translation>
+    </message>
+    <message>
+        <source>这一行太长，不作比较</source>
+        <translation>This line is too long to compare</translation>
+    </message>
+    <message>
+        <source>得分 %1%</source>
+        <translation>Score %1%</translation>
+    </message>
+</context>
+<context>
+    <name>FileLabel</name>
+    <message>
+        <source>未指定</source>
+        <translation>none</translation>
+    </message>
+</context>
+<context>
+    <name>LoopRules</name>
+    <message>
+        <source>  循环开始点: %1 结束点: %2</source>
+        <translation>  Loop start: %1 End: %2</translation>
+    </message>
+    <message>
+        <source>未设定</source>
+        <translation>not set</translation>
+    </message>
+    <message>
+        <source>至结尾</source>
+        <translation>to the end</translation>
+    </message>
+</context>
+<context>
+    <name>MpvPlayer</name>
+    <message>
+        <source>未知原因</source>
+        <translation>unknown reason</translation>
+    </message>
+    <message>
+        <source>缺少函数 %1</source>
+        <translation>function %1 is missing</translation>
+    </message>
+    <message>
+        <source>无法加载播放组件 libmpv：%1</source>
+        <translation>Cannot load the playback component libmpv: %1</translation>
+    </message>
+    <message>
+        <source>无法创建播放器：数字格式的区域设置必须是“C”，当前是“%1”。</source>
+        <translation>Cannot create the player: the locale for number formats must be &quot;C&quot;, but it is &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>无法创建播放器（libmpv）。</source>
+        <translation>Cannot create the player (libmpv).</translation>
+    </message>
+    <message>
+        <source>无法设置播放器选项 %1=%2：%3</source>
+        <translation>Cannot set the player option %1=%2: %3</translation>
+    </message>
+    <message>
+        <source>无法启动播放器（libmpv）：%1</source>
+        <translation>Cannot start the player (libmpv): %1</translation>
+    </message>
+    <message>
+        <source>无法读取该文件</source>
+        <translation>the file cannot be read</translation>
+    </message>
+    <message>
+        <source>不是可识别的音频格式</source>
+        <translation>not a known audio format</translation>
+    </message>
+    <message>
+        <source>文件中没有可播放的音频</source>
+        <translation>the file has no audio to play</translation>
+    </message>
+    <message>
+        <source>无法打开音频输出设备</source>
+        <translation>cannot open the audio output device</translation>
+    </message>
+    <message>
+        <source>播放器错误（%1）</source>
+        <translation>player error (%1)</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>the file does not exist</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹，不是音频文件</source>
+        <translation>this is a folder, not an audio file</translation>
+    </message>
+    <message>
+        <source>没有读取该文件的权限</source>
+        <translation>no permission to read the file</translation>
+    </message>
+    <message>
+        <source>无法接收播放器的日志：%1</source>
+        <translation>Cannot receive the player&apos;s log: %1</translation>
+    </message>
+    <message>
+        <source>无法播放文件“%1”：%2</source>
+        <translation>Cannot play the file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>就绪</source>
+        <translation>Ready</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>已暂停</source>
+        <translation>Paused</translation>
+    </message>
+    <message>
+        <source>正在播放</source>
+        <translation>Playing</translation>
+    </message>
+    <message>
+        <source>播放结束</source>
+        <translation>Finished</translation>
+    </message>
+    <message>
+        <source>正在打开</source>
+        <translation>Opening</translation>
+    </message>
+    <message>
+        <source>播放器内部错误：%1</source>
+        <translation>Internal player error: %1</translation>
+    </message>
+    <message>
+        <source>播放器内部错误。</source>
+        <translation>Internal player error.</translation>
+    </message>
+    <message>
+        <source>这是一个播放列表，不是音频文件</source>
+        <translation>this is a playlist, not an audio file</translation>
+    </message>
+    <message>
+        <source>播放器无法暂停：%1</source>
+        <translation>The player cannot pause: %1</translation>
+    </message>
+    <message>
+        <source>播放器无法播放：%1</source>
+        <translation>The player cannot play: %1</translation>
+    </message>
+    <message>
+        <source>播放器命令失败（%1）：%2</source>
+        <translation>Player command failed (%1): %2</translation>
+    </message>
+    <message>
+        <source>播放器无法设置 %1=%2：%3</source>
+        <translation>The player cannot set %1=%2: %3</translation>
+    </message>
+    <message>
+        <source>无法跟踪播放器属性 %1：%2</source>
+        <translation>Cannot follow the player property %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>QtDialogs</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>是(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>否(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+</context>
+<context>
+    <name>RecentFiles</name>
+    <message>
+        <source>空&amp;</source>
+        <translation>(Empty)&amp;</translation>
+    </message>
+    <message>
+        <source>清空最近播放列表</source>
+        <translation>Clear Recent List</translation>
+    </message>
+    <message>
+        <source>系统提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>确实要清空最近播放列表吗？</source>
+        <translation>Clear the list of recently played files?</translation>
+    </message>
+</context>
+<context>
+    <name>Recording</name>
+    <message>
+        <source>语音文件</source>
+        <translation>Recording</translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryStore</name>
+    <message>
+        <source>未命名</source>
+        <translation>untitled</translation>
+    </message>
+    <message>
+        <source>无录音</source>
+        <translation>no recording</translation>
+    </message>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1</source>
+        <translation>Cannot write %1</translation>
+    </message>
+</context>
+<context>
+    <name>SentenceNavigation</name>
+    <message>
+        <source>第 %1/%2 句</source>
+        <translation>Sentence %1/%2</translation>
+    </message>
+</context>
+<context>
+    <name>SentenceTrack</name>
+    <message>
+        <source>正在分析录音… %1%</source>
+        <translation>Analysing the recording… %1%</translation>
+    </message>
+    <message>
+        <source>字幕中有 %1 句</source>
+        <translation>%1 sentence(s) in the subtitles</translation>
+    </message>
+    <message>
+        <source>找到 %1 句</source>
+        <translation>%1 sentence(s) found</translation>
+    </message>
+    <message>
+        <source>（%1 条字幕格式有误，已跳过）</source>
+        <translation> (%1 malformed subtitle(s) skipped)</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsStore</name>
+    <message>
+        <source>“%1”是一个文件，不是文件夹</source>
+        <translation>&quot;%1&quot; is a file, not a folder</translation>
+    </message>
+    <message>
+        <source>没有在“%1”中写入的权限</source>
+        <translation>no permission to write in &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>原因不明</source>
+        <translation>reason unknown</translation>
+    </message>
+    <message>
+        <source>无法创建设置文件夹“%1”：%2</source>
+        <translation>Cannot create the settings folder &quot;%1&quot;: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TForm_About</name>
+    <message>
+        <source>产品名称</source>
+        <translation>Product name</translation>
+    </message>
+    <message>
+        <source>产品版本</source>
+        <translation>Product version</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>版权</source>
+        <translation>Copyright</translation>
+    </message>
+    <message>
+        <source>文件版本</source>
+        <translation>File version</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>合法商标</source>
+        <translation>Trademarks</translation>
+    </message>
+    <message>
+        <source>内部名称</source>
+        <translation>Internal name</translation>
+    </message>
+    <message>
+        <source>原文件名</source>
+        <translation>Original file name</translation>
+    </message>
+    <message>
+        <source>Quillmar奎尔玛</source>
+        <translation>Quillmar</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>作者主页:</source>
+        <translation>Home page:</translation>
+    </message>
+    <message>
+        <source>作者邮箱:</source>
+        <translation>E-mail:</translation>
+    </message>
+    <message>
+        <source>作者QQ:</source>
+        <translation>QQ:</translation>
+    </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>产品名称: Quillmar奎尔玛</source>
+        <translation>Product name: Quillmar</translation>
+    </message>
+    <message>
+        <source>系统提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>是否把作者QQ号复制到剪贴板？</source>
+        <translation>Copy the author&apos;s QQ number to the clipboard?</translation>
+    </message>
+</context>
+<context>
+    <name>TForm_Main</name>
+    <message>
+        <source>没有找到符合条件的内容</source>
+        <translation>No matching text was found in the answer</translation>
+    </message>
+    <message>
+        <source>上一句已完成，您要开始听写下一句吗？</source>
+        <translation>That sentence is done. Start dictating the next one?</translation>
+    </message>
+    <message>
+        <source>打开听写文件</source>
+        <translation>Open Dictation File</translation>
+    </message>
+    <message>
+        <source>保存听写文件</source>
+        <translation>Save Dictation File</translation>
+    </message>
+    <message>
+        <source>打开答案文件</source>
+        <translation>Open Answer File</translation>
+    </message>
+    <message>
+        <source>关闭答案文件</source>
+        <translation>Close Answer File</translation>
+    </message>
+    <message>
+        <source>另存听写文件</source>
+        <translation>Save Dictation File As</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>新建听写文件</source>
+        <translation>New Dictation File</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>打开语音文件</source>
+        <translation>Open Recording</translation>
+    </message>
+    <message>
+        <source>设定循环播放起始点</source>
+        <translation>Set Loop Start</translation>
+    </message>
+    <message>
+        <source>设定循环播放结束点</source>
+        <translation>Set Loop End</translation>
+    </message>
+    <message>
+        <source>取消循环区间</source>
+        <translation>Clear Loop</translation>
+    </message>
+    <message>
+        <source>关闭听写文件</source>
+        <translation>Close Dictation File</translation>
+    </message>
+    <message>
+        <source>循环播放起始点左微调</source>
+        <translation>Move Loop Start Back</translation>
+    </message>
+    <message>
+        <source>循环播放起始点右微调</source>
+        <translation>Move Loop Start Forward</translation>
+    </message>
+    <message>
+        <source>循环播放结束点左微调</source>
+        <translation>Move Loop End Back</translation>
+    </message>
+    <message>
+        <source>循环播放结束点右微调</source>
+        <translation>Move Loop End Forward</translation>
+    </message>
+    <message>
+        <source>删除循环播放起始点</source>
+        <translation>Remove Loop Start</translation>
+    </message>
+    <message>
+        <source>删除循环播放结束点</source>
+        <translation>Remove Loop End</translation>
+    </message>
+    <message>
+        <source>设定循环播放结束点并暂停</source>
+        <translation>Set Loop End and Pause</translation>
+    </message>
+    <message>
+        <source>播放/暂停</source>
+        <translation>Play/Pause</translation>
+    </message>
+    <message>
+        <source>将当前循环结束点设为起始点</source>
+        <translation>Make Loop End the Start</translation>
+    </message>
+    <message>
+        <source>关闭语音文件</source>
+        <translation>Close Recording</translation>
+    </message>
+    <message>
+        <source>帮助主题</source>
+        <translation>Help Topics</translation>
+    </message>
+    <message>
+        <source>切换听写与答案页</source>
+        <translation>Switch Dictation/Answer Page</translation>
+    </message>
+    <message>
+        <source>上一句</source>
+        <translation>Previous Sentence</translation>
+    </message>
+    <message>
+        <source>重复本句</source>
+        <translation>Repeat Sentence</translation>
+    </message>
+    <message>
+        <source>下一句</source>
+        <translation>Next Sentence</translation>
+    </message>
+    <message>
+        <source>减速</source>
+        <translation>Slower</translation>
+    </message>
+    <message>
+        <source>加速</source>
+        <translation>Faster</translation>
+    </message>
+    <message>
+        <source>原速</source>
+        <translation>Normal Speed</translation>
+    </message>
+    <message>
+        <source>后退</source>
+        <translation>Jump Back</translation>
+    </message>
+    <message>
+        <source>前进</source>
+        <translation>Jump Forward</translation>
+    </message>
+    <message>
+        <source>音量加大</source>
+        <translation>Volume Up</translation>
+    </message>
+    <message>
+        <source>音量减小</source>
+        <translation>Volume Down</translation>
+    </message>
+    <message>
+        <source>精确循环</source>
+        <translation>Exact Loop</translation>
+    </message>
+    <message>
+        <source>显示逐词反馈</source>
+        <translation>Show Word Feedback</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>最近播放</source>
+        <translation>Recently Played</translation>
+    </message>
+    <message>
+        <source>复读设定</source>
+        <translation>Repeat</translation>
+    </message>
+    <message>
+        <source>选项</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>选项设置(&amp;O)...</source>
+        <translation>&amp;Options...</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>文件工具栏</source>
+        <translation>File Toolbar</translation>
+    </message>
+    <message>
+        <source>音量</source>
+        <translation>Volume</translation>
+    </message>
+    <message>
+        <source>音频文件 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|所有支持的文件 (%1)|%1</source>
+        <translation>Audio files (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|All supported files (%1)|%1</translation>
+    </message>
+    <message>
+        <source>请选择语音文件</source>
+        <translation>Choose a Recording</translation>
+    </message>
+    <message>
+        <source>文件“%1”不存在！</source>
+        <translation>The file &quot;%1&quot; does not exist!</translation>
+    </message>
+    <message>
+        <source>请选择听写文件</source>
+        <translation>Choose a Dictation File</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)|*.txt</source>
+        <translation>Text files (*.txt)|*.txt</translation>
+    </message>
+    <message>
+        <source>请选择答案文件</source>
+        <translation>Choose an Answer File</translation>
+    </message>
+    <message>
+        <source>无法保存恢复副本：%1</source>
+        <translation>Cannot save the recovery copy: %1</translation>
+    </message>
+    <message>
+        <source>以下恢复副本已损坏，已改名保留，没有删除：
+%1</source>
+        <translation>These recovery copies are damaged; they were renamed and kept, not deleted:
+%1</translation>
+    </message>
+    <message>
+        <source>上次有尚未保存的听写内容：
+%1
+要恢复吗？</source>
+        <translation>Dictation was left unsaved last time:
+%1
+Recover it?</translation>
+    </message>
+    <message>
+        <source>恢复的内容将被删除，确定吗？</source>
+        <translation>The unsaved dictation will be deleted. Are you sure?</translation>
+    </message>
+    <message>
+        <source>Quillmar奎尔玛</source>
+        <translation>Quillmar</translation>
+    </message>
+    <message>
+        <source>系统提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source> 循环信息</source>
+        <translation> Loop</translation>
+    </message>
+    <message>
+        <source>播放位置信息 </source>
+        <translation>Position </translation>
+    </message>
+    <message>
+        <source>  语音文件</source>
+        <translation>  Recording</translation>
+    </message>
+    <message>
+        <source>  听写文件</source>
+        <translation>  Dictation file</translation>
+    </message>
+    <message>
+        <source>  答案文件</source>
+        <translation>  Answer file</translation>
+    </message>
+    <message>
+        <source>听写区(&amp;V)</source>
+        <translation>Dictation (&amp;V)</translation>
+    </message>
+    <message>
+        <source>提交(&amp;A)</source>
+        <translation>&amp;Apply</translation>
+    </message>
+    <message>
+        <source>听写内容</source>
+        <translation>Dictation</translation>
+    </message>
+    <message>
+        <source>答案</source>
+        <translation>Answer</translation>
+    </message>
+    <message>
+        <source>确实要退出吗？</source>
+        <translation>Do you really want to exit?</translation>
+    </message>
+    <message>
+        <source>没有找到帮助文件</source>
+        <translation>The help file was not found</translation>
+    </message>
+    <message>
+        <source>暂停(&amp;P)</source>
+        <translation>&amp;Pause</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>播放(&amp;P)</source>
+        <translation>&amp;Play</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>界面语言(&amp;L)</source>
+        <translation>Interface &amp;Language</translation>
+    </message>
+    <message>
+        <source>跟随系统</source>
+        <translation>As the System</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation>Chinese (中文)</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>界面语言将在程序下次启动时更换。</source>
+        <translation>The interface language changes the next time the program starts.</translation>
+    </message>
+</context>
+<context>
+    <name>TForm_OptionSetting</name>
+    <message>
+        <source>选项设置</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>复读操作控制</source>
+        <translation>Repeat control</translation>
+    </message>
+    <message>
+        <source>自动设置循环结束点</source>
+        <translation>Set the loop end automatically</translation>
+    </message>
+    <message>
+        <source>开始听写时暂停播音</source>
+        <translation>Pause playback when typing starts</translation>
+    </message>
+    <message>
+        <source>检查答案</source>
+        <translation>Check against the answer</translation>
+    </message>
+    <message>
+        <source>听写完一句后将当前循环结束点设为起始点</source>
+        <translation>After each line, the loop end becomes the start</translation>
+    </message>
+    <message>
+        <source>听写完一句后继续播放</source>
+        <translation>After each line, play on</translation>
+    </message>
+    <message>
+        <source>手动模式(推荐)(&amp;M)</source>
+        <translation>&amp;Manual (recommended)</translation>
+    </message>
+    <message>
+        <source>自动模式(&amp;A)</source>
+        <translation>&amp;Automatic</translation>
+    </message>
+    <message>
+        <source>附加记录内容</source>
+        <translation>Also record</translation>
+    </message>
+    <message>
+        <source>记录复读时间点</source>
+        <translation>Loop points</translation>
+    </message>
+    <message>
+        <source>记录听写时间</source>
+        <translation>Dictation time</translation>
+    </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>取消(&amp;C)</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>默认设置(&amp;D)</source>
+        <translation>&amp;Defaults</translation>
+    </message>
+</context>
+<context>
+    <name>TextFile</name>
+    <message>
+        <source>无法打开文件“%1”：%2</source>
+        <translation>Cannot open the file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>读取文件“%1”时出错：%2</source>
+        <translation>Error reading the file &quot;%1&quot;: %2</translation>
+    </message>
+</context>
+</TS>
