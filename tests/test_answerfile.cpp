@@ -24,7 +24,7 @@ using Icon = Dialogs::Icon;
 
 namespace {
 
-const QString Miss = QStringLiteral("没有找到符合条件的内容");
+const QString NoMatch = QStringLiteral("没有找到符合条件的内容");
 
 QString paragraph()
 {
@@ -177,7 +177,7 @@ TEST(DisplayLines, ATextOverTwoDisplayLinesIsFoundOverThreeIsNot)
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
 
     EXPECT_FALSE(h.apply((lines[0] + lines[1] + lines[2]).trimmed()));
-    EXPECT_EQ(h.dialogs.messageTexts(), QStringList{Miss});
+    EXPECT_EQ(h.dialogs.messageTexts(), QStringList{NoMatch});
 }
 
 TEST(DisplayLines, TheSameWhetherTheAnswerPageShowsOrNot)

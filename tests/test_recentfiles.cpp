@@ -26,11 +26,6 @@ QStringList tenEmpty()
     return QStringList(10, QString());
 }
 
-QString iniPath(const WindowHarness &h)
-{
-    return h.programDir() + QStringLiteral("Quillmar.ini");
-}
-
 QByteArray optionsPart()
 {
     return "[Options]\r\n"
@@ -60,7 +55,7 @@ struct Recent : WindowHarness {
     {
         while (entries.size() < 10)
             entries.append(QString());
-        writeFile(iniPath(*this), iniWith(entries));
+        writeFile(iniPath(), iniWith(entries));
         create();
     }
     // A recording that exists, by its full path.
@@ -244,7 +239,7 @@ TEST(RecentFiles, FirstRecordingIsListedMenuedAndSaved)
     h.window->OpenSourceFile(a);
     EXPECT_EQ(h.list(), QStringList{a} + QStringList(9, E));
     EXPECT_EQ(h.menu(), (QStringList{entry(1, a, 0), Separator, ClearItem}));
-    EXPECT_EQ(readAll(iniPath(h)), iniWith(QStringList{a} + QStringList(9, E)));
+    EXPECT_EQ(readAll(h.iniPath()), iniWith(QStringList{a} + QStringList(9, E)));
 }
 
 TEST(RecentFiles, LoadingKeepsEverythingAsStored)
@@ -252,7 +247,7 @@ TEST(RecentFiles, LoadingKeepsEverythingAsStored)
     // Missing keys read empty; other keys of the section are ignored; stored
     // paths are not checked, trimmed or de-duplicated.
     WindowHarness h(true);
-    h.writeFile(iniPath(h),
+    h.writeFile(h.iniPath(),
                 "[LastFiles]\r\nItem02=/gone/b.mp3\r\nItem11=/x.mp3\r\nItem04=/gone/b.mp3\r\n"
                 "Item05=\"  spaced.mp3 \"\r\n");
     h.create();
@@ -268,7 +263,7 @@ TEST(RecentFiles, EleventhRecordingDropsTheOldest)
     h.window->OpenSourceFile(fresh);
     const QStringList expected = QStringList{fresh} + ten.first(9);
     EXPECT_EQ(h.list(), expected);
-    EXPECT_EQ(readAll(iniPath(h)), iniWith(expected));
+    EXPECT_EQ(readAll(h.iniPath()), iniWith(expected));
     const QStringList menu = h.menu();
     ASSERT_EQ(menu.size(), 12);
     EXPECT_EQ(menu[0], entry(1, fresh, 0));
@@ -286,7 +281,7 @@ TEST(RecentFiles, AnotherFileInOtherLetterCaseIsANewEntry)
     const QStringList expected =
         QStringList{other, "/a.mp3", "/b.mp3", stored, "/d.mp3"} + QStringList(5, E);
     EXPECT_EQ(h.list(), expected);
-    EXPECT_EQ(readAll(iniPath(h)), iniWith(expected));
+    EXPECT_EQ(readAll(h.iniPath()), iniWith(expected));
     EXPECT_EQ(h.menu(),
               (QStringList{entry(1, other, 0), entry(2, "/a.mp3", 1), entry(3, "/b.mp3", 2),
                            entry(4, stored, 3), entry(5, "/d.mp3", 4), Separator, ClearItem}));
@@ -316,7 +311,7 @@ TEST(RecentFiles, PathsWithAmpersandsAndChineseShowAsThemselves)
     EXPECT_EQ(h.menu(),
               (QStringList{entry(1, chinese, 0), entry(2, shownAmp, 1), Separator, ClearItem}));
     // The file holds the paths as they were opened, and they load back so.
-    EXPECT_EQ(readAll(iniPath(h)), iniWith(QStringList{chinese, amp} + QStringList(8, E)));
+    EXPECT_EQ(readAll(h.iniPath()), iniWith(QStringList{chinese, amp} + QStringList(8, E)));
     const QStringList loaded = h.settings().loadRecentFiles();
     EXPECT_EQ(loaded, QStringList({chinese, amp}) + QStringList(8, E));
 }
@@ -340,7 +335,7 @@ TEST(RecentFiles, ClickReopensTheRecordingAndRebuildsTheMenu)
     EXPECT_EQ(h.list(), (QStringList{c, a, b} + QStringList(7, E)));
     EXPECT_EQ(h.menu(),
               (QStringList{entry(1, c, 0), entry(2, a, 1), entry(3, b, 2), Separator, ClearItem}));
-    EXPECT_EQ(readAll(iniPath(h)), iniWith(QStringList{c, a, b} + QStringList(7, E)));
+    EXPECT_EQ(readAll(h.iniPath()), iniWith(QStringList{c, a, b} + QStringList(7, E)));
 
     // The clicked item is gone once its click has been dispatched.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -370,7 +365,7 @@ TEST(RecentFiles, ClickOnAVanishedRecordingReportsItAndKeepsTheEntry)
     const QString gone = probe.path(QStringLiteral("rec/gone.mp3"));
     const QString there = probe.recording(QStringLiteral("rec/there.mp3"));
     Recent h({there, gone});
-    const QByteArray iniBefore = readAll(iniPath(h));
+    const QByteArray iniBefore = readAll(h.iniPath());
     const QStringList menuBefore = h.menu();
     h.player.calls.clear();
 
@@ -381,7 +376,7 @@ TEST(RecentFiles, ClickOnAVanishedRecordingReportsItAndKeepsTheEntry)
     EXPECT_EQ(m.caption, QStringLiteral("系统提示"));
     EXPECT_EQ(h.list(), (QStringList{there, gone} + QStringList(8, E)));
     EXPECT_EQ(h.menu(), menuBefore);
-    EXPECT_EQ(readAll(iniPath(h)), iniBefore);
+    EXPECT_EQ(readAll(h.iniPath()), iniBefore);
     EXPECT_TRUE(h.player.calls.isEmpty());
 }
 
@@ -400,7 +395,7 @@ TEST(RecentFiles, ClearAsksAndYesEmptiesListFileAndMenu)
     EXPECT_EQ(m.icon, Icon::Information);
     EXPECT_EQ(m.defaultButton, Button::No);
     EXPECT_TRUE(h.list().isEmpty());
-    EXPECT_EQ(readAll(iniPath(h)), iniWith(tenEmpty()));
+    EXPECT_EQ(readAll(h.iniPath()), iniWith(tenEmpty()));
     EXPECT_EQ(h.menu(), QStringList{EmptyItem});
 
     // An empty list asks nothing; the next open starts it afresh.
@@ -410,32 +405,32 @@ TEST(RecentFiles, ClearAsksAndYesEmptiesListFileAndMenu)
     const QString a = h.recording(QStringLiteral("rec/a.mp3"));
     h.window->OpenSourceFile(a);
     EXPECT_EQ(h.list(), QStringList{a});
-    EXPECT_EQ(readAll(iniPath(h)), iniWith(QStringList{a} + QStringList(9, E)));
+    EXPECT_EQ(readAll(h.iniPath()), iniWith(QStringList{a} + QStringList(9, E)));
 }
 
 TEST(RecentFiles, ClearAnsweredNoChangesNothing)
 {
     Recent h({"/a.mp3", E, "/c.mp3"});
-    const QByteArray iniBefore = readAll(iniPath(h));
+    const QByteArray iniBefore = readAll(h.iniPath());
     const QStringList menuBefore = h.menu();
     h.dialogs.answers.enqueue(Button::No);
     h.item(3)->trigger();
     EXPECT_EQ(h.dialogs.messages.size(), 1);
     EXPECT_EQ(h.list(), (QStringList{"/a.mp3", E, "/c.mp3"} + QStringList(7, E)));
-    EXPECT_EQ(readAll(iniPath(h)), iniBefore);
+    EXPECT_EQ(readAll(h.iniPath()), iniBefore);
     EXPECT_EQ(h.menu(), menuBefore);
 }
 
 TEST(RecentFiles, FailedSaveOfAClearLeavesStaleItemsThatOpenNothing)
 {
     Recent h({"/a.mp3", "/b.mp3"});
-    ASSERT_TRUE(QFile::remove(iniPath(h)));
-    ASSERT_TRUE(QDir().mkdir(iniPath(h)));
+    ASSERT_TRUE(QFile::remove(h.iniPath()));
+    ASSERT_TRUE(QDir().mkdir(h.iniPath()));
     h.dialogs.answers.enqueue(Button::Yes);
     h.item(3)->trigger();
     EXPECT_EQ(h.dialogs.messageTexts(),
               (QStringList{QStringLiteral("确实要清空最近播放列表吗？"),
-                           QStringLiteral("Unable to write to %1.").arg(iniPath(h))}));
+                           QStringLiteral("Unable to write to %1.").arg(h.iniPath())}));
     EXPECT_TRUE(h.list().isEmpty());
     EXPECT_EQ(h.menu(),
               (QStringList{entry(1, "/a.mp3", 0), entry(2, "/b.mp3", 1), Separator, ClearItem}));

@@ -47,16 +47,11 @@ const struct {
     {"RecordDictateTime", &TOptionFlags::RecordDictateTime},
 };
 
-QString iniPath(const WindowHarness &h)
-{
-    return h.programDir() + QStringLiteral("Quillmar.ini");
-}
-
 // A window started on a program folder that holds the given settings file.
 struct StartedOn : WindowHarness {
     explicit StartedOn(const QByteArray &ini) : WindowHarness(true)
     {
-        writeFile(iniPath(*this), ini);
+        writeFile(iniPath(), ini);
         create();
     }
 };
@@ -89,8 +84,8 @@ TEST(SettingsLocation, PortableFolderOrUserFolder)
 TEST(SettingsLocation, WritableProgramFolderHoldsTheFile)
 {
     WindowHarness h;
-    EXPECT_EQ(h.settings().filePath(), iniPath(h));
-    EXPECT_TRUE(QFile::exists(iniPath(h)));
+    EXPECT_EQ(h.settings().filePath(), h.iniPath());
+    EXPECT_TRUE(QFile::exists(h.iniPath()));
 }
 
 TEST(DefaultFile, WrittenAtFirstStartByteForByte)
@@ -99,7 +94,7 @@ TEST(DefaultFile, WrittenAtFirstStartByteForByte)
     EXPECT_EQ(DefaultSettingsText(), DefaultFile);
 
     WindowHarness h;
-    EXPECT_EQ(readAll(iniPath(h)), DefaultFile);
+    EXPECT_EQ(readAll(h.iniPath()), DefaultFile);
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     const TOptionFlags &f = h.settings().options();
     EXPECT_TRUE(f.RecordRepeatPoints);
@@ -116,7 +111,7 @@ TEST(DefaultFile, ExistingFileIsNeverRewritten)
     const QByteArray ini = "; mine\n[LastFiles]\nItem01=/a.mp3\n";
     StartedOn h(ini);
     h.settings().ensureFile();
-    EXPECT_EQ(readAll(iniPath(h)), ini);
+    EXPECT_EQ(readAll(h.iniPath()), ini);
     // No [Options]: every flag is off.
     for (const auto &k : Keys)
         EXPECT_FALSE(h.settings().options().*k.flag) << k.key;
@@ -135,7 +130,7 @@ TEST(DefaultFile, FailedCreationIsShownAndStartUpGoesOn)
     EXPECT_EQ(m.caption, QStringLiteral("Quillmar奎尔玛"));
     EXPECT_EQ(m.icon, Dialogs::Icon::Error);
     EXPECT_EQ(m.text, QStringLiteral("Cannot create file \"%1\". %2.")
-                          .arg(iniPath(h), QString::fromLocal8Bit(std::strerror(EFBIG))));
+                          .arg(h.iniPath(), QString::fromLocal8Bit(std::strerror(EFBIG))));
     // Neither a cut-off file nor a temporary one is left behind.
     EXPECT_TRUE(QDir(h.programDir()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
@@ -157,7 +152,7 @@ TEST(Flags, ValuesReadAsIntegers)
         QByteArray ini = "[Options]\r\n";
         for (const auto &k : Keys)
             ini += QByteArray(k.key) + '=' + c.value + "\r\n";
-        h.writeFile(iniPath(h), ini);
+        h.writeFile(h.iniPath(), ini);
         h.settings().loadOptions();
         for (const auto &k : Keys)
             EXPECT_EQ(h.settings().options().*k.flag, c.on) << k.key;
@@ -170,12 +165,12 @@ TEST(Flags, EachKeyFillsItsOwnFlagAndMissingKeysReadOff)
     for (const auto &on : Keys) {
         SCOPED_TRACE(on.key);
         // Names are matched whatever their letter case.
-        h.writeFile(iniPath(h), "[options]\r\n" + QByteArray(on.key).toLower() + " = 1\r\n");
+        h.writeFile(h.iniPath(), "[options]\r\n" + QByteArray(on.key).toLower() + " = 1\r\n");
         h.settings().loadOptions();
         for (const auto &k : Keys)
             EXPECT_EQ(h.settings().options().*k.flag, k.flag == on.flag) << k.key;
     }
-    QFile::remove(iniPath(h));
+    QFile::remove(h.iniPath());
     h.settings().loadOptions();
     for (const auto &k : Keys)
         EXPECT_FALSE(h.settings().options().*k.flag) << k.key;
@@ -202,23 +197,23 @@ TEST(Flags, SaveWritesEveryKeyAndKeepsAllOtherLines)
     f.RecordRepeatPoints = true;
     h.settings().setOptions(f);
     h.settings().saveOptions();
-    EXPECT_EQ(readAll(iniPath(h)), QByteArray("; written by hand\r\n"
-                                              "[Extra]\r\n"
-                                              "Kept=yes\r\n"
-                                              "\r\n"
-                                              "[Options]\r\n"
-                                              "pausewhenwriting=1\r\n"
-                                              "Unknown=42\r\n"
-                                              "# note\r\n"
-                                              "RecordDictateTime=0\r\n"
-                                              "SetEndPointWhenWriting=0\r\n"
-                                              "VerifyBeforeApplying=0\r\n"
-                                              "SelectAfterApplying=1\r\n"
-                                              "PlayAfterApplying=0\r\n"
-                                              "RecordRepeatPoints=1\r\n"
-                                              "\r\n"
-                                              "[LastFiles]\r\n"
-                                              "Item01=/a.mp3\r\n"));
+    EXPECT_EQ(readAll(h.iniPath()), QByteArray("; written by hand\r\n"
+                                               "[Extra]\r\n"
+                                               "Kept=yes\r\n"
+                                               "\r\n"
+                                               "[Options]\r\n"
+                                               "pausewhenwriting=1\r\n"
+                                               "Unknown=42\r\n"
+                                               "# note\r\n"
+                                               "RecordDictateTime=0\r\n"
+                                               "SetEndPointWhenWriting=0\r\n"
+                                               "VerifyBeforeApplying=0\r\n"
+                                               "SelectAfterApplying=1\r\n"
+                                               "PlayAfterApplying=0\r\n"
+                                               "RecordRepeatPoints=1\r\n"
+                                               "\r\n"
+                                               "[LastFiles]\r\n"
+                                               "Item01=/a.mp3\r\n"));
     // What was saved reads back.
     const TOptionFlags saved = f;
     h.settings().setOptions(TOptionFlags());
@@ -230,7 +225,7 @@ TEST(Flags, SaveWritesEveryKeyAndKeepsAllOtherLines)
 TEST(Flags, SaveAfterTheFileWasDeletedRecreatesTheDefaultLayout)
 {
     WindowHarness h;
-    ASSERT_TRUE(QFile::remove(iniPath(h)));
+    ASSERT_TRUE(QFile::remove(h.iniPath()));
     TOptionFlags f;
     f.PauseWhenWriting = true;
     f.PlayAfterApplying = true;
@@ -241,19 +236,19 @@ TEST(Flags, SaveAfterTheFileWasDeletedRecreatesTheDefaultLayout)
         .replace("PlayAfterApplying=0", "PlayAfterApplying=1")
         .replace("RecordRepeatPoints=1", "RecordRepeatPoints=0")
         .replace("RecordDictateTime=1", "RecordDictateTime=0");
-    EXPECT_EQ(readAll(iniPath(h)), expected);
+    EXPECT_EQ(readAll(h.iniPath()), expected);
 }
 
 TEST(Flags, SaveToAFileThatCannotBeWrittenRaisesTheError)
 {
     WindowHarness h;
-    ASSERT_TRUE(QFile::remove(iniPath(h)));
-    ASSERT_TRUE(QDir().mkdir(iniPath(h)));
+    ASSERT_TRUE(QFile::remove(h.iniPath()));
+    ASSERT_TRUE(QDir().mkdir(h.iniPath()));
     try {
         h.settings().saveOptions();
         ADD_FAILURE() << "no error";
     } catch (const AppError &error) {
-        EXPECT_EQ(error.text(), QStringLiteral("Unable to write to %1").arg(iniPath(h)));
+        EXPECT_EQ(error.text(), QStringLiteral("Unable to write to %1").arg(h.iniPath()));
     }
 }
 
@@ -291,7 +286,7 @@ TEST(DamagedFile, StartUpSurvivesAndLeavesTheFileAlone)
         StartedOn h(c.ini);
         EXPECT_TRUE(h.dialogs.messages.isEmpty())
             << h.dialogs.messageTexts().join(u'|').toStdString();
-        EXPECT_EQ(readAll(iniPath(h)), c.ini);
+        EXPECT_EQ(readAll(h.iniPath()), c.ini);
         EXPECT_EQ(h.settings().options().PauseWhenWriting, c.pause);
         ASSERT_TRUE(h.recentList());
         EXPECT_EQ(h.recentList()->size(), 10);
@@ -308,7 +303,7 @@ TEST(DamagedFile, StartUpSurvivesAndLeavesTheFileAlone)
 TEST(DamagedFile, AFolderInPlaceOfTheFileReadsAsOff)
 {
     WindowHarness h(true);
-    ASSERT_TRUE(QDir().mkdir(iniPath(h)));
+    ASSERT_TRUE(QDir().mkdir(h.iniPath()));
     h.create();
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     for (const auto &k : Keys)

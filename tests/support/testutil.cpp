@@ -70,6 +70,11 @@ QString WindowHarness::programDir() const
     return dir.filePath(QStringLiteral("program")) + QLatin1Char('/');
 }
 
+QString WindowHarness::iniPath() const
+{
+    return programDir() + QStringLiteral("Quillmar.ini");
+}
+
 QString WindowHarness::writeFile(const QString &name, const QByteArray &bytes) const
 {
     const QString full = QFileInfo(name).isAbsolute() ? name : path(name);

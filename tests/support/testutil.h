@@ -37,6 +37,7 @@ struct WindowHarness {
 
     QString path(const QString &name) const; // inside the temporary folder
     QString programDir() const;
+    QString iniPath() const; // the settings file in the program folder
     // Writes a file (creating folders) and returns its full path.
     QString writeFile(const QString &name, const QByteArray &bytes) const;
 
