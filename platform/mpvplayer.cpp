@@ -236,6 +236,9 @@ void MpvPlayer::finishStartup()
     m_loader->wait();
     m_started = true;
     m_api = &m_startup->api;
+    // Also when a call that needed the player got here first, never from
+    // inside that call.
+    QMetaObject::invokeMethod(this, &MediaPlayer::started, Qt::QueuedConnection);
     if (!m_startup->error.isEmpty()) {
         qCCritical(lcMpv).noquote() << m_startup->error;
         return;
@@ -267,6 +270,11 @@ void MpvPlayer::finishStartup()
                                       Qt::QueuedConnection);
         },
         this);
+}
+
+bool MpvPlayer::isStarting() const
+{
+    return m_loading && !m_started && !m_loader->isFinished();
 }
 
 bool MpvPlayer::isReady()

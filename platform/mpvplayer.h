@@ -92,6 +92,8 @@ public:
     void setVolume(int percent) override;
     int volume() const override;
     void setLoopRange(double a, double b) override;
+    // Between startLoading() and the end of loading.
+    bool isStarting() const override;
 
 private:
     // reply_userdata of the observed properties.
