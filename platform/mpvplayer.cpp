@@ -279,8 +279,10 @@ bool MpvPlayer::isStarting() const
 
 bool MpvPlayer::isReady()
 {
-    startLoading();
-    if (!m_started && m_loader->isFinished())
+    // Does not start the loading: the window sets speed, volume and loop
+    // while it is being built, and a load started then competes with
+    // building and showing it.
+    if (!m_started && m_loading && m_loader->isFinished())
         finishStartup();
     return m_handle != nullptr;
 }

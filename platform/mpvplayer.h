@@ -104,7 +104,8 @@ private:
     };
 
     void finishStartup();
-    // Takes over a finished start-up without waiting; true once libmpv is usable.
+    // Takes over a finished start-up without waiting or starting one; true
+    // once libmpv is usable.
     bool isReady();
     // Waits for the start-up; throws its failure.
     void waitUntilReady();
