@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -65,6 +66,30 @@ struct RealWindow {
 };
 
 } // namespace
+
+// The window sets speed, volume and loop while it is built; that must not
+// start loading libmpv, which would compete with building and showing it.
+TEST(StartWithLibmpv, ControlsSetBeforeLoadingAreKeptWithoutStartingIt)
+{
+    MpvPlayer player(QStringLiteral("null"));
+    QSignalSpy started(&player, &MediaPlayer::started);
+    player.setSpeed(0.8);
+    player.setVolume(40);
+    player.setLoopRange(0.5, 1.0);
+    player.play();
+    player.stop();
+    player.close();
+    EXPECT_FALSE(player.isStarting());
+    EXPECT_EQ(player.playState(), MediaPlayer::Undefined);
+
+    player.startLoading();
+    EXPECT_TRUE(player.isStarting());
+    ASSERT_TRUE(started.wait(10000));
+    EXPECT_FALSE(player.isStarting());
+    EXPECT_EQ(started.count(), 1);
+    EXPECT_DOUBLE_EQ(player.speed(), 0.8);
+    EXPECT_EQ(player.volume(), 40);
+}
 
 TEST(StartWithLibmpv, RecordingAskedForWhileLibmpvLoadsPlays)
 {
