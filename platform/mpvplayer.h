@@ -66,9 +66,11 @@ public:
                        const QString &library = QStringLiteral("libmpv.so.2"));
     ~MpvPlayer() override;
 
-    // Starts loading libmpv on its own thread; the first call that needs the
-    // player starts it too and waits for it. The program starts it once its
-    // window shows: loading it earlier holds up the window's own start.
+    // Starts loading libmpv on its own thread; setUrl() starts it too and
+    // waits for it. Nothing else starts it (speed, volume and loop are kept
+    // until it is ready). The program starts it once its window shows, or at
+    // once when it has a recording to open: loading competes with building
+    // and showing the window.
     void startLoading();
 
     MpvPlayer(const MpvPlayer &) = delete;
