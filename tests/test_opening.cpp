@@ -331,23 +331,3 @@ TEST(OpenWhilePlayerStarts, WaitsForThePlayerThenOpensAsOnceStarted)
         EXPECT_EQ(run(true), started);
     }
 }
-
-// Two recordings asked for while the player starts open in order; the last
-// one stays open.
-TEST(OpenWhilePlayerStarts, SeveralOpensRunInTurn)
-{
-    WindowHarness h;
-    const QString first = h.writeFile(QStringLiteral("first.wav"), "RIFF");
-    const QString second = h.writeFile(QStringLiteral("second.mp3"), "ID3");
-    h.player.starting = true;
-    h.window->OpenFromCommandLine({QStringLiteral("quillmar"), first});
-    dragAndDrop(h.window.get(), *filesData({second}));
-    FakePlayer::flushEvents();
-    EXPECT_TRUE(h.source().path().isEmpty());
-    h.dialogs.answers.enqueue(Button::No); // the first one's new dictation is not kept
-    h.player.finishStarting();
-    FakePlayer::flushEvents();
-    EXPECT_TRUE(h.player.calls.contains(QStringLiteral("url:") + first));
-    EXPECT_EQ(h.source().path(), second);
-    EXPECT_EQ(h.recentList()->mid(0, 2), (QStringList{second, first}));
-}
