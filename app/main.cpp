@@ -64,6 +64,15 @@ int main(int argc, char *argv[])
     // decided before any window exists; a change takes effect at the next start.
     installTranslations(app,
                         interfaceLanguage(storedLanguageChoice(programDir), QLocale::system()));
+
+    // libmpv loads on a thread of its own. Given a recording, the learner
+    // waits for its sound, so loading starts now, alongside building the
+    // window; otherwise once the window shows, so it does not compete with
+    // that. A recording opened before the player is ready waits for it.
+    MpvPlayer player;
+    // One argument: the recording TForm_Main::OpenFromCommandLine opens.
+    if (QApplication::arguments().size() == 2)
+        player.startLoading();
     // The title is the main window's caption. It is not made the display
     // name: Qt would append that to every dialog's and message box's caption.
     // The desktop entry gives the shell the program's name and icon.
@@ -71,9 +80,6 @@ int main(int argc, char *argv[])
     initImageListResources();
     QApplication::setWindowIcon(applicationIcon());
 
-    // libmpv loads on its own thread once the window shows; a recording
-    // opened before it is ready waits for it.
-    MpvPlayer player;
     QtDialogs dialogs;
     DesktopShell shell;
     TForm_MainServices services;

@@ -171,7 +171,16 @@ void TForm_Main::openLater(const QString &path)
 {
     // From the event loop: start-up completes first, and a drag source is not
     // kept waiting while a message about the file is up.
-    QTimer::singleShot(0, this, m_guard.wrap([this, path] { OpenSourceFile(path); }));
+    QTimer::singleShot(0, this, [this, path] {
+        auto open = m_guard.wrap([this, path] { OpenSourceFile(path); });
+        // A player still loading is waited for here rather than inside
+        // setUrl(), which would hold up the window's first paint.
+        MediaPlayer *player = m_services.player;
+        if (player->isStarting())
+            connect(player, &MediaPlayer::started, this, open, Qt::SingleShotConnection);
+        else
+            open();
+    });
 }
 
 void TForm_Main::OpenFromCommandLine(const QStringList &arguments)

@@ -22,6 +22,13 @@ for file in ./usr/bin/quillmar \
     fi
 done
 
+# The decoder module, in <libdir>/quillmar (lib/quillmar or a multiarch libdir).
+decoder=$(printf '%s\n' "$contents" | grep -x '\./usr/lib/\(.*/\)\{0,1\}quillmar/libquillmar_decoder\.so' || true)
+if [ -z "$decoder" ]; then
+    echo "missing from the package: the decoder module libquillmar_decoder.so"
+    exit 1
+fi
+
 # has_package <field> <package>: the control field names the package, alone or
 # as one of alternatives.
 has_package() {
@@ -30,6 +37,14 @@ has_package() {
 for package in libc6 libstdc++6 libmpv2 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins; do
     if ! has_package Depends "$package"; then
         echo "missing dependency $package in: $(dpkg-deb -f "$deb" Depends)"
+        exit 1
+    fi
+done
+# FFmpeg, which the decoder module links: the package names carry the
+# library's major version.
+for library in libavformat libavcodec libswresample libavutil; do
+    if ! dpkg-deb -f "$deb" Depends | tr ',|' '\n\n' | sed 's/^ *//; s/ .*//' | grep -qx "$library[0-9]*"; then
+        echo "missing dependency on $library in: $(dpkg-deb -f "$deb" Depends)"
         exit 1
     fi
 done
@@ -52,6 +67,23 @@ if [ -n "$report" ]; then
 fi
 if ! report=$(appstreamcli validate --no-net "$unpacked/usr/share/metainfo/invalid.quillmar.Quillmar.metainfo.xml" 2>&1); then
     printf 'AppStream metadata:\n%s\n' "$report"
+    exit 1
+fi
+
+# The program loads libmpv and FFmpeg itself, after its window shows: neither
+# may be linked into it.
+if readelf -d "$unpacked/usr/bin/quillmar" | grep NEEDED | grep -q 'libav\|libmpv\|libsw'; then
+    echo "the program links libmpv or FFmpeg:"
+    readelf -d "$unpacked/usr/bin/quillmar" | grep NEEDED
+    exit 1
+fi
+# The installed program finds the installed decoder module (not the one in
+# the build folder, which it would also find).
+sox -q -n -r 8000 -b 16 "$unpacked/tone.wav" synth 0.5 sine 440
+loaded=$(LD_DEBUG=files "$unpacked/usr/bin/quillmar" --print-sentences "$unpacked/tone.wav" 2>&1 >/dev/null \
+         | sed -n 's/.*calling init: \(.*libquillmar_decoder\.so\).*/\1/p')
+if [ "$loaded" != "$unpacked${decoder#.}" ]; then
+    echo "the installed program loads the decoder module from: ${loaded:-nowhere}"
     exit 1
 fi
 

@@ -65,6 +65,13 @@ public:
     // with only one end set.
     virtual void setLoopRange(double a, double b) = 0;
 
+    // True while the back end is still starting in the background (the
+    // product loads libmpv after the window shows). Everything above may be
+    // called meanwhile: setUrl() waits for the start-up to end. Opens that
+    // need not happen at once are better held until started(), so the
+    // window keeps painting.
+    virtual bool isStarting() const { return false; }
+
 Q_SIGNALS:
     // Raised after every change of the play state, always from the event loop,
     // never from inside one of the calls above.
@@ -72,4 +79,7 @@ Q_SIGNALS:
     // A failure found after a call had returned (for example a recording that
     // turns out to be undecodable while it is being opened).
     void errorOccurred(const QString &text);
+    // A background start-up has ended, successfully or not; raised once, from
+    // the event loop, after isStarting() has turned false.
+    void started();
 };

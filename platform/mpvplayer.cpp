@@ -241,6 +241,9 @@ void MpvPlayer::finishStartup()
     m_loader->wait();
     m_started = true;
     m_api = &m_startup->api;
+    // Also when a call that needed the player got here first, never from
+    // inside that call.
+    QMetaObject::invokeMethod(this, &MediaPlayer::started, Qt::QueuedConnection);
     if (!m_startup->error.isEmpty()) {
         qCCritical(lcMpv).noquote() << m_startup->error;
         return;
@@ -275,10 +278,17 @@ void MpvPlayer::finishStartup()
         this);
 }
 
+bool MpvPlayer::isStarting() const
+{
+    return m_loading && !m_started && !m_loader->isFinished();
+}
+
 bool MpvPlayer::isReady()
 {
-    startLoading();
-    if (!m_started && m_loader->isFinished())
+    // Does not start the loading: the window sets speed, volume and loop
+    // while it is being built, and a load started then competes with
+    // building and showing it.
+    if (!m_started && m_loading && m_loader->isFinished())
         finishStartup();
     return m_handle != nullptr;
 }

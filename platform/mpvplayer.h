@@ -66,9 +66,11 @@ public:
                        const QString &library = QStringLiteral("libmpv.so.2"));
     ~MpvPlayer() override;
 
-    // Starts loading libmpv on its own thread; the first call that needs the
-    // player starts it too and waits for it. The program starts it once its
-    // window shows: loading it earlier holds up the window's own start.
+    // Starts loading libmpv on its own thread; setUrl() starts it too and
+    // waits for it. Nothing else starts it (speed, volume and loop are kept
+    // until it is ready). The program starts it once its window shows, or at
+    // once when it has a recording to open: loading competes with building
+    // and showing the window.
     void startLoading();
 
     MpvPlayer(const MpvPlayer &) = delete;
@@ -92,6 +94,8 @@ public:
     void setVolume(int percent) override;
     int volume() const override;
     void setLoopRange(double a, double b) override;
+    // Between startLoading() and the end of loading.
+    bool isStarting() const override;
 
 private:
     // reply_userdata of the observed properties.
@@ -102,7 +106,8 @@ private:
     };
 
     void finishStartup();
-    // Takes over a finished start-up without waiting; true once libmpv is usable.
+    // Takes over a finished start-up without waiting or starting one; true
+    // once libmpv is usable.
     bool isReady();
     // Waits for the start-up; throws its failure.
     void waitUntilReady();

@@ -1,16 +1,13 @@
 #include "sentences/printsentences.h"
 
+#include "sentences/audiodecoder.h"
 #include "sentences/sentenceanalysis.h"
-
-extern "C" {
-#include <libavutil/log.h>
-}
 
 int printSentences(const QString &file, QTextStream &out, QTextStream &err)
 {
     // The command line says what went wrong in one line of its own; the
     // decoder's notes about damaged frames would only bury it.
-    av_log_set_level(AV_LOG_QUIET);
+    quietDecoderMessages();
     const AnalysisOutcome outcome = analyseRecording(file);
     if (!outcome.ok) {
         err << outcome.error << Qt::endl;

@@ -2,6 +2,7 @@
 // given as the one argument on the command line.
 #include "support/testutil.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -13,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -235,4 +238,96 @@ TEST(CommandLine, NoArgumentOrSeveralOpenNothing)
     FakePlayer::flushEvents();
     EXPECT_TRUE(h.player.calls.isEmpty());
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
+}
+
+namespace {
+
+// What an open leaves behind, to compare an open made while the player was
+// still starting with the same open made once it had started.
+struct OpenOutcome {
+    QStringList calls;
+    QString source;
+    QStringList recent;
+    QStringList messages;
+    int state;
+    bool documentOpen;
+
+    bool operator==(const OpenOutcome &) const = default;
+};
+
+void PrintTo(const OpenOutcome &o, std::ostream *out)
+{
+    *out << "calls " << o.calls.join(u' ').toStdString() << ", source " << o.source.toStdString()
+         << ", recent " << o.recent.join(u' ').toStdString() << ", messages "
+         << o.messages.join(u' ').toStdString() << ", state " << o.state << ", document "
+         << o.documentOpen;
+}
+
+OpenOutcome outcomeOf(WindowHarness &h)
+{
+    return {h.player.calls,           h.source().path(),    *h.recentList(),
+            h.dialogs.messageTexts(), h.player.playState(), h.doc().isOpen()};
+}
+
+} // namespace
+
+// The player loads libmpv after the window shows; what the learner asks for
+// meanwhile waits for it and then happens as it would have.
+TEST(OpenWhilePlayerStarts, WaitsForThePlayerThenOpensAsOnceStarted)
+{
+    struct Row {
+        const char *name;
+        const char *file;
+        bool exists;
+        // Held until the player has started, without blocking the window;
+        // otherwise setUrl() itself waits.
+        bool held;
+        std::function<void(WindowHarness &, const QString &)> open;
+    };
+    const auto argument = [](WindowHarness &h, const QString &path) {
+        h.window->OpenFromCommandLine({QStringLiteral("quillmar"), path});
+    };
+    const Row rows[] = {
+        {"argument", "lesson.wav", true, true, argument},
+        {"missing argument", "gone.mp3", false, true, argument},
+        {"drop", "lesson.mp3", true, true,
+         [](WindowHarness &h, const QString &path) {
+             EXPECT_TRUE(dragAndDrop(h.window.get(), *filesData({path})).dropAccepted);
+         }},
+        {"Ctrl+O", "lesson.wma", true, false,
+         [](WindowHarness &h, const QString &path) {
+             h.dialogs.fileAnswers.enqueue(path);
+             h.action(QStringLiteral("Action_OpenSourceFile"))->trigger();
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto run = [&row](bool starting) {
+            WindowHarness h;
+            const QString name = QLatin1String(row.file);
+            const QString path = row.exists ? h.writeFile(name, "RIFF") : h.path(name);
+            h.player.starting = starting;
+            h.player.calls.clear();
+            row.open(h, path);
+            FakePlayer::flushEvents();
+            if (starting) {
+                const bool untouched = h.player.calls.isEmpty() && h.source().path().isEmpty()
+                                       && h.dialogs.messages.isEmpty();
+                EXPECT_EQ(untouched, row.held);
+                h.player.finishStarting();
+                FakePlayer::flushEvents();
+            }
+            OpenOutcome outcome = outcomeOf(h);
+            // The temporary folders differ between the two runs.
+            outcome.calls.replaceInStrings(h.dir.path(), QStringLiteral("<dir>"));
+            outcome.source.replace(h.dir.path(), QStringLiteral("<dir>"));
+            outcome.recent.replaceInStrings(h.dir.path(), QStringLiteral("<dir>"));
+            outcome.messages.replaceInStrings(h.dir.path(), QStringLiteral("<dir>"));
+            return outcome;
+        };
+        const OpenOutcome started = run(false);
+        EXPECT_EQ(started.source.isEmpty(), !row.exists);
+        EXPECT_EQ(started.messages.isEmpty(), row.exists);
+        EXPECT_EQ(run(true), started);
+    }
 }

@@ -38,6 +38,26 @@
         <source>无法转换采样</source>
         <translation>cannot convert the samples</translation>
     </message>
+    <message>
+        <source>%1 不存在</source>
+        <translation>%1 does not exist</translation>
+    </message>
+    <message>
+        <source>%1 不是本程序的解码组件</source>
+        <translation>%1 is not this program&apos;s decoder</translation>
+    </message>
+    <message>
+        <source>没有可用的文件</source>
+        <translation>no file to load</translation>
+    </message>
+    <message>
+        <source>无法加载解码组件：%1</source>
+        <translation>Cannot load the decoder: %1</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
 </context>
 <context>
     <name>DictationDocument</name>

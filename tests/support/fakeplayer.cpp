@@ -15,6 +15,8 @@ void FakePlayer::record(const QString &call) const
 
 void FakePlayer::setUrl(const QString &path)
 {
+    if (starting)
+        finishStarting();
     record(QStringLiteral("url:") + path);
     url = path;
     position = 0.0;
@@ -108,6 +110,17 @@ void FakePlayer::setLoopRange(double a, double b)
 {
     loopA = a;
     loopB = b;
+}
+
+bool FakePlayer::isStarting() const
+{
+    return starting;
+}
+
+void FakePlayer::finishStarting()
+{
+    starting = false;
+    QMetaObject::invokeMethod(this, &MediaPlayer::started, Qt::QueuedConnection);
 }
 
 void FakePlayer::setStateAndNotify(int newState)

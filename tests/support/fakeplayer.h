@@ -28,6 +28,11 @@ public:
     void setVolume(int percent) override;
     int volume() const override;
     void setLoopRange(double a, double b) override;
+    bool isStarting() const override;
+
+    // Ends the start-up begun with `starting = true`: started() follows
+    // through the event loop, as from the real player.
+    void finishStarting();
 
     // Scripting.
     int state = Stopped;
@@ -43,6 +48,9 @@ public:
     // When set, play() and pause() and setUrl() change the state as a real
     // player would (setUrl: Transitioning at once).
     bool followCommands = true;
+    // Still starting, as the real player while libmpv loads. setUrl() then
+    // finishes the start-up first, as the real one waits for it.
+    bool starting = false;
     // Every call, in order: "url:<path>", "play", "pause", "stop", "close",
     // "seek:<seconds>" (setCurrentPosition), "pos" (currentPosition read),
     // "speed:<factor>", "volume:<percent>", "abloop:<a>,<b>".

@@ -1,0 +1,181 @@
+// The start path with the real pieces: libmpv loading while the window is
+// already up, a libmpv that cannot be loaded, and the decoder module.
+#include "app/tform_main.h"
+#include "dictation/dictationdocument.h"
+#include "dictation/dictationline.h"
+#include "platform/mpvplayer.h"
+#include "playback/recording.h"
+#include "sentences/audiodecoder.h"
+#include "support/fakedialogs.h"
+#include "support/fakeshell.h"
+#include "support/testutil.h"
+#include "support/tonewav.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Runs the event loop until the condition holds or five seconds have passed.
+bool waitFor(const std::function<bool()> &condition)
+{
+    QDeadlineTimer deadline(5000);
+    while (!condition() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return condition();
+}
+
+// A main window on the real player, as main() builds it.
+struct RealWindow {
+    explicit RealWindow(const QString &library = QStringLiteral("libmpv.so.2"))
+        : player(QStringLiteral("null"), nullptr, library)
+    {
+        TForm_MainServices services{&player, &dialogs, &shell, dir.path() + QLatin1Char('/'),
+                                    {},      {}};
+        window = std::make_unique<TForm_Main>(services);
+        window->show();
+        player.startLoading();
+    }
+    ~RealWindow() { window.reset(); }
+
+    void open(bool byArgument, const QString &path)
+    {
+        if (byArgument) {
+            window->OpenFromCommandLine({QStringLiteral("quillmar"), path});
+        } else {
+            dialogs.fileAnswers.enqueue(path);
+            window->findChild<QAction *>(QStringLiteral("Action_OpenSourceFile"))->trigger();
+        }
+    }
+
+    QTemporaryDir dir;
+    MpvPlayer player;
+    FakeDialogs dialogs;
+    FakeShell shell;
+    std::unique_ptr<TForm_Main> window;
+};
+
+} // namespace
+
+// The window sets speed, volume and loop while it is built; that must not
+// start loading libmpv, which would compete with building and showing it.
+TEST(StartWithLibmpv, ControlsSetBeforeLoadingAreKeptWithoutStartingIt)
+{
+    MpvPlayer player(QStringLiteral("null"));
+    QSignalSpy started(&player, &MediaPlayer::started);
+    player.setSpeed(0.8);
+    player.setVolume(40);
+    player.setLoopRange(0.5, 1.0);
+    player.play();
+    player.stop();
+    player.close();
+    EXPECT_FALSE(player.isStarting());
+    EXPECT_EQ(player.playState(), MediaPlayer::Undefined);
+
+    player.startLoading();
+    EXPECT_TRUE(player.isStarting());
+    ASSERT_TRUE(started.wait(10000));
+    EXPECT_FALSE(player.isStarting());
+    EXPECT_EQ(started.count(), 1);
+    EXPECT_DOUBLE_EQ(player.speed(), 0.8);
+    EXPECT_EQ(player.volume(), 40);
+}
+
+TEST(StartWithLibmpv, RecordingAskedForWhileLibmpvLoadsPlays)
+{
+    for (const bool byArgument : {true, false}) {
+        SCOPED_TRACE(byArgument ? "argument" : "Ctrl+O");
+        RealWindow w;
+        const QString wav = w.dir.filePath(QStringLiteral("tone.wav"));
+        ASSERT_TRUE(writeToneWav(wav, 2.0));
+        w.open(byArgument, wav);
+        EXPECT_TRUE(waitFor([&] { return w.player.playState() == MediaPlayer::Playing; }))
+            << w.dialogs.messageTexts().join(u'\n').toStdString();
+        EXPECT_EQ(w.window->findChild<Recording *>()->path(), wav);
+        EXPECT_TRUE(w.dialogs.messages.isEmpty());
+    }
+}
+
+TEST(StartWithoutLibmpv, WindowComesUpAndOpeningSaysWhyEveryTime)
+{
+    RealWindow w(QStringLiteral("libquillmar-no-such-mpv.so.2"));
+    EXPECT_TRUE(w.window->isVisible());
+    const QString wav = w.dir.filePath(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(writeToneWav(wav, 1.0));
+    for (const bool byArgument : {true, false}) {
+        SCOPED_TRACE(byArgument ? "argument" : "Ctrl+O");
+        w.dialogs.messages.clear();
+        w.open(byArgument, wav);
+        ASSERT_TRUE(waitFor([&] { return !w.dialogs.messages.isEmpty(); }));
+        const FakeDialogs::Message &message = w.dialogs.messages.first();
+        EXPECT_TRUE(message.text.startsWith(QStringLiteral("无法加载播放组件 libmpv：")))
+            << message.text.toStdString();
+        EXPECT_TRUE(message.text.contains(QStringLiteral("libquillmar-no-such-mpv.so.2")));
+        EXPECT_EQ(message.icon, Dialogs::Icon::Error);
+        EXPECT_EQ(w.player.playState(), MediaPlayer::Undefined);
+    }
+    // Dictation goes on without sound.
+    w.window->OpenDictationFile(QString());
+    w.window->findChild<QLineEdit *>(QStringLiteral("LabeledEdit_Dictation"))
+        ->setText(QStringLiteral("still typing"));
+    Q_EMIT w.window->findChild<DictationLine *>()->applyRequested();
+    EXPECT_TRUE(w.window->findChild<DictationDocument *>()->text().contains(
+        QStringLiteral("still typing")));
+}
+
+// The decoder module is taken from the first file that is one; without any,
+// decoding says so in one line instead of failing some other way.
+TEST(DecoderModule, LoadsTheFirstUsableFileOrSaysWhy)
+{
+    QTemporaryDir dir;
+    const QString tone = dir.filePath(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(writeToneWav(tone, 0.5));
+    const QString missing = dir.filePath(QStringLiteral("libquillmar_decoder.so"));
+    const QString text = dir.filePath(QStringLiteral("text.so"));
+    putFile(text, "not a library\n");
+    const QString otherLibrary =
+        QLibraryInfo::path(QLibraryInfo::LibrariesPath) + QStringLiteral("/libQt6Core.so.6");
+    const QStringList program = DecoderModule::defaultCandidates();
+    ASSERT_FALSE(program.isEmpty());
+
+    const struct {
+        const char *name;
+        QStringList candidates;
+        bool loads;
+    } rows[] = {
+        {"the program's", program, true},
+        {"after a missing file", {missing, program.last()}, true},
+        {"none", {}, false},
+        {"missing", {missing}, false},
+        {"not a library", {text}, false},
+        {"a library without the decoder", {otherLibrary}, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const DecoderModule module(row.candidates);
+        EXPECT_EQ(module.isLoaded(), row.loads) << module.error().toStdString();
+        const DecodeResult result = module.decode(tone, {}, 0.01);
+        EXPECT_EQ(result.envelope.has_value(), row.loads);
+        if (row.loads) {
+            EXPECT_NEAR(result.envelope->duration, 0.5, 0.02);
+            continue;
+        }
+        EXPECT_TRUE(result.error.startsWith(QStringLiteral("无法加载解码组件：")))
+            << result.error.toStdString();
+        EXPECT_FALSE(result.error.contains(QLatin1Char('\n')));
+        EXPECT_EQ(result.error, module.error());
+        for (const QString &file : row.candidates)
+            EXPECT_TRUE(result.error.contains(QFileInfo(file).fileName()))
+                << result.error.toStdString();
+    }
+}
