@@ -156,10 +156,11 @@ struct FileLine {
     QByteArray terminator; // CR LF, LF, CR, or empty for an unterminated last line
 };
 
+// The lines as the reader sees them: a leading byte-order mark is no text.
 std::vector<FileLine> splitLines(const QByteArray &data)
 {
     std::vector<FileLine> lines;
-    qsizetype pos = 0;
+    qsizetype pos = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (pos < data.size()) {
         qsizetype end = pos;
         while (end < data.size() && data.at(end) != '\r' && data.at(end) != '\n')
