@@ -8,6 +8,9 @@
 set -e
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+# The tests wait on the player and on child processes about as much as they
+# compute, so one more test than cores keeps the machine busy.
+test_jobs=$((jobs + 1))
 
 # Release: the tests need no debug information, and leaving it out makes the
 # build noticeably shorter. Unity builds compile each folder's sources in a
@@ -16,7 +19,7 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DQUILLMAR_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_UNITY_BUILD=ON
 cmake --build build -j"$jobs"
-ctest --test-dir build -j"$jobs" --output-on-failure
+ctest --test-dir build -j"$test_jobs" --output-on-failure
 
 # Leaks inside the system libraries (fontconfig, libmpv's decoders) are not
 # ours; every other report ends the test with a failure.
@@ -29,7 +32,7 @@ cmake -S . -B build-sanitize -G Ninja -DQUILLMAR_SANITIZE=ON -DQUILLMAR_WERROR=O
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_UNITY_BUILD=ON
 # Only what the tests run: the benchmarks were built and compiled cleanly above.
 cmake --build build-sanitize -j"$jobs" --target quillmar_tests
-ctest --test-dir build-sanitize -j"$jobs" --output-on-failure
+ctest --test-dir build-sanitize -j"$test_jobs" --output-on-failure
 
 if [ -f fuzz/CMakeLists.txt ]; then
     CC=clang CXX=clang++ cmake -S fuzz -B build-fuzz -G Ninja
