@@ -777,7 +777,7 @@ Recover it?</translation>
     </message>
     <message>
         <source>跟随系统</source>
-        <translation>As the System</translation>
+        <translation>Follow the System</translation>
     </message>
     <message>
         <source>中文</source>
