@@ -70,8 +70,7 @@ int main(int argc, char *argv[])
     // window; otherwise once the window shows, so it does not compete with
     // that. A recording opened before the player is ready waits for it.
     MpvPlayer player;
-    // One argument: the recording TForm_Main::OpenFromCommandLine opens.
-    if (QApplication::arguments().size() == 2)
+    if (!TForm_Main::commandLineRecording(QApplication::arguments()).isEmpty())
         player.startLoading();
     // The title is the main window's caption. It is not made the display
     // name: Qt would append that to every dialog's and message box's caption.

@@ -183,10 +183,16 @@ void TForm_Main::openLater(const QString &path)
     });
 }
 
+QString TForm_Main::commandLineRecording(const QStringList &arguments)
+{
+    return arguments.size() == 2 ? QFileInfo(arguments.at(1)).absoluteFilePath() : QString();
+}
+
 void TForm_Main::OpenFromCommandLine(const QStringList &arguments)
 {
-    if (arguments.size() == 2)
-        openLater(QFileInfo(arguments.at(1)).absoluteFilePath());
+    const QString recording = commandLineRecording(arguments);
+    if (!recording.isEmpty())
+        openLater(recording);
 }
 
 QString TForm_Main::droppedRecording(const QMimeData *data)

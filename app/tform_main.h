@@ -78,6 +78,8 @@ public:
     // A recording given as the one argument ("Open with" of a file manager)
     // opens once the event loop runs; arguments as QCoreApplication::arguments().
     void OpenFromCommandLine(const QStringList &arguments);
+    // The absolute path of that recording; empty when there is none.
+    static QString commandLineRecording(const QStringList &arguments);
 
     // The clock of the information line and the blocking pause before
     // playback resumes; tests replace both.
