@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <span>
 #include <sys/resource.h>
 
 namespace {
@@ -54,12 +55,37 @@ const QByteArray Sample = "; written by hand\r\n"
                           "[options]\r\n"
                           "Later=1\r\n";
 
+// One value written over a file that held `before`.
+struct WriteCase {
+    const char *name;
+    QByteArray before;
+    const char *section;
+    const char *key;
+    QString value;
+    QByteArray after;
+};
+
 class ProfileFile : public ::testing::Test
 {
 protected:
     QString path(const QString &name = QStringLiteral("Quillmar.ini")) const
     {
         return m_dir.filePath(name);
+    }
+
+    // Each write must leave exactly `after` and read back its value.
+    void expectWrites(std::span<const WriteCase> cases) const
+    {
+        for (const WriteCase &c : cases) {
+            SCOPED_TRACE(c.name);
+            putFile(path(), c.before);
+            const QString section = QString::fromUtf8(c.section);
+            const QString key = QString::fromUtf8(c.key);
+            writeProfileString(path(), section, key, c.value);
+            EXPECT_EQ(readAll(path()), c.after);
+            EXPECT_EQ(readProfileString(path(), section, key, QStringLiteral("<default>")),
+                      c.value);
+        }
     }
 
     QTemporaryDir m_dir;
@@ -181,15 +207,6 @@ TEST_F(ProfileFile, LongValuesAreCutAt2047Characters)
     EXPECT_EQ(readProfileString(path(), s, k, QString()).size(), 2047);
 }
 
-struct WriteCase {
-    const char *name;
-    QByteArray before;
-    const char *section;
-    const char *key;
-    QString value;
-    QByteArray after;
-};
-
 TEST_F(ProfileFile, WriteEditsOnlyItsLine)
 {
     const WriteCase cases[] = {
@@ -237,15 +254,7 @@ TEST_F(ProfileFile, WriteEditsOnlyItsLine)
         {"non-ASCII value as UTF-8", "[A]\r\n", "A", "k", QStringLiteral("/音频/一.mp3"),
          "[A]\r\nk=/\xE9\x9F\xB3\xE9\xA2\x91/\xE4\xB8\x80.mp3\r\n"},
     };
-    for (const WriteCase &c : cases) {
-        SCOPED_TRACE(c.name);
-        putFile(path(), c.before);
-        const QString section = QString::fromUtf8(c.section);
-        const QString key = QString::fromUtf8(c.key);
-        writeProfileString(path(), section, key, c.value);
-        EXPECT_EQ(readAll(path()), c.after);
-        EXPECT_EQ(readProfileString(path(), section, key, QStringLiteral("<default>")), c.value);
-    }
+    expectWrites(cases);
 }
 
 TEST_F(ProfileFile, WriteKeepsEveryOtherByte)
@@ -418,15 +427,7 @@ TEST_F(ProfileFile, ByteOrderMarkBelongsToNoLine)
         {"a mark further on is no mark", "[A]\r\n" + bom + "[B]\r\n", "B", "k", QStringLiteral("1"),
          "[A]\r\n" + bom + "[B]\r\n\r\n[B]\r\nk=1\r\n"},
     };
-    for (const WriteCase &c : cases) {
-        SCOPED_TRACE(c.name);
-        putFile(path(), c.before);
-        const QString section = QString::fromUtf8(c.section);
-        const QString key = QString::fromUtf8(c.key);
-        writeProfileString(path(), section, key, c.value);
-        EXPECT_EQ(readAll(path()), c.after);
-        EXPECT_EQ(readProfileString(path(), section, key, QStringLiteral("<default>")), c.value);
-    }
+    expectWrites(cases);
 }
 
 // A settings file copied from a Chinese Windows machine holds GBK paths.

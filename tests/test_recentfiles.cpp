@@ -26,23 +26,10 @@ QStringList tenEmpty()
     return QStringList(10, QString());
 }
 
-QByteArray optionsPart()
-{
-    return "[Options]\r\n"
-           "PauseWhenWriting=0\r\n"
-           "SetEndPointWhenWriting=0\r\n"
-           "VerifyBeforeApplying=0\r\n"
-           "SelectAfterApplying=0\r\n"
-           "PlayAfterApplying=0\r\n"
-           "RecordRepeatPoints=1\r\n"
-           "RecordDictateTime=1\r\n"
-           "\r\n";
-}
-
 // A settings file whose [LastFiles] holds the given values as Item01... in order.
 QByteArray iniWith(const QStringList &entries)
 {
-    QByteArray ini = optionsPart() + "[LastFiles]\r\n";
+    QByteArray ini = defaultOptionsPart() + "[LastFiles]\r\n";
     for (int i = 0; i < entries.size(); ++i)
         ini += QStringLiteral("Item%1=").arg(i + 1, 2, 10, QLatin1Char('0')).toUtf8()
                + entries.at(i).toUtf8() + "\r\n";

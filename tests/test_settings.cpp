@@ -20,18 +20,10 @@
 
 namespace {
 
-const QByteArray DefaultFile = "[Options]\r\n"
-                               "PauseWhenWriting=0\r\n"
-                               "SetEndPointWhenWriting=0\r\n"
-                               "VerifyBeforeApplying=0\r\n"
-                               "SelectAfterApplying=0\r\n"
-                               "PlayAfterApplying=0\r\n"
-                               "RecordRepeatPoints=1\r\n"
-                               "RecordDictateTime=1\r\n"
-                               "\r\n"
-                               "[LastFiles]\r\n"
-                               "Item01=\r\nItem02=\r\nItem03=\r\nItem04=\r\nItem05=\r\n"
-                               "Item06=\r\nItem07=\r\nItem08=\r\nItem09=\r\nItem10=\r\n";
+const QByteArray DefaultFile = defaultOptionsPart()
+                               + "[LastFiles]\r\n"
+                                 "Item01=\r\nItem02=\r\nItem03=\r\nItem04=\r\nItem05=\r\n"
+                                 "Item06=\r\nItem07=\r\nItem08=\r\nItem09=\r\nItem10=\r\n";
 
 // The seven keys and the members they fill.
 const struct {

@@ -99,6 +99,19 @@ QByteArray readAll(const QString &path)
     return file.readAll();
 }
 
+QByteArray defaultOptionsPart()
+{
+    return "[Options]\r\n"
+           "PauseWhenWriting=0\r\n"
+           "SetEndPointWhenWriting=0\r\n"
+           "VerifyBeforeApplying=0\r\n"
+           "SelectAfterApplying=0\r\n"
+           "PlayAfterApplying=0\r\n"
+           "RecordRepeatPoints=1\r\n"
+           "RecordDictateTime=1\r\n"
+           "\r\n";
+}
+
 void putFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

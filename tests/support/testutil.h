@@ -92,6 +92,10 @@ private:
     Guard m_guard{&dialogs, TForm_Main::applicationTitle()};
 };
 
+// The [Options] part of the settings file written at first start, with the
+// blank line after it, byte for byte.
+QByteArray defaultOptionsPart();
+
 // The file's bytes; empty when it cannot be read.
 QByteArray readAll(const QString &path);
 // Writes the bytes as the whole file, creating folders; a failure fails the test.
