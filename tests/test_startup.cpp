@@ -12,28 +12,16 @@
 #include "support/tonewav.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
-
-// Runs the event loop until the condition holds or five seconds have passed.
-bool waitFor(const std::function<bool()> &condition)
-{
-    QDeadlineTimer deadline(5000);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    return condition();
-}
 
 // A main window on the real player, as main() builds it.
 struct RealWindow {
@@ -99,7 +87,8 @@ TEST(StartWithLibmpv, RecordingAskedForWhileLibmpvLoadsPlays)
         const QString wav = w.dir.filePath(QStringLiteral("tone.wav"));
         ASSERT_TRUE(writeToneWav(wav, 2.0));
         w.open(byArgument, wav);
-        EXPECT_TRUE(waitFor([&] { return w.player.playState() == MediaPlayer::Playing; }))
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return w.player.playState() == MediaPlayer::Playing; }, 5000))
             << w.dialogs.messageTexts().join(u'\n').toStdString();
         EXPECT_EQ(w.window->findChild<Recording *>()->path(), wav);
         EXPECT_TRUE(w.dialogs.messages.isEmpty());
@@ -116,7 +105,7 @@ TEST(StartWithoutLibmpv, WindowComesUpAndOpeningSaysWhyEveryTime)
         SCOPED_TRACE(byArgument ? "argument" : "Ctrl+O");
         w.dialogs.messages.clear();
         w.open(byArgument, wav);
-        ASSERT_TRUE(waitFor([&] { return !w.dialogs.messages.isEmpty(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dialogs.messages.isEmpty(); }, 5000));
         const FakeDialogs::Message &message = w.dialogs.messages.first();
         EXPECT_TRUE(message.text.startsWith(QStringLiteral("无法加载播放组件 libmpv：")))
             << message.text.toStdString();
