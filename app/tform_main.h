@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/guard.h"
+#include "platform/qttranslations.h"
 #include "playback/resumestore.h"
 #include "sentences/sentencenavigation.h"
 
@@ -18,6 +19,7 @@ class Dialogs;
 class DictationDocument;
 class DictationLine;
 class FeedbackStrip;
+class HelpWindow;
 class LoopRegion;
 class MediaPlayer;
 class QAction;
@@ -57,6 +59,8 @@ struct TForm_MainServices {
     QString recoveryFolder;
     // The file that keeps where each recording was left; empty: not kept.
     QString resumeFile;
+    // The language the interface was started in; the guide follows it.
+    InterfaceLanguage language = InterfaceLanguage::Chinese;
 };
 
 // The main window. It builds the widgets and the command table, hands each
@@ -104,6 +108,24 @@ public:
     // Writes the copy of unsaved dictation now (the program is being ended).
     void FlushRecovery();
 
+    // The operations that moved into the feature objects, under their old
+    // names, so that a reader who looks for them finds where they went.
+    void EnsureSettingsFile();
+    void LoadOptions();
+    void SaveOptions();
+    void LoadRecentFiles();
+    void BuildRecentMenu();
+    void SaveRecentFiles();
+    void AddRecentFile(const QString &path);
+    void ClearRecentFiles();
+    void SetSourceFileName(const QString &path);
+    void SetLoopPoints(double start, double end);
+    void PlayOrPause();
+    void StopPlayback();
+    void UpdatePositionDisplay();
+    void SaveDictationFile();
+    void SaveDictationFileAs();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -138,6 +160,8 @@ private:
     void FocusDictationLine();
     void ShowNextPage();
     void ShowHelp();
+    // Lines the waveform strip up with the seek bar's time scale.
+    void alignWaveform();
     void ShowAbout();
     void SelectSourceFile();
     void ChooseDictationFile();
@@ -152,6 +176,7 @@ private:
     void changeVolume(int step);
     void applyExactLoop();
     void showSpeed();
+    void showVolume();
     PlayPlace currentPlace() const;
     static QString FlagPreference(bool on)
     {
@@ -162,6 +187,10 @@ private:
     // Where the learner stopped in the open recording, kept for its next opening.
     void rememberPlace();
     void resumePlace();
+    // Opens the answer file that was open when the recording was last left.
+    void reopenAnswerFile();
+    // The status bar's word that a video's picture is not shown.
+    void showVideoNotice(const QString &path);
     void restoreRecovery(const RecoveryEntry &entry);
 
     void openLater(const QString &path);
@@ -188,6 +217,10 @@ private:
     QLabel *m_recordingLabel = nullptr;
     QLabel *m_dictationLabel = nullptr;
     QLabel *m_answerLabel = nullptr;
+    QLabel *m_videoNotice = nullptr;
+    QLabel *m_answerNotice = nullptr;
+    QLabel *m_volumeLabel = nullptr;
+    HelpWindow *m_help = nullptr;
     QTabWidget *m_pages = nullptr;
     QLineEdit *m_line = nullptr;
     QPushButton *m_applyButton = nullptr;

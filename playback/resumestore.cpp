@@ -37,6 +37,7 @@ std::optional<ResumePoint> ResumeStore::find(const QString &recording) const
         point.loopStart = entry.value(QStringLiteral("loopStart")).toDouble(-1.0);
         point.loopEnd = entry.value(QStringLiteral("loopEnd")).toDouble(-1.0);
         point.position = entry.value(QStringLiteral("position")).toDouble(0.0);
+        point.answerFile = entry.value(QStringLiteral("answerFile")).toString();
         return point;
     }
     return std::nullopt;
@@ -49,10 +50,13 @@ bool ResumeStore::remember(const QString &recording, const ResumePoint &point)
         if (entries.at(i).toObject().value(QStringLiteral("path")).toString() == recording)
             entries.removeAt(i);
     }
-    entries.prepend(QJsonObject{{QStringLiteral("path"), recording},
-                                {QStringLiteral("loopStart"), point.loopStart},
-                                {QStringLiteral("loopEnd"), point.loopEnd},
-                                {QStringLiteral("position"), point.position}});
+    QJsonObject entry{{QStringLiteral("path"), recording},
+                      {QStringLiteral("loopStart"), point.loopStart},
+                      {QStringLiteral("loopEnd"), point.loopEnd},
+                      {QStringLiteral("position"), point.position}};
+    if (!point.answerFile.isEmpty())
+        entry.insert(QStringLiteral("answerFile"), point.answerFile);
+    entries.prepend(entry);
     while (entries.size() > MaxRecordings)
         entries.removeLast();
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
