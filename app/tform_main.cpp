@@ -436,8 +436,13 @@ void TForm_Main::ShowHelp()
                                        Dialogs::Button::Ok);
         return;
     }
-    if (!m_help)
+    if (!m_help) {
         m_help = new HelpWindow(*m_services.shell, this);
+        // Over the middle of the main window, leaving its edges to be seen.
+        QRect place = m_help->frameGeometry();
+        place.moveCenter(frameGeometry().center());
+        m_help->move(place.topLeft());
+    }
     m_help->openGuide(guide);
     m_help->show();
     m_help->raise();

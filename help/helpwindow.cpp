@@ -53,7 +53,7 @@ HelpWindow::HelpWindow(Shell &shell, QWidget *parent)
     splitter->addWidget(m_contents);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({220, 740});
+    splitter->setSizes({290, 710});
     setCentralWidget(splitter);
 
     QToolBar *bar = addToolBar(tr("帮助工具栏"));
@@ -117,7 +117,7 @@ HelpWindow::HelpWindow(Shell &shell, QWidget *parent)
     });
 
     statusBar()->setObjectName(QStringLiteral("StatusBar_Help"));
-    QSize size(980, 700);
+    QSize size(1000, 720);
     if (const QScreen *screen = this->screen())
         size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
     resize(size);

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStringList>
 #include <QTreeView>
 
@@ -92,6 +93,9 @@ void fitToContents(QFileDialog &dialog)
     auto *details = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
     if (!details)
         return; // the platform's own dialog sizes itself
+    // The places at the left as wide as their names ("Computer", "计算机").
+    if (auto *places = dialog.findChild<QSplitter *>(QStringLiteral("splitter")))
+        places->setSizes({170, size.width() - 170});
     QHeaderView *header = details->header();
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(60);

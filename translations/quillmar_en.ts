@@ -510,7 +510,7 @@ Struck out in round brackets: an extra word</translation>
     </message>
     <message>
         <source>外语听写训练工具</source>
-        <translation>Dictation trainer for learners of a foreign language</translation>
+        <translation>Foreign-language dictation trainer</translation>
     </message>
     <message>
         <source>© 2026 Quillmar 项目，GPL-3.0+ 许可</source>
