@@ -33,12 +33,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
-#include <QHeaderView>
-#include <QTableView>
-#include <QTimer>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -46,7 +44,9 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 

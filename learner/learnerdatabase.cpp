@@ -24,9 +24,7 @@ qint64 milliseconds(double seconds)
 
 QString connectionName(const void *owner, const char *role)
 {
-    return QStringLiteral("learner-%1-%2")
-        .arg(QLatin1String(role))
-        .arg(quintptr(owner), 0, 16);
+    return QStringLiteral("learner-%1-%2").arg(QLatin1String(role)).arg(quintptr(owner), 0, 16);
 }
 
 // The connection settings every connection needs; false with the error set.
@@ -80,8 +78,7 @@ class LearnerWriter : public QObject
 public:
     LearnerWriter(QString path, QString name, int busyTimeoutMs)
         : m_path(std::move(path)), m_name(std::move(name)), m_busyTimeoutMs(busyTimeoutMs)
-    {
-    }
+    {}
 
     // False with the error when the write could not be made; nothing of it stays.
     bool run(const std::function<bool(QSqlDatabase &, QSqlError &)> &job, QSqlError &error)
@@ -225,8 +222,9 @@ bool LearnerDatabase::openFile(bool afterMovingAside)
     case LearnerSchema::Outcome::Damaged: {
         if (afterMovingAside)
             break;
-        const QString aside = m_path + QStringLiteral(".damaged-")
-                              + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+        const QString aside =
+            m_path + QStringLiteral(".damaged-")
+            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
         if (!QFile::rename(m_path, aside)) {
             report(tr("学习进度没有保存：学习记录已损坏，且无法移开"));
             return false;
@@ -344,8 +342,9 @@ void LearnerDatabase::importResumePlacesOnce(const QList<std::pair<QString, QStr
         query.addBindValue(base + (places.size() - i));
         ok = query.exec();
     }
-    ok = ok && query.exec(QStringLiteral(
-                  "INSERT INTO settings (key, value) VALUES ('resume_imported', '1')"));
+    ok = ok
+         && query.exec(
+             QStringLiteral("INSERT INTO settings (key, value) VALUES ('resume_imported', '1')"));
     if (ok)
         ok = database.commit();
     if (!ok)
@@ -375,7 +374,8 @@ void LearnerDatabase::queue(Job job)
 void LearnerDatabase::flush()
 {
     if (m_thread)
-        QMetaObject::invokeMethod(m_writer, [] {}, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            m_writer, [] {}, Qt::BlockingQueuedConnection);
 }
 
 void LearnerDatabase::noteRecording(const RecordingKey &key, const QString &path, double length)
@@ -448,19 +448,19 @@ void LearnerDatabase::saveResumePlace(const QString &recordingPath, const QStrin
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     queue([recordingPath, place, now](QSqlDatabase &database, QSqlError &error) {
         QSqlQuery query(database);
-        query.prepare(QStringLiteral(
-            "INSERT INTO resume_places (path, place, updated) VALUES (?, ?,"
-            " max(?, coalesce((SELECT max(updated) + 1 FROM resume_places), 0)))"
-            " ON CONFLICT (path) DO UPDATE SET place = excluded.place,"
-            " updated = excluded.updated"));
+        query.prepare(
+            QStringLiteral("INSERT INTO resume_places (path, place, updated) VALUES (?, ?,"
+                           " max(?, coalesce((SELECT max(updated) + 1 FROM resume_places), 0)))"
+                           " ON CONFLICT (path) DO UPDATE SET place = excluded.place,"
+                           " updated = excluded.updated"));
         query.addBindValue(recordingPath);
         query.addBindValue(place);
         query.addBindValue(now);
         if (!exec(query, error))
             return false;
-        query.prepare(QStringLiteral(
-            "DELETE FROM resume_places WHERE path NOT IN"
-            " (SELECT path FROM resume_places ORDER BY updated DESC LIMIT ?)"));
+        query.prepare(
+            QStringLiteral("DELETE FROM resume_places WHERE path NOT IN"
+                           " (SELECT path FROM resume_places ORDER BY updated DESC LIMIT ?)"));
         query.addBindValue(MaxResumePlaces);
         return exec(query, error);
     });

@@ -46,7 +46,8 @@ public:
     // Writes.
     void noteRecording(const RecordingKey &key, const QString &path, double length);
     void saveSentence(const RecordingKey &key, const QString &path,
-                      const SentenceProgress &progress, const std::optional<AttemptRecord> &attempt);
+                      const SentenceProgress &progress,
+                      const std::optional<AttemptRecord> &attempt);
     void saveResumePlace(const QString &recordingPath, const QString &place);
     // Waits until every write queued so far has been made.
     void flush();

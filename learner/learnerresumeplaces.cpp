@@ -17,8 +17,7 @@ QString placeText(const ResumePoint &point)
 
 LearnerResumePlaces::LearnerResumePlaces(LearnerDatabase *database, QString oldFile)
     : m_database(database), m_oldFile(std::move(oldFile))
-{
-}
+{}
 
 void LearnerResumePlaces::importOnce() const
 {

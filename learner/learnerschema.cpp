@@ -106,8 +106,8 @@ LearnerSchema::Result LearnerSchema::migrate(QSqlDatabase &database)
         // PRAGMA takes no bound values; the number is ours.
         if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1))
             || !database.commit()) {
-            const Result result = failure(query.lastError().isValid() ? query.lastError()
-                                                                      : database.lastError());
+            const Result result =
+                failure(query.lastError().isValid() ? query.lastError() : database.lastError());
             database.rollback();
             return result;
         }

@@ -40,15 +40,21 @@ std::optional<Hint> nextHint(const QString &typed, const QString &expected, int 
         qsizetype from = 0;
         qsizetype to = 0;
         QString insert = hint.text;
-        const bool replaceBefore = mark.kind == WordMark::Kind::Missing && k > 0
-                                   && comparison.marks.at(k - 1).kind == WordMark::Kind::Extra
-                                   && startsLike(comparison.marks.at(k - 1).typed, mark.expected);
-        if (mark.kind == WordMark::Kind::Wrong || replaceBefore) {
-            // The learner's try at this very word gives way to the hint.
-            const WordToken &token = tokens.at(mark.kind == WordMark::Kind::Wrong ? typedIndex
-                                                                                   : typedIndex - 1);
-            from = token.start;
-            to = token.end;
+        // The learner's try at this very word (the opening of an earlier
+        // hint, say) may stand beside the gap rather than in it.
+        int attempt = mark.kind == WordMark::Kind::Wrong ? typedIndex : -1;
+        if (mark.kind == WordMark::Kind::Missing) {
+            if (k > 0 && comparison.marks.at(k - 1).kind == WordMark::Kind::Extra
+                && startsLike(comparison.marks.at(k - 1).typed, mark.expected))
+                attempt = typedIndex - 1;
+            else if (typedIndex < tokens.size()
+                     && startsLike(tokens.at(typedIndex).original, mark.expected))
+                attempt = typedIndex;
+        }
+        if (attempt >= 0 && attempt < tokens.size()) {
+            // It gives way to the hint.
+            from = tokens.at(attempt).start;
+            to = tokens.at(attempt).end;
         } else if (typedIndex < tokens.size()) {
             from = to = tokens.at(typedIndex).start;
             if (!mark.cjk)

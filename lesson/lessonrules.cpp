@@ -125,9 +125,11 @@ QString lessonStatusText(const QList<SentenceProgress> &progress)
             sum += p.bestScore;
         }
     }
-    QString text = QCoreApplication::translate("Lesson", "已完成 %1/%2 句").arg(done).arg(progress.size());
+    QString text =
+        QCoreApplication::translate("Lesson", "已完成 %1/%2 句").arg(done).arg(progress.size());
     if (scored > 0)
-        text += QCoreApplication::translate("Lesson", " · 平均 %1%").arg(int(std::lround(double(sum) / scored)));
+        text += QCoreApplication::translate("Lesson", " · 平均 %1%")
+                    .arg(int(std::lround(double(sum) / scored)));
     return text;
 }
 
