@@ -25,6 +25,26 @@ QJsonArray load(const QString &path)
 
 } // namespace
 
+QJsonObject resumePointToJson(const ResumePoint &point)
+{
+    QJsonObject entry{{QStringLiteral("loopStart"), point.loopStart},
+                      {QStringLiteral("loopEnd"), point.loopEnd},
+                      {QStringLiteral("position"), point.position}};
+    if (!point.answerFile.isEmpty())
+        entry.insert(QStringLiteral("answerFile"), point.answerFile);
+    return entry;
+}
+
+ResumePoint resumePointFromJson(const QJsonObject &entry)
+{
+    ResumePoint point;
+    point.loopStart = entry.value(QStringLiteral("loopStart")).toDouble(-1.0);
+    point.loopEnd = entry.value(QStringLiteral("loopEnd")).toDouble(-1.0);
+    point.position = entry.value(QStringLiteral("position")).toDouble(0.0);
+    point.answerFile = entry.value(QStringLiteral("answerFile")).toString();
+    return point;
+}
+
 ResumeStore::ResumeStore(QString filePath) : m_filePath(std::move(filePath)) {}
 
 std::optional<ResumePoint> ResumeStore::find(const QString &recording) const
@@ -33,14 +53,21 @@ std::optional<ResumePoint> ResumeStore::find(const QString &recording) const
         const QJsonObject entry = value.toObject();
         if (entry.value(QStringLiteral("path")).toString() != recording)
             continue;
-        ResumePoint point;
-        point.loopStart = entry.value(QStringLiteral("loopStart")).toDouble(-1.0);
-        point.loopEnd = entry.value(QStringLiteral("loopEnd")).toDouble(-1.0);
-        point.position = entry.value(QStringLiteral("position")).toDouble(0.0);
-        point.answerFile = entry.value(QStringLiteral("answerFile")).toString();
-        return point;
+        return resumePointFromJson(entry);
     }
     return std::nullopt;
+}
+
+QList<std::pair<QString, ResumePoint>> ResumeStore::entries() const
+{
+    QList<std::pair<QString, ResumePoint>> places;
+    for (const QJsonValue &value : load(m_filePath)) {
+        const QJsonObject entry = value.toObject();
+        const QString path = entry.value(QStringLiteral("path")).toString();
+        if (!path.isEmpty())
+            places.append({path, resumePointFromJson(entry)});
+    }
+    return places;
 }
 
 bool ResumeStore::remember(const QString &recording, const ResumePoint &point)
@@ -50,12 +77,8 @@ bool ResumeStore::remember(const QString &recording, const ResumePoint &point)
         if (entries.at(i).toObject().value(QStringLiteral("path")).toString() == recording)
             entries.removeAt(i);
     }
-    QJsonObject entry{{QStringLiteral("path"), recording},
-                      {QStringLiteral("loopStart"), point.loopStart},
-                      {QStringLiteral("loopEnd"), point.loopEnd},
-                      {QStringLiteral("position"), point.position}};
-    if (!point.answerFile.isEmpty())
-        entry.insert(QStringLiteral("answerFile"), point.answerFile);
+    QJsonObject entry = resumePointToJson(point);
+    entry.insert(QStringLiteral("path"), recording);
     entries.prepend(entry);
     while (entries.size() > MaxRecordings)
         entries.removeLast();

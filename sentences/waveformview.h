@@ -26,6 +26,11 @@ public:
     void setSentences(const QList<Sentence> &sentences);
     void setLoopRegion(double start, double end); // -1 where unset
     void setPosition(double seconds);             // -1 hides the marker
+    // A bar under each sentence telling how far the learner got with it, in
+    // shape rather than colour: none, empty, half or fully filled.
+    enum class Mark { None, Empty, Half, Full };
+    void setMarks(const QList<Mark> &marks);
+    const QList<Mark> &marks() const { return m_marks; }
     void clear();
     // Where the recording's start and end fall, in the strip's own x: the
     // window lines the strip up with the seek bar's groove this way, so that
@@ -65,6 +70,7 @@ private:
     bool m_scaleSet = false;
     double m_scaleStart = 0.0;
     double m_scaleEnd = 0.0;
+    QList<Mark> m_marks;
 
     std::vector<float> m_columns; // 0..1 per device pixel column
     QImage m_strip;               // envelope and sentences at device resolution

@@ -12,6 +12,7 @@
 #include "playback/resumestore.h"
 #include "sentences/waveformview.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSlider>
@@ -236,6 +238,36 @@ TEST(AnswerComesBack, ReopeningARecordingReopensItsAnswer)
     EXPECT_TRUE(h.widget<QLabel>("Label_AnswerNotice")->text().isEmpty());
 }
 
+// The answer file is part of the place, whichever store keeps the places.
+TEST(AnswerComesBack, AfterARestartWithEitherStore)
+{
+    for (const bool database : {false, true}) {
+        SCOPED_TRACE(database ? "learner database" : "resume file");
+        QTemporaryDir shared;
+        WindowHarness h(true);
+        h.resumeFile = shared.filePath(QStringLiteral("resume.json"));
+        if (database)
+            h.learnerDatabase = shared.filePath(QStringLiteral("learner.sqlite"));
+        h.create();
+        h.openPlaying(QStringLiteral("rec/one.mp3"));
+        const QString recording = h.source().path();
+        const QString answer = h.writeFile(QStringLiteral("答案/one.vtt"),
+                                           "WEBVTT\n\n00:01.000 --> 00:02.000\nHello.\n");
+        h.answer().open(answer);
+        h.dialogs.answers.enqueue(Button::No); // the new document is not saved
+        h.w().close();
+        ASSERT_FALSE(h.w().isVisible());
+        h.window.reset();
+
+        h.create();
+        h.w().OpenSourceFile(recording);
+        EXPECT_EQ(h.answer().fileName(), answer);
+        EXPECT_TRUE(h.widget<QPlainTextEdit>("Memo_Answer")
+                        ->toPlainText()
+                        .startsWith(QStringLiteral("Hello.\n")));
+    }
+}
+
 TEST(AnswerComesBack, TheResumePlaceKeepsTheAnswerFileAndReadsOlderEntries)
 {
     QTemporaryDir dir;
@@ -346,6 +378,35 @@ TEST(HelpWindow, F1OpensTheGuideOfTheInterfaceLanguageAndItsLinksWork)
         EXPECT_EQ(h.w().findChildren<HelpWindow *>().size(), 1);
         EXPECT_EQ(help->source().fileName(), QStringLiteral("files.html"));
     }
+}
+
+// The English window writes its accelerators the English way, each key
+// taken once, and the loop label keeps its two halves apart.
+TEST(EnglishWording, AcceleratorsAreEnglishAndUnique)
+{
+    const Language english(InterfaceLanguage::English);
+    WindowHarness h;
+    EXPECT_EQ(h.widget<QLabel>("LabeledEdit_DictationLabel")->text(), QStringLiteral("&Dictation"));
+    EXPECT_EQ(h.widget<QPushButton>("Button_Apply")->text(), QStringLiteral("&Apply"));
+    EXPECT_EQ(h.widget<QLabel>("Label_LoopInfo")->text(),
+              QStringLiteral("  Loop start: not set · End: not set"));
+    static const QRegularExpression mnemonic(QStringLiteral("&([^&])"));
+    QStringList keys;
+    for (const QWidget *w : h.w().centralWidget()->findChildren<QWidget *>()) {
+        QString text;
+        if (auto *label = qobject_cast<const QLabel *>(w); label && label->buddy())
+            text = label->text();
+        else if (auto *button = qobject_cast<const QAbstractButton *>(w))
+            text = button->text();
+        const QRegularExpressionMatch m = mnemonic.match(text);
+        if (!m.hasMatch())
+            continue;
+        EXPECT_FALSE(text.contains(QLatin1Char('('))) << text.toStdString();
+        const QString key = m.captured(1).toLower();
+        EXPECT_FALSE(keys.contains(key)) << text.toStdString();
+        keys << key;
+    }
+    EXPECT_GE(keys.size(), 2);
 }
 
 // Every link and picture of every page of both guides leads to a file of

@@ -32,6 +32,7 @@ void WindowHarness::create()
     services.recoveryFolder = dir.filePath(QStringLiteral("recovery"));
     services.resumeFile = resumeFile;
     services.language = language;
+    services.learnerDatabase = learnerDatabase;
     window = std::make_unique<TForm_Main>(services);
     FakePlayer::flushEvents();
 }

@@ -85,6 +85,8 @@ struct WindowHarness {
     QString resumeFile;
     // The interface language the window is started in; set before create().
     InterfaceLanguage language = InterfaceLanguage::Chinese;
+    // The learner database; empty: none (set before create()).
+    QString learnerDatabase;
     FakePlayer player;
     FakeDialogs dialogs;
     FakeShell shell;
