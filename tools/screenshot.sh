@@ -1,8 +1,8 @@
 #!/bin/sh
 # Takes the screenshot of the main window shown in README.md and the guide: a
 # short spoken lesson with its subtitles beside it is opened, its sentences
-# are found, the next one is looped (Ctrl+Down), a line with a word missing is
-# typed and applied, and the window is captured with the waveform strip, the
+# are found, the sentence-by-sentence lesson loops the first one, a line with
+# one wrong word is typed and applied, and the window is captured with the waveform strip, the
 # sentence, the loop and the word feedback. Builds nothing; runs on a virtual
 # display, so no desktop is needed.
 #
@@ -19,8 +19,8 @@ set -eu
 program=${1:-build/quillmar}
 output=${2:-docs/screenshot.png}
 locale=${3:-zh_CN.UTF-8}
-width=1000
-height=700
+width=1280
+height=760
 
 missing=
 for tool in xvfb-run xdotool import convert espeak-ng sox soxi python3; do
@@ -106,12 +106,10 @@ done
 xdotool windowmove "$window" 0 0
 xdotool windowsize --sync "$window" "$width" "$height"
 xdotool windowfocus --sync "$window"
-# The sentences are found, the one after the playing position loops, and a
-# line with one word missing is applied.
-sleep 3
-xdotool key ctrl+Down
-sleep 1.5
-xdotool type --delay 40 "Today we are going to talk about weather"
+# The sentences are found, the lesson loops the first one, and a line with
+# one wrong word is applied.
+sleep 3.5
+xdotool type --delay 40 "Good morning everyone"
 xdotool key Return
 sleep 1.5
 import -window root "$work/root.png"
@@ -120,5 +118,5 @@ kill "$pid"
 wait "$pid" 2>/dev/null || true
 EOF
 
-xvfb-run -a -s "-screen 0 1280x800x24" sh "$work/capture.sh" "$work" "$target" "$width" "$height" "$locale"
+xvfb-run -a -s "-screen 0 1400x900x24" sh "$work/capture.sh" "$work" "$target" "$width" "$height" "$locale"
 echo "screenshot.sh: wrote $output"
