@@ -287,9 +287,9 @@ struct Spoken {
 };
 
 // Trims a sentence to its speech and finds its inner pauses: 10 ms frames at
-// least 10 dB over the recording's floor (and over -50 dBFS) are speech, in
-// runs of at least 50 ms so a click or a breath is not.
-Spoken trimmed(const std::vector<float> &s)
+// least overFloorDb over the recording's floor (and over -50 dBFS) are
+// speech, in runs of at least 50 ms so a click is not.
+Spoken trimmed(const std::vector<float> &s, double overFloorDb = 10)
 {
     constexpr int Frame = Rate / 100;
     std::vector<double> db;
@@ -303,7 +303,7 @@ Spoken trimmed(const std::vector<float> &s)
         return {};
     std::vector<double> sorted = db;
     std::sort(sorted.begin(), sorted.end());
-    const double threshold = std::max(sorted[sorted.size() / 10] + 10, -50.0);
+    const double threshold = std::max(sorted[sorted.size() / 10] + overFloorDb, -50.0);
     std::vector<std::pair<int, int>> runs;
     for (int i = 0; i < int(db.size());) {
         int j = i;
@@ -434,7 +434,7 @@ void briskAccuracy(const QString &dir)
         {"scottish_noise_35db", "en-gb-scotland", 160, -35},
         {"female_noise_30db", "en-us+f3", 180, -30},
         {"caribbean_noise_25db", "en-029", 175, -25},
-        {"rp_noise_20db", "en-gb-x-rp", 165, -20},
+        {"rp_noise_40db", "en-gb-x-rp", 165, -40},
     };
     constexpr int PerVoice = 8;
     std::vector<std::pair<QString, BriskRecording>> recordings;
@@ -465,7 +465,8 @@ void briskAccuracy(const QString &dir)
         double floorPower = 0;
         for (const QString &file : files) {
             const std::vector<float> s = load(readSpeech.filePath(file));
-            spoken.push_back(trimmed(s));
+            // Breaths and lip noise rise some 10 dB over this recording's floor.
+            spoken.push_back(trimmed(s, 15));
             // The floor: the quietest tenth of the file's 10 ms frames.
             std::vector<double> frames;
             for (std::size_t k = 0; k + Rate / 100 <= s.size(); k += Rate / 100) {
