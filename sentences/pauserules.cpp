@@ -6,13 +6,17 @@
 
 double sentenceBreak(std::vector<double> pauses, const BreakRange &range)
 {
-    std::sort(pauses.begin(), pauses.end());
     // A separation is a jump between neighbouring pause lengths. The widest
     // one (as a ratio) wins, less a little for lying far from the fallback, so
     // that a chance gap among the long pauses of a slow reader does not move
-    // the break to the edge of the range.
+    // the break to the edge of the range. The closures inside words are next
+    // to nothing, so a speaker whose every pause given is a sentence break
+    // still shows a separation: from nothing to the shortest of them.
     constexpr double MinJump = 1.15;
     constexpr double Floor = 0.02; // shorter pauses are as good as none
+    if (!pauses.empty())
+        pauses.push_back(Floor);
+    std::sort(pauses.begin(), pauses.end());
     double bestScore = -std::numeric_limits<double>::infinity();
     double best = range.fallback;
     for (std::size_t i = 0; i + 1 < pauses.size(); ++i) {
@@ -33,7 +37,7 @@ double sentenceBreak(std::vector<double> pauses, const BreakRange &range)
     return best;
 }
 
-std::vector<double> framingPauses(const std::vector<Piece> &pieces,
+std::vector<double> framingPauses(const std::vector<SpeechPiece> &pieces,
                                   const std::vector<double> &pauses, double shortest)
 {
     std::vector<double> out;
@@ -59,7 +63,7 @@ std::vector<double> framingPauses(const std::vector<Piece> &pieces,
     return out;
 }
 
-std::vector<int> dictationSplits(const std::vector<Piece> &pieces,
+std::vector<int> dictationSplits(const std::vector<SpeechPiece> &pieces,
                                  const std::vector<double> &pauses, const SplitRule &rule)
 {
     const int count = int(pauses.size());

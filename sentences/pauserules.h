@@ -23,18 +23,18 @@ double sentenceBreak(std::vector<double> pauses, const BreakRange &range = {});
 // least shortest seconds of speech on either side before an equal or longer
 // pause. One that cuts off less ("Well, ...", "Yes, ...", a word lost in noise)
 // says nothing about sentence breaks, however long it is.
-struct Piece {
+struct SpeechPiece {
     double start;
     double end;
 };
-std::vector<double> framingPauses(const std::vector<Piece> &pieces,
+std::vector<double> framingPauses(const std::vector<SpeechPiece> &pieces,
                                   const std::vector<double> &pauses, double shortest);
 
-// Where to split a stretch of speech too long to dictate. pieces and pauses
-// as above. Returns the indices of the pauses to split at, in
-// order: as few as leave every part no longer than longest, each part at least
-// shortest long, and each pause split at clearly longer than every pause left
-// inside a part. Empty when no such split exists.
+// Where to split a stretch of speech too long to dictate (pieces and pauses
+// as above): the indices of the pauses to split at, in order. As few as leave
+// every part no longer than longest, each part at least shortest long, and
+// each pause split at clearly longer than every one left inside a part; if no
+// such split fits, the one that comes closest; empty if there is none.
 struct SplitRule {
     double longest = 8.0;    // a sentence a learner can hold in mind
     double shortest = 1.0;   // shorter parts are no sentences to dictate
@@ -42,5 +42,5 @@ struct SplitRule {
     double clearlyBy = 0.05; // and by at least this, since a frame or two is noise
     double minPause = 0.08;  // shorter is no pause, only a consonant's closure
 };
-std::vector<int> dictationSplits(const std::vector<Piece> &pieces,
+std::vector<int> dictationSplits(const std::vector<SpeechPiece> &pieces,
                                  const std::vector<double> &pauses, const SplitRule &rule = {});

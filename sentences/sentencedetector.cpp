@@ -187,7 +187,7 @@ std::vector<Run> dictationSized(const std::vector<Stretch> &stretches, const std
     rule.shortest = params.shortSentence;
     std::vector<Run> out;
     out.reserve(stretches.size());
-    std::vector<Piece> pieces;
+    std::vector<SpeechPiece> pieces;
     std::vector<double> inner;
     for (const Stretch &s : stretches) {
         pieces.clear();
@@ -263,7 +263,7 @@ QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &
         return {};
     const int radius = frames(0.015);
     const std::vector<double> pauses = pauseSeconds(runs, db, radius, frame);
-    std::vector<Piece> pieces;
+    std::vector<SpeechPiece> pieces;
     pieces.reserve(runs.size());
     for (const Run &run : runs)
         pieces.push_back({run.first * frame, run.last * frame});
