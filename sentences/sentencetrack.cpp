@@ -32,6 +32,7 @@ void SentenceTrack::open(const QString &recordingPath)
     m_fromSubtitles = false;
     if (recordingPath.isEmpty()) {
         m_analysis->cancel();
+        Q_EMIT sentencesChanged();
         return;
     }
     m_analysis->start(recordingPath);
@@ -61,6 +62,7 @@ void SentenceTrack::analysed(const SentenceResult &result)
     if (result.malformedCues > 0)
         text += tr("（%1 条字幕格式有误，已跳过）").arg(result.malformedCues);
     Q_EMIT statusChanged(text);
+    Q_EMIT sentencesChanged();
 }
 
 QString SentenceTrack::cueTextFor(double loopStart, double loopEnd) const
