@@ -101,8 +101,11 @@ void TForm_Main::resumePlace()
     MediaPlayer *player = m_services.player;
     if (!m_pendingResume || player->duration() <= 0)
         return;
-    const ResumePoint point = *std::exchange(m_pendingResume, std::nullopt);
-    if (point.position > 0 && point.position < player->duration())
+    // The recording may have been replaced by a shorter one since: what no
+    // longer fits is dropped.
+    const ResumePoint point =
+        fitToLength(*std::exchange(m_pendingResume, std::nullopt), player->duration());
+    if (point.position > 0)
         player->setCurrentPosition(point.position);
     m_loop->setPoints(point.loopStart, point.loopEnd);
 }

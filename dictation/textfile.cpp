@@ -115,7 +115,8 @@ QByteArray encodeText(const QString &text, TextFileContent::Encoding encoding)
     return encoder.encode(text);
 }
 
-bool writeTextFile(const QString &path, const QString &text, TextFileContent::Encoding encoding)
+bool writeTextFile(const QString &path, const QString &text, TextFileContent::Encoding encoding,
+                   QString *error)
 {
-    return writeFileAtomically(path, encodeText(text, encoding));
+    return writeFileAtomically(path, encodeText(text, encoding), error);
 }

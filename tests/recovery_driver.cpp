@@ -56,10 +56,7 @@ int main(int argc, char *argv[])
     window.setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(20, 0, 0)); });
     window.setWait([](int) {});
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, [&window] {
-        window.FlushRecovery();
-        QCoreApplication::exit(0);
-    });
+    window.connectTermination(termination);
     auto &document = *window.findChild<DictationDocument *>();
     const auto save = [&] {
         window.findChild<QAction *>(QStringLiteral("Action_SaveDictationFile"))->trigger();
