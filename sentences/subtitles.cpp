@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -218,19 +219,32 @@ void tidy(SubtitleCues &out, double duration)
                      [](const Sentence &a, const Sentence &b) { return a.start < b.start; });
     // Two speakers at once, or a cue split over two entries: one sentence
     // with both texts, as long as the longer.
+    // A text that comes twice (a chorus under one stamp) is taken once.
     QList<Sentence> joined;
     joined.reserve(cues.size());
+    QStringList parts;
+    QSet<QString> seen;
+    const auto joinParts = [&] {
+        if (parts.size() > 1)
+            joined.last().text = parts.join(QLatin1Char(' '));
+    };
     for (Sentence &cue : cues) {
         if (!joined.isEmpty() && std::abs(joined.last().start - cue.start) < 0.0005) {
-            Sentence &first = joined.last();
-            if (!cue.text.isEmpty() && cue.text != first.text)
-                first.text += (first.text.isEmpty() ? QString() : QStringLiteral(" ")) + cue.text;
-            first.end = std::max(first.end, cue.end);
+            if (!cue.text.isEmpty() && !seen.contains(cue.text)) {
+                seen.insert(cue.text);
+                parts.append(cue.text);
+            }
+            joined.last().end = std::max(joined.last().end, cue.end);
             ++out.merged;
-        } else {
-            joined.append(std::move(cue));
+            continue;
         }
+        joinParts();
+        parts = QStringList{cue.text};
+        seen = QSet<QString>{cue.text};
+        joined.append(std::move(cue));
     }
+    if (!joined.isEmpty())
+        joinParts();
     cues = std::move(joined);
     for (qsizetype i = 0; i + 1 < cues.size(); ++i)
         cues[i].end = std::min(cues[i].end, cues[i + 1].start);
@@ -296,8 +310,11 @@ SubtitleCues parseSubtitles(const QByteArray &bytes, SubtitleFormat format, doub
     SubtitleCues out = format == SubtitleFormat::Lrc
                            ? parseLrc(text, duration, cancelled)
                            : parseBlocks(text, format == SubtitleFormat::Vtt, cancelled);
-    if (out.cancelled)
-        return out;
+    if (out.cancelled) {
+        SubtitleCues none;
+        none.cancelled = true;
+        return none;
+    }
     tidy(out, duration);
     return out;
 }

@@ -3,10 +3,13 @@
 //   recovery_driver <folder> type       apply three lines, then run until ended
 //   recovery_driver <folder> reference  apply the same three lines and save
 //   recovery_driver <folder> restore    answer Yes to the recovery offer and save
+//   recovery_driver <folder> place      open the recording, print its loop points
+// "type" also marks the loop 12.000-15.500 after the lines.
 #include "app/tform_main.h"
 #include "dictation/dictationdocument.h"
 #include "dictation/dictationline.h"
 #include "platform/dialogs.h"
+#include "playback/loopregion.h"
 #include "recovery/terminationsignals.h"
 #include "support/fakedialogs.h"
 #include "support/fakeplayer.h"
@@ -50,7 +53,7 @@ int main(int argc, char *argv[])
                                 &shell,
                                 folder + QStringLiteral("/program/"),
                                 folder + QStringLiteral("/recovery"),
-                                {}};
+                                folder + QStringLiteral("/resume.json")};
     QDir().mkpath(services.programDir);
     TForm_Main window(services);
     window.setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(20, 0, 0)); });
@@ -69,9 +72,19 @@ int main(int argc, char *argv[])
         save();
         return 0;
     }
+    player.length = 60.0;
     window.OpenSourceFile(folder + QStringLiteral("/lesson.mp3"));
     player.setStateAndNotify(MediaPlayer::Playing);
     FakePlayer::flushEvents();
+    const auto command = [&window](const char *name) {
+        window.findChild<QAction *>(QLatin1String(name))->trigger();
+    };
+    if (mode == "place") {
+        const LoopRegion &loop = *window.findChild<LoopRegion *>();
+        std::printf("%.3f %.3f\n", loop.start(), loop.end());
+        std::fflush(stdout);
+        return 0;
+    }
     auto *line = window.findChild<QLineEdit *>(QStringLiteral("LabeledEdit_Dictation"));
     auto *dictation = window.findChild<DictationLine *>();
     for (const QString &text : {QStringLiteral("第一句。"), QStringLiteral("the second line"),
@@ -83,6 +96,10 @@ int main(int argc, char *argv[])
         save();
         return 0;
     }
+    player.position = 12.0;
+    command("Action_SetStartPoint");
+    player.position = 15.5;
+    command("Action_SetEndPoint");
     say("typed");
     return app.exec();
 }
