@@ -8,36 +8,40 @@
 
 namespace {
 
-std::optional<QString> knownReason(int code)
+const char *knownReasonText(int code)
 {
-    const auto tr = [](const char *text) {
-        return QCoreApplication::translate("FileErrorReason", text);
-    };
     switch (code) {
     case ENOSPC:
-        return tr("磁盘已满");
+        return QT_TRANSLATE_NOOP("FileErrorReason", "磁盘已满");
     case EDQUOT:
-        return tr("超出了磁盘配额");
+        return QT_TRANSLATE_NOOP("FileErrorReason", "超出了磁盘配额");
     case EACCES:
     case EPERM:
-        return tr("没有写入权限");
+        return QT_TRANSLATE_NOOP("FileErrorReason", "没有写入权限");
     case EROFS:
-        return tr("磁盘是只读的");
+        return QT_TRANSLATE_NOOP("FileErrorReason", "磁盘是只读的");
     case EFBIG:
-        return tr("文件太大");
+        return QT_TRANSLATE_NOOP("FileErrorReason", "文件太大");
     case ENOENT:
-        return tr("文件夹不存在");
+        return QT_TRANSLATE_NOOP("FileErrorReason", "文件夹不存在");
     case ENOTDIR:
-        return tr("路径中有一部分不是文件夹");
+        return QT_TRANSLATE_NOOP("FileErrorReason", "路径中有一部分不是文件夹");
     case EISDIR:
-        return tr("同名的文件夹占了这个位置");
+        return QT_TRANSLATE_NOOP("FileErrorReason", "同名的文件夹占了这个位置");
     case ENAMETOOLONG:
-        return tr("文件名太长");
+        return QT_TRANSLATE_NOOP("FileErrorReason", "文件名太长");
     case EIO:
-        return tr("读写磁盘时出错");
+        return QT_TRANSLATE_NOOP("FileErrorReason", "读写磁盘时出错");
     default:
-        return std::nullopt;
+        return nullptr;
     }
+}
+
+std::optional<QString> knownReason(int code)
+{
+    if (const char *text = knownReasonText(code))
+        return QCoreApplication::translate("FileErrorReason", text);
+    return std::nullopt;
 }
 
 } // namespace
