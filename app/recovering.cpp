@@ -147,7 +147,9 @@ void TForm_Main::OfferRecovery()
         if (!found.damaged.isEmpty()) {
             m_services.dialogs->messageBox(
                 messageCaption(),
-                tr("以下恢复副本已损坏，已改名保留，没有删除：\n%1").arg(found.damaged.join(u'\n')),
+                tr("以下恢复副本已损坏，已改名保留（损坏的副本只留最近的 %1 个）：\n%2")
+                    .arg(RecoveryStore::KeptDamagedCopies)
+                    .arg(found.damaged.join(u'\n')),
                 {Dialogs::Button::Ok}, Dialogs::Icon::Warning, Dialogs::Button::Ok);
         }
         if (found.entries.isEmpty())

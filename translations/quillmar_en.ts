@@ -772,12 +772,6 @@ Struck out in round brackets: an extra word</translation>
         <translation>Cannot save the recovery copy: %1</translation>
     </message>
     <message>
-        <source>以下恢复副本已损坏，已改名保留，没有删除：
-%1</source>
-        <translation>These recovery copies are damaged; they were renamed and kept, not deleted:
-%1</translation>
-    </message>
-    <message>
         <source>上次有尚未保存的听写内容：
 %1
 要恢复吗？</source>
@@ -898,6 +892,12 @@ Recover it?</translation>
 %1</source>
         <translation>The settings and the recent files list cannot be saved; changes made now will be lost when the program closes.
 %1</translation>
+    </message>
+    <message>
+        <source>以下恢复副本已损坏，已改名保留（损坏的副本只留最近的 %1 个）：
+%2</source>
+        <translation>These recovery copies are damaged; they were renamed and kept (only the newest %1 damaged copies are kept):
+%2</translation>
     </message>
 </context>
 <context>
