@@ -161,8 +161,8 @@ void TForm_Main::OfferRecovery()
             tr("上次有尚未保存的听写内容：\n%1\n要恢复吗？").arg(recoveryListText(found.entries));
         if (standing.age != FileAgainstCopy::Unchanged) {
             const QString name = QFileInfo(newest.documentName).fileName();
-            const QString fileLines = standing.fileLines < 0 ? QStringLiteral("?")
-                                                             : QString::number(standing.fileLines);
+            const QString fileLines =
+                standing.fileLines < 0 ? QStringLiteral("?") : QString::number(standing.fileLines);
             const QString copyLines = QString::number(lineCount(newest.text));
             const QString which =
                 standing.age == FileAgainstCopy::Newer

@@ -50,8 +50,8 @@ QString fileErrorReason(int errorCode, const QString &systemText)
 {
     if (const std::optional<QString> reason = knownReason(errorCode))
         return *reason;
-    for (const int code :
-         {ENOSPC, EDQUOT, EACCES, EPERM, EROFS, EFBIG, ENOENT, ENOTDIR, EISDIR, ENAMETOOLONG, EIO}) {
+    for (const int code : {ENOSPC, EDQUOT, EACCES, EPERM, EROFS, EFBIG, ENOENT, ENOTDIR, EISDIR,
+                           ENAMETOOLONG, EIO}) {
         if (systemText == QString::fromLocal8Bit(std::strerror(code)))
             return *knownReason(code);
     }

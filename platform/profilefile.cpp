@@ -338,7 +338,8 @@ void writeProfileStrings(const QString &path, const QString &section,
         data = readFile(path, &ok);
         // Never replace a file whose lines could not all be kept.
         if (!ok)
-            throwUnableToWrite(path, QCoreApplication::translate("ProfileFile", "无法读出原有内容"));
+            throwUnableToWrite(path,
+                               QCoreApplication::translate("ProfileFile", "无法读出原有内容"));
     }
     bool changed = false;
     for (const auto &[key, value] : keysAndValues)

@@ -121,9 +121,8 @@ QString moveAside(const QString &path)
 // Damaged copies are kept for a look at them, but only the newest few.
 void pruneDamaged(const QDir &dir)
 {
-    const QFileInfoList damaged =
-        dir.entryInfoList({QLatin1Char('*') + DamagedSuffix}, QDir::Files | QDir::Hidden,
-                          QDir::Time);
+    const QFileInfoList damaged = dir.entryInfoList({QLatin1Char('*') + DamagedSuffix},
+                                                    QDir::Files | QDir::Hidden, QDir::Time);
     for (qsizetype i = RecoveryStore::KeptDamagedCopies; i < damaged.size(); ++i)
         QFile::remove(damaged.at(i).filePath());
 }

@@ -96,9 +96,8 @@ SubtitleCues parseBlocks(const QString &text, bool vtt, const SubtitleCancel &ca
         }
         // The timing line is the first or, after an identifier, the second.
         qsizetype at = block.first().contains(QLatin1String("-->")) ? 0 : 1;
-        const QRegularExpressionMatch m = at < block.size()
-                                              ? timing.match(block[at].toString())
-                                              : QRegularExpressionMatch();
+        const QRegularExpressionMatch m =
+            at < block.size() ? timing.match(block[at].toString()) : QRegularExpressionMatch();
         if (!m.hasMatch()) {
             ++out.malformed;
             return;
@@ -337,8 +336,7 @@ QString subtitleFileFor(const QString &recordingPath)
     return {};
 }
 
-SubtitleCues readSubtitleFile(const QString &path, double duration,
-                              const SubtitleCancel &cancelled)
+SubtitleCues readSubtitleFile(const QString &path, double duration, const SubtitleCancel &cancelled)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxSubtitleBytes)

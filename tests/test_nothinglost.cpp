@@ -73,8 +73,8 @@ TEST(StaleCopy, NeverSilentlyReplacesAFileWrittenAfterIt)
     const struct {
         const char *name;
         Then then;
-        bool baseKnown;  // a copy of this version, not an earlier one
-        bool separate;   // restored as a new unnamed document
+        bool baseKnown;   // a copy of this version, not an earlier one
+        bool separate;    // restored as a new unnamed document
         const char *says; // in the question; empty: nothing about the file
     } cases[] = {
         {"file unchanged since", Then::Nothing, true, false, ""},
@@ -153,8 +153,7 @@ TEST(AppliedLine, IsInTheCopyWithoutWaitingForTheQuietTime)
     h.openPlaying(QStringLiteral("a.mp3"));
     h.apply(QStringLiteral("the applied line"));
     const QString copy = writer->store().ownFilePath();
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return readAll(copy).contains("the applied line"); }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(copy).contains("the applied line"); }, 20000));
 }
 
 // --- 5. A settings file that cannot be written stops nothing -------------
@@ -184,7 +183,8 @@ TEST(UnwritableSettings, RecordingsOpenAsUsualAndTheReasonIsSaidOnce)
         EXPECT_TRUE(h.doc().text().startsWith(QStringLiteral("听写记录")));
         EXPECT_TRUE(h.widget<QLineEdit>("LabeledEdit_Dictation")->isEnabled());
         EXPECT_EQ(h.recent().list().first(), h.path(QStringLiteral("lesson.mp3")));
-        ASSERT_EQ(h.dialogs.messages.size(), 1) << h.dialogs.messageTexts().join(u'|').toStdString();
+        ASSERT_EQ(h.dialogs.messages.size(), 1)
+            << h.dialogs.messageTexts().join(u'|').toStdString();
         const FakeDialogs::Message &m = h.dialogs.messages.first();
         EXPECT_EQ(m.caption, QStringLiteral("系统提示"));
         EXPECT_TRUE(m.text.startsWith(QStringLiteral("设置和最近播放列表无法保存")));
@@ -236,10 +236,10 @@ TEST(Preferences, AValueThatIsNoNumberInRangeIsTheDefault)
         double speed;
         int volume;
     } cases[] = {
-        {"Volume=-5", 1.0, 100},  {"Volume=101", 1.0, 100}, {"Volume=loud", 1.0, 100},
-        {"Volume=40", 1.0, 40},   {"Volume=0", 1.0, 0},     {"Speed=nan", 1.0, 100},
-        {"Speed=inf", 1.0, 100},  {"Speed=-inf", 1.0, 100}, {"Speed=3", 1.0, 100},
-        {"Speed=0.1", 1.0, 100},  {"Speed=0.7", 0.7, 100},  {"Speed=1.5", 1.5, 100},
+        {"Volume=-5", 1.0, 100}, {"Volume=101", 1.0, 100}, {"Volume=loud", 1.0, 100},
+        {"Volume=40", 1.0, 40},  {"Volume=0", 1.0, 0},     {"Speed=nan", 1.0, 100},
+        {"Speed=inf", 1.0, 100}, {"Speed=-inf", 1.0, 100}, {"Speed=3", 1.0, 100},
+        {"Speed=0.1", 1.0, 100}, {"Speed=0.7", 0.7, 100},  {"Speed=1.5", 1.5, 100},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.line);
@@ -266,8 +266,8 @@ TEST(SaveFailure, TheStatusBarNamesTheFileAndTheReason)
         SCOPED_TRACE(c.name);
         Window h;
         const bool gone = QByteArray(c.name) == "folder gone";
-        const QString document = h.path(gone ? QStringLiteral("gone/lesson.txt")
-                                             : QStringLiteral("lesson.txt"));
+        const QString document =
+            h.path(gone ? QStringLiteral("gone/lesson.txt") : QStringLiteral("lesson.txt"));
         h.w().OpenDictationFile(document);
         h.apply(QString(4096, QLatin1Char('x')));
         {
@@ -295,7 +295,8 @@ TEST(RecoveryFailure, StaysInTheStatusBarUntilCopiesWorkAgain)
     auto *warning = h.widget<QLabel>("RecoveryWarning");
     ASSERT_TRUE(warning);
     EXPECT_TRUE(QTest::qWaitFor([&] { return warning->isVisibleTo(&h.w()); }, 20000));
-    EXPECT_TRUE(warning->toolTip().contains(h.recoveryFolder())) << warning->toolTip().toStdString();
+    EXPECT_TRUE(warning->toolTip().contains(h.recoveryFolder()))
+        << warning->toolTip().toStdString();
     // Other messages come and go; the sign stays.
     h.w().statusBar()->showMessage(QStringLiteral("something else"));
     h.apply(QStringLiteral("another line"));
@@ -347,8 +348,8 @@ TEST(RecoveryFolder, AHugeFileIsNeverReadAndDamagedCopiesDoNotPileUp)
     EXPECT_TRUE(found.entries.isEmpty());
     EXPECT_EQ(found.damaged, QStringList{huge + QStringLiteral(".damaged")});
 
-    const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("*.damaged")}, QDir::Files,
-                                                        QDir::Time);
+    const QStringList kept =
+        QDir(dir.path()).entryList({QStringLiteral("*.damaged")}, QDir::Files, QDir::Time);
     ASSERT_EQ(kept.size(), RecoveryStore::KeptDamagedCopies);
     EXPECT_EQ(kept.first(), QFileInfo(huge).fileName() + QStringLiteral(".damaged"));
     EXPECT_EQ(kept.last(), QStringLiteral("quillmar-4-0.recovery.damaged"));

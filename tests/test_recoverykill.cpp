@@ -34,7 +34,7 @@ TEST(RecoveryAfterAnEnd, RestoredLinesSaveAsANormalSaveWould)
     struct Case {
         const char *name;
         int signal;
-        bool waitForCopy; // killed outright only keeps what was already copied
+        bool waitForCopy;  // killed outright only keeps what was already copied
         const char *place; // the loop points the next opening finds
     };
     for (const Case c : {Case{"killed", SIGKILL, true, "-1.000 -1.000"},

@@ -122,9 +122,10 @@ TEST(DefaultFile, FailedCreationIsShownAndStartUpGoesOn)
     const FakeDialogs::Message &m = h.dialogs.messages.first();
     EXPECT_EQ(m.caption, QStringLiteral("系统提示"));
     EXPECT_EQ(m.icon, Dialogs::Icon::Warning);
-    EXPECT_EQ(m.text, QStringLiteral("设置和最近播放列表无法保存，本次的更改在程序关闭后不会保留。\n"
-                                     "无法创建文件“%1”：文件太大")
-                          .arg(h.iniPath()));
+    EXPECT_EQ(m.text,
+              QStringLiteral("设置和最近播放列表无法保存，本次的更改在程序关闭后不会保留。\n"
+                             "无法创建文件“%1”：文件太大")
+                  .arg(h.iniPath()));
     // Neither a cut-off file nor a temporary one is left behind.
     EXPECT_TRUE(QDir(h.programDir()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
