@@ -8,7 +8,7 @@
 
 namespace {
 
-const char *knownReasonText(int code)
+const char *knownReasonText(int code, FileUse use)
 {
     switch (code) {
     case ENOSPC:
@@ -17,13 +17,15 @@ const char *knownReasonText(int code)
         return QT_TRANSLATE_NOOP("FileErrorReason", "超出了磁盘配额");
     case EACCES:
     case EPERM:
-        return QT_TRANSLATE_NOOP("FileErrorReason", "没有写入权限");
+        return use == FileUse::Read ? QT_TRANSLATE_NOOP("FileErrorReason", "没有读取权限")
+                                    : QT_TRANSLATE_NOOP("FileErrorReason", "没有写入权限");
     case EROFS:
         return QT_TRANSLATE_NOOP("FileErrorReason", "磁盘是只读的");
     case EFBIG:
         return QT_TRANSLATE_NOOP("FileErrorReason", "文件太大");
     case ENOENT:
-        return QT_TRANSLATE_NOOP("FileErrorReason", "文件夹不存在");
+        return use == FileUse::Read ? QT_TRANSLATE_NOOP("FileErrorReason", "文件不存在")
+                                    : QT_TRANSLATE_NOOP("FileErrorReason", "文件夹不存在");
     case ENOTDIR:
         return QT_TRANSLATE_NOOP("FileErrorReason", "路径中有一部分不是文件夹");
     case EISDIR:
@@ -37,23 +39,23 @@ const char *knownReasonText(int code)
     }
 }
 
-std::optional<QString> knownReason(int code)
+std::optional<QString> knownReason(int code, FileUse use)
 {
-    if (const char *text = knownReasonText(code))
+    if (const char *text = knownReasonText(code, use))
         return QCoreApplication::translate("FileErrorReason", text);
     return std::nullopt;
 }
 
 } // namespace
 
-QString fileErrorReason(int errorCode, const QString &systemText)
+QString fileErrorReason(int errorCode, const QString &systemText, FileUse use)
 {
-    if (const std::optional<QString> reason = knownReason(errorCode))
+    if (const std::optional<QString> reason = knownReason(errorCode, use))
         return *reason;
     for (const int code : {ENOSPC, EDQUOT, EACCES, EPERM, EROFS, EFBIG, ENOENT, ENOTDIR, EISDIR,
                            ENAMETOOLONG, EIO}) {
         if (systemText == QString::fromLocal8Bit(std::strerror(code)))
-            return *knownReason(code);
+            return *knownReason(code, use);
     }
     if (systemText.isEmpty() || systemText == QLatin1String("Unknown error"))
         return QCoreApplication::translate("FileErrorReason", "原因不明");

@@ -6,6 +6,7 @@
 #include "support/testutil.h"
 #include "support/tonewav.h"
 
+#include "platform/filereason.h"
 #include "playback/resumestore.h"
 #include "recovery/recoverystore.h"
 #include "recovery/recoverywriter.h"
@@ -25,7 +26,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include <sys/resource.h>
@@ -282,6 +285,32 @@ TEST(SaveFailure, TheStatusBarNamesTheFileAndTheReason)
         EXPECT_TRUE(status.contains(QString::fromUtf8(c.reason))) << status.toStdString();
         EXPECT_TRUE(h.doc().isModified());
     }
+}
+
+// The reasons a learner reads, from the errno or from the system's text for it.
+TEST(SaveFailure, ReasonsAreNamedInTheLearnersWords)
+{
+    const struct {
+        int code;
+        FileUse use;
+        const char *reason;
+    } cases[] = {
+        {ENOSPC, FileUse::Write, "磁盘已满"},         {EDQUOT, FileUse::Write, "超出了磁盘配额"},
+        {EACCES, FileUse::Write, "没有写入权限"},     {EACCES, FileUse::Read, "没有读取权限"},
+        {EROFS, FileUse::Write, "磁盘是只读的"},      {ENOENT, FileUse::Write, "文件夹不存在"},
+        {ENOENT, FileUse::Read, "文件不存在"},        {EFBIG, FileUse::Write, "文件太大"},
+        {ENAMETOOLONG, FileUse::Write, "文件名太长"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.reason);
+        const QString expected = QString::fromUtf8(c.reason);
+        EXPECT_EQ(fileErrorReason(c.code, QString(), c.use), expected);
+        // errno was lost on the way: the system's text still tells.
+        EXPECT_EQ(fileErrorReason(0, QString::fromLocal8Bit(std::strerror(c.code)), c.use),
+                  expected);
+    }
+    EXPECT_EQ(fileErrorReason(0, QStringLiteral("Unknown error")), QStringLiteral("原因不明"));
+    EXPECT_EQ(fileErrorReason(0, QStringLiteral("odd")), QStringLiteral("odd"));
 }
 
 TEST(RecoveryFailure, StaysInTheStatusBarUntilCopiesWorkAgain)

@@ -176,6 +176,14 @@ Struck out in round brackets: an extra word</translation>
         <source>原因不明</source>
         <translation>reason unknown</translation>
     </message>
+    <message>
+        <source>没有读取权限</source>
+        <translation>no permission to read</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>the file does not exist</translation>
+    </message>
 </context>
 <context>
     <name>FileLabel</name>
