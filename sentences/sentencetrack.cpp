@@ -33,6 +33,7 @@ void SentenceTrack::open(const QString &recordingPath)
     m_fromSubtitles = false;
     if (recordingPath.isEmpty()) {
         m_analysis->cancel();
+        Q_EMIT sentencesChanged();
         return;
     }
     m_analysis->start(recordingPath);
@@ -62,6 +63,7 @@ void SentenceTrack::analysed(const SentenceResult &result)
     if (result.droppedCues > 0)
         text += tr("（%1 条字幕超出录音或没有时长，已略去）").arg(result.droppedCues);
     Q_EMIT statusChanged(text);
+    Q_EMIT sentencesChanged();
 }
 
 QString SentenceTrack::cueTextFor(double loopStart, double loopEnd) const

@@ -53,7 +53,8 @@ int main(int argc, char *argv[])
                                 &shell,
                                 folder + QStringLiteral("/program/"),
                                 folder + QStringLiteral("/recovery"),
-                                folder + QStringLiteral("/resume.json")};
+                                folder + QStringLiteral("/resume.json"),
+                                folder + QStringLiteral("/learner.sqlite")};
     QDir().mkpath(services.programDir);
     TForm_Main window(services);
     window.setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(20, 0, 0)); });
