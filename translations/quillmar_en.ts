@@ -991,10 +991,6 @@ Recover it?</translation>
 %1</translation>
     </message>
     <message>
-        <source>以下恢复副本已损坏，已改名保留（损坏的副本只留最近的 %1 个）：
-%2</source>
-        <translation>These recovery copies are damaged; they were renamed and kept (only the newest %1 damaged copies are kept):
-%2</translation>
         <source>逐句听写</source>
         <translation>Sentence by Sentence</translation>
     </message>
@@ -1049,6 +1045,12 @@ Recover it?</translation>
     <message>
         <source>句子</source>
         <translation>Sentences</translation>
+    </message>
+    <message>
+        <source>以下恢复副本已损坏，已改名保留（损坏的副本只留最近的 %1 个）：
+%2</source>
+        <translation>These recovery copies are damaged; they were renamed and kept (only the newest %1 damaged copies are kept):
+%2</translation>
     </message>
 </context>
 <context>
