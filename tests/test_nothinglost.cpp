@@ -469,6 +469,36 @@ TEST(OddSubtitles, ParsingStopsWhenTheAnalysisIsCancelled)
     }
 }
 
+// Two recordings with slow subtitle files, each left for the next while its
+// file is being parsed: the third recording's sentences do not wait for them.
+TEST(OddSubtitles, SlowFilesDoNotHoldUpTheNextRecording)
+{
+    QTemporaryDir dir;
+    const QByteArray slow = QByteArray("[00:00.50]la\n").repeated(100000);
+    QStringList recordings;
+    for (const QString &name : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}) {
+        recordings.append(dir.filePath(name + QStringLiteral(".wav")));
+        ASSERT_TRUE(writeToneWav(recordings.last(), 1.0));
+        if (name != QStringLiteral("c"))
+            putFile(dir.filePath(name + QStringLiteral(".lrc")), slow);
+    }
+    SentenceAnalysis analysis;
+    int decoded = 0;
+    QObject::connect(&analysis, &SentenceAnalysis::progressChanged, &analysis,
+                     [&decoded](int percent) { decoded += percent == 100; });
+    QStringList finished;
+    QObject::connect(&analysis, &SentenceAnalysis::finished, &analysis,
+                     [&finished](const SentenceResult &result) { finished.append(result.path); });
+    for (int i = 0; i < 2; ++i) {
+        analysis.start(recordings[i]);
+        // Decoded: its subtitle file is being parsed now.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return decoded == i + 1; }, 30000));
+    }
+    analysis.start(recordings[2]);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 10000));
+    EXPECT_EQ(finished, QStringList{recordings[2]});
+}
+
 TEST(OddSubtitles, AFileWithoutUsableCuesLeavesTheSentencesToThePauses)
 {
     QTemporaryDir dir;
