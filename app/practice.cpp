@@ -7,6 +7,8 @@
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
 #include "playback/transport.h"
+#include "sentences/sentencedetector.h"
+#include "sentences/sentencetrack.h"
 #include "settings/settingsstore.h"
 
 #include <QAction>
@@ -131,5 +133,11 @@ void TForm_Main::loadPreferences()
     const double step =
         m_settings->preference(QStringLiteral("RewindStep"), QStringLiteral("2")).toDouble(&ok);
     m_rewindStep = ok && step > 0 && step <= 60 ? step : 2.0;
+    // Seconds a sentence may last before it is split for dictation.
+    const double standard = DetectorParams().longSentence;
+    const double longest =
+        m_settings->preference(QStringLiteral("SentenceLength"), QString::number(standard))
+            .toDouble(&ok);
+    m_sentences->setLongestSentence(ok && longest >= 2 && longest <= 20 ? longest : standard);
     showLanguageChoice();
 }

@@ -7,7 +7,8 @@
 #include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
 
-AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control)
+AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control,
+                                 const DetectorParams &params)
 {
     AnalysisOutcome outcome;
     DecodeResult decoded = decodeEnvelope(path, control);
@@ -36,7 +37,7 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
         result.sentences = std::move(cues.cues);
     }
     if (!result.fromSubtitles)
-        result.sentences = detectSentences(*envelope);
+        result.sentences = detectSentences(*envelope, params);
     outcome.ok = true;
     return outcome;
 }
@@ -57,13 +58,14 @@ void SentenceAnalysis::start(const QString &path)
 {
     cancel();
     const int generation = ++m_generation;
-    m_future = QtConcurrent::run(&m_pool, [path](QPromise<AnalysisOutcome> &promise) {
-        promise.setProgressRange(0, 100);
-        DecodeControl control;
-        control.isCancelled = [&promise] { return promise.isCanceled(); };
-        control.progress = [&promise](int percent) { promise.setProgressValue(percent); };
-        promise.addResult(analyseRecording(path, control));
-    });
+    m_future =
+        QtConcurrent::run(&m_pool, [path, params = m_params](QPromise<AnalysisOutcome> &promise) {
+            promise.setProgressRange(0, 100);
+            DecodeControl control;
+            control.isCancelled = [&promise] { return promise.isCanceled(); };
+            control.progress = [&promise](int percent) { promise.setProgressValue(percent); };
+            promise.addResult(analyseRecording(path, control, params));
+        });
     auto *watcher = new QFutureWatcher<AnalysisOutcome>(this);
     connect(watcher, &QFutureWatcher<AnalysisOutcome>::progressValueChanged, this,
             [this, generation](int percent) {

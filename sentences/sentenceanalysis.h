@@ -2,6 +2,7 @@
 
 #include "sentences/audiodecoder.h"
 #include "sentences/envelope.h"
+#include "sentences/sentencedetector.h"
 
 #include <QFuture>
 #include <QList>
@@ -34,7 +35,8 @@ struct AnalysisOutcome {
 // Decodes the recording and finds its sentences: the cues of a subtitle file
 // beside it when it gives any, else the pauses. Blocking; for a worker or the
 // command line.
-AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control = {});
+AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control = {},
+                                 const DetectorParams &params = {});
 
 // Runs the analysis of one recording at a time off the GUI thread. Starting
 // another recording, cancel() and destruction cancel the run in progress;
@@ -47,6 +49,8 @@ public:
     ~SentenceAnalysis() override;
 
     void start(const QString &path);
+    // How the pauses are read, from the next start() on.
+    void setDetectorParams(const DetectorParams &params) { m_params = params; }
     void cancel();
     bool isRunning() const;
 
@@ -61,4 +65,5 @@ private:
     QThreadPool m_pool;
     QFuture<AnalysisOutcome> m_future;
     int m_generation = 0;
+    DetectorParams m_params;
 };

@@ -39,6 +39,13 @@ void SentenceTrack::open(const QString &recordingPath)
     m_analysis->start(recordingPath);
 }
 
+void SentenceTrack::setLongestSentence(double seconds)
+{
+    DetectorParams params;
+    params.longSentence = seconds;
+    m_analysis->setDetectorParams(params);
+}
+
 const QList<Sentence> &SentenceTrack::sentences() const
 {
     return m_view->sentences();

@@ -23,6 +23,9 @@ public:
 
     // Starts finding the sentences of a recording; an empty path forgets them.
     void open(const QString &recordingPath);
+    // The longest sentence a learner is given to dictate, in seconds; longer
+    // stretches are split where a pause stands out. From the next open() on.
+    void setLongestSentence(double seconds);
     const QList<Sentence> &sentences() const;
     bool fromSubtitles() const { return m_fromSubtitles; }
     // The subtitle text of the sentence the loop region is exactly; empty
