@@ -51,6 +51,7 @@ class SentenceTrack;
 class SettingsStore;
 class Shell;
 class TDragTrackBar;
+class TerminationSignals;
 class Transport;
 class WaveformView;
 class WordFeedback;
@@ -67,10 +68,10 @@ struct TForm_MainServices {
     // The file that kept where each recording was left; with a learner
     // database its places are taken over once, else it is used as before.
     QString resumeFile;
-    // The language the interface was started in; the guide follows it.
-    InterfaceLanguage language = InterfaceLanguage::Chinese;
     // The learner's progress (and the resume places); empty: not kept.
     QString learnerDatabase = {};
+    // The language the interface was started in; the guide follows it.
+    InterfaceLanguage language = InterfaceLanguage::Chinese;
 };
 
 // The main window. It builds the widgets and the command table, hands each
@@ -117,6 +118,12 @@ public:
     void OfferRecovery();
     // Writes the copy of unsaved dictation now (the program is being ended).
     void FlushRecovery();
+    // The program is told to end (logout, shutdown, kill): what a normal
+    // close keeps is kept, the copy of unsaved dictation and the place in
+    // the recording.
+    void EndOnTermination();
+    // SIGTERM and SIGHUP end the program through EndOnTermination().
+    void connectTermination(TerminationSignals &termination);
 
     // The operations that moved into the feature objects, under their old
     // names, so that a reader who looks for them finds where they went.
@@ -223,7 +230,8 @@ private:
     void reopenAnswerFile();
     // The status bar's word that a video's picture is not shown.
     void showVideoNotice(const QString &path);
-    void restoreRecovery(const RecoveryEntry &entry);
+    // As a new unnamed document when its file was written after the copy.
+    void restoreRecovery(const RecoveryEntry &entry, bool asNewDocument);
 
     void openLater(const QString &path);
     // The one local recording a drag carries; empty for anything else.
@@ -287,6 +295,7 @@ private:
     WordFeedback *m_feedback = nullptr;
     std::shared_ptr<RecoveryStore> m_recoveryStore;
     RecoveryWriter *m_recoveryWriter = nullptr;
+    QLabel *m_recoveryWarning = nullptr;
     LearnerDatabase *m_learner = nullptr;
     Lesson *m_lesson = nullptr;
     RecordingKey m_recordingKey;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -9,3 +10,15 @@
 // letter case on a case-insensitive file system). Empty when either path
 // names no existing file, so the caller decides how to compare the spellings.
 std::optional<bool> sameExistingFile(const QString &a, const QString &b);
+
+// What a file was at one moment: whether it existed, its size and the time of
+// its last change (to the millisecond). Two stamps of one path differ when the
+// file was written in between.
+struct FileStamp {
+    bool exists = false;
+    qint64 size = -1;
+    QDateTime modified;
+
+    static FileStamp of(const QString &path);
+    friend bool operator==(const FileStamp &, const FileStamp &) = default;
+};

@@ -23,13 +23,21 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
     result.envelope = envelope;
     result.subtitleFile = subtitleFileFor(path);
     if (!result.subtitleFile.isEmpty()) {
-        SubtitleCues cues = readSubtitleFile(result.subtitleFile, envelope->duration);
-        result.sentences = std::move(cues.cues);
+        SubtitleCues cues =
+            readSubtitleFile(result.subtitleFile, envelope->duration, control.isCancelled);
+        if (cues.cancelled) {
+            outcome.cancelled = true;
+            return outcome;
+        }
         result.malformedCues = cues.malformed;
-        result.fromSubtitles = true;
-    } else {
-        result.sentences = detectSentences(*envelope, params);
+        result.mergedCues = cues.merged;
+        result.droppedCues = cues.dropped;
+        result.fromSubtitles = !cues.cues.isEmpty();
+        result.subtitlesUnusable = cues.cues.isEmpty();
+        result.sentences = std::move(cues.cues);
     }
+    if (!result.fromSubtitles)
+        result.sentences = detectSentences(*envelope, params);
     outcome.ok = true;
     return outcome;
 }
