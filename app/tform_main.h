@@ -57,6 +57,8 @@ struct TForm_MainServices {
     QString recoveryFolder;
     // The file that keeps where each recording was left; empty: not kept.
     QString resumeFile;
+    // Where the analyses of recordings are kept; empty: none are kept.
+    QString analysisCacheFolder;
 };
 
 // The main window. It builds the widgets and the command table, hands each

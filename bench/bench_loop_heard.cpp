@@ -39,7 +39,6 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <numbers>
 #include <optional>
 #include <string>
@@ -107,8 +106,7 @@ public:
     explicit SoundServer(const QString &folder) : m_folder(folder)
     {
         QDir().mkpath(runtimeDir());
-        QFile::setPermissions(runtimeDir(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile config(m_folder + QStringLiteral("/server.pa"));
         if (!config.open(QIODevice::WriteOnly))
             return;
@@ -444,16 +442,6 @@ double furthestFromZero(const std::vector<double> &values)
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc == 3) {
-        QFile f(QString::fromLocal8Bit(argv[1]));
-        f.open(QIODevice::ReadOnly);
-        const QByteArray b = f.readAll();
-        std::vector<float> x(std::size_t(b.size() / 4));
-        std::memcpy(x.data(), b.constData(), x.size() * 4);
-        for (const Pass &p : findWraps(x, std::atof(argv[2])))
-            std::printf("over %.1f land %.1f gap %.1f\n", p.overshootMs, p.landingMs, p.gapMs);
-        return 0;
-    }
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
@@ -524,11 +512,6 @@ int main(int argc, char *argv[])
                 const double lap = (end - LoopStart) / speed;
                 waitFor(int((WrapsPerLoop + 0.6) * lap * 1000) + 400);
                 const std::vector<float> heard = recorder.stop();
-                if (qEnvironmentVariableIsSet("DUMP")) {
-                    QFile f(QStringLiteral("/tmp/pa27/%1_%2_%3.f32").arg(mode).arg(speed).arg(end));
-                    f.open(QIODevice::WriteOnly);
-                    f.write(reinterpret_cast<const char *>(heard.data()), qint64(heard.size() * 4));
-                }
                 const std::vector<Pass> passes = findWraps(heard, end);
                 for (const Pass &pass : passes) {
                     overshoot.push_back(pass.overshootMs);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -9,3 +10,16 @@
 // letter case on a case-insensitive file system). Empty when either path
 // names no existing file, so the caller decides how to compare the spellings.
 std::optional<bool> sameExistingFile(const QString &a, const QString &b);
+
+// What tells one version of a file from another without reading it: the
+// device and inode (the same after a rename), the size and the time of the
+// last change, in nanoseconds. Empty when the path names no existing file.
+struct FileStamp {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+
+    bool operator==(const FileStamp &) const = default;
+};
+std::optional<FileStamp> fileStamp(const QString &path);

@@ -534,7 +534,7 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
     FakeShell shell;
     QDir().mkpath(at("program"));
     TForm_MainServices services{&player, &dialogs, &shell, at("program") + QLatin1Char('/'),
-                                {},      {}};
+                                {},      {},       {}};
     TForm_Main window(services);
 
     enum class Outcome { PlayerError, NoSuchFile, Plays, Empty };
