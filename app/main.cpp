@@ -91,6 +91,8 @@ int main(int argc, char *argv[])
     services.analysisCacheFolder = AnalysisCache::defaultFolder();
     services.resumeFile = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
                           + QStringLiteral("/resume.json");
+    services.learnerDatabase = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                               + QStringLiteral("/learner.db");
 
     TForm_Main window(services);
     dialogs.setParent(&window);

@@ -124,6 +124,7 @@ std::optional<CachedAnalysis> AnalysisCache::load(const QString &recording) cons
         in >> sentence.start >> sentence.end;
         cached.sentences.append(sentence);
     }
+    in >> cached.detectorKey;
     if (in.status() != QDataStream::Ok || in.device()->pos() != body)
         return damaged();
     // Used now: the last to be dropped.
@@ -133,7 +134,7 @@ std::optional<CachedAnalysis> AnalysisCache::load(const QString &recording) cons
 }
 
 bool AnalysisCache::store(const QString &recording, const Envelope &envelope,
-                          const QList<Sentence> &sentences) const
+                          const QList<Sentence> &sentences, const QByteArray &detectorKey) const
 {
     const QString entry = entryFor(recording);
     const std::optional<FileStamp> stamp = fileStamp(recording);
@@ -151,6 +152,7 @@ bool AnalysisCache::store(const QString &recording, const Envelope &envelope,
         out << quint32(sentences.size());
         for (const Sentence &sentence : sentences)
             out << sentence.start << sentence.end;
+        out << detectorKey;
     }
     const quint64 sum = checksum(bytes.constData(), bytes.size());
     bytes.append(reinterpret_cast<const char *>(&sum), sizeof sum);

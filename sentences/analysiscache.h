@@ -2,6 +2,7 @@
 
 #include "sentences/envelope.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -12,6 +13,7 @@
 struct CachedAnalysis {
     Envelope envelope;
     QList<Sentence> sentences; // found from the pauses
+    QByteArray detectorKey;    // the detector settings they were found with
 };
 
 // A folder of analyses, one file per recording, named after the recording's
@@ -34,8 +36,8 @@ public:
 
     std::optional<CachedAnalysis> load(const QString &recording) const;
     // False when nothing could be kept (no folder, a full or read-only disk).
-    bool store(const QString &recording, const Envelope &envelope,
-               const QList<Sentence> &sentences) const;
+    bool store(const QString &recording, const Envelope &envelope, const QList<Sentence> &sentences,
+               const QByteArray &detectorKey = {}) const;
 
     // The file an entry for the recording as it is now would have; empty
     // when the recording does not exist.

@@ -33,7 +33,7 @@ std::shared_ptr<const Envelope> onWholeLength(const Envelope &soFar, double expe
 } // namespace
 
 AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control,
-                                 const AnalysisCache *cache,
+                                 const DetectorParams &params, const AnalysisCache *cache,
                                  const std::function<void(const SentenceResult &)> &found)
 {
     AnalysisOutcome outcome;
@@ -42,10 +42,12 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
     result.subtitleFile = subtitleFileFor(path);
     const bool subtitles = !result.subtitleFile.isEmpty();
 
+    // Sentences kept from other detector settings are not shown first.
+    const QByteArray detectorKey(reinterpret_cast<const char *>(&params), sizeof params);
     std::optional<Envelope> envelope;
     if (cache) {
         if (std::optional<CachedAnalysis> cached = cache->load(path)) {
-            if (!subtitles && found) {
+            if (!subtitles && found && cached->detectorKey == detectorKey) {
                 SentenceResult early = result;
                 early.envelope = std::make_shared<const Envelope>(cached->envelope);
                 early.sentences = cached->sentences;
@@ -74,7 +76,7 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
                     const double settled = soFar.duration - UnsettledSeconds;
                     const double after = shown.isEmpty() ? -1.0 : shown.last().end;
                     const qsizetype before = shown.size();
-                    for (const Sentence &sentence : detectSentences(soFar)) {
+                    for (const Sentence &sentence : detectSentences(soFar, params)) {
                         if (sentence.end > settled)
                             break;
                         if (sentence.start > after)
@@ -96,7 +98,8 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
         envelope = std::move(decoded.envelope);
         if (cache)
             cache->store(path, *envelope,
-                         subtitles ? QList<Sentence>{} : detectSentences(*envelope));
+                         subtitles ? QList<Sentence>{} : detectSentences(*envelope, params),
+                         detectorKey);
     }
 
     auto shared = std::make_shared<const Envelope>(std::move(*envelope));
@@ -108,7 +111,7 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
         result.fromSubtitles = true;
     } else {
         // Also for a cached envelope: the rules may have changed since it was kept.
-        result.sentences = detectSentences(*shared);
+        result.sentences = detectSentences(*shared, params);
     }
     outcome.ok = true;
     return outcome;
@@ -131,27 +134,27 @@ void SentenceAnalysis::start(const QString &path)
     cancel();
     const int generation = ++m_generation;
     const QString cacheFolder = m_cacheFolder;
-    m_future = QtConcurrent::run(
-        &m_pool, [this, path, cacheFolder, generation](QPromise<AnalysisOutcome> &promise) {
-            promise.setProgressRange(0, 100);
-            DecodeControl control;
-            control.isCancelled = [&promise] { return promise.isCanceled(); };
-            control.progress = [&promise](int percent) { promise.setProgressValue(percent); };
-            const AnalysisCache cache(cacheFolder);
-            // Handed to the GUI thread; dropped there if a newer run has begun
-            // (or the object is gone, which waits for this run first anyway).
-            const auto found = [this, generation](const SentenceResult &soFar) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, generation, soFar] {
-                        if (generation == m_generation)
-                            emit sentencesFound(soFar);
-                    },
-                    Qt::QueuedConnection);
-            };
-            promise.addResult(
-                analyseRecording(path, control, cacheFolder.isEmpty() ? nullptr : &cache, found));
-        });
+    m_future = QtConcurrent::run(&m_pool, [this, path, cacheFolder, generation,
+                                           params = m_params](QPromise<AnalysisOutcome> &promise) {
+        promise.setProgressRange(0, 100);
+        DecodeControl control;
+        control.isCancelled = [&promise] { return promise.isCanceled(); };
+        control.progress = [&promise](int percent) { promise.setProgressValue(percent); };
+        const AnalysisCache cache(cacheFolder);
+        // Handed to the GUI thread; dropped there if a newer run has begun
+        // (or the object is gone, which waits for this run first anyway).
+        const auto found = [this, generation](const SentenceResult &soFar) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, soFar] {
+                    if (generation == m_generation)
+                        emit sentencesFound(soFar);
+                },
+                Qt::QueuedConnection);
+        };
+        promise.addResult(analyseRecording(path, control, params,
+                                           cacheFolder.isEmpty() ? nullptr : &cache, found));
+    });
     auto *watcher = new QFutureWatcher<AnalysisOutcome>(this);
     connect(watcher, &QFutureWatcher<AnalysisOutcome>::progressValueChanged, this,
             [this, generation](int percent) {

@@ -2,6 +2,7 @@
 
 #include "sentences/audiodecoder.h"
 #include "sentences/envelope.h"
+#include "sentences/sentencedetector.h"
 
 #include <QFuture>
 #include <QList>
@@ -40,6 +41,7 @@ struct AnalysisOutcome {
 // each list extending the one before (the complete result may still differ
 // from the last of them), with the envelope decoded so far.
 AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control = {},
+                                 const DetectorParams &params = {},
                                  const AnalysisCache *cache = nullptr,
                                  const std::function<void(const SentenceResult &)> &found = {});
 
@@ -57,6 +59,8 @@ public:
     void setCacheFolder(const QString &folder) { m_cacheFolder = folder; }
 
     void start(const QString &path);
+    // How the pauses are read, from the next start() on.
+    void setDetectorParams(const DetectorParams &params) { m_params = params; }
     void cancel();
     bool isRunning() const;
 
@@ -75,4 +79,5 @@ private:
     QFuture<AnalysisOutcome> m_future;
     int m_generation = 0;
     QString m_cacheFolder;
+    DetectorParams m_params;
 };

@@ -39,9 +39,17 @@ void SentenceTrack::open(const QString &recordingPath)
     m_complete = false;
     if (recordingPath.isEmpty()) {
         m_analysis->cancel();
+        Q_EMIT sentencesChanged();
         return;
     }
     m_analysis->start(recordingPath);
+}
+
+void SentenceTrack::setLongestSentence(double seconds)
+{
+    DetectorParams params;
+    params.longSentence = seconds;
+    m_analysis->setDetectorParams(params);
 }
 
 const QList<Sentence> &SentenceTrack::sentences() const
@@ -71,6 +79,7 @@ void SentenceTrack::analysed(const SentenceResult &result)
     if (result.malformedCues > 0)
         text += tr("（%1 条字幕格式有误，已跳过）").arg(result.malformedCues);
     Q_EMIT statusChanged(text);
+    Q_EMIT sentencesChanged();
 }
 
 QString SentenceTrack::cueTextFor(double loopStart, double loopEnd) const

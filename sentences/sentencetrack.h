@@ -30,6 +30,9 @@ public:
     void open(const QString &recordingPath);
     // All the sentences of the open recording are known.
     bool isComplete() const { return m_complete; }
+    // The longest sentence a learner is given to dictate, in seconds; longer
+    // stretches are split where a pause stands out. From the next open() on.
+    void setLongestSentence(double seconds);
     const QList<Sentence> &sentences() const;
     bool fromSubtitles() const { return m_fromSubtitles; }
     // The subtitle text of the sentence the loop region is exactly; empty
@@ -44,6 +47,8 @@ Q_SIGNALS:
     // Status texts: progress while a recording is analysed, then the outcome.
     void statusChanged(const QString &text);
     void sentenceClicked(int index);
+    // The sentences of the open recording were found (or forgotten).
+    void sentencesChanged();
 
 private:
     void analysed(const SentenceResult &result);

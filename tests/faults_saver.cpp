@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     FakeDialogs dialogs;
     FakeShell shell;
     TForm_MainServices services{
-        &player, &dialogs, &shell, QString::fromLocal8Bit(argv[1]) + QLatin1Char('/'), {}, {}, {}};
+        &player, &dialogs, &shell, QString::fromLocal8Bit(argv[1]) + QLatin1Char('/'), {}, {}};
     TForm_Main window(services);
     const QString fileName = QString::fromLocal8Bit(argv[2]);
     const Guard guard(&dialogs, TForm_Main::applicationTitle());

@@ -50,7 +50,6 @@ int main(int argc, char *argv[])
                                 &shell,
                                 folder + QStringLiteral("/program/"),
                                 folder + QStringLiteral("/recovery"),
-                                {},
                                 {}};
     QDir().mkpath(services.programDir);
     TForm_Main window(services);

@@ -73,7 +73,7 @@ TEST(SentencesWhileAnalysing, ArriveInOrderAndExtendEachOther)
 
     QList<SentenceResult> found;
     const AnalysisOutcome outcome = analyseRecording(
-        recording, {}, nullptr, [&](const SentenceResult &soFar) { found.append(soFar); });
+        recording, {}, {}, nullptr, [&](const SentenceResult &soFar) { found.append(soFar); });
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     const QList<Sentence> &all = outcome.result.sentences;
     EXPECT_EQ(all.size(), 50);
@@ -245,7 +245,7 @@ TEST(AnalysisCacheEntries, DamagedOrFullCachesNeverStopTheAnalysis)
         QTemporaryDir scratch;
         const QString folder = c.prepare(scratch.filePath(QStringLiteral("cache")));
         const AnalysisCache cache(folder);
-        const AnalysisOutcome outcome = analyseRecording(recording, {}, &cache);
+        const AnalysisOutcome outcome = analyseRecording(recording, {}, {}, &cache);
         ASSERT_TRUE(outcome.ok) << c.fault << ": " << outcome.error.toStdString();
         EXPECT_EQ(outcome.result.sentences, plain.result.sentences) << c.fault;
         EXPECT_TRUE(sameEnvelope(*outcome.result.envelope, *plain.result.envelope)) << c.fault;
@@ -263,14 +263,14 @@ TEST(AnalysisCacheEntries, ReopeningIsServedFromTheCacheWithinItsBound)
     writeSpeech(second, 4);
 
     const AnalysisCache cache(folder);
-    const AnalysisOutcome analysed = analyseRecording(first, {}, &cache);
+    const AnalysisOutcome analysed = analyseRecording(first, {}, {}, &cache);
     ASSERT_TRUE(analysed.ok);
     ASSERT_TRUE(QFileInfo::exists(cache.entryFor(first)));
     // Served from the cache: the file's sound is not decoded again, and the
     // cached sentences come first, all of them.
     QList<SentenceResult> found;
     const AnalysisOutcome again = analyseRecording(
-        first, {}, &cache, [&](const SentenceResult &soFar) { found.append(soFar); });
+        first, {}, {}, &cache, [&](const SentenceResult &soFar) { found.append(soFar); });
     ASSERT_TRUE(again.ok);
     ASSERT_EQ(found.size(), 1);
     EXPECT_EQ(found.first().sentences, analysed.result.sentences);
@@ -279,7 +279,7 @@ TEST(AnalysisCacheEntries, ReopeningIsServedFromTheCacheWithinItsBound)
     // A bound that holds one entry keeps the one used last.
     const qint64 oneEntry = QFileInfo(cache.entryFor(first)).size() + 16;
     const AnalysisCache small(folder, oneEntry * 3 / 2);
-    ASSERT_TRUE(analyseRecording(second, {}, &small).ok);
+    ASSERT_TRUE(analyseRecording(second, {}, {}, &small).ok);
     EXPECT_TRUE(QFileInfo::exists(small.entryFor(second)));
     EXPECT_FALSE(QFileInfo::exists(small.entryFor(first)));
 }

@@ -132,8 +132,9 @@ TEST(MainMenu, FourTopLevelItemsWithTheirEntries)
     // Options: the dialog first, the interface language, then the switches
     // of the practice aids.
     ASSERT_NE(top[2]->menu(), nullptr);
-    EXPECT_EQ(describe(top[2]->menu()), (QStringList{"Menu_SettingOptions", "menu:界面语言(&L)",
-                                                     "-", "Action_ShowFeedback"}));
+    EXPECT_EQ(describe(top[2]->menu()),
+              (QStringList{"Menu_SettingOptions", "menu:界面语言(&L)", "-", "Action_ShowFeedback",
+                           "Action_ShowSentenceList"}));
 
     EXPECT_EQ(describe(top[0]->menu()),
               (QStringList{"Action_OpenSourceFile", "menu:最近播放", "Action_CloseSourceFile", "-",
@@ -160,6 +161,10 @@ TEST(MainMenu, FourTopLevelItemsWithTheirEntries)
                                                      "Action_PreviousSentence",
                                                      "Action_RepeatSentence",
                                                      "Action_NextSentence",
+                                                     "Action_SentenceMode",
+                                                     "Action_SkipSentence",
+                                                     "Action_Hint",
+                                                     "Action_ShowSentenceAnswer",
                                                      "-",
                                                      "Action_SlowDown",
                                                      "Action_SpeedUp",

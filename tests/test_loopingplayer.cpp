@@ -47,8 +47,7 @@ TEST_P(LoopingWithLibmpv, LoopOfOneSecondWrapsRepeatedlyWithoutRunningAway)
     player.setSpeed(c.speed);
     FakeDialogs dialogs;
     FakeShell shell;
-    TForm_MainServices services{&player, &dialogs, &shell, dir.path() + QLatin1Char('/'),
-                                {},      {},       {}};
+    TForm_MainServices services{&player, &dialogs, &shell, dir.path() + QLatin1Char('/'), {}, {}};
     TForm_Main window(services);
 
     window.OpenSourceFile(wav);

@@ -252,6 +252,8 @@ TEST(Sentences, CommandsLoopOneSentenceAfterAnother)
     writeSegments(wav, {-0.6, 1.0, -0.9, 1.2, -0.9, 0.8, -0.6});
     auto &track = h.feature<SentenceTrack>();
     QSignalSpy status(&track, &SentenceTrack::statusChanged);
+    // Looping freely, as without sentence by sentence dictation.
+    h.action(QStringLiteral("Action_SentenceMode"))->trigger();
     h.w().OpenSourceFile(wav);
     h.player.length = 6.0;
     h.player.setStateAndNotify(MediaPlayer::Playing);
@@ -272,6 +274,35 @@ TEST(Sentences, CommandsLoopOneSentenceAfterAnother)
     h.player.position = first.end - 0.1;
     h.action(QStringLiteral("Action_RepeatSentence"))->trigger();
     EXPECT_DOUBLE_EQ(h.player.position, first.start);
+}
+
+TEST(Sentences, TheSentenceLengthPreferenceSplitsLongerOnes)
+{
+    // Three phrases of 1.2 s, 0.12 and 0.2 s apart: no sentence break, 3.9 s
+    // in all. Allowed 3 s, it splits where the pause stands out.
+    struct Row {
+        const char *stored; // nullptr: no such line
+        int sentences;
+    };
+    const Row rows[] = {{nullptr, 1}, {"3", 2}, {"twelve", 1}, {"1", 1}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.stored ? row.stored : "(default)");
+        Practice h(false);
+        const QString ini = h.programDir() + QStringLiteral("Quillmar.ini");
+        QByteArray text = DefaultSettingsText();
+        if (row.stored)
+            text += QByteArray("\r\n[Preferences]\r\nSentenceLength=") + row.stored + "\r\n";
+        putFile(ini, text);
+        h.create();
+        const QString wav = h.path(QStringLiteral("phrases.wav"));
+        writeSegments(wav, {-0.6, 1.2, -0.12, 1.2, -0.2, 1.2, -0.6});
+        auto &track = h.feature<SentenceTrack>();
+        h.w().OpenSourceFile(wav);
+        QTRY_VERIFY_WITH_TIMEOUT(!track.sentences().isEmpty(), 10000);
+        EXPECT_EQ(track.sentences().size(), row.sentences);
+        // Read, never written: the default leaves no line behind.
+        EXPECT_EQ(readAll(ini).contains("SentenceLength"), row.stored != nullptr);
+    }
 }
 
 TEST(Feedback, TheStripShowsTheWrongWordAfterAnApply)

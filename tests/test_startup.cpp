@@ -29,7 +29,7 @@ struct RealWindow {
         : player(QStringLiteral("null"), nullptr, library)
     {
         TForm_MainServices services{&player, &dialogs, &shell, dir.path() + QLatin1Char('/'),
-                                    {},      {},       {}};
+                                    {},      {}};
         window = std::make_unique<TForm_Main>(services);
         window->show();
         player.startLoading();

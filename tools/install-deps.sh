@@ -4,11 +4,11 @@ set -e
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
-    build-essential cmake ninja-build pkg-config \
-    qt6-base-dev qt6-svg-dev libgl-dev \
+    build-essential cmake ninja-build pkg-config ccache \
+    qt6-base-dev qt6-svg-dev libgl-dev libqt6sql6-sqlite \
     libmpv-dev libgtest-dev \
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev \
-    espeak-ng sox ffmpeg \
+    espeak-ng sox ffmpeg pocketsphinx-testdata \
     clang libclang-rt-14-dev clang-format-14 dpkg-dev \
     qt6-translations-l10n qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
     desktop-file-utils appstream \
