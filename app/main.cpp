@@ -98,10 +98,7 @@ int main(int argc, char *argv[])
     dialogs.setParent(&window);
     // Logout and shutdown end the program: unsaved dictation is kept first.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, [&window] {
-        window.FlushRecovery();
-        QCoreApplication::exit(0);
-    });
+    window.connectTermination(termination);
     window.show();
     QTimer::singleShot(0, &player, [&player] { player.startLoading(); });
     QTimer::singleShot(0, &window, [&window] { window.OfferRecovery(); });

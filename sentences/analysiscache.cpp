@@ -26,7 +26,7 @@ const QString Suffix = QStringLiteral(".analysis");
 constexpr quint32 MaxFrames = 24u * 3600u * 1000u;
 constexpr quint32 MaxSentences = 10'000'000;
 
-QByteArray keyOf(const FileStamp &stamp)
+QByteArray keyOf(const FileVersion &stamp)
 {
     return QByteArray::number(stamp.device) + ':' + QByteArray::number(stamp.inode) + ':'
            + QByteArray::number(stamp.size) + ':' + QByteArray::number(stamp.modifiedNs);
@@ -64,7 +64,7 @@ QString AnalysisCache::entryFor(const QString &recording) const
 {
     if (m_folder.isEmpty())
         return {};
-    const std::optional<FileStamp> stamp = fileStamp(recording);
+    const std::optional<FileVersion> stamp = fileVersion(recording);
     if (!stamp)
         return {};
     const QByteArray name =
@@ -101,7 +101,7 @@ std::optional<CachedAnalysis> AnalysisCache::load(const QString &recording) cons
     QByteArray key;
     in.readRawData(magic, 4);
     in >> version >> key;
-    const std::optional<FileStamp> stamp = fileStamp(recording);
+    const std::optional<FileVersion> stamp = fileVersion(recording);
     if (std::memcmp(magic, Magic, 4) != 0 || version != Version || !stamp || key != keyOf(*stamp))
         return damaged();
     CachedAnalysis cached;
@@ -137,7 +137,7 @@ bool AnalysisCache::store(const QString &recording, const Envelope &envelope,
                           const QList<Sentence> &sentences, const QByteArray &detectorKey) const
 {
     const QString entry = entryFor(recording);
-    const std::optional<FileStamp> stamp = fileStamp(recording);
+    const std::optional<FileVersion> stamp = fileVersion(recording);
     if (entry.isEmpty() || !stamp || !QDir().mkpath(m_folder))
         return false;
     QByteArray bytes;

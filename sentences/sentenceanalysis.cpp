@@ -60,15 +60,21 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
     if (!envelope) {
         DecodeControl watched = control;
         QList<Sentence> shown;
+        QList<Sentence> cues;
+        bool cuesRead = false;
         bool cuesShown = false;
         if (found) {
             watched.partial = [&](const Envelope &soFar, double expectedSeconds) {
                 SentenceResult early = result;
-                if (subtitles) {
+                if (subtitles && !cuesRead) {
+                    cuesRead = true;
+                    cues = readSubtitleFile(result.subtitleFile, expectedSeconds).cues;
+                }
+                if (!cues.isEmpty()) {
                     if (cuesShown)
                         return;
                     cuesShown = true;
-                    early.sentences = readSubtitleFile(result.subtitleFile, expectedSeconds).cues;
+                    early.sentences = cues;
                     early.fromSubtitles = true;
                 } else {
                     // The detector sees the prefix as a whole recording; what
@@ -97,22 +103,28 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
             return outcome;
         envelope = std::move(decoded.envelope);
         if (cache)
-            cache->store(path, *envelope,
-                         subtitles ? QList<Sentence>{} : detectSentences(*envelope, params),
-                         detectorKey);
+            cache->store(path, *envelope, detectSentences(*envelope, params), detectorKey);
     }
 
     auto shared = std::make_shared<const Envelope>(std::move(*envelope));
     result.envelope = shared;
     if (subtitles) {
-        SubtitleCues cues = readSubtitleFile(result.subtitleFile, shared->duration);
-        result.sentences = std::move(cues.cues);
+        SubtitleCues cues =
+            readSubtitleFile(result.subtitleFile, shared->duration, control.isCancelled);
+        if (cues.cancelled) {
+            outcome.cancelled = true;
+            return outcome;
+        }
         result.malformedCues = cues.malformed;
-        result.fromSubtitles = true;
-    } else {
-        // Also for a cached envelope: the rules may have changed since it was kept.
-        result.sentences = detectSentences(*shared, params);
+        result.mergedCues = cues.merged;
+        result.droppedCues = cues.dropped;
+        result.fromSubtitles = !cues.cues.isEmpty();
+        result.subtitlesUnusable = cues.cues.isEmpty();
+        result.sentences = std::move(cues.cues);
     }
+    // Also for a cached envelope: the rules may have changed since it was kept.
+    if (!result.fromSubtitles)
+        result.sentences = detectSentences(*shared, params);
     outcome.ok = true;
     return outcome;
 }

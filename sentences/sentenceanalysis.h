@@ -22,6 +22,10 @@ struct SentenceResult {
     bool fromSubtitles = false;
     QString subtitleFile; // the file the cues came from, if any
     int malformedCues = 0;
+    int mergedCues = 0;  // started with another cue: one sentence with both texts
+    int droppedCues = 0; // past the end, or no time of their own left
+    // A subtitle file was there but gave no cue: the sentences are the pauses.
+    bool subtitlesUnusable = false;
 };
 
 struct AnalysisOutcome {
@@ -32,7 +36,7 @@ struct AnalysisOutcome {
 };
 
 // Decodes the recording and finds its sentences: the cues of a subtitle file
-// beside it when there is one, else the pauses. Blocking; for a worker or the
+// beside it when it gives any, else the pauses. Blocking; for a worker or the
 // command line.
 //
 // With a cache, a recording analysed before is read from it instead of being

@@ -3,6 +3,7 @@
 #include "sentences/sentenceanalysis.h"
 #include "sentences/waveformview.h"
 
+#include <QFileInfo>
 #include <QLabel>
 
 #include <cmath>
@@ -76,8 +77,15 @@ void SentenceTrack::analysed(const SentenceResult &result)
     showPlace();
     QString text = result.fromSubtitles ? tr("字幕中有 %1 句").arg(result.sentences.size())
                                         : tr("找到 %1 句").arg(result.sentences.size());
+    if (result.subtitlesUnusable)
+        text = tr("字幕文件“%1”中没有可用的字幕，已按停顿找句子：%2")
+                   .arg(QFileInfo(result.subtitleFile).fileName(), text);
     if (result.malformedCues > 0)
         text += tr("（%1 条字幕格式有误，已跳过）").arg(result.malformedCues);
+    if (result.mergedCues > 0)
+        text += tr("（%1 条字幕与前一条同时开始，已合为一句）").arg(result.mergedCues);
+    if (result.droppedCues > 0)
+        text += tr("（%1 条字幕超出录音或没有时长，已略去）").arg(result.droppedCues);
     Q_EMIT statusChanged(text);
     Q_EMIT sentencesChanged();
 }
