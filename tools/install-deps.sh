@@ -13,4 +13,5 @@ apt-get install -y -qq --no-install-recommends \
     qt6-translations-l10n qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
     desktop-file-utils appstream \
     xvfb openbox libxcb1-dev \
+    pulseaudio pulseaudio-utils \
     fonts-noto-cjk >/dev/null
