@@ -7,6 +7,7 @@
 #include "platform/qttranslations.h"
 #include "recovery/recoverystore.h"
 #include "recovery/terminationsignals.h"
+#include "sentences/analysiscache.h"
 #include "sentences/printsentences.h"
 #include "settings/settingsstore.h"
 
@@ -89,6 +90,7 @@ int main(int argc, char *argv[])
     services.programDir = programDir;
     services.language = language;
     services.recoveryFolder = RecoveryStore::defaultFolder();
+    services.analysisCacheFolder = AnalysisCache::defaultFolder();
     services.resumeFile = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
                           + QStringLiteral("/resume.json");
     services.learnerDatabase = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)

@@ -320,6 +320,7 @@ void TForm_Main::createFeatures()
     m_dictationLine = new DictationLine(m_line, m_applyButton, this);
     m_answer = new AnswerPane(m_pages, m_answerView, m_answerLabel, this);
     m_sentences = new SentenceTrack(m_waveform, m_sentenceLabel, this);
+    m_sentences->setCacheFolder(m_services.analysisCacheFolder);
     m_feedback = new WordFeedback(m_feedbackStrip, this);
     m_lesson = new Lesson(this);
     m_sentenceList->setModel(m_lesson->model());

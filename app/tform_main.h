@@ -68,6 +68,8 @@ struct TForm_MainServices {
     // The file that kept where each recording was left; with a learner
     // database its places are taken over once, else it is used as before.
     QString resumeFile;
+    // Where the analyses of recordings are kept; empty: none are kept.
+    QString analysisCacheFolder = {};
     // The learner's progress (and the resume places); empty: not kept.
     QString learnerDatabase = {};
     // The language the interface was started in; the guide follows it.

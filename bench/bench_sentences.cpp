@@ -1,9 +1,12 @@
 // Sentence analysis: accuracy on spoken sentences it makes itself (espeak-ng,
 // sox) under noise, a music bed and very different gains, and in brisk
 // speech; speed of analysing a 60-minute mp3 against FFmpeg's decoder alone;
-// waveform repaint time and envelope memory. Prints "name value unit" lines.
-// Arguments name the parts to run ("accuracy", "brisk", "speed"); none, all
-// (the first "speed" makes its mp3 from the "accuracy" recordings).
+// the first sentences while it is analysed and all of them when it is opened
+// again; waveform repaint time and envelope memory. Prints "name value unit" lines.
+// Arguments name the parts to run ("accuracy", "brisk", "speed", "first",
+// "reopen"); none, all (the 60-minute mp3 is made once from the "accuracy"
+// recordings).
+#include "sentences/analysiscache.h"
 #include "sentences/audiodecoder.h"
 #include "sentences/sentenceanalysis.h"
 #include "sentences/sentencedetector.h"
@@ -13,12 +16,14 @@
 #include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <clocale>
@@ -595,6 +600,64 @@ void speed(const QString &dir)
     std::printf("waveform_repaint_ms %.3f ms\n", double(timer.nsecsElapsed()) / 1e6 / Repaints);
 }
 
+// Milliseconds from starting an analysis as the window does to the first
+// sentences found; with `all`, to the first report that holds every sentence.
+double msToSentences(const QString &recording, const QString &cacheFolder, bool all)
+{
+    SentenceAnalysis analysis;
+    analysis.setCacheFolder(cacheFolder);
+    QEventLoop loop;
+    QElapsedTimer timer;
+    double ms = -1.0;
+    qsizetype expected = -1;
+    if (all) {
+        const AnalysisCache cache(cacheFolder);
+        if (const auto cached = cache.load(recording))
+            expected = cached->sentences.size();
+    }
+    const auto seen = [&](const SentenceResult &result) {
+        if (ms < 0 && !result.sentences.isEmpty()
+            && (!all || result.sentences.size() == expected)) {
+            ms = double(timer.nsecsElapsed()) / 1e6;
+            loop.quit();
+        }
+    };
+    QObject::connect(&analysis, &SentenceAnalysis::sentencesFound, &loop, seen);
+    QObject::connect(&analysis, &SentenceAnalysis::finished, &loop, [&](const SentenceResult &r) {
+        seen(r);
+        loop.quit();
+    });
+    QObject::connect(&analysis, &SentenceAnalysis::failed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    timer.start();
+    analysis.start(recording);
+    loop.exec();
+    return ms;
+}
+
+// The first sentences of a 60-minute mp3 while it is analysed for the first time.
+void firstSentences(const QString &dir)
+{
+    const QString mp3 = longRecording(dir);
+    if (mp3.isEmpty())
+        return;
+    QTemporaryDir cache;
+    std::printf("first_sentences_ms %.0f ms\n", msToSentences(mp3, cache.path(), false));
+    std::fflush(stdout);
+}
+
+// All its sentences when it is opened again, from the cache of analyses.
+void reopenSentences(const QString &dir)
+{
+    const QString mp3 = longRecording(dir);
+    if (mp3.isEmpty())
+        return;
+    QTemporaryDir cache;
+    msToSentences(mp3, cache.path(), true); // the first opening fills the cache
+    std::printf("reopen_sentences_ms %.1f ms\n", msToSentences(mp3, cache.path(), true));
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -616,5 +679,9 @@ int main(int argc, char **argv)
         briskAccuracy(dir.path());
     if (wanted("speed"))
         speed(dir.path());
+    if (wanted("first"))
+        firstSentences(dir.path());
+    if (wanted("reopen"))
+        reopenSentences(dir.path());
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -22,3 +23,16 @@ struct FileStamp {
     static FileStamp of(const QString &path);
     friend bool operator==(const FileStamp &, const FileStamp &) = default;
 };
+
+// What tells one version of a file from another without reading it: the
+// device and inode (the same after a rename), the size and the time of the
+// last change, in nanoseconds. Empty when the path names no existing file.
+struct FileVersion {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+
+    bool operator==(const FileVersion &) const = default;
+};
+std::optional<FileVersion> fileVersion(const QString &path);

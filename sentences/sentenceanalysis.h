@@ -10,7 +10,10 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <functional>
 #include <memory>
+
+class AnalysisCache;
 
 struct SentenceResult {
     QString path;
@@ -35,8 +38,16 @@ struct AnalysisOutcome {
 // Decodes the recording and finds its sentences: the cues of a subtitle file
 // beside it when it gives any, else the pauses. Blocking; for a worker or the
 // command line.
+//
+// With a cache, a recording analysed before is read from it instead of being
+// decoded, and a new analysis is kept in it. `found` hears of the sentences
+// while the analysis runs: each time with all those found so far, in order,
+// each list extending the one before (the complete result may still differ
+// from the last of them), with the envelope decoded so far.
 AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control = {},
-                                 const DetectorParams &params = {});
+                                 const DetectorParams &params = {},
+                                 const AnalysisCache *cache = nullptr,
+                                 const std::function<void(const SentenceResult &)> &found = {});
 
 // Runs the analysis of one recording at a time off the GUI thread. Starting
 // another recording, cancel() and destruction cancel the run in progress;
@@ -48,6 +59,9 @@ public:
     explicit SentenceAnalysis(QObject *parent = nullptr);
     ~SentenceAnalysis() override;
 
+    // Where analyses are kept between runs; empty (the default) keeps none.
+    void setCacheFolder(const QString &folder) { m_cacheFolder = folder; }
+
     void start(const QString &path);
     // How the pauses are read, from the next start() on.
     void setDetectorParams(const DetectorParams &params) { m_params = params; }
@@ -56,6 +70,9 @@ public:
 
 signals:
     void progressChanged(int percent);
+    // The sentences found so far while the run goes on; finished() follows
+    // with the complete result.
+    void sentencesFound(const SentenceResult &soFar);
     void finished(const SentenceResult &result);
     void failed(const QString &message);
 
@@ -65,5 +82,6 @@ private:
     QThreadPool m_pool;
     QFuture<AnalysisOutcome> m_future;
     int m_generation = 0;
+    QString m_cacheFolder;
     DetectorParams m_params;
 };

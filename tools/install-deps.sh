@@ -13,5 +13,6 @@ apt-get install -y -qq --no-install-recommends \
     qt6-translations-l10n qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
     desktop-file-utils appstream \
     xvfb openbox libxcb1-dev \
+    pulseaudio pulseaudio-utils \
     xdotool imagemagick \
     fonts-noto-cjk >/dev/null

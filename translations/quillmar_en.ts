@@ -562,6 +562,10 @@ Struck out in round brackets: an extra word</translation>
         <source>第 %1/%2 句</source>
         <translation>Sentence %1/%2</translation>
     </message>
+    <message>
+        <source>第 %1/… 句</source>
+        <translation>Sentence %1/…</translation>
+    </message>
 </context>
 <context>
     <name>SentenceTrack</name>
