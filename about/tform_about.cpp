@@ -47,6 +47,10 @@ constexpr VersionKey VersionKeys[] = {
 // The version block's values that are Chinese; shown in the interface language.
 [[maybe_unused]] constexpr const char *TranslatedValues[] = {
     QT_TRANSLATE_NOOP("TForm_About", "Quillmar奎尔玛"),
+    QT_TRANSLATE_NOOP("TForm_About", "外语听写训练工具"),
+    QT_TRANSLATE_NOOP("TForm_About", "© 2026 Quillmar 项目，GPL-3.0+ 许可"),
+    QT_TRANSLATE_NOOP("TForm_About", "Quillmar 项目"),
+    QT_TRANSLATE_NOOP("TForm_About", "无"),
 };
 
 constexpr int MemoLineHeight = 12;

@@ -18,6 +18,7 @@
 #include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -60,16 +61,13 @@ void TForm_Main::createActions()
     addAction(QStringLiteral("Action_OpenDictationFile"), tr("打开听写文件"), none, 1,
               [this] { ChooseDictationFile(); });
     addAction(QStringLiteral("Action_SaveDictationFile"), tr("保存听写文件"),
-              K(Qt::CTRL | Qt::Key_S), 2, [this] {
-                  if (m_document->isOpen())
-                      m_document->save();
-              });
+              K(Qt::CTRL | Qt::Key_S), 2, [this] { SaveDictationFile(); });
     addAction(QStringLiteral("Action_OpenAnswerFile"), tr("打开答案文件"), none, 22,
               [this] { OpenAnswerFile(); });
     addAction(QStringLiteral("Action_CloseAnswerFile"), tr("关闭答案文件"), none, 21,
               [this] { CloseAnswerFile(); });
     addAction(QStringLiteral("Action_SaveAsDictationFile"), tr("另存听写文件"), none, 2,
-              [this] { m_document->saveAs(); });
+              [this] { SaveDictationFileAs(); });
     addAction(QStringLiteral("Action_Close"), tr("退出"), none, 7, [this] { close(); });
     addAction(QStringLiteral("Action_CreateDictationFile"), tr("新建听写文件"), none, 0,
               [this] { OpenDictationFile(QString()); });
@@ -111,7 +109,7 @@ void TForm_Main::createActions()
                       FocusDictationLine();
               });
     addAction(QStringLiteral("Action_PlayAndPause"), tr("播放/暂停"), K(Qt::Key_F5), 29,
-              [this] { m_transport->playOrPause(); });
+              [this] { PlayOrPause(); });
     addAction(QStringLiteral("Action_SetEndpointAsStartpoint"), tr("将当前循环结束点设为起始点"),
               K(Qt::Key_F6), -1, [this] { m_loop->endAsStart(); });
     addAction(QStringLiteral("Action_CloseSourceFile"), tr("关闭语音文件"), none, -1,
@@ -182,7 +180,7 @@ void TForm_Main::createActions()
     feedback->setChecked(true);
     m_showFeedback = feedback;
     addAction(QStringLiteral("Action_StopPlaying"), tr("停止"), none, 28,
-              [this] { m_transport->stop(); });
+              [this] { StopPlayback(); });
 }
 
 void TForm_Main::createMenus()
@@ -372,9 +370,18 @@ void TForm_Main::createToolBars()
     m_volume->setValue(100);
     m_volume->setFixedWidth(80);
     m_volume->setFocusPolicy(Qt::NoFocus);
-    m_volume->setToolTip(tr("音量"));
     transportBar->addWidget(m_volume);
+    // The value beside the slider, wide enough for "100%" so nothing moves.
+    m_volumeLabel = new QLabel(transportBar);
+    m_volumeLabel->setObjectName(QStringLiteral("Label_Volume"));
+    m_volumeLabel->setTextFormat(Qt::PlainText);
+    m_volumeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_volumeLabel->setMinimumWidth(
+        m_volumeLabel->fontMetrics().horizontalAdvance(QStringLiteral(" 100%")));
+    transportBar->addWidget(m_volumeLabel);
+    showVolume();
     connect(m_volume, &QSlider::valueChanged, this, m_guard.wrap([this](int value) {
+        showVolume();
         m_services.player->setVolume(value);
         m_settings->setPreference(QStringLiteral("Volume"), QString::number(value),
                                   QStringLiteral("100"));

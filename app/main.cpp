@@ -63,8 +63,9 @@ int main(int argc, char *argv[])
     const QString programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     // The interface language, and with it Qt's own dialogs and menus, is
     // decided before any window exists; a change takes effect at the next start.
-    installTranslations(app,
-                        interfaceLanguage(storedLanguageChoice(programDir), QLocale::system()));
+    const InterfaceLanguage language =
+        interfaceLanguage(storedLanguageChoice(programDir), QLocale::system());
+    installTranslations(app, language);
 
     // libmpv loads on a thread of its own. Given a recording, the learner
     // waits for its sound, so loading starts now, alongside building the
@@ -76,7 +77,7 @@ int main(int argc, char *argv[])
     // The title is the main window's caption. It is not made the display
     // name: Qt would append that to every dialog's and message box's caption.
     // The desktop entry gives the shell the program's name and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("invalid.quillmar.Quillmar"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmar.Quillmar"));
     initImageListResources();
     QApplication::setWindowIcon(applicationIcon());
 
@@ -87,6 +88,7 @@ int main(int argc, char *argv[])
     services.dialogs = &dialogs;
     services.shell = &shell;
     services.programDir = programDir;
+    services.language = language;
     services.recoveryFolder = RecoveryStore::defaultFolder();
     services.analysisCacheFolder = AnalysisCache::defaultFolder();
     services.resumeFile = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)

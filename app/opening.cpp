@@ -16,11 +16,14 @@
 #include "playback/transport.h"
 #include "sentences/sentencetrack.h"
 #include "settings/recentfiles.h"
+#include "settings/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -48,6 +51,45 @@ QString recordingFilter()
         .arg(all);
 }
 
+QString answerFilter()
+{
+    return QCoreApplication::translate(
+        "TForm_Main", "文本文件 (*.txt)|*.txt|字幕文件 (*.srt;*.vtt;*.lrc)|*.srt;*.vtt;*.lrc|"
+                      "所有支持的文件 (*.txt;*.srt;*.vtt;*.lrc)|*.txt;*.srt;*.vtt;*.lrc");
+}
+
+// The dialogs start on "所有支持的文件", the last entry, until the learner
+// picks another; the choice is kept, so it does not reset at every opening.
+struct FilterChoice {
+    QString key;
+    int entries;
+};
+const FilterChoice RecordingFilterChoice{QStringLiteral("RecordingFilter"), 2};
+const FilterChoice AnswerFilterChoice{QStringLiteral("AnswerFilter"), 3};
+
+int storedFilter(const SettingsStore &settings, const FilterChoice &choice)
+{
+    const int fallback = choice.entries - 1;
+    try {
+        bool ok = false;
+        const int index = settings.preference(choice.key, QString::number(fallback)).toInt(&ok);
+        return ok && index >= 0 && index < choice.entries ? index : fallback;
+    } catch (const AppError &) {
+        return fallback; // unreadable settings are reported where they matter
+    }
+}
+
+void keepFilter(SettingsStore &settings, const FilterChoice &choice, int index)
+{
+    try {
+        settings.setPreference(choice.key, QString::number(index),
+                               QString::number(choice.entries - 1));
+    } catch (const AppError &) {
+        // Not worth a message on every opening: the dialog starts on the
+        // default entry next time.
+    }
+}
+
 } // namespace
 
 void TForm_Main::SelectSourceFile()
@@ -57,8 +99,13 @@ void TForm_Main::SelectSourceFile()
     request.filter = recordingFilter();
     request.fileName = m_recording->path();
     request.fileMustExist = true;
-    if (const std::optional<QString> chosen = m_services.dialogs->openFile(request))
+    request.filterIndex = storedFilter(*m_settings, RecordingFilterChoice);
+    int chosenFilter = request.filterIndex;
+    request.chosenFilterIndex = &chosenFilter;
+    if (const std::optional<QString> chosen = m_services.dialogs->openFile(request)) {
+        keepFilter(*m_settings, RecordingFilterChoice, chosenFilter);
         OpenSourceFile(*chosen);
+    }
 }
 
 void TForm_Main::OpenSourceFile(const QString &path)
@@ -85,7 +132,40 @@ void TForm_Main::OpenSourceFile(const QString &path)
     m_sentences->open(path);
     if (m_resume)
         m_pendingResume = m_resume->find(path);
+    reopenAnswerFile();
+    showVideoNotice(path);
     m_transport->playOrPause();
+}
+
+void TForm_Main::reopenAnswerFile()
+{
+    // The answer comes back with the recording; one that has gone or cannot
+    // be read is left out, with a word in the status bar rather than a
+    // message box: the recording itself opened.
+    m_answerNotice->clear();
+    if (!m_pendingResume || m_pendingResume->answerFile.isEmpty())
+        return;
+    const QString answer = m_pendingResume->answerFile;
+    if (!QFileInfo(answer).isFile()) {
+        m_answerNotice->setText(tr("上次的答案文件“%1”已不在，没有打开。").arg(answer));
+        return;
+    }
+    try {
+        m_answer->open(answer);
+    } catch (const AppError &error) {
+        m_answerNotice->setText(tr("上次的答案文件没有打开：%1").arg(error.text()));
+    }
+}
+
+void TForm_Main::showVideoNotice(const QString &path)
+{
+    // Until the picture is shown: a video plays its sound only, and says so.
+    static const QStringList videoSuffixes{QStringLiteral("mp4"), QStringLiteral("mkv"),
+                                           QStringLiteral("webm")};
+    const bool video =
+        !path.isEmpty() && videoSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
+    m_videoNotice->setText(video ? tr("视频的画面暂不显示，只播放声音") : QString());
+    m_videoNotice->setVisible(video);
 }
 
 void TForm_Main::rememberPlace()
@@ -98,6 +178,7 @@ void TForm_Main::rememberPlace()
     point.loopEnd = m_loop->end();
     MediaPlayer *player = m_services.player;
     point.position = isPlaybackActive(*player) ? player->currentPosition() : 0.0;
+    point.answerFile = m_answer->fileName();
     m_resume->remember(path, point);
 }
 
@@ -131,6 +212,8 @@ void TForm_Main::CloseSourceFile()
     m_loop->clear();
     m_recording->setPath(QString());
     m_sentences->open(QString());
+    showVideoNotice(QString());
+    m_answerNotice->clear();
     m_services.player->stop();
     m_services.player->close();
 }
@@ -160,12 +243,17 @@ void TForm_Main::OpenAnswerFile()
 {
     Dialogs::FileRequest request;
     request.title = tr("请选择答案文件");
-    request.filter = tr("文本文件 (*.txt)|*.txt");
+    request.filter = answerFilter();
     request.fileMustExist = true;
     // The recording's folder, with its final separator; none without a recording.
     const QString recording = m_recording->path();
     request.initialDir = recording.left(recording.lastIndexOf(QLatin1Char('/')) + 1);
+    request.filterIndex = storedFilter(*m_settings, AnswerFilterChoice);
+    int chosenFilter = request.filterIndex;
+    request.chosenFilterIndex = &chosenFilter;
     const std::optional<QString> chosen = m_services.dialogs->openFile(request);
+    if (chosen)
+        keepFilter(*m_settings, AnswerFilterChoice, chosenFilter);
     if (chosen && QFileInfo(*chosen).isFile())
         m_answer->open(*chosen);
 }

@@ -86,6 +86,13 @@ void TForm_Main::changeVolume(int step)
     m_volume->setValue(std::clamp(m_volume->value() + step, 0, 100));
 }
 
+void TForm_Main::showVolume()
+{
+    const QString percent = tr("%1%").arg(m_volume->value());
+    m_volumeLabel->setText(percent);
+    m_volume->setToolTip(tr("音量: %1").arg(percent));
+}
+
 void TForm_Main::applyExactLoop()
 {
     // The player wraps at the loop end itself, within a few milliseconds; the
@@ -114,6 +121,7 @@ void TForm_Main::loadPreferences()
         const QSignalBlocker quiet(m_volume);
         m_volume->setValue(ok && volume >= 0 && volume <= 100 ? volume : 100);
     }
+    showVolume();
     m_services.player->setVolume(m_volume->value());
     m_exactLoop->setChecked(m_settings->preference(QStringLiteral("ExactLoop"), QStringLiteral("1"))
                             != QLatin1String("0"));

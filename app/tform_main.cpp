@@ -6,6 +6,7 @@
 #include "dictation/dictationline.h"
 #include "feedback/feedbackstrip.h"
 #include "feedback/wordfeedback.h"
+#include "help/helpwindow.h"
 #include "learner/learnerdatabase.h"
 #include "learner/learnerresumeplaces.h"
 #include "lesson/lesson.h"
@@ -267,6 +268,17 @@ void TForm_Main::createComponents()
     auto *statusBar = new QStatusBar(this);
     statusBar->setObjectName(QStringLiteral("StatusBar1"));
     setStatusBar(statusBar);
+    // Notices about the recording just opened, kept while it is open: the
+    // analysis' progress in the status bar's message would wipe them.
+    m_answerNotice = new QLabel(statusBar);
+    m_answerNotice->setObjectName(QStringLiteral("Label_AnswerNotice"));
+    m_answerNotice->setTextFormat(Qt::PlainText);
+    statusBar->addPermanentWidget(m_answerNotice);
+    m_videoNotice = new QLabel(statusBar);
+    m_videoNotice->setObjectName(QStringLiteral("Label_VideoNotice"));
+    m_videoNotice->setTextFormat(Qt::PlainText);
+    m_videoNotice->hide();
+    statusBar->addPermanentWidget(m_videoNotice);
     m_lessonLabel = new QLabel(statusBar);
     m_lessonLabel->setObjectName(QStringLiteral("Label_LessonProgress"));
     m_lessonLabel->setTextFormat(Qt::PlainText);
@@ -328,6 +340,7 @@ void TForm_Main::createFeatures()
             m_guard.wrap([this](Qt::MouseButtons buttons) {
                 m_transport->seekBarMoved(buttons.testFlag(Qt::LeftButton));
             }));
+    connect(m_seekBar, &TDragTrackBar::scaleChanged, this, [this] { alignWaveform(); });
     connect(m_seekBar, &TDragTrackBar::mouseReleased, this,
             m_guard.wrap([this] { m_transport->seekBarReleased(); }));
     connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
@@ -347,6 +360,10 @@ void TForm_Main::createFeatures()
     });
     connect(m_answer, &AnswerPane::fileNameChanged, m_document,
             &DictationDocument::setAnswerFileName);
+    connect(m_answer, &AnswerPane::fileNameChanged, m_answerNotice, [this](const QString &name) {
+        if (!name.isEmpty())
+            m_answerNotice->clear(); // an answer is open after all
+    });
     // The box says that the save failed; the status bar says where and why.
     connect(m_document, &DictationDocument::saveFailed, this,
             [this](const QString &fileName, const QString &reason) {
@@ -355,7 +372,7 @@ void TForm_Main::createFeatures()
     connect(m_recent, &RecentFiles::entryTriggered, this,
             m_guard.wrap([this](int tag) { RecentFileClick(tag); }));
     connect(m_recent, &RecentFiles::clearTriggered, this,
-            m_guard.wrap([this] { m_recent->clear(); }));
+            m_guard.wrap([this] { ClearRecentFiles(); }));
     connect(m_sentences, &SentenceTrack::statusChanged, statusBar(),
             [this](const QString &text) { statusBar()->showMessage(text); });
     connect(m_sentences, &SentenceTrack::sentenceClicked, this,
@@ -414,13 +431,13 @@ void TForm_Main::FormCreate()
 {
     setWindowState(windowState() | Qt::WindowMaximized);
     // A failing step is reported and start-up goes on, so the window still comes up.
-    m_guard.run([this] { m_settings->ensureFile(); });
-    m_guard.run([this] { m_settings->loadOptions(); });
+    m_guard.run([this] { EnsureSettingsFile(); });
+    m_guard.run([this] { LoadOptions(); });
     m_guard.run([this] { loadPreferences(); });
     m_guard.run([this] { CloseSourceFile(); });
     m_pages->setCurrentIndex(0);
-    m_guard.run([this] { m_recent->load(); });
-    m_guard.run([this] { m_recent->buildMenu(); });
+    m_guard.run([this] { LoadRecentFiles(); });
+    m_guard.run([this] { BuildRecentMenu(); });
     for (QAction *command : std::as_const(m_actions))
         command->setToolTip(command->text());
 }
@@ -487,14 +504,43 @@ void TForm_Main::ShowNextPage()
 
 void TForm_Main::ShowHelp()
 {
-    const QString path = userGuidePath(m_services.programDir);
-    if (!path.isEmpty()) {
-        m_services.shell->open(path);
-    } else {
+    // A help file beside the program wins; otherwise the guide in the
+    // interface language, in a window of the program's own, so help needs no
+    // web browser.
+    if (const QString chm = helpFilePath(m_services.programDir); !chm.isEmpty()) {
+        m_services.shell->open(chm);
+        return;
+    }
+    const QString guide = userGuidePath(m_services.programDir, m_services.language);
+    if (guide.isEmpty()) {
         m_services.dialogs->messageBox(messageCaption(), tr("没有找到帮助文件"),
                                        {Dialogs::Button::Ok}, Dialogs::Icon::Information,
                                        Dialogs::Button::Ok);
+        return;
     }
+    if (!m_help) {
+        m_help = new HelpWindow(*m_services.shell, this);
+        // Over the middle of the main window, leaving its edges to be seen.
+        QRect place = m_help->frameGeometry();
+        place.moveCenter(frameGeometry().center());
+        m_help->move(place.topLeft());
+    }
+    m_help->openGuide(guide);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+void TForm_Main::alignWaveform()
+{
+    // The strip draws the recording where the seek bar's groove does: time 0
+    // at the handle's centre at the bar's start, the end at its centre at
+    // the bar's end, to the pixel, at any width.
+    const auto barX = [this](int value) {
+        const QPoint inWindow = m_seekBar->mapTo(this, QPoint(m_seekBar->xForValue(value), 0));
+        return m_waveform->mapFrom(this, inWindow).x();
+    };
+    m_waveform->setTimeScale(barX(m_seekBar->minimum()), barX(m_seekBar->maximum()));
 }
 
 void TForm_Main::ShowAbout()
@@ -511,7 +557,7 @@ void TForm_Main::EditOptions()
     if (!editOptions(flags, this))
         return;
     m_settings->setOptions(flags);
-    m_settings->saveOptions();
+    SaveOptions();
 }
 
 void TForm_Main::EnableDictation(bool enabled)
@@ -583,4 +629,82 @@ void TForm_Main::UpdatePlayPauseAction()
 void TForm_Main::blockingWait(int ms)
 {
     QThread::msleep(ms);
+}
+
+// Thin forwards: the operations now live in the feature objects.
+
+void TForm_Main::EnsureSettingsFile()
+{
+    m_settings->ensureFile();
+}
+
+void TForm_Main::LoadOptions()
+{
+    m_settings->loadOptions();
+}
+
+void TForm_Main::SaveOptions()
+{
+    m_settings->saveOptions();
+}
+
+void TForm_Main::LoadRecentFiles()
+{
+    m_recent->load();
+}
+
+void TForm_Main::BuildRecentMenu()
+{
+    m_recent->buildMenu();
+}
+
+void TForm_Main::SaveRecentFiles()
+{
+    m_settings->saveRecentFiles(m_recent->list());
+}
+
+void TForm_Main::AddRecentFile(const QString &path)
+{
+    m_recent->add(path); // builds the menu and saves the list too
+}
+
+void TForm_Main::ClearRecentFiles()
+{
+    m_recent->clear();
+}
+
+void TForm_Main::SetSourceFileName(const QString &path)
+{
+    m_recording->setPath(path);
+}
+
+void TForm_Main::SetLoopPoints(double start, double end)
+{
+    m_loop->setPoints(start, end);
+}
+
+void TForm_Main::PlayOrPause()
+{
+    m_transport->playOrPause();
+}
+
+void TForm_Main::StopPlayback()
+{
+    m_transport->stop();
+}
+
+void TForm_Main::UpdatePositionDisplay()
+{
+    m_transport->updatePositionDisplay();
+}
+
+void TForm_Main::SaveDictationFile()
+{
+    if (m_document->isOpen())
+        m_document->save();
+}
+
+void TForm_Main::SaveDictationFileAs()
+{
+    m_document->saveAs();
 }

@@ -3,6 +3,7 @@
 #include "learner/recordingkey.h"
 #include "learner/sentenceprogress.h"
 #include "platform/guard.h"
+#include "platform/qttranslations.h"
 #include "playback/resumestore.h"
 #include "sentences/sentencenavigation.h"
 
@@ -20,6 +21,7 @@ class Dialogs;
 class DictationDocument;
 class DictationLine;
 class FeedbackStrip;
+class HelpWindow;
 class LoopRegion;
 class MediaPlayer;
 class QAction;
@@ -70,6 +72,8 @@ struct TForm_MainServices {
     QString analysisCacheFolder = {};
     // The learner's progress (and the resume places); empty: not kept.
     QString learnerDatabase = {};
+    // The language the interface was started in; the guide follows it.
+    InterfaceLanguage language = InterfaceLanguage::Chinese;
 };
 
 // The main window. It builds the widgets and the command table, hands each
@@ -123,6 +127,24 @@ public:
     // SIGTERM and SIGHUP end the program through EndOnTermination().
     void connectTermination(TerminationSignals &termination);
 
+    // The operations that moved into the feature objects, under their old
+    // names, so that a reader who looks for them finds where they went.
+    void EnsureSettingsFile();
+    void LoadOptions();
+    void SaveOptions();
+    void LoadRecentFiles();
+    void BuildRecentMenu();
+    void SaveRecentFiles();
+    void AddRecentFile(const QString &path);
+    void ClearRecentFiles();
+    void SetSourceFileName(const QString &path);
+    void SetLoopPoints(double start, double end);
+    void PlayOrPause();
+    void StopPlayback();
+    void UpdatePositionDisplay();
+    void SaveDictationFile();
+    void SaveDictationFileAs();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -157,6 +179,8 @@ private:
     void FocusDictationLine();
     void ShowNextPage();
     void ShowHelp();
+    // Lines the waveform strip up with the seek bar's time scale.
+    void alignWaveform();
     void ShowAbout();
     void SelectSourceFile();
     void ChooseDictationFile();
@@ -193,6 +217,7 @@ private:
     void changeVolume(int step);
     void applyExactLoop();
     void showSpeed();
+    void showVolume();
     PlayPlace currentPlace() const;
     static QString FlagPreference(bool on)
     {
@@ -203,6 +228,10 @@ private:
     // Where the learner stopped in the open recording, kept for its next opening.
     void rememberPlace();
     void resumePlace();
+    // Opens the answer file that was open when the recording was last left.
+    void reopenAnswerFile();
+    // The status bar's word that a video's picture is not shown.
+    void showVideoNotice(const QString &path);
     // As a new unnamed document when its file was written after the copy.
     void restoreRecovery(const RecoveryEntry &entry, bool asNewDocument);
 
@@ -230,6 +259,10 @@ private:
     QLabel *m_recordingLabel = nullptr;
     QLabel *m_dictationLabel = nullptr;
     QLabel *m_answerLabel = nullptr;
+    QLabel *m_videoNotice = nullptr;
+    QLabel *m_answerNotice = nullptr;
+    QLabel *m_volumeLabel = nullptr;
+    HelpWindow *m_help = nullptr;
     QTabWidget *m_pages = nullptr;
     QLineEdit *m_line = nullptr;
     QPushButton *m_applyButton = nullptr;

@@ -1,6 +1,7 @@
 #include "dictation/answerpane.h"
 
 #include "dictation/answerlines.h"
+#include "dictation/answertext.h"
 #include "dictation/textfile.h"
 #include "platform/filelabel.h"
 
@@ -96,7 +97,7 @@ void AnswerPane::highlight(qsizetype start, qsizetype end)
 
 void AnswerPane::open(const QString &fileName)
 {
-    const QString text = toEditorText(readTextFile(fileName).text);
+    const QString text = toEditorText(readAnswerText(fileName));
     close();
     m_view->setPlainText(text);
 

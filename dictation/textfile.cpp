@@ -92,7 +92,7 @@ TextFileContent decodeText(const QByteArray &bytes)
     return content;
 }
 
-TextFileContent readTextFile(const QString &path)
+QByteArray readFileBytes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -106,7 +106,12 @@ TextFileContent readTextFile(const QString &path)
         throw AppError(QCoreApplication::translate("TextFile", "读取文件“%1”时出错：%2")
                            .arg(path, fileErrorReason(code, file.errorString(), FileUse::Read)));
     }
-    return decodeText(bytes);
+    return bytes;
+}
+
+TextFileContent readTextFile(const QString &path)
+{
+    return decodeText(readFileBytes(path));
 }
 
 QByteArray encodeText(const QString &text, TextFileContent::Encoding encoding)

@@ -32,6 +32,10 @@ QString toEditorText(const QString &crlfText);
 // (U+2029, U+2028) become CR LF, every other character stays as it is.
 QString fromEditorRawText(const QString &rawText);
 
+// A whole file's bytes. Throws AppError naming the file when it cannot be
+// opened or read.
+QByteArray readFileBytes(const QString &path);
+
 // Reads and decodes a whole file. Throws AppError naming the file when it
 // cannot be opened or read.
 TextFileContent readTextFile(const QString &path);

@@ -9,9 +9,11 @@ cpack -G DEB >/dev/null
 deb=$(ls quillmar_*.deb)
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for file in ./usr/bin/quillmar \
-            ./usr/share/applications/invalid.quillmar.Quillmar.desktop \
-            ./usr/share/metainfo/invalid.quillmar.Quillmar.metainfo.xml \
-            ./usr/share/quillmar/guide/index.html \
+            ./usr/share/applications/io.github.quillmar.Quillmar.desktop \
+            ./usr/share/metainfo/io.github.quillmar.Quillmar.metainfo.xml \
+            ./usr/share/quillmar/guide/zh_CN/index.html \
+            ./usr/share/quillmar/guide/en/index.html \
+            ./usr/share/quillmar/guide/images/main-en.png \
             ./usr/share/icons/hicolor/scalable/apps/quillmar.svg \
             ./usr/share/icons/hicolor/16x16/apps/quillmar.png \
             ./usr/share/icons/hicolor/48x48/apps/quillmar.png \
@@ -60,12 +62,12 @@ done
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
-report=$(desktop-file-validate "$unpacked/usr/share/applications/invalid.quillmar.Quillmar.desktop" 2>&1) || true
+report=$(desktop-file-validate "$unpacked/usr/share/applications/io.github.quillmar.Quillmar.desktop" 2>&1) || true
 if [ -n "$report" ]; then
     printf 'desktop entry:\n%s\n' "$report"
     exit 1
 fi
-if ! report=$(appstreamcli validate --no-net "$unpacked/usr/share/metainfo/invalid.quillmar.Quillmar.metainfo.xml" 2>&1); then
+if ! report=$(appstreamcli validate --no-net "$unpacked/usr/share/metainfo/io.github.quillmar.Quillmar.metainfo.xml" 2>&1); then
     printf 'AppStream metadata:\n%s\n' "$report"
     exit 1
 fi

@@ -21,6 +21,11 @@ public:
         QString defaultSuffix;
         bool fileMustExist = false;
         bool confirmOverwrite = false;
+        // The filter entry shown first (0 for the first), and where an open
+        // dialog reports the entry the user left chosen; as in Windows' own
+        // file dialogs, so the next dialog can start on it.
+        int filterIndex = 0;
+        int *chosenFilterIndex = nullptr;
     };
 
     virtual ~Dialogs() = default;

@@ -3,9 +3,15 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
 #include <QStringList>
+#include <QTreeView>
+
+#include <algorithm>
 
 namespace {
 
@@ -57,7 +63,10 @@ QMessageBox::Icon boxIcon(Dialogs::Icon icon)
 void applyRequest(QFileDialog &dialog, const Dialogs::FileRequest &request)
 {
     dialog.setWindowTitle(request.title);
-    dialog.setNameFilter(QtDialogs::toQtFilter(request.filter));
+    const QStringList filters = QtDialogs::toQtFilter(request.filter).split(QStringLiteral(";;"));
+    dialog.setNameFilters(filters);
+    if (request.filterIndex > 0 && request.filterIndex < filters.size())
+        dialog.selectNameFilter(filters.at(request.filterIndex));
     if (!request.initialDir.isEmpty())
         dialog.setDirectory(request.initialDir);
     if (!request.fileName.isEmpty()) {
@@ -70,6 +79,29 @@ void applyRequest(QFileDialog &dialog, const Dialogs::FileRequest &request)
         dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
+}
+
+// Qt's own dialog opens too small for its columns: sizes, kinds and dates
+// were cut to "30…iB" and "MP…io". Wide enough for them, within the screen,
+// with the columns beside the name as wide as what they show.
+void fitToContents(QFileDialog &dialog)
+{
+    QSize size(860, 540);
+    if (const QScreen *screen = dialog.screen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size);
+    auto *details = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+    if (!details)
+        return; // the platform's own dialog sizes itself
+    // The places at the left as wide as their names ("Computer", "计算机").
+    if (auto *places = dialog.findChild<QSplitter *>(QStringLiteral("splitter")))
+        places->setSizes({170, size.width() - 170});
+    QHeaderView *header = details->header();
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(60);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
 }
 
 } // namespace
@@ -125,8 +157,13 @@ std::optional<QString> QtDialogs::openFile(const FileRequest &request)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     applyRequest(dialog, request);
+    fitToContents(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    if (request.chosenFilterIndex) {
+        const QStringList filters = dialog.nameFilters();
+        *request.chosenFilterIndex = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    }
     return dialog.selectedFiles().constFirst();
 }
 
@@ -136,6 +173,7 @@ std::optional<QString> QtDialogs::saveFile(const FileRequest &request)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     applyRequest(dialog, request);
+    fitToContents(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -40,9 +40,12 @@ ResumePoint fitToLength(ResumePoint point, double length)
 
 QJsonObject resumePointToJson(const ResumePoint &point)
 {
-    return QJsonObject{{QStringLiteral("loopStart"), point.loopStart},
-                       {QStringLiteral("loopEnd"), point.loopEnd},
-                       {QStringLiteral("position"), point.position}};
+    QJsonObject entry{{QStringLiteral("loopStart"), point.loopStart},
+                      {QStringLiteral("loopEnd"), point.loopEnd},
+                      {QStringLiteral("position"), point.position}};
+    if (!point.answerFile.isEmpty())
+        entry.insert(QStringLiteral("answerFile"), point.answerFile);
+    return entry;
 }
 
 ResumePoint resumePointFromJson(const QJsonObject &entry)
@@ -51,6 +54,7 @@ ResumePoint resumePointFromJson(const QJsonObject &entry)
     point.loopStart = entry.value(QStringLiteral("loopStart")).toDouble(-1.0);
     point.loopEnd = entry.value(QStringLiteral("loopEnd")).toDouble(-1.0);
     point.position = entry.value(QStringLiteral("position")).toDouble(0.0);
+    point.answerFile = entry.value(QStringLiteral("answerFile")).toString();
     return point;
 }
 

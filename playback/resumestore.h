@@ -8,12 +8,13 @@
 #include <utility>
 
 // Where the learner stopped in each recording: its loop points and position,
-// kept in a small file of its own (not the settings file) for the last 500
-// recordings. A missing or damaged file counts as empty and is written anew.
+// and the answer file that was open with it, kept in a small file of its own (not the settings
+// file) for the last 500 recordings. A missing or damaged file counts as empty and is written anew.
 struct ResumePoint {
     double loopStart = -1.0;
     double loopEnd = -1.0;
     double position = 0.0;
+    QString answerFile = {}; // full path; empty: none was open
 };
 
 // The place as it fits a recording of this length: a position past the end

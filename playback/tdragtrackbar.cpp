@@ -24,6 +24,27 @@ void TDragTrackBar::setSelection(int selStart, int selEnd)
     update();
 }
 
+int TDragTrackBar::xForValue(int value) const
+{
+    QStyleOptionSlider opt;
+    initStyleOption(&opt);
+    opt.sliderPosition = std::clamp(value, opt.minimum, opt.maximum);
+    return handleRect(opt).center().x();
+}
+
+void TDragTrackBar::resizeEvent(QResizeEvent *event)
+{
+    QSlider::resizeEvent(event);
+    Q_EMIT scaleChanged();
+}
+
+void TDragTrackBar::changeEvent(QEvent *event)
+{
+    QSlider::changeEvent(event);
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange)
+        Q_EMIT scaleChanged();
+}
+
 QRect TDragTrackBar::handleRect(const QStyleOptionSlider &opt) const
 {
     return style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);

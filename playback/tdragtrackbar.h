@@ -26,7 +26,14 @@ public:
     int selEnd() const { return m_selEnd; }
     void setSelection(int selStart, int selEnd);
 
+    // The x of the handle's centre when it stands at the value: the bar's
+    // time scale, which the waveform strip above it follows.
+    int xForValue(int value) const;
+
 Q_SIGNALS:
+    // The time scale moved: the bar was resized or restyled.
+    void scaleChanged();
+
     void mousePressed(Qt::MouseButton button);
     void mouseMoved(Qt::MouseButtons buttons);
     void mouseReleased(Qt::MouseButton button);
@@ -36,6 +43,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     bool hasSelection() const { return m_selStart >= 0 && m_selEnd >= 0; }

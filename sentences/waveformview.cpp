@@ -98,10 +98,21 @@ double WaveformView::duration() const
     return m_envelope ? m_envelope->duration : 0.0;
 }
 
+void WaveformView::setTimeScale(double startX, double endX)
+{
+    if (m_scaleSet && startX == m_scaleStart && endX == m_scaleEnd)
+        return;
+    m_scaleSet = endX > startX;
+    m_scaleStart = startX;
+    m_scaleEnd = endX;
+    invalidateColumns();
+    update();
+}
+
 double WaveformView::xForTime(double seconds) const
 {
     const double d = duration();
-    return d > 0 ? seconds / d * width() : 0.0;
+    return scaleStart() + (d > 0 ? seconds / d * (scaleEnd() - scaleStart()) : 0.0);
 }
 
 void WaveformView::invalidateColumns()
@@ -130,21 +141,26 @@ void WaveformView::rebuildColumns(int deviceWidth)
 
 void WaveformView::rebuildStrip(const QSize &deviceSize, qreal ratio)
 {
-    if (int(m_columns.size()) != deviceSize.width())
-        rebuildColumns(deviceSize.width());
+    // The recording spans [first, first + span) device columns, lined up
+    // with the time scale; outside it the strip stays blank.
+    const double first = scaleStart() * ratio;
+    const double span = std::max(0.0, (scaleEnd() - scaleStart()) * ratio);
+    const int columns = int(std::lround(span));
+    if (int(m_columns.size()) != columns)
+        rebuildColumns(columns);
     m_strip = QImage(deviceSize, QImage::Format_ARGB32_Premultiplied);
     m_strip.fill(palette().color(QPalette::Base));
     QPainter p(&m_strip);
-    const int w = deviceSize.width();
     const int h = deviceSize.height();
     const double d = duration();
+    auto xAt = [&](double seconds) { return first + seconds / d * span; };
 
     // Sentences as alternating bands, so neighbours stay apart.
     if (d > 0) {
         const QColor band = palette().color(QPalette::AlternateBase);
         for (qsizetype i = 0; i < m_sentences.size(); ++i) {
-            const int x0 = int(std::floor(m_sentences[i].start / d * w));
-            const int x1 = int(std::ceil(m_sentences[i].end / d * w));
+            const int x0 = int(std::floor(xAt(m_sentences[i].start)));
+            const int x1 = int(std::ceil(xAt(m_sentences[i].end)));
             QColor c = band;
             if (i % 2)
                 c = c.darker(106);
@@ -157,7 +173,8 @@ void WaveformView::rebuildStrip(const QSize &deviceSize, qreal ratio)
     lines.reserve(qsizetype(m_columns.size()));
     for (int c = 0; c < int(m_columns.size()); ++c) {
         const double half = std::max(0.5, m_columns[std::size_t(c)] * (middle - ratio));
-        lines.append(QLineF(c + 0.5, middle - half, c + 0.5, middle + half));
+        const double x = first + c + 0.5;
+        lines.append(QLineF(x, middle - half, x, middle + half));
     }
     p.setPen(QPen(palette().color(QPalette::WindowText), 1.0));
     p.drawLines(lines);
@@ -165,7 +182,7 @@ void WaveformView::rebuildStrip(const QSize &deviceSize, qreal ratio)
     if (d > 0) {
         p.setPen(QPen(palette().color(QPalette::Highlight), std::max<qreal>(1.0, ratio)));
         for (const Sentence &s : m_sentences) {
-            const double x = s.start / d * w;
+            const double x = xAt(s.start);
             p.drawLine(QLineF(x, 0, x, h));
         }
     }
@@ -239,11 +256,12 @@ void WaveformView::changeEvent(QEvent *event)
 void WaveformView::mousePressEvent(QMouseEvent *event)
 {
     const double d = duration();
-    if (event->button() != Qt::LeftButton || d <= 0 || width() <= 0) {
+    const double span = scaleEnd() - scaleStart();
+    if (event->button() != Qt::LeftButton || d <= 0 || span <= 0) {
         QWidget::mousePressEvent(event);
         return;
     }
-    const int index = sentenceAt(m_sentences, event->position().x() / width() * d);
+    const int index = sentenceAt(m_sentences, (event->position().x() - scaleStart()) / span * d);
     if (index >= 0)
         emit sentenceClicked(index);
 }

@@ -32,6 +32,12 @@ public:
     void setMarks(const QList<Mark> &marks);
     const QList<Mark> &marks() const { return m_marks; }
     void clear();
+    // Where the recording's start and end fall, in the strip's own x: the
+    // window lines the strip up with the seek bar's groove this way, so that
+    // both show the same time at the same x. By default the whole width.
+    void setTimeScale(double startX, double endX);
+    // The x at which a time is drawn.
+    double xForTime(double seconds) const;
 
     const QList<Sentence> &sentences() const { return m_sentences; }
     QSize sizeHint() const override;
@@ -49,7 +55,8 @@ protected:
 
 private:
     double duration() const;
-    double xForTime(double seconds) const;
+    double scaleStart() const { return m_scaleSet ? m_scaleStart : 0.0; }
+    double scaleEnd() const { return m_scaleSet ? m_scaleEnd : double(width()); }
     void invalidateColumns();
     void rebuildColumns(int deviceWidth);
     void rebuildStrip(const QSize &deviceSize, qreal ratio);
@@ -60,6 +67,9 @@ private:
     double m_loopStart = -1.0;
     double m_loopEnd = -1.0;
     double m_position = -1.0;
+    bool m_scaleSet = false;
+    double m_scaleStart = 0.0;
+    double m_scaleEnd = 0.0;
     QList<Mark> m_marks;
 
     std::vector<float> m_columns; // 0..1 per device pixel column

@@ -304,7 +304,12 @@ TEST(Dialog, StartsInTheRecordingsFolder)
     const FakeDialogs::FileDialog &d = h.dialogs.fileDialogs[0];
     EXPECT_FALSE(d.save);
     EXPECT_EQ(d.request.title, QStringLiteral("请选择答案文件"));
-    EXPECT_EQ(d.request.filter, QStringLiteral("文本文件 (*.txt)|*.txt"));
+    // Text files first, then subtitles, and both together chosen.
+    EXPECT_EQ(
+        d.request.filter,
+        QStringLiteral("文本文件 (*.txt)|*.txt|字幕文件 (*.srt;*.vtt;*.lrc)|*.srt;*.vtt;*.lrc|"
+                       "所有支持的文件 (*.txt;*.srt;*.vtt;*.lrc)|*.txt;*.srt;*.vtt;*.lrc"));
+    EXPECT_EQ(d.request.filterIndex, 2);
     EXPECT_TRUE(d.request.fileMustExist);
     EXPECT_TRUE(d.request.fileName.isEmpty());
     EXPECT_EQ(d.request.initialDir, h.path(QStringLiteral("rec")) + QLatin1Char('/'));

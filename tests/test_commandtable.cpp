@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -211,8 +212,10 @@ TEST(ToolBars, ButtonsInOrderWithGapsAndDividers)
                            "Action_DeleteStartPoint", "Action_SetEndPoint", "|",
                            "Action_MicroBackEndPoint", "Action_MicroForwardEndPoint",
                            "Action_DeleteEndPoint", "|", "Action_PreviousSentence",
-                           "Action_RepeatSentence", "Action_NextSentence", "|", ""}));
+                           "Action_RepeatSentence", "Action_NextSentence", "|", "", ""}));
+    // The last two: the volume slider and its value.
     EXPECT_NE(h.widget<QSlider>("TrackBar_Volume"), nullptr);
+    EXPECT_NE(h.widget<QLabel>("Label_Volume"), nullptr);
 
     const auto button = [&h](QToolBar *bar, const char *command) {
         return bar->widgetForAction(h.action(QLatin1String(command)));

@@ -211,7 +211,7 @@ TEST(EnglishInterface, WindowShowsNoChineseOutsideTheDocuments)
     }
     EXPECT_EQ(h.w().windowTitle(), QStringLiteral("Quillmar"));
     EXPECT_EQ(h.widget<QLabel>("Label_LoopInfo")->text(),
-              QStringLiteral("  Loop start: 00:02.000 End: 00:05.000"));
+              QStringLiteral("  Loop start: 00:02.000 · End: 00:05.000"));
 }
 
 TEST(EnglishInterface, DialogsShowWholeCaptionsInEnglish)

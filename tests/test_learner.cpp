@@ -85,7 +85,7 @@ TEST(LearnerResume, TheOldFileIsTakenOverOnce)
     const QString database = shared.filePath(QStringLiteral("learner.db"));
     const QString recording = shared.filePath(QStringLiteral("talk.mp3"));
     putFile(recording, "RIFF");
-    ResumeStore(json).remember(recording, {10.0, 14.0, 12.5});
+    ResumeStore(json).remember(recording, {10.0, 14.0, 12.5, {}});
     const auto openAndPlace = [&] {
         WindowHarness h(true);
         h.resumeFile = json;
@@ -103,7 +103,7 @@ TEST(LearnerResume, TheOldFileIsTakenOverOnce)
     };
     EXPECT_DOUBLE_EQ(openAndPlace(), 12.5);
     // The file is read no more: the database has the newer place.
-    ResumeStore(json).remember(recording, {1.0, 2.0, 1.5});
+    ResumeStore(json).remember(recording, {1.0, 2.0, 1.5, {}});
     EXPECT_DOUBLE_EQ(openAndPlace(), 30.0);
     EXPECT_TRUE(QFile::exists(json));
 }

@@ -216,21 +216,21 @@ QByteArray elfWithBlock(const QByteArray &block)
 const QStringList ShippedVersionLines = {
     QStringLiteral("产品名称: Quillmar奎尔玛"),
     QString(),
-    QStringLiteral("产品版本: 1.1.1"),
+    QStringLiteral("产品版本: " QUILLMAR_VERSION),
     QString(),
-    QStringLiteral("说明: "),
+    QStringLiteral("说明: 外语听写训练工具"),
     QString(),
-    QStringLiteral("版权: "),
+    QStringLiteral("版权: © 2026 Quillmar 项目，GPL-3.0+ 许可"),
     QString(),
-    QStringLiteral("文件版本: 1.1.1.5"),
+    QStringLiteral("文件版本: " QUILLMAR_VERSION),
     QString(),
-    QStringLiteral("公司名称: "),
+    QStringLiteral("公司名称: Quillmar 项目"),
     QString(),
-    QStringLiteral("合法商标: "),
+    QStringLiteral("合法商标: 无"),
     QString(),
-    QStringLiteral("内部名称: "),
+    QStringLiteral("内部名称: quillmar"),
     QString(),
-    QStringLiteral("原文件名: Quillmar.exe"),
+    QStringLiteral("原文件名: quillmar"),
 };
 
 const QStringList FallbackLines = {QStringLiteral("产品名称: Quillmar奎尔玛")};
@@ -482,7 +482,7 @@ TEST(VersionBlock, TheExecutableCarriesItsVersion)
     // The block spells it "OriginalFilename".
     EXPECT_EQ(
         queryVersionValue(*block, QStringLiteral("StringFileInfo\\080403A8\\OriginalFileName")),
-        QStringLiteral("Quillmar.exe"));
+        QStringLiteral("quillmar"));
     EXPECT_EQ(queryVersionValue(*block, QStringLiteral("StringFileInfo\\080403A8\\Comments")),
               QString());
     EXPECT_FALSE(

@@ -385,7 +385,7 @@ TEST(Resume, TheStateFileKeepsTheNewestFiveHundredAndSurvivesDamage)
     ResumeStore store(path);
     EXPECT_FALSE(store.find(QStringLiteral("/a.mp3")));
     for (int i = 0; i <= ResumeStore::MaxRecordings; ++i)
-        ASSERT_TRUE(store.remember(QStringLiteral("/r%1.mp3").arg(i), {1.0, 2.0, double(i)}));
+        ASSERT_TRUE(store.remember(QStringLiteral("/r%1.mp3").arg(i), {1.0, 2.0, double(i), {}}));
     EXPECT_FALSE(store.find(QStringLiteral("/r0.mp3")));
     ASSERT_TRUE(store.find(QStringLiteral("/r1.mp3")));
     EXPECT_DOUBLE_EQ(store.find(QStringLiteral("/r500.mp3"))->position, 500.0);

@@ -14,4 +14,5 @@ apt-get install -y -qq --no-install-recommends \
     desktop-file-utils appstream \
     xvfb openbox libxcb1-dev \
     pulseaudio pulseaudio-utils \
+    xdotool imagemagick \
     fonts-noto-cjk >/dev/null

@@ -1,29 +1,34 @@
 #!/bin/sh
-# Takes the screenshot of the main window shown in README.md: a 30-second
-# tone is opened, a loop region is marked with F2 and F3, and the window is
-# captured. Builds nothing; runs on a virtual display, so no desktop is needed.
+# Takes the screenshot of the main window shown in README.md and the guide: a
+# short spoken lesson with its subtitles beside it is opened, its sentences
+# are found, the sentence-by-sentence lesson loops the first one, a line with
+# one wrong word is typed and applied, and the window is captured with the waveform strip, the
+# sentence, the loop and the word feedback. Builds nothing; runs on a virtual
+# display, so no desktop is needed.
 #
 #   sh tools/screenshot.sh [path/to/quillmar] [output.png] [locale]
 #
 # Defaults: build/quillmar, docs/screenshot.png and zh_CN.UTF-8 (the program
 # follows the locale: en_US.UTF-8 shows the English interface).
-# Needs xvfb-run, xdotool, ImageMagick (import, convert) and python3; on
-# Debian 12: apt-get install -y xvfb xdotool imagemagick python3
+# tools/make-screenshots.sh makes every screenshot of the README and the guide.
+# Needs xvfb-run, xdotool, ImageMagick (import, convert), espeak-ng, sox and
+# python3; on Debian 12:
+# apt-get install -y xvfb xdotool imagemagick espeak-ng sox python3
 set -eu
 
 program=${1:-build/quillmar}
 output=${2:-docs/screenshot.png}
 locale=${3:-zh_CN.UTF-8}
-width=1000
-height=700
+width=1280
+height=760
 
 missing=
-for tool in xvfb-run xdotool import convert python3; do
+for tool in xvfb-run xdotool import convert espeak-ng sox soxi python3; do
     command -v "$tool" >/dev/null 2>&1 || missing="$missing $tool"
 done
 if [ -n "$missing" ]; then
     echo "screenshot.sh: missing:$missing" >&2
-    echo "install with: apt-get install -y xvfb xdotool imagemagick python3" >&2
+    echo "install with: apt-get install -y xvfb xdotool imagemagick espeak-ng sox python3" >&2
     exit 1
 fi
 if [ ! -x "$program" ]; then
@@ -42,22 +47,41 @@ case $output in
     *) target=$(pwd)/$output ;;
 esac
 
-# The recording: 30 s of a 440 Hz tone that swells once a second, 16-bit mono.
+# The recording: four spoken sentences with pauses between them, and their
+# subtitles in a file of the same name beside it.
 mkdir -p "$work/听力练习"
-python3 - "$work/听力练习/lesson01.wav" <<'EOF'
-import math, struct, sys, wave
-rate = 22050
-with wave.open(sys.argv[1], "wb") as out:
-    out.setnchannels(1)
-    out.setsampwidth(2)
-    out.setframerate(rate)
-    frames = bytearray()
-    for i in range(30 * rate):
-        t = i / rate
-        level = 0.2 + 0.2 * math.sin(2 * math.pi * t)
-        frames += struct.pack("<h", int(32767 * level * math.sin(2 * math.pi * 440 * t)))
-    out.writeframes(bytes(frames))
-EOF
+set -- "Good morning, everybody." "Today we are going to talk about the weather." \
+       "It was raining all night long." "Now the sun is shining again."
+sox -q -n -r 22050 -c 1 -b 16 "$work/pause.wav" trim 0 0.9
+pieces=
+i=0
+for sentence in "$@"; do
+    i=$((i + 1))
+    espeak-ng -v en-us -s 140 -w "$work/s$i.wav" "$sentence"
+    sox -q "$work/s$i.wav" -r 22050 -c 1 -b 16 "$work/r$i.wav"
+    pieces="$pieces $work/pause.wav $work/r$i.wav"
+done
+# shellcheck disable=SC2086 # the list of pieces is split on purpose
+sox -q $pieces "$work/pause.wav" "$work/听力练习/lesson01.wav"
+python3 - "$work" "$@" <<'PY' >"$work/听力练习/lesson01.srt"
+import subprocess, sys
+work, sentences = sys.argv[1], sys.argv[2:]
+def length(path):
+    return float(subprocess.check_output(["soxi", "-D", path]))
+def stamp(t):
+    ms = int(round(t * 1000))
+    return "%02d:%02d:%02d,%03d" % (ms // 3600000, ms // 60000 % 60, ms // 1000 % 60, ms % 1000)
+pause = length(work + "/pause.wav")
+t = 0.0
+for i, text in enumerate(sentences, 1):
+    t += pause
+    end = t + length("%s/r%d.wav" % (work, i))
+    print(i)
+    print("%s --> %s" % (stamp(t - 0.2), stamp(end + 0.2)))
+    print(text)
+    print()
+    t = end
+PY
 
 # Everything below runs inside the virtual display.
 cat >"$work/capture.sh" <<'EOF'
@@ -82,16 +106,17 @@ done
 xdotool windowmove "$window" 0 0
 xdotool windowsize --sync "$window" "$width" "$height"
 xdotool windowfocus --sync "$window"
-sleep 1
-xdotool key F2
+# The sentences are found, the lesson loops the first one, and a line with
+# one wrong word is applied.
+sleep 3.5
+xdotool type --delay 40 "Good morning everyone"
+xdotool key Return
 sleep 1.5
-xdotool key F3
-sleep 1
 import -window root "$work/root.png"
 convert "$work/root.png" -crop "${width}x${height}+0+0" +repage "$target"
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 EOF
 
-xvfb-run -a -s "-screen 0 1280x800x24" sh "$work/capture.sh" "$work" "$target" "$width" "$height" "$locale"
+xvfb-run -a -s "-screen 0 1400x900x24" sh "$work/capture.sh" "$work" "$target" "$width" "$height" "$locale"
 echo "screenshot.sh: wrote $output"

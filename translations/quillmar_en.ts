@@ -9,6 +9,13 @@
     </message>
 </context>
 <context>
+    <name>AnswerText</name>
+    <message>
+        <source>字幕文件“%1”中没有可读的字幕。</source>
+        <translation>The subtitle file &quot;%1&quot; holds no cue that can be read.</translation>
+    </message>
+</context>
+<context>
     <name>AudioDecoder</name>
     <message>
         <source>无法读取录音的声音：%1（%2）</source>
@@ -193,6 +200,45 @@ Struck out in round brackets: an extra word</translation>
     </message>
 </context>
 <context>
+    <name>HelpWindow</name>
+    <message>
+        <source>Quillmar奎尔玛 帮助</source>
+        <translation>Quillmar Help</translation>
+    </message>
+    <message>
+        <source>帮助工具栏</source>
+        <translation>Help Toolbar</translation>
+    </message>
+    <message>
+        <source>后退</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>前进</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>目录</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>在指南中查找</source>
+        <translation>Search the guide</translation>
+    </message>
+    <message>
+        <source>查找下一个</source>
+        <translation>Find Next</translation>
+    </message>
+    <message>
+        <source>查找上一个</source>
+        <translation>Find Previous</translation>
+    </message>
+    <message>
+        <source>指南中没有“%1”。</source>
+        <translation>&quot;%1&quot; is not in the guide.</translation>
+    </message>
+</context>
+<context>
     <name>LearnerDatabase</name>
     <message>
         <source>学习进度没有保存：无法建立文件夹“%1”</source>
@@ -258,7 +304,7 @@ Struck out in round brackets: an extra word</translation>
     <name>LoopRules</name>
     <message>
         <source>  循环开始点: %1 结束点: %2</source>
-        <translation>  Loop start: %1 End: %2</translation>
+        <translation>  Loop start: %1 · End: %2</translation>
     </message>
     <message>
         <source>未设定</source>
@@ -649,6 +695,22 @@ Struck out in round brackets: an extra word</translation>
         <source>是否把作者QQ号复制到剪贴板？</source>
         <translation>Copy the author&apos;s QQ number to the clipboard?</translation>
     </message>
+    <message>
+        <source>外语听写训练工具</source>
+        <translation>Foreign-language dictation trainer</translation>
+    </message>
+    <message>
+        <source>© 2026 Quillmar 项目，GPL-3.0+ 许可</source>
+        <translation>© 2026 The Quillmar project, GPL-3.0+</translation>
+    </message>
+    <message>
+        <source>Quillmar 项目</source>
+        <translation>The Quillmar project</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
 </context>
 <context>
     <name>TForm_Main</name>
@@ -841,10 +903,6 @@ Struck out in round brackets: an extra word</translation>
         <translation>File Toolbar</translation>
     </message>
     <message>
-        <source>音量</source>
-        <translation>Volume</translation>
-    </message>
-    <message>
         <source>音频文件 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|所有支持的文件 (%1)|%1</source>
         <translation>Audio files (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|All supported files (%1)|%1</translation>
     </message>
@@ -914,7 +972,7 @@ Recover it?</translation>
     </message>
     <message>
         <source>听写区(&amp;V)</source>
-        <translation>Dictation (&amp;V)</translation>
+        <translation>&amp;Dictation</translation>
     </message>
     <message>
         <source>提交(&amp;A)</source>
@@ -971,6 +1029,22 @@ Recover it?</translation>
     <message>
         <source>界面语言将在程序下次启动时更换。</source>
         <translation>The interface language changes the next time the program starts.</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)|*.txt|字幕文件 (*.srt;*.vtt;*.lrc)|*.srt;*.vtt;*.lrc|所有支持的文件 (*.txt;*.srt;*.vtt;*.lrc)|*.txt;*.srt;*.vtt;*.lrc</source>
+        <translation>Text files (*.txt)|*.txt|Subtitle files (*.srt;*.vtt;*.lrc)|*.srt;*.vtt;*.lrc|All supported files (*.txt;*.srt;*.vtt;*.lrc)|*.txt;*.srt;*.vtt;*.lrc</translation>
+    </message>
+    <message>
+        <source>上次的答案文件“%1”已不在，没有打开。</source>
+        <translation>The answer file last used, &quot;%1&quot;, is gone and was not opened.</translation>
+    </message>
+    <message>
+        <source>上次的答案文件没有打开：%1</source>
+        <translation>The answer file last used was not opened: %1</translation>
+    </message>
+    <message>
+        <source>视频的画面暂不显示，只播放声音</source>
+        <translation>The video&apos;s picture is not shown yet: its sound plays</translation>
     </message>
     <message>
         <source>听写文件“%1”在副本之后又保存过，文件比副本新（文件 %2 行，副本 %3 行）。</source>
@@ -1055,6 +1129,14 @@ Recover it?</translation>
 %2</source>
         <translation>These recovery copies are damaged; they were renamed and kept (only the newest %1 damaged copies are kept):
 %2</translation>
+    </message>
+    <message>
+        <source>%1%</source>
+        <translation>%1%</translation>
+    </message>
+    <message>
+        <source>音量: %1</source>
+        <translation>Volume: %1</translation>
     </message>
 </context>
 <context>

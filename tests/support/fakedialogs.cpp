@@ -11,7 +11,11 @@ Dialogs::Button FakeDialogs::messageBox(const QString &caption, const QString &t
 std::optional<QString> FakeDialogs::openFile(const FileRequest &request)
 {
     fileDialogs.append({false, request});
-    return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
+    std::optional<QString> answer = fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
+    if (answer && request.chosenFilterIndex)
+        *request.chosenFilterIndex =
+            chosenFilters.isEmpty() ? request.filterIndex : chosenFilters.dequeue();
+    return answer;
 }
 
 std::optional<QString> FakeDialogs::saveFile(const FileRequest &request)
@@ -32,6 +36,7 @@ void FakeDialogs::clear()
 {
     answers.clear();
     fileAnswers.clear();
+    chosenFilters.clear();
     messages.clear();
     fileDialogs.clear();
 }

@@ -31,6 +31,9 @@ public:
 
     QQueue<Button> answers;
     QQueue<std::optional<QString>> fileAnswers;
+    // The filter entry each confirmed open dialog reports; none scripted:
+    // the entry it started on.
+    QQueue<int> chosenFilters;
     QList<Message> messages;
     QList<FileDialog> fileDialogs;
 
