@@ -4,7 +4,7 @@ set -e
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
-    build-essential cmake ninja-build pkg-config \
+    build-essential cmake ninja-build pkg-config ccache \
     qt6-base-dev qt6-svg-dev libgl-dev libqt6sql6-sqlite \
     libmpv-dev libgtest-dev \
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev \

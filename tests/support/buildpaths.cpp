@@ -1,0 +1,16 @@
+#include "support/buildpaths.h"
+
+namespace BuildPaths {
+QString program()
+{
+    return QStringLiteral(QUILLMAR_EXECUTABLE);
+}
+QString faultsSaver()
+{
+    return QStringLiteral(QUILLMAR_FAULTS_SAVER);
+}
+QString recoveryDriver()
+{
+    return QStringLiteral(QUILLMAR_RECOVERY_DRIVER);
+}
+} // namespace BuildPaths
