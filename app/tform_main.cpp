@@ -311,10 +311,11 @@ void TForm_Main::createFeatures()
     m_feedback = new WordFeedback(m_feedbackStrip, this);
     m_lesson = new Lesson(this);
     m_sentenceList->setModel(m_lesson->model());
-    m_sentenceList->setColumnWidth(SentenceListModel::Number, 40);
-    m_sentenceList->setColumnWidth(SentenceListModel::Time, 64);
-    m_sentenceList->setColumnWidth(SentenceListModel::State, 120);
-    m_sentenceList->setColumnWidth(SentenceListModel::Score, 56);
+    m_sentenceList->setColumnWidth(SentenceListModel::Number, 36);
+    m_sentenceList->setColumnWidth(SentenceListModel::Time, 56);
+    m_sentenceList->setColumnWidth(SentenceListModel::State, 130);
+    m_sentenceList->setColumnWidth(SentenceListModel::Score, 60);
+    resizeDocks({m_sentenceDock}, {480}, Qt::Horizontal);
 
     connect(player, &MediaPlayer::playStateChanged, this,
             m_guard.wrap([this](int state) { WindowsMediaPlayer_MainPlayStateChange(state); }));

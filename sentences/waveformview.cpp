@@ -192,9 +192,13 @@ void WaveformView::paintEvent(QPaintEvent *)
         p.fillRect(QRectF(x0, 0, std::max(1.0, xForTime(m_loopEnd) - x0), height()), shade);
     }
     if (duration() > 0 && !m_marks.isEmpty()) {
-        // Under the envelope's quiet bottom edge, one pixel apart from the neighbours.
+        // One pixel apart from the neighbours.
+        // A band of their own along the bottom, so a filled bar never merges
+        // with a loud envelope.
+        const double band = 8.0;
         const double barHeight = 5.0;
-        const double top = height() - barHeight - 0.5;
+        const double top = height() - barHeight - 1.5;
+        p.fillRect(QRectF(0, height() - band, width(), band), palette().color(QPalette::Base));
         p.setPen(QPen(palette().color(QPalette::WindowText), 1.0));
         const QColor ink = palette().color(QPalette::WindowText);
         for (qsizetype i = 0; i < std::min(m_marks.size(), m_sentences.size()); ++i) {
