@@ -8,6 +8,7 @@
 #include "feedback/wordfeedback.h"
 #include "learner/learnerdatabase.h"
 #include "learner/learnerresumeplaces.h"
+#include "progress/progresscenter.h"
 #include "lesson/lesson.h"
 #include "lesson/sentencelistmodel.h"
 #include "platform/dialogs.h"
@@ -122,7 +123,7 @@ TForm_Main::~TForm_Main()
     // The features go before the guard their handlers run under.
     for (QObject *feature : std::initializer_list<QObject *>{
              m_transport, m_loop, m_recent, m_document, m_dictationLine, m_answer, m_sentences,
-             m_feedback, m_recoveryWriter, m_lesson})
+             m_feedback, m_recoveryWriter, m_lesson, m_progress})
         delete feature;
 }
 
@@ -388,6 +389,7 @@ void TForm_Main::createFeatures()
         connect(m_learner, &LearnerDatabase::problemOccurred, statusBar(),
                 [this](const QString &text) { statusBar()->showMessage(text); });
         m_resume = std::make_unique<LearnerResumePlaces>(m_learner, m_services.resumeFile);
+        createProgress();
     } else if (!m_services.resumeFile.isEmpty()) {
         m_resume = std::make_unique<ResumeStore>(m_services.resumeFile);
     }
