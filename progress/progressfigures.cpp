@@ -145,17 +145,25 @@ QString ProgressQueries::csvField(const QString &text)
 
 bool ProgressQueries::writeAttemptsCsv(QSqlDatabase &database, QIODevice &out)
 {
-    const auto t = [](const char *text) {
-        return QCoreApplication::translate("ProgressExport", text);
+    // The column names, in the interface language.
+    static const char *const Header[] = {
+        QT_TRANSLATE_NOOP("ProgressExport", "录音"),
+        QT_TRANSLATE_NOOP("ProgressExport", "录音路径"),
+        QT_TRANSLATE_NOOP("ProgressExport", "句子开始（秒）"),
+        QT_TRANSLATE_NOOP("ProgressExport", "句子结束（秒）"),
+        QT_TRANSLATE_NOOP("ProgressExport", "原文"),
+        QT_TRANSLATE_NOOP("ProgressExport", "时间"),
+        QT_TRANSLATE_NOOP("ProgressExport", "听写内容"),
+        QT_TRANSLATE_NOOP("ProgressExport", "得分"),
+        QT_TRANSLATE_NOOP("ProgressExport", "提示次数"),
+        QT_TRANSLATE_NOOP("ProgressExport", "显示答案"),
+        QT_TRANSLATE_NOOP("ProgressExport", "用时（秒）"),
+        QT_TRANSLATE_NOOP("ProgressExport", "通过"),
     };
-    const QStringList header = {t("录音"),           t("录音路径"),   t("句子开始（秒）"),
-                                t("句子结束（秒）"), t("原文"),       t("时间"),
-                                t("听写内容"),       t("得分"),       t("提示次数"),
-                                t("显示答案"),       t("用时（秒）"), t("通过")};
     QByteArray chunk = QByteArrayLiteral("\xEF\xBB\xBF");
     QStringList fields;
-    for (const QString &h : header)
-        fields.append(csvField(h));
+    for (const char *name : Header)
+        fields.append(csvField(QCoreApplication::translate("ProgressExport", name)));
     chunk += fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
     QSqlQuery query(database);
     query.setForwardOnly(true);
