@@ -16,9 +16,6 @@ QDate mondayOf(const QDate &day)
     return day.addDays(1 - day.dayOfWeek());
 }
 
-// Attempt times are stored in UTC; days and weeks are the learner's.
-const char *const LocalDay = "date(a.at, 'localtime')";
-
 } // namespace
 
 ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today, int days)
@@ -28,9 +25,11 @@ ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today
     query.setForwardOnly(true);
     QDate first = today.addDays(1 - std::max(days, 1));
     if (days <= 0) {
-        if (query.exec(QStringLiteral("SELECT min(date(at, 'localtime')) FROM attempts"))
-            && query.next() && !query.value(0).isNull())
-            first = QDate::fromString(query.value(0).toString(), DayFormat);
+        if (query.exec(QStringLiteral("SELECT min(at) FROM attempts")) && query.next()
+            && !query.value(0).isNull())
+            first = QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs)
+                        .toLocalTime()
+                        .date();
         query.finish();
         if (query.exec(QStringLiteral("SELECT min(day) FROM practice_days")) && query.next()
             && !query.value(0).isNull())
@@ -46,22 +45,6 @@ ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today
         figures.days.append({d, 0.0, 0});
     }
 
-    query.prepare(QStringLiteral("SELECT %1 AS d, count(DISTINCT a.sentence_id), count(*)"
-                                 " FROM attempts a WHERE d BETWEEN ? AND ? GROUP BY d")
-                      .arg(QLatin1String(LocalDay)));
-    query.addBindValue(from);
-    query.addBindValue(to);
-    if (query.exec()) {
-        while (query.next()) {
-            const auto at =
-                index.constFind(QDate::fromString(query.value(0).toString(), DayFormat));
-            if (at != index.constEnd()) {
-                figures.days[*at].sentences = query.value(1).toInt();
-                figures.attempts += query.value(2).toInt();
-            }
-        }
-    }
-    query.finish();
     query.prepare(
         QStringLiteral("SELECT day, seconds FROM practice_days WHERE day BETWEEN ? AND ?"));
     query.addBindValue(from);
@@ -76,23 +59,44 @@ ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today
     }
     query.finish();
 
-    // The first line of each sentence on each day: what the ear caught
-    // before any second try or hint.
+    // One pass over the range: per day and sentence, the lines and the first
+    // one's score (SQLite gives the bare column of the row with the min()).
+    // The first line of a sentence on a day is what the ear caught before any
+    // second try or hint. Days are the learner's, at today's offset from UTC:
+    // far quicker than converting each time on its own, and a shift of summer
+    // time moves only lines near midnight.
+    const int offset = QDateTime(today, QTime(12, 0)).offsetFromUtc();
     query.prepare(
-        QStringLiteral("SELECT d, score FROM (SELECT %1 AS d, a.score, row_number() OVER"
-                       " (PARTITION BY a.sentence_id, %1 ORDER BY a.at, a.id) AS n FROM attempts a"
-                       " WHERE d BETWEEN ? AND ?) WHERE n = 1 AND score IS NOT NULL")
-            .arg(QLatin1String(LocalDay)));
-    query.addBindValue(from);
-    query.addBindValue(to);
+        QStringLiteral(
+            "SELECT d, score, min(at), count(*) FROM (SELECT date(at, '%1 seconds') AS d,"
+            " sentence_id, score, at FROM attempts WHERE at >= ? AND at < ?) GROUP BY d, "
+            "sentence_id")
+            .arg(offset >= 0 ? QStringLiteral("+%1").arg(offset) : QString::number(offset)));
+    query.addBindValue(QDateTime(first, QTime(0, 0)).toUTC().toString(Qt::ISODateWithMs));
+    query.addBindValue(
+        QDateTime(today.addDays(1), QTime(0, 0)).toUTC().toString(Qt::ISODateWithMs));
     QMap<QDate, std::pair<double, int>> weeks;
     for (QDate m = mondayOf(first); m <= today; m = m.addDays(7))
         weeks.insert(m, {0.0, 0});
     if (query.exec()) {
+        QString lastText;
+        QDate day;
         while (query.next()) {
-            auto &week = weeks[mondayOf(QDate::fromString(query.value(0).toString(), DayFormat))];
-            week.first += query.value(1).toDouble();
-            ++week.second;
+            const QString text = query.value(0).toString();
+            if (text != lastText) {
+                lastText = text;
+                day = QDate::fromString(text, DayFormat);
+            }
+            const auto at = index.constFind(day);
+            if (at == index.constEnd())
+                continue;
+            figures.days[*at].sentences += 1;
+            figures.attempts += query.value(3).toInt();
+            if (!query.value(1).isNull()) {
+                auto &week = weeks[mondayOf(day)];
+                week.first += query.value(1).toDouble();
+                ++week.second;
+            }
         }
     }
     query.finish();
