@@ -3,12 +3,14 @@
 #include "progress/reviewrules.h"
 
 #include <QFileInfo>
+
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTime>
 #include <QVariant>
+#include <algorithm>
 
 namespace {
 
@@ -115,6 +117,8 @@ QList<ReviewStore::DueSentence> ReviewStore::dueSentences(QSqlDatabase &database
         d.missing = !*found;
         due.append(d);
     }
+    // A recording to point to comes first, where the learner sees it.
+    std::stable_partition(due.begin(), due.end(), [](const DueSentence &d) { return d.missing; });
     return due;
 }
 

@@ -33,7 +33,8 @@ struct DueSentence {
     bool missing = false; // no file at the path any more
 };
 
-// The sentences due on `day` or before, over all recordings, oldest due first.
+// The sentences due on `day` or before, over all recordings: those whose
+// recording is missing first, then oldest due first.
 // Looks at the disk for each recording, so it belongs off the window's thread.
 QList<DueSentence> dueSentences(QSqlDatabase &database, const QDate &day);
 

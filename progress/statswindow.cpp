@@ -1,8 +1,5 @@
 #include "progress/statswindow.h"
 
-#include <QtCharts/QBarCategoryAxis>
-#include <QtCharts/QBarSeries>
-#include <QtCharts/QBarSet>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QDateTimeAxis>
@@ -16,7 +13,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -136,19 +132,22 @@ StatsWindow::StatsWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 
 QWidget *StatsWindow::chartPage(QChartView *&view, QTableWidget *&table, const QStringList &columns)
 {
-    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    auto *page = new QWidget(this);
+    auto *layout = new QHBoxLayout(page);
     auto *chart = new QChart;
     chart->legend()->hide();
     chart->setAnimationOptions(QChart::NoAnimation);
-    view = new QChartView(chart, splitter);
+    view = new QChartView(chart, page);
     view->setRenderHint(QPainter::Antialiasing);
-    table = makeTable(splitter, columns);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    splitter->addWidget(view);
-    splitter->addWidget(table);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
-    return splitter;
+    view->setMinimumWidth(360);
+    table = makeTable(page, columns);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The chart takes the room; the table beside it reads the same figures.
+    table->setMinimumWidth(220);
+    table->setMaximumWidth(320);
+    layout->addWidget(view, 3);
+    layout->addWidget(table, 1);
+    return page;
 }
 
 int StatsWindow::rangeDays() const
@@ -199,7 +198,8 @@ void StatsWindow::setFigures(const ProgressFigures &figures)
     for (qsizetype i = 0; i < figures.weeks.size(); ++i) {
         const WeekFigures &w = figures.weeks.at(i);
         if (w.firstTryScore >= 0)
-            scorePoints.append(QPointF(msecs(w.monday.addDays(3)), w.firstTryScore));
+            scorePoints.append(
+                QPointF(msecs(std::clamp(w.monday.addDays(3), first, last)), w.firstTryScore));
         setRow(m_scoreTable, int(figures.weeks.size() - 1 - i),
                {locale.toString(w.monday, QLocale::ShortFormat),
                 w.firstTryScore < 0 ? tr("—") : QStringLiteral("%1%").arg(qRound(w.firstTryScore)),
