@@ -397,6 +397,25 @@ Struck out in round brackets: an extra word</translation>
     </message>
 </context>
 <context>
+    <name>ProfileFile</name>
+    <message>
+        <source>无法写入文件“%1”：%2</source>
+        <translation>Cannot write to the file “%1”: %2</translation>
+    </message>
+    <message>
+        <source>名称或值中有换行，无法写成一行</source>
+        <translation>a name or value holds a line break and cannot be written on one line</translation>
+    </message>
+    <message>
+        <source>无法读出原有内容</source>
+        <translation>its present content cannot be read</translation>
+    </message>
+    <message>
+        <source>无法创建文件“%1”：%2</source>
+        <translation>Cannot create the file “%1”: %2</translation>
+    </message>
+</context>
+<context>
     <name>ProgressCenter</name>
     <message>
         <source>学习统计</source>
@@ -500,22 +519,6 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>通过</source>
         <translation>Passed</translation>
-    <name>ProfileFile</name>
-    <message>
-        <source>无法写入文件“%1”：%2</source>
-        <translation>Cannot write to the file “%1”: %2</translation>
-    </message>
-    <message>
-        <source>名称或值中有换行，无法写成一行</source>
-        <translation>a name or value holds a line break and cannot be written on one line</translation>
-    </message>
-    <message>
-        <source>无法读出原有内容</source>
-        <translation>its present content cannot be read</translation>
-    </message>
-    <message>
-        <source>无法创建文件“%1”：%2</source>
-        <translation>Cannot create the file “%1”: %2</translation>
     </message>
 </context>
 <context>
@@ -1352,12 +1355,14 @@ Recover it?</translation>
         <translation>Review: %1 more sentence(s) after this one</translation>
     </message>
     <message>
-        <source>复习：最后一句</source>
-        <translation>Review: the last sentence</translation>
         <source>以下恢复副本已损坏，已改名保留（损坏的副本只留最近的 %1 个）：
 %2</source>
         <translation>These recovery copies are damaged; they were renamed and kept (only the newest %1 damaged copies are kept):
 %2</translation>
+    </message>
+    <message>
+        <source>复习：最后一句</source>
+        <translation>Review: the last sentence</translation>
     </message>
 </context>
 <context>
