@@ -136,6 +136,10 @@ void TForm_Main::createActions()
               [this] { giveHint(); });
     addAction(QStringLiteral("Action_ShowSentenceAnswer"), tr("显示本句答案"),
               K(Qt::CTRL | Qt::SHIFT | Qt::Key_H), -1, [this] { showSentenceAnswer(); });
+    addAction(QStringLiteral("Action_Review"), tr("复习"), K(Qt::Key_F9), -1,
+              [this] { ShowReview(); });
+    addAction(QStringLiteral("Action_Stats"), tr("学习统计"), K(Qt::SHIFT | Qt::Key_F9), -1,
+              [this] { ShowStats(); });
     m_showSentenceList =
         addAction(QStringLiteral("Action_ShowSentenceList"), tr("显示句子列表"), none, -1, [this] {
             m_settings->setPreference(QStringLiteral("SentenceList"),
@@ -232,6 +236,9 @@ void TForm_Main::createMenus()
     add(loop, "Action_SkipSentence");
     add(loop, "Action_Hint");
     add(loop, "Action_ShowSentenceAnswer");
+    loop->addSeparator();
+    add(loop, "Action_Review");
+    add(loop, "Action_Stats");
     loop->addSeparator();
     add(loop, "Action_SlowDown");
     add(loop, "Action_SpeedUp");

@@ -56,6 +56,8 @@ void TForm_Main::startLessonWhenReady()
     m_lessonPending = false;
     // The place of the last visit gives way to the first sentence not yet done.
     m_pendingResume.reset();
+    if (playReviewTarget())
+        return;
     const int first = firstUnfinished(m_lesson->progress());
     PlaySentence(first >= 0 ? first : 0);
     if (first < 0)
@@ -138,6 +140,10 @@ void TForm_Main::lessonAfterApplying(const QString &text)
 void TForm_Main::advanceLesson()
 {
     m_advanceTimer->stop();
+    if (continueReview()) {
+        m_advanceTarget = -1;
+        return;
+    }
     if (m_advanceTarget >= 0) {
         PlaySentence(m_advanceTarget);
     } else {

@@ -23,6 +23,7 @@
 #include "playback/recording.h"
 #include "playback/tdragtrackbar.h"
 #include "playback/transport.h"
+#include "progress/progresscenter.h"
 #include "recovery/recoverywriter.h"
 #include "sentences/sentencetrack.h"
 #include "sentences/waveformview.h"
@@ -123,7 +124,7 @@ TForm_Main::~TForm_Main()
     // The features go before the guard their handlers run under.
     for (QObject *feature : std::initializer_list<QObject *>{
              m_transport, m_loop, m_recent, m_document, m_dictationLine, m_answer, m_sentences,
-             m_feedback, m_recoveryWriter, m_lesson})
+             m_feedback, m_recoveryWriter, m_lesson, m_progress})
         delete feature;
 }
 
@@ -422,6 +423,7 @@ void TForm_Main::createFeatures()
         connect(m_learner, &LearnerDatabase::problemOccurred, statusBar(),
                 [this](const QString &text) { statusBar()->showMessage(text); });
         m_resume = std::make_unique<LearnerResumePlaces>(m_learner, m_services.resumeFile);
+        createProgress();
     } else if (!m_services.resumeFile.isEmpty()) {
         m_resume = std::make_unique<ResumeStore>(m_services.resumeFile);
     }

@@ -5,6 +5,7 @@
 #include "platform/guard.h"
 #include "platform/qttranslations.h"
 #include "playback/resumestore.h"
+#include "progress/reviewstore.h"
 #include "sentences/sentencenavigation.h"
 
 #include <QDateTime>
@@ -27,6 +28,7 @@ class MediaPlayer;
 class QAction;
 class QActionGroup;
 class LearnerDatabase;
+class ProgressCenter;
 class Lesson;
 class QDockWidget;
 class QDragEnterEvent;
@@ -211,6 +213,18 @@ private:
     void storeLessonSentence(int index, const std::optional<AttemptRecord> &attempt);
     void showLessonProgress();
     void toggleSentenceMode();
+    // Review ("复习"): the due sentences of all recordings, one after another
+    // in sentence mode; and the progress window ("学习统计").
+    void ShowReview();
+    void ShowStats();
+    void createProgress();
+    void startReview(const QList<ReviewStore::DueSentence> &queue);
+    // Loops the sentence under review once its recording's sentences are
+    // known; false when no review is waiting for them.
+    bool playReviewTarget();
+    // After a passed line: the next due sentence; false when not reviewing.
+    bool continueReview();
+    void endReview(const QString &message);
     // Practice controls.
     void changeSpeed(int tenths); // 0: back to normal
     void jump(double seconds);
@@ -300,6 +314,10 @@ private:
     QLabel *m_recoveryWarning = nullptr;
     LearnerDatabase *m_learner = nullptr;
     Lesson *m_lesson = nullptr;
+    ProgressCenter *m_progress = nullptr;
+    QList<ReviewStore::DueSentence> m_reviewQueue;
+    std::optional<ReviewStore::DueSentence> m_reviewing;
+    bool m_reviewTargetPending = false;
     RecordingKey m_recordingKey;
     std::unique_ptr<ResumePlaces> m_resume;
     std::optional<ResumePoint> m_pendingResume;

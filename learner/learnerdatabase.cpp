@@ -402,7 +402,8 @@ void LearnerDatabase::saveSentence(const RecordingKey &key, const QString &path,
 {
     if (!key.isValid())
         return;
-    queue([key, path, progress, attempt](QSqlDatabase &database, QSqlError &error) {
+    queue([key, path, progress, attempt, hook = m_attemptHook](QSqlDatabase &database,
+                                                               QSqlError &error) {
         const std::optional<qint64> recording = recordingId(database, key, path, error);
         if (!recording)
             return false;
@@ -439,7 +440,7 @@ void LearnerDatabase::saveSentence(const RecordingKey &key, const QString &path,
         query.addBindValue(attempt->answerShown ? 1 : 0);
         query.addBindValue(attempt->seconds);
         query.addBindValue(attempt->passed ? 1 : 0);
-        return exec(query, error);
+        return exec(query, error) && (!hook || hook(database, sentence, *attempt, error));
     });
 }
 

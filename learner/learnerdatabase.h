@@ -49,6 +49,13 @@ public:
                       const SentenceProgress &progress,
                       const std::optional<AttemptRecord> &attempt);
     void saveResumePlace(const QString &recordingPath, const QString &place);
+    // Further work in the transaction of every stored attempt (the review
+    // schedule): given the sentence's row id; false undoes the attempt too.
+    using AttemptHook =
+        std::function<bool(QSqlDatabase &, qint64 sentenceId, const AttemptRecord &, QSqlError &)>;
+    void setAttemptHook(AttemptHook hook) { m_attemptHook = std::move(hook); }
+    // Any other write, queued behind the others, in a transaction of its own.
+    void write(std::function<bool(QSqlDatabase &, QSqlError &)> job) { queue(std::move(job)); }
     // Waits until every write queued so far has been made.
     void flush();
 
@@ -74,4 +81,5 @@ private:
     int m_busyTimeoutMs = 3000;
     QThread *m_thread = nullptr;
     LearnerWriter *m_writer = nullptr;
+    AttemptHook m_attemptHook;
 };

@@ -51,6 +51,19 @@ const char *const Version1[] = {
     "CREATE TABLE settings (key TEXT PRIMARY KEY, value TEXT)",
 };
 
+// Version 2: the review schedule of each sentence, and the minutes practised
+// per day. Days are the learner's local dates, "yyyy-MM-dd".
+const char *const Version2[] = {
+    "CREATE TABLE reviews ("
+    " sentence_id INTEGER PRIMARY KEY REFERENCES sentences(id) ON DELETE CASCADE,"
+    " step INTEGER NOT NULL,"
+    " due TEXT NOT NULL,"
+    " last_review TEXT,"
+    " last_score INTEGER)",
+    "CREATE INDEX reviews_by_due ON reviews (due)",
+    "CREATE TABLE practice_days (day TEXT PRIMARY KEY, seconds REAL NOT NULL DEFAULT 0)",
+};
+
 struct Step {
     const char *const *statements;
     std::size_t count;
@@ -58,6 +71,7 @@ struct Step {
 
 const Step Steps[] = {
     {Version1, std::size(Version1)},
+    {Version2, std::size(Version2)},
 };
 
 LearnerSchema::Result failure(const QSqlError &error)

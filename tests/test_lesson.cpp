@@ -4,6 +4,7 @@
 
 #include "feedback/feedbackstrip.h"
 #include "learner/learnerdatabase.h"
+#include "learner/learnerschema.h"
 #include "learner/recordingkey.h"
 #include "lesson/hints.h"
 #include "lesson/lesson.h"
@@ -224,7 +225,7 @@ TEST(LessonWindowFlow, FiveSentencesRightWrongHintedAndSkippedThenResumed)
         EXPECT_EQ(query.value(0).toString(),
                   QStringLiteral("0:1:100 0:0:50 0:0:75 0:1:100 2:1:100"));
         ASSERT_TRUE(query.exec(QStringLiteral("PRAGMA user_version")) && query.next());
-        EXPECT_EQ(query.value(0).toInt(), 1);
+        EXPECT_EQ(query.value(0).toInt(), LearnerSchema::currentVersion());
         query = QSqlQuery();
         raw.close();
         raw = QSqlDatabase();

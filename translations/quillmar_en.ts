@@ -462,6 +462,112 @@ Struck out in round brackets: an extra word</translation>
     </message>
 </context>
 <context>
+    <name>ProgressCenter</name>
+    <message>
+        <source>学习统计</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>学习记录无法打开，没有复习计划。</source>
+        <translation>The learner records cannot be opened; there is no review plan.</translation>
+    </message>
+    <message>
+        <source>定位录音“%1”</source>
+        <translation>Locate the Recording “%1”</translation>
+    </message>
+    <message>
+        <source>语音文件</source>
+        <translation>Recordings</translation>
+    </message>
+    <message>
+        <source>所有文件</source>
+        <translation>All files</translation>
+    </message>
+    <message>
+        <source>“%1”不是原来的那段录音（内容不同），没有改动。</source>
+        <translation>“%1” is not the same recording (its content differs); nothing was changed.</translation>
+    </message>
+    <message>
+        <source>学习记录无法打开，没有可显示的统计。</source>
+        <translation>The learner records cannot be opened; there is no progress to show.</translation>
+    </message>
+    <message>
+        <source>导出听写记录</source>
+        <translation>Export Dictation Records</translation>
+    </message>
+    <message>
+        <source>CSV 文件</source>
+        <translation>CSV files</translation>
+    </message>
+    <message>
+        <source>正在导出…</source>
+        <translation>Exporting…</translation>
+    </message>
+    <message>
+        <source>学习记录无法打开</source>
+        <translation>the learner records cannot be opened</translation>
+    </message>
+    <message>
+        <source>无法导出到“%1”：%2</source>
+        <translation>Cannot export to “%1”: %2</translation>
+    </message>
+    <message>
+        <source>已导出到“%1”</source>
+        <translation>Exported to “%1”</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressExport</name>
+    <message>
+        <source>录音</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <source>录音路径</source>
+        <translation>Recording path</translation>
+    </message>
+    <message>
+        <source>句子开始（秒）</source>
+        <translation>Sentence start (s)</translation>
+    </message>
+    <message>
+        <source>句子结束（秒）</source>
+        <translation>Sentence end (s)</translation>
+    </message>
+    <message>
+        <source>原文</source>
+        <translation>Expected text</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>听写内容</source>
+        <translation>Typed line</translation>
+    </message>
+    <message>
+        <source>得分</source>
+        <translation>Score</translation>
+    </message>
+    <message>
+        <source>提示次数</source>
+        <translation>Hints</translation>
+    </message>
+    <message>
+        <source>显示答案</source>
+        <translation>Answer shown</translation>
+    </message>
+    <message>
+        <source>用时（秒）</source>
+        <translation>Seconds</translation>
+    </message>
+    <message>
+        <source>通过</source>
+        <translation>Passed</translation>
+    </message>
+</context>
+<context>
     <name>QtDialogs</name>
     <message>
         <source>确定</source>
@@ -527,6 +633,77 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>无法写入 %1</source>
         <translation>Cannot write %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewWindow</name>
+    <message>
+        <source>复习</source>
+        <translation>Review</translation>
+    </message>
+    <message>
+        <source>录音</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <source>句子</source>
+        <translation>Sentence</translation>
+    </message>
+    <message>
+        <source>上次得分</source>
+        <translation>Last score</translation>
+    </message>
+    <message>
+        <source>到期</source>
+        <translation>Due</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>开始复习</source>
+        <translation>Start Review</translation>
+    </message>
+    <message>
+        <source>定位…</source>
+        <translation>Locate…</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>正在读取复习计划…</source>
+        <translation>Reading the review plan…</translation>
+    </message>
+    <message>
+        <source>%1 – %2 处的句子</source>
+        <translation>Sentence at %1 – %2</translation>
+    </message>
+    <message>
+        <source>—</source>
+        <translation>—</translation>
+    </message>
+    <message>
+        <source>找不到录音</source>
+        <translation>recording missing</translation>
+    </message>
+    <message>
+        <source>待复习</source>
+        <translation>due</translation>
+    </message>
+    <message>
+        <source>今天没有要复习的句子。</source>
+        <translation>No sentences are due for review today.</translation>
+    </message>
+    <message>
+        <source>今天要复习 %1 句，其中 %2 句的录音找不到了：选中后按“定位…”指出它的新位置。</source>
+        <translation>%1 sentence(s) due today; the recording of %2 cannot be found: select one and press “Locate…” to point to its new place.</translation>
+    </message>
+    <message>
+        <source>今天要复习 %1 句。</source>
+        <translation>%1 sentence(s) due for review today.</translation>
     </message>
 </context>
 <context>
@@ -619,6 +796,105 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>无法创建文件“%1”：%2</source>
         <translation>Cannot create the file “%1”: %2</translation>
+    </message>
+</context>
+<context>
+    <name>StatsWindow</name>
+    <message>
+        <source>学习统计</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>时间范围(&amp;R):</source>
+        <translation>&amp;Range:</translation>
+    </message>
+    <message>
+        <source>最近 30 天</source>
+        <translation>Last 30 days</translation>
+    </message>
+    <message>
+        <source>最近 90 天</source>
+        <translation>Last 90 days</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>Everything</translation>
+    </message>
+    <message>
+        <source>导出 CSV…</source>
+        <translation>Export CSV…</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>分钟</source>
+        <translation>Minutes</translation>
+    </message>
+    <message>
+        <source>每天练习分钟</source>
+        <translation>Minutes per Day</translation>
+    </message>
+    <message>
+        <source>句数</source>
+        <translation>Sentences</translation>
+    </message>
+    <message>
+        <source>每天听写句数</source>
+        <translation>Sentences per Day</translation>
+    </message>
+    <message>
+        <source>周（起于周一）</source>
+        <translation>Week (from Monday)</translation>
+    </message>
+    <message>
+        <source>首次得分</source>
+        <translation>First-try score</translation>
+    </message>
+    <message>
+        <source>每周首次得分</source>
+        <translation>First-Try Score per Week</translation>
+    </message>
+    <message>
+        <source>录音</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <source>句子</source>
+        <translation>Sentences</translation>
+    </message>
+    <message>
+        <source>已完成</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>平均得分</source>
+        <translation>Average score</translation>
+    </message>
+    <message>
+        <source>上次练习</source>
+        <translation>Last practised</translation>
+    </message>
+    <message>
+        <source>各录音</source>
+        <translation>Recordings</translation>
+    </message>
+    <message>
+        <source>正在读取学习记录…</source>
+        <translation>Reading the learner records…</translation>
+    </message>
+    <message>
+        <source>—</source>
+        <translation>—</translation>
+    </message>
+    <message>
+        <source>得分 %</source>
+        <translation>Score %</translation>
+    </message>
+    <message>
+        <source>共练习 %1 分钟，听写 %2 次</source>
+        <translation>%1 minute(s) practised, %2 line(s) dictated</translation>
     </message>
 </context>
 <context>
@@ -1137,6 +1413,38 @@ Recover it?</translation>
     <message>
         <source>音量: %1</source>
         <translation>Volume: %1</translation>
+    </message>
+    <message>
+        <source>复习</source>
+        <translation>Review</translation>
+    </message>
+    <message>
+        <source>学习统计</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>学习进度没有保存，没有复习计划</source>
+        <translation>Progress is not being kept; there is no review plan</translation>
+    </message>
+    <message>
+        <source>学习进度没有保存，没有学习统计</source>
+        <translation>Progress is not being kept; there is no progress to show</translation>
+    </message>
+    <message>
+        <source>复习完成</source>
+        <translation>Review finished</translation>
+    </message>
+    <message>
+        <source>在“%1”里找不到要复习的句子，已跳过</source>
+        <translation>The sentence to review was not found in “%1”; skipped</translation>
+    </message>
+    <message>
+        <source>复习：本句之后还有 %1 句</source>
+        <translation>Review: %1 more sentence(s) after this one</translation>
+    </message>
+    <message>
+        <source>复习：最后一句</source>
+        <translation>Review: the last sentence</translation>
     </message>
 </context>
 <context>

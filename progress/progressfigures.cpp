@@ -1,0 +1,201 @@
+#include "progress/progressfigures.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QIODevice>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+const QString DayFormat = QStringLiteral("yyyy-MM-dd");
+
+QDate mondayOf(const QDate &day)
+{
+    return day.addDays(1 - day.dayOfWeek());
+}
+
+} // namespace
+
+ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today, int days)
+{
+    ProgressFigures figures;
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    QDate first = today.addDays(1 - std::max(days, 1));
+    if (days <= 0) {
+        if (query.exec(QStringLiteral("SELECT min(at) FROM attempts")) && query.next()
+            && !query.value(0).isNull())
+            first = QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs)
+                        .toLocalTime()
+                        .date();
+        query.finish();
+        if (query.exec(QStringLiteral("SELECT min(day) FROM practice_days")) && query.next()
+            && !query.value(0).isNull())
+            first = std::min(first, QDate::fromString(query.value(0).toString(), DayFormat));
+        query.finish();
+        first = std::min(first, today);
+    }
+    const QString from = first.toString(DayFormat);
+    const QString to = today.toString(DayFormat);
+    QHash<QDate, qsizetype> index;
+    for (QDate d = first; d <= today; d = d.addDays(1)) {
+        index.insert(d, figures.days.size());
+        figures.days.append({d, 0.0, 0});
+    }
+
+    query.prepare(
+        QStringLiteral("SELECT day, seconds FROM practice_days WHERE day BETWEEN ? AND ?"));
+    query.addBindValue(from);
+    query.addBindValue(to);
+    if (query.exec()) {
+        while (query.next()) {
+            const auto at =
+                index.constFind(QDate::fromString(query.value(0).toString(), DayFormat));
+            if (at != index.constEnd())
+                figures.days[*at].minutes = query.value(1).toDouble() / 60.0;
+        }
+    }
+    query.finish();
+
+    // One pass over the range: per day and sentence, the lines and the first
+    // one's score (SQLite gives the bare column of the row with the min()).
+    // The first line of a sentence on a day is what the ear caught before any
+    // second try or hint. Days are the learner's, at today's offset from UTC:
+    // far quicker than converting each time on its own, and a shift of summer
+    // time moves only lines near midnight.
+    const int offset = QDateTime(today, QTime(12, 0)).offsetFromUtc();
+    query.prepare(
+        QStringLiteral(
+            "SELECT d, score, min(at), count(*) FROM (SELECT date(at, '%1 seconds') AS d,"
+            " sentence_id, score, at FROM attempts WHERE at >= ? AND at < ?) GROUP BY d, "
+            "sentence_id")
+            .arg(offset >= 0 ? QStringLiteral("+%1").arg(offset) : QString::number(offset)));
+    query.addBindValue(QDateTime(first, QTime(0, 0)).toUTC().toString(Qt::ISODateWithMs));
+    query.addBindValue(
+        QDateTime(today.addDays(1), QTime(0, 0)).toUTC().toString(Qt::ISODateWithMs));
+    QMap<QDate, std::pair<double, int>> weeks;
+    for (QDate m = mondayOf(first); m <= today; m = m.addDays(7))
+        weeks.insert(m, {0.0, 0});
+    if (query.exec()) {
+        QString lastText;
+        QDate day;
+        while (query.next()) {
+            const QString text = query.value(0).toString();
+            if (text != lastText) {
+                lastText = text;
+                day = QDate::fromString(text, DayFormat);
+            }
+            const auto at = index.constFind(day);
+            if (at == index.constEnd())
+                continue;
+            figures.days[*at].sentences += 1;
+            figures.attempts += query.value(3).toInt();
+            if (!query.value(1).isNull()) {
+                auto &week = weeks[mondayOf(day)];
+                week.first += query.value(1).toDouble();
+                ++week.second;
+            }
+        }
+    }
+    query.finish();
+    for (auto it = weeks.cbegin(); it != weeks.cend(); ++it)
+        figures.weeks.append(
+            {it.key(), it->second > 0 ? it->first / it->second : -1.0, it->second});
+
+    if (query.exec(QStringLiteral(
+            "SELECT r.title, r.path, count(s.id), sum(s.state >= 2), avg(s.best_score),"
+            " (SELECT max(a.at) FROM attempts a JOIN sentences t ON t.id = a.sentence_id"
+            "  WHERE t.recording_id = r.id) AS last FROM recordings r"
+            " JOIN sentences s ON s.recording_id = r.id GROUP BY r.id ORDER BY last DESC"))) {
+        while (query.next()) {
+            RecordingFigures r;
+            r.title = query.value(0).toString();
+            r.path = query.value(1).toString();
+            r.sentences = query.value(2).toInt();
+            r.done = query.value(3).toInt();
+            r.averageScore = query.value(4).isNull() ? -1.0 : query.value(4).toDouble();
+            if (!query.value(5).isNull())
+                r.lastPractised =
+                    QDateTime::fromString(query.value(5).toString(), Qt::ISODateWithMs)
+                        .toLocalTime();
+            figures.recordings.append(r);
+        }
+    }
+    return figures;
+}
+
+bool ProgressQueries::addPracticeSeconds(QSqlDatabase &database, const QDate &day, double seconds)
+{
+    QSqlQuery query(database);
+    query.prepare(
+        QStringLiteral("INSERT INTO practice_days (day, seconds) VALUES (?, ?)"
+                       " ON CONFLICT (day) DO UPDATE SET seconds = seconds + excluded.seconds"));
+    query.addBindValue(day.toString(DayFormat));
+    query.addBindValue(seconds);
+    return query.exec();
+}
+
+QString ProgressQueries::csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+bool ProgressQueries::writeAttemptsCsv(QSqlDatabase &database, QIODevice &out)
+{
+    // The column names, in the interface language.
+    static const char *const Header[] = {
+        QT_TRANSLATE_NOOP("ProgressExport", "录音"),
+        QT_TRANSLATE_NOOP("ProgressExport", "录音路径"),
+        QT_TRANSLATE_NOOP("ProgressExport", "句子开始（秒）"),
+        QT_TRANSLATE_NOOP("ProgressExport", "句子结束（秒）"),
+        QT_TRANSLATE_NOOP("ProgressExport", "原文"),
+        QT_TRANSLATE_NOOP("ProgressExport", "时间"),
+        QT_TRANSLATE_NOOP("ProgressExport", "听写内容"),
+        QT_TRANSLATE_NOOP("ProgressExport", "得分"),
+        QT_TRANSLATE_NOOP("ProgressExport", "提示次数"),
+        QT_TRANSLATE_NOOP("ProgressExport", "显示答案"),
+        QT_TRANSLATE_NOOP("ProgressExport", "用时（秒）"),
+        QT_TRANSLATE_NOOP("ProgressExport", "通过"),
+    };
+    QByteArray chunk = QByteArrayLiteral("\xEF\xBB\xBF");
+    QStringList fields;
+    for (const char *name : Header)
+        fields.append(csvField(QCoreApplication::translate("ProgressExport", name)));
+    chunk += fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral(
+            "SELECT r.title, r.path, s.start_ms, s.end_ms, s.expected, a.at, a.typed, a.score,"
+            " a.hints, a.answer_shown, a.seconds, a.passed FROM attempts a"
+            " JOIN sentences s ON s.id = a.sentence_id JOIN recordings r ON r.id = s.recording_id"
+            " ORDER BY a.at, a.id")))
+        return false;
+    while (query.next()) {
+        fields.clear();
+        fields << csvField(query.value(0).toString()) << csvField(query.value(1).toString())
+               << QString::number(query.value(2).toLongLong() / 1000.0, 'f', 3)
+               << QString::number(query.value(3).toLongLong() / 1000.0, 'f', 3)
+               << csvField(query.value(4).toString())
+               << QDateTime::fromString(query.value(5).toString(), Qt::ISODateWithMs)
+                      .toLocalTime()
+                      .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+               << csvField(query.value(6).toString())
+               << (query.value(7).isNull() ? QString() : query.value(7).toString())
+               << query.value(8).toString() << query.value(9).toString()
+               << QString::number(query.value(10).toDouble(), 'f', 1) << query.value(11).toString();
+        chunk += fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
+        if (chunk.size() > 1 << 16) {
+            if (out.write(chunk) != chunk.size())
+                return false;
+            chunk.clear();
+        }
+    }
+    return out.write(chunk) == chunk.size();
+}
