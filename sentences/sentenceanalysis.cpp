@@ -7,7 +7,8 @@
 #include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
 
-AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control)
+AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control,
+                                 const CueWish &wish)
 {
     AnalysisOutcome outcome;
     DecodeResult decoded = decodeEnvelope(path, control);
@@ -20,9 +21,16 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
     result.path = path;
     auto envelope = std::make_shared<const Envelope>(std::move(*decoded.envelope));
     result.envelope = envelope;
-    result.subtitleFile = subtitleFileFor(path);
-    if (!result.subtitleFile.isEmpty()) {
-        SubtitleCues cues = readSubtitleFile(result.subtitleFile, envelope->duration);
+    RecordingCues cues = findRecordingCues(path, envelope->duration, wish, control);
+    if (cues.cancelled) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+    result.subtitleFile = cues.subtitleFile;
+    result.subtitleTracks = cues.tracks;
+    result.subtitleStream = cues.stream;
+    result.subtitleNote = cues.note;
+    if (cues.found) {
         result.sentences = std::move(cues.cues);
         result.malformedCues = cues.malformed;
         result.fromSubtitles = true;
@@ -45,16 +53,16 @@ SentenceAnalysis::~SentenceAnalysis()
     m_pool.waitForDone();
 }
 
-void SentenceAnalysis::start(const QString &path)
+void SentenceAnalysis::start(const QString &path, const CueWish &wish)
 {
     cancel();
     const int generation = ++m_generation;
-    m_future = QtConcurrent::run(&m_pool, [path](QPromise<AnalysisOutcome> &promise) {
+    m_future = QtConcurrent::run(&m_pool, [path, wish](QPromise<AnalysisOutcome> &promise) {
         promise.setProgressRange(0, 100);
         DecodeControl control;
         control.isCancelled = [&promise] { return promise.isCanceled(); };
         control.progress = [&promise](int percent) { promise.setProgressValue(percent); };
-        promise.addResult(analyseRecording(path, control));
+        promise.addResult(analyseRecording(path, control, wish));
     });
     auto *watcher = new QFutureWatcher<AnalysisOutcome>(this);
     connect(watcher, &QFutureWatcher<AnalysisOutcome>::progressValueChanged, this,

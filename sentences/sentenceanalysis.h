@@ -2,6 +2,7 @@
 
 #include "sentences/audiodecoder.h"
 #include "sentences/envelope.h"
+#include "sentences/subtitletracks.h"
 
 #include <QFuture>
 #include <QList>
@@ -18,6 +19,9 @@ struct SentenceResult {
     bool fromSubtitles = false;
     QString subtitleFile; // the file the cues came from, if any
     int malformedCues = 0;
+    QList<SubtitleTrack> subtitleTracks; // the tracks inside the recording
+    int subtitleStream = -1;             // the one the cues came from, if any
+    QString subtitleNote;                // why no track inside could be used
 };
 
 struct AnalysisOutcome {
@@ -28,9 +32,10 @@ struct AnalysisOutcome {
 };
 
 // Decodes the recording and finds its sentences: the cues of a subtitle file
-// beside it when there is one, else the pauses. Blocking; for a worker or the
-// command line.
-AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control = {});
+// beside it or of a text track inside it (see findRecordingCues), else the
+// pauses. Blocking; for a worker or the command line.
+AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control = {},
+                                 const CueWish &wish = {});
 
 // Runs the analysis of one recording at a time off the GUI thread. Starting
 // another recording, cancel() and destruction cancel the run in progress;
@@ -42,7 +47,7 @@ public:
     explicit SentenceAnalysis(QObject *parent = nullptr);
     ~SentenceAnalysis() override;
 
-    void start(const QString &path);
+    void start(const QString &path, const CueWish &wish = {});
     void cancel();
     bool isRunning() const;
 

@@ -30,11 +30,33 @@ void SentenceTrack::open(const QString &recordingPath)
     m_view->clear();
     m_label->clear();
     m_fromSubtitles = false;
+    m_path = recordingPath;
+    m_wish.stream = -1;
+    if (!m_tracks.isEmpty() || m_stream >= 0) {
+        m_tracks.clear();
+        m_stream = -1;
+        Q_EMIT tracksChanged();
+    }
     if (recordingPath.isEmpty()) {
         m_analysis->cancel();
         return;
     }
-    m_analysis->start(recordingPath);
+    m_analysis->start(recordingPath, m_wish);
+}
+
+void SentenceTrack::setLanguage(const QString &language)
+{
+    m_wish.language = language;
+}
+
+void SentenceTrack::chooseTrack(int stream)
+{
+    if (m_path.isEmpty() || stream == m_stream)
+        return;
+    m_wish.stream = stream;
+    m_stream = stream;
+    Q_EMIT tracksChanged();
+    m_analysis->start(m_path, m_wish);
 }
 
 const QList<Sentence> &SentenceTrack::sentences() const
@@ -48,11 +70,18 @@ void SentenceTrack::analysed(const SentenceResult &result)
     m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
     m_view->setPosition(m_place.position);
     m_fromSubtitles = result.fromSubtitles;
+    m_tracks = result.subtitleTracks;
+    m_stream = result.subtitleStream;
+    Q_EMIT tracksChanged();
     showPlace();
-    QString text = result.fromSubtitles ? tr("字幕中有 %1 句").arg(result.sentences.size())
-                                        : tr("找到 %1 句").arg(result.sentences.size());
+    const auto count = result.sentences.size();
+    QString text = !result.fromSubtitles ? tr("找到 %1 句").arg(count)
+                   : m_stream >= 0       ? tr("字幕轨道中有 %1 句").arg(count)
+                                         : tr("字幕中有 %1 句").arg(count);
     if (result.malformedCues > 0)
         text += tr("（%1 条字幕格式有误，已跳过）").arg(result.malformedCues);
+    if (!result.subtitleNote.isEmpty())
+        text += QStringLiteral(" · ") + result.subtitleNote;
     Q_EMIT statusChanged(text);
 }
 

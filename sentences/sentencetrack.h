@@ -2,6 +2,7 @@
 
 #include "sentences/envelope.h"
 #include "sentences/sentencenavigation.h"
+#include "sentences/subtitletracks.h"
 
 #include <QList>
 #include <QObject>
@@ -23,6 +24,16 @@ public:
 
     // Starts finding the sentences of a recording; an empty path forgets them.
     void open(const QString &recordingPath);
+    // The language dictated, for choosing among the subtitle tracks of the
+    // recordings opened from now on.
+    void setLanguage(const QString &language);
+    // Takes the sentences of the open recording from another subtitle track
+    // (its stream), found again in the background.
+    void chooseTrack(int stream);
+    // The subtitle tracks inside the open recording, and the one its
+    // sentences come from (-1: none); known once it has been analysed.
+    const QList<SubtitleTrack> &subtitleTracks() const { return m_tracks; }
+    int subtitleStream() const { return m_stream; }
     const QList<Sentence> &sentences() const;
     bool fromSubtitles() const { return m_fromSubtitles; }
     // The subtitle text of the sentence the loop region is exactly; empty
@@ -37,6 +48,8 @@ Q_SIGNALS:
     // Status texts: progress while a recording is analysed, then the outcome.
     void statusChanged(const QString &text);
     void sentenceClicked(int index);
+    // The subtitle tracks or the chosen one changed.
+    void tracksChanged();
 
 private:
     void analysed(const SentenceResult &result);
@@ -47,4 +60,8 @@ private:
     SentenceAnalysis *m_analysis;
     bool m_fromSubtitles = false;
     PlayPlace m_place;
+    QString m_path;
+    CueWish m_wish;
+    QList<SubtitleTrack> m_tracks;
+    int m_stream = -1;
 };

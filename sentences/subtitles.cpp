@@ -1,5 +1,7 @@
 #include "sentences/subtitles.h"
 
+#include "sentences/subtitletext.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -219,9 +221,12 @@ QString decodeSubtitleText(const QByteArray &bytes)
 SubtitleCues parseSubtitles(const QByteArray &bytes, SubtitleFormat format, double duration)
 {
     const QString text = decodeSubtitleText(bytes);
-    SubtitleCues out = format == SubtitleFormat::Lrc
-                           ? parseLrc(text, duration)
+    SubtitleCues out = format == SubtitleFormat::Lrc ? parseLrc(text, duration)
+                       : format == SubtitleFormat::Ass
+                           ? parseAssScript(text)
                            : parseBlocks(text, format == SubtitleFormat::Vtt);
+    // Markup the line readers left, and cues that only describe sounds.
+    keepSpokenCues(out.cues);
     tidy(out.cues, duration);
     return out;
 }
@@ -233,7 +238,7 @@ QString subtitleFileFor(const QString &recordingPath)
     const QString base = recording.completeBaseName();
     // No name filter: a base name may hold wildcard characters such as '['.
     const QStringList names = dir.entryList(QDir::Files | QDir::Readable);
-    for (const char *suffix : {"srt", "vtt", "lrc"}) {
+    for (const char *suffix : {"srt", "vtt", "ass", "ssa", "lrc"}) {
         for (const QString &name : names) {
             const QFileInfo candidate(dir.filePath(name));
             if (candidate.completeBaseName() == base
@@ -244,6 +249,11 @@ QString subtitleFileFor(const QString &recordingPath)
     return {};
 }
 
+void tidyCues(QList<Sentence> &cues, double duration)
+{
+    tidy(cues, duration);
+}
+
 SubtitleCues readSubtitleFile(const QString &path, double duration)
 {
     QFile file(path);
@@ -252,6 +262,8 @@ SubtitleCues readSubtitleFile(const QString &path, double duration)
     const QString suffix = QFileInfo(path).suffix().toLower();
     const SubtitleFormat format = suffix == QLatin1String("vtt")   ? SubtitleFormat::Vtt
                                   : suffix == QLatin1String("lrc") ? SubtitleFormat::Lrc
-                                                                   : SubtitleFormat::Srt;
+                                  : suffix == QLatin1String("ass") || suffix == QLatin1String("ssa")
+                                      ? SubtitleFormat::Ass
+                                      : SubtitleFormat::Srt;
     return parseSubtitles(file.readAll(), format, duration);
 }

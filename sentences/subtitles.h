@@ -6,7 +6,7 @@
 #include <QList>
 #include <QString>
 
-enum class SubtitleFormat { Srt, Vtt, Lrc };
+enum class SubtitleFormat { Srt, Vtt, Lrc, Ass };
 
 struct SubtitleCues {
     QList<Sentence> cues; // sorted, not overlapping, inside the recording
@@ -25,8 +25,12 @@ QString decodeSubtitleText(const QByteArray &bytes);
 SubtitleCues parseSubtitles(const QByteArray &bytes, SubtitleFormat format, double duration);
 
 // The subtitle file beside a recording with the same base name (.srt, then
-// .vtt, then .lrc; the suffix in any case), or an empty string.
+// .vtt, .ass, .ssa, then .lrc; the suffix in any case), or an empty string.
 QString subtitleFileFor(const QString &recordingPath);
+
+// Sorts cues and cuts them to each other and to the recording, as
+// parseSubtitles() does; for cues read from elsewhere (a track in the file).
+void tidyCues(QList<Sentence> &cues, double duration);
 
 // Reads and parses a subtitle file; its format comes from its suffix.
 SubtitleCues readSubtitleFile(const QString &path, double duration);

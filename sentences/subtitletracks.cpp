@@ -1,0 +1,106 @@
+#include "sentences/subtitletracks.h"
+
+#include "sentences/subtitles.h"
+#include "sentences/subtitletext.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+namespace {
+
+QLocale::Language languageOf(const QString &code)
+{
+    // "en-US", "pt_BR": the language part only.
+    const QString part = code.section(QLatin1Char('-'), 0, 0).section(QLatin1Char('_'), 0, 0);
+    if (part.isEmpty())
+        return QLocale::AnyLanguage;
+    return QLocale::codeToLanguage(part.toLower(), QLocale::AnyLanguageCode);
+}
+
+} // namespace
+
+bool languageMatches(const QString &tag, const QString &language)
+{
+    const QLocale::Language wanted = languageOf(language);
+    return wanted != QLocale::AnyLanguage && languageOf(tag) == wanted;
+}
+
+int chooseSubtitleTrack(const QList<SubtitleTrack> &tracks, const CueWish &wish)
+{
+    for (const SubtitleTrack &track : tracks) {
+        if (track.isText && wish.stream >= 0 && track.stream == wish.stream)
+            return track.stream;
+    }
+    for (const SubtitleTrack &track : tracks) {
+        if (track.isText && languageMatches(track.language, wish.language))
+            return track.stream;
+    }
+    for (const SubtitleTrack &track : tracks) {
+        if (track.isText)
+            return track.stream;
+    }
+    return -1;
+}
+
+TrackReading readSubtitleTrack(const QString &path, const TrackChooser &choose,
+                               const DecodeControl &control)
+{
+    TrackReading result;
+    const DecoderModule &module = DecoderModule::programModule();
+    const auto read =
+        reinterpret_cast<ReadSubtitleTrackEntry>(module.entry(ReadSubtitleTrackEntryName));
+    if (!read) {
+        result.error = module.isLoaded() ? QCoreApplication::translate("SubtitleTracks",
+                                                                       "解码组件不能读取字幕轨道")
+                                         : module.error();
+        return result;
+    }
+    read(path, choose, control, result);
+    return result;
+}
+
+RecordingCues findRecordingCues(const QString &path, double duration, const CueWish &wish,
+                                const DecodeControl &control)
+{
+    RecordingCues out;
+    out.subtitleFile = subtitleFileFor(path);
+    // The tracks are listed also when a file beside the recording wins, so
+    // the learner can still pick one of them.
+    TrackReading reading = readSubtitleTrack(
+        path,
+        [&out, &wish](const QList<SubtitleTrack> &tracks) {
+            return out.subtitleFile.isEmpty() || wish.stream >= 0
+                       ? chooseSubtitleTrack(tracks, wish)
+                       : -1;
+        },
+        control);
+    out.tracks = reading.tracks;
+    if (reading.cancelled) {
+        out.cancelled = true;
+        return out;
+    }
+    if (!out.subtitleFile.isEmpty() && reading.stream < 0) {
+        SubtitleCues cues = readSubtitleFile(out.subtitleFile, duration);
+        out.cues = std::move(cues.cues);
+        out.malformed = cues.malformed;
+        out.found = true;
+        return out;
+    }
+    out.subtitleFile.clear();
+    if (reading.stream >= 0) {
+        keepSpokenCues(reading.cues);
+        tidyCues(reading.cues, duration);
+        if (!reading.cues.isEmpty()) {
+            out.cues = std::move(reading.cues);
+            out.stream = reading.stream;
+            out.found = true;
+            return out;
+        }
+        out.note = QCoreApplication::translate("SubtitleTracks",
+                                               "录音里的字幕轨道没有可用的字幕，已按停顿分句");
+    } else if (!out.tracks.isEmpty()) {
+        out.note = QCoreApplication::translate("SubtitleTracks",
+                                               "录音里的字幕是图像，读不出文字，已按停顿分句");
+    }
+    return out;
+}
