@@ -86,6 +86,9 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
 
 void TForm_Main::AfterApplying()
 {
+    // The sentence has been answered: its subtitle may show now.
+    m_captionAnswered = true;
+    showCaption();
     m_dictationLine->clear();
     // Shown empty before any wait below blocks the window.
     m_line->repaint();

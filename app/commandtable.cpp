@@ -223,12 +223,15 @@ void TForm_Main::createMenus()
     add(loop, "Action_ExactLoop");
 
     // The options dialog first, then the switches of the practice aids.
+    createViewMenu();
+
     QMenu *optionsMenu = menuBar()->addMenu(tr("选项"));
     optionsMenu->setObjectName(QStringLiteral("Menu_Options"));
     QAction *options = optionsMenu->addAction(tr("选项设置(&O)..."));
     options->setObjectName(QStringLiteral("Menu_SettingOptions"));
     connect(options, &QAction::triggered, this, m_guard.wrap([this] { EditOptions(); }));
     createLanguageMenu(optionsMenu);
+    createDictationLanguageMenu(optionsMenu);
     optionsMenu->addSeparator();
     add(optionsMenu, "Action_ShowFeedback");
 

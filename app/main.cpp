@@ -89,6 +89,7 @@ int main(int argc, char *argv[])
     services.recoveryFolder = RecoveryStore::defaultFolder();
     services.resumeFile = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
                           + QStringLiteral("/resume.json");
+    services.video = &player;
 
     TForm_Main window(services);
     dialogs.setParent(&window);

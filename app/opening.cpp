@@ -15,6 +15,7 @@
 #include "playback/transport.h"
 #include "sentences/sentencetrack.h"
 #include "settings/recentfiles.h"
+#include "video/videopane.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -116,6 +117,8 @@ void TForm_Main::CloseSourceFile()
     m_loop->clear();
     m_recording->setPath(QString());
     m_sentences->open(QString());
+    // The picture's render context goes before the recording.
+    m_videoPane->setRecordingHasVideo(false);
     m_services.player->stop();
     m_services.player->close();
 }

@@ -120,4 +120,5 @@ void TForm_Main::loadPreferences()
         m_settings->preference(QStringLiteral("RewindStep"), QStringLiteral("2")).toDouble(&ok);
     m_rewindStep = ok && step > 0 && step <= 60 ? step : 2.0;
     showLanguageChoice();
+    loadVideoPreferences();
 }

@@ -13,6 +13,7 @@
 #include "platform/mediaplayer.h"
 #include "platform/shell.h"
 #include "platform/userguide.h"
+#include "platform/videosource.h"
 #include "platform/windowfont.h"
 #include "playback/loopregion.h"
 #include "playback/recording.h"
@@ -24,6 +25,7 @@
 #include "settings/editoptions.h"
 #include "settings/recentfiles.h"
 #include "settings/settingsstore.h"
+#include "video/videopane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -114,7 +116,7 @@ TForm_Main::~TForm_Main()
     // The features go before the guard their handlers run under.
     for (QObject *feature : std::initializer_list<QObject *>{
              m_transport, m_loop, m_recent, m_document, m_dictationLine, m_answer, m_sentences,
-             m_feedback, m_recoveryWriter})
+             m_feedback, m_recoveryWriter, m_videoPane})
         delete feature;
 }
 
@@ -125,6 +127,30 @@ void TForm_Main::createComponents()
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+
+    // The picture, above the transport panel; hidden for recordings without one.
+    m_videoPanel = new QWidget(central);
+    m_videoPanel->setObjectName(QStringLiteral("VideoPanel"));
+    m_videoPanel->setAutoFillBackground(true);
+    QPalette videoPalette = m_videoPanel->palette();
+    videoPalette.setColor(QPalette::Window, Qt::black);
+    videoPalette.setColor(QPalette::WindowText, Qt::white);
+    m_videoPanel->setPalette(videoPalette);
+    // The picture itself goes on top once a recording has one.
+    auto *videoColumn = new QVBoxLayout(m_videoPanel);
+    videoColumn->setContentsMargins(0, 0, 0, 0);
+    videoColumn->setSpacing(0);
+    m_captionLabel = new QLabel(m_videoPanel);
+    m_captionLabel->setObjectName(QStringLiteral("Label_Subtitle"));
+    m_captionLabel->setTextFormat(Qt::PlainText);
+    m_captionLabel->setAlignment(Qt::AlignCenter);
+    m_captionLabel->setWordWrap(true);
+    m_captionLabel->setMinimumHeight(2 * m_captionLabel->fontMetrics().height() + 8);
+    QFont captionFont = m_captionLabel->font();
+    captionFont.setPixelSize(18);
+    m_captionLabel->setFont(captionFont);
+    videoColumn->addWidget(m_captionLabel);
+    column->addWidget(m_videoPanel, 1);
 
     // Transport panel: seek bar, loop and position labels, transport tool bar.
     // The waveform strip sits on top; what is below it keeps its own sizes.
@@ -275,6 +301,7 @@ void TForm_Main::createFeatures()
     m_answer = new AnswerPane(m_pages, m_answerView, m_answerLabel, this);
     m_sentences = new SentenceTrack(m_waveform, m_sentenceLabel, this);
     m_feedback = new WordFeedback(m_feedbackStrip, this);
+    m_videoPane = new VideoPane(m_videoPanel, m_captionLabel, m_services.video, this);
 
     connect(player, &MediaPlayer::playStateChanged, this,
             m_guard.wrap([this](int state) { WindowsMediaPlayer_MainPlayStateChange(state); }));
@@ -322,6 +349,14 @@ void TForm_Main::createFeatures()
     connect(m_feedback, &WordFeedback::summaryChanged, this, [this](const QString &text) {
         if (!text.isEmpty())
             statusBar()->showMessage(text);
+    });
+    connect(m_videoPane, &VideoPane::statusChanged, statusBar(),
+            [this](const QString &text) { statusBar()->showMessage(text); });
+    connect(m_sentences, &SentenceTrack::tracksChanged, this, [this] { showSubtitleTracks(); });
+    connect(m_transport, &Transport::positionShown, this, [this] { showCaption(); });
+    connect(m_loop, &LoopRegion::changed, this, [this] {
+        m_captionAnswered = false;
+        showCaption();
     });
     wireRecovery();
     if (!m_services.resumeFile.isEmpty())
@@ -453,8 +488,10 @@ void TForm_Main::WindowsMediaPlayer_MainPlayStateChange(int newState)
 {
     m_transport->playStateChanged(newState);
     UpdatePlayPauseAction();
-    if (newState == MediaPlayer::Playing || newState == MediaPlayer::Paused)
+    if (newState == MediaPlayer::Playing || newState == MediaPlayer::Paused) {
         resumePlace();
+        m_videoPane->setRecordingHasVideo(m_services.video && m_services.video->hasVideo());
+    }
 }
 
 void TForm_Main::UpdatePlayPauseAction()

@@ -43,6 +43,8 @@ class SettingsStore;
 class Shell;
 class TDragTrackBar;
 class Transport;
+class VideoPane;
+class VideoSource;
 class WaveformView;
 class WordFeedback;
 
@@ -57,6 +59,8 @@ struct TForm_MainServices {
     QString recoveryFolder;
     // The file that keeps where each recording was left; empty: not kept.
     QString resumeFile;
+    // The player's picture; null: recordings are only heard.
+    VideoSource *video = nullptr;
 };
 
 // The main window. It builds the widgets and the command table, hands each
@@ -158,6 +162,13 @@ private:
         return on ? QStringLiteral("1") : QStringLiteral("0");
     }
     void loadPreferences();
+    // The picture and its subtitles: the view menu, the subtitle tracks, the
+    // language dictated.
+    void createViewMenu();
+    void createDictationLanguageMenu(QMenu *parent);
+    void showSubtitleTracks();
+    void loadVideoPreferences();
+    void showCaption();
     void wireRecovery();
     // Where the learner stopped in the open recording, kept for its next opening.
     void rememberPlace();
@@ -193,11 +204,19 @@ private:
     QPushButton *m_applyButton = nullptr;
     QPlainTextEdit *m_dictationEditor = nullptr;
     QPlainTextEdit *m_answerView = nullptr;
+    QWidget *m_videoPanel = nullptr;
+    QLabel *m_captionLabel = nullptr;
     QMenu *m_recentMenu = nullptr;
     QList<QAction *> m_actions;
     QAction *m_exactLoop = nullptr;
     QAction *m_showFeedback = nullptr;
     QActionGroup *m_languageGroup = nullptr;
+    QAction *m_showPicture = nullptr;
+    QAction *m_showCaptions = nullptr;
+    QMenu *m_trackMenu = nullptr;
+    QActionGroup *m_dictationLanguageGroup = nullptr;
+    // A line was applied since the loop was last set: its subtitle may show.
+    bool m_captionAnswered = false;
     double m_rewindStep = 2.0;
 
     // Features.
@@ -211,6 +230,7 @@ private:
     AnswerPane *m_answer = nullptr;
     SentenceTrack *m_sentences = nullptr;
     WordFeedback *m_feedback = nullptr;
+    VideoPane *m_videoPane = nullptr;
     std::shared_ptr<RecoveryStore> m_recoveryStore;
     RecoveryWriter *m_recoveryWriter = nullptr;
     std::optional<ResumeStore> m_resume;

@@ -11,8 +11,11 @@
 #include "support/mediafiles.h"
 #include "support/testutil.h"
 #include "support/tonewav.h"
+#include "video/videopane.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -313,4 +316,71 @@ TEST_F(SubtitleTrackFiles, StripReportsTracksAndSwitchesThem)
     EXPECT_EQ(texts(track.sentences()), QStringList{QString::fromUtf8("你好。")});
     EXPECT_EQ(track.subtitleStream(), track.subtitleTracks().at(0).stream);
     EXPECT_GE(changed.count(), 1);
+}
+
+TEST(SubtitlesOnScreen, HiddenWhileTheLoopIsOnTheUnansweredSentence)
+{
+    const struct {
+        const char *name;
+        double loopStart, loopEnd, position;
+        bool answered;
+        bool hidden;
+    } rows[] = {
+        {"no loop", -1, -1, 1.5, false, false},
+        {"loop start only", 1, -1, 1.5, false, false},
+        {"inside the loop", 1, 2, 1.5, false, true},
+        {"inside, answered", 1, 2, 1.5, true, false},
+        {"outside the loop", 1, 2, 2.5, false, false},
+        {"nothing playing", 1, 2, -1, false, false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(captionHidden(row.loopStart, row.loopEnd, row.position, row.answered), row.hidden)
+            << row.name;
+}
+
+TEST(SubtitlesOnScreen, ShowTheCueUnderThePictureOnceALineIsApplied)
+{
+    WindowHarness h;
+    h.setOption(&TOptionFlags::SelectAfterApplying, false);
+    h.setOption(&TOptionFlags::PlayAfterApplying, false);
+    QAction *show = h.action(QStringLiteral("Action_ShowSubtitles"));
+    ASSERT_TRUE(show);
+    EXPECT_FALSE(show->isChecked()); // it would give the answer away
+    show->trigger();
+    EXPECT_EQ(h.settings().preference(QStringLiteral("ShowSubtitles"), QString()),
+              QStringLiteral("1"));
+
+    const QString recording = h.path(QStringLiteral("talk.wav"));
+    ASSERT_TRUE(writeToneWav(recording, 5.0));
+    putFile(h.path(QStringLiteral("talk.srt")),
+            subRip({{1.0, 2.0, QStringLiteral("The first one.")},
+                    {3.0, 4.0, QStringLiteral("The second one.")}}));
+    h.player.length = 5.0;
+    h.w().OpenSourceFile(recording);
+    h.player.setStateAndNotify(MediaPlayer::Playing);
+    FakePlayer::flushEvents();
+    SentenceTrack &track = h.feature<SentenceTrack>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return track.sentences().size() == 2; }, 30000));
+
+    auto *caption = h.widget<QLabel>("Label_Subtitle");
+    const auto shownAt = [&](double seconds) {
+        h.player.position = seconds;
+        h.transport().updatePositionDisplay();
+        return caption->text();
+    };
+    EXPECT_EQ(shownAt(3.5), QStringLiteral("The second one."));
+    EXPECT_EQ(shownAt(2.5), QString());
+    // Looping the first sentence: its text waits for the learner's line.
+    h.loop().setPoints(1.0, 2.0);
+    EXPECT_NE(shownAt(1.5), QStringLiteral("The first one."));
+    EXPECT_FALSE(caption->text().isEmpty());
+    h.widget<QLineEdit>("LabeledEdit_Dictation")->setText(QStringLiteral("The first one"));
+    h.clickApply();
+    EXPECT_EQ(shownAt(1.5), QStringLiteral("The first one."));
+
+    // Switched off, nothing is shown.
+    show->trigger();
+    EXPECT_EQ(shownAt(3.5), QString());
+    EXPECT_EQ(h.settings().preference(QStringLiteral("ShowSubtitles"), QString()),
+              QStringLiteral("0"));
 }
