@@ -139,7 +139,8 @@ int main(int argc, char *argv[])
 
         MpvPlayer player(QStringLiteral("null"));
         player.startLoading();
-        QTest::qWaitFor([&] { return !player.isStarting(); }, Timeout);
+        if (!QTest::qWaitFor([&] { return !player.isStarting(); }, Timeout))
+            return 1;
         VideoView view(&player, nullptr);
         view.resize(1280, 720);
         view.show();

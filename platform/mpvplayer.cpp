@@ -144,6 +144,10 @@ void startMpv(MpvStartup &startup, const QString &library, const QString &audioO
         {"vo", "null"},
         // A cover image is no picture to show.
         {"audio-display", "no"},
+        // Subtitles are the window's to show or hide (they give the answer
+        // away), never burnt into the picture.
+        {"sid", "no"},
+        {"sub-auto", "no"},
         {"config", "no"},
         {"terminal", "no"},
         {"load-scripts", "no"},
@@ -821,6 +825,14 @@ void MpvPlayer::attachVideo(ProcAddress getProcAddress, void *context,
     if (m_video->isAttached())
         return;
     m_video->attach(getProcAddress, context, std::move(frameReady));
+    // Plain scaling and no dithering: on a machine without a graphics card
+    // (Mesa's software renderer) the picture keeps up, and a learner sees no
+    // difference. A libmpv without one of them draws as it would anyway.
+    for (const char *option : {"scale", "cscale", "dscale"})
+        m_api->set_property_string(m_handle, option, "bilinear");
+    for (const char *option : {"dither-depth", "correct-downscaling", "linear-downscaling",
+                               "sigmoid-upscaling", "hdr-compute-peak"})
+        m_api->set_property_string(m_handle, option, "no");
     // The render context exists before libmpv's video output looks for it.
     try {
         setStringProperty("vo", "libmpv");

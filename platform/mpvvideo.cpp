@@ -108,8 +108,9 @@ void MpvVideo::render(int framebuffer, int width, int height)
     // repaint may also come from the window (resize, expose).
     m_api->update(m_context);
     mpv_opengl_fbo fbo{framebuffer, width, height, 0};
-    // The framebuffer of a QOpenGLWidget is upright already.
-    int flip = 0;
+    // OpenGL counts rows from the bottom; the widget's framebuffer is shown
+    // the other way up.
+    int flip = 1;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
         {MPV_RENDER_PARAM_FLIP_Y, &flip},

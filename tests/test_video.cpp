@@ -51,10 +51,14 @@ private:
 TEST(VideoPicture, ShowsThePictureAboveTheTransportAndFreesItOnClose)
 {
     QTemporaryDir dir;
+    // White above, black below: a picture drawn upside down shows.
     ASSERT_TRUE(runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                           QStringLiteral("testsrc=size=320x180:rate=25:duration=10"),
-                           QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                           QStringLiteral("sine=frequency=300:duration=10"), QStringLiteral("-c:v"),
+                           QStringLiteral("sine=frequency=300:duration=10"),
+                           QStringLiteral("-filter_complex"),
+                           QStringLiteral("color=c=white:s=320x90:r=25:d=10[a];"
+                                          "color=c=black:s=320x90:r=25:d=10[b];[a][b]vstack[v]"),
+                           QStringLiteral("-map"), QStringLiteral("[v]"), QStringLiteral("-map"),
+                           QStringLiteral("0:a"), QStringLiteral("-c:v"),
                            QStringLiteral("libx264"), QStringLiteral("-preset"),
                            QStringLiteral("ultrafast"), QStringLiteral("-pix_fmt"),
                            QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"),
