@@ -33,7 +33,15 @@ void TForm_Main::LabeledEdit_DictationChange()
 
 void TForm_Main::Button_ApplyClick()
 {
-    if (ApplyDictationLine(m_dictationLine->text()))
+    // A line applied while the lesson waits to move on is for the next sentence.
+    finishPendingAdvance();
+    const QString text = m_dictationLine->text();
+    const bool lesson = lessonApplies();
+    if (!ApplyDictationLine(text))
+        return;
+    if (lesson)
+        lessonAfterApplying(text);
+    else
         AfterApplying();
 }
 
@@ -44,10 +52,13 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
     const TOptionFlags &options = m_settings->options();
 
     // Word by word against what was said; the answer check below decides,
-    // as before, whether the line is taken.
-    const QString cue = m_sentences->cueTextFor(m_loop->start(), m_loop->end());
-    if (const std::optional<Passage> passage = m_feedback->compare(text, cue))
-        m_answer->highlight(passage->start, passage->end);
+    // as before, whether the line is taken. A lesson compares once the line
+    // is taken, against its sentence.
+    if (!lessonApplies()) {
+        const QString cue = m_sentences->cueTextFor(m_loop->start(), m_loop->end());
+        if (const std::optional<Passage> passage = m_feedback->compare(text, cue))
+            m_answer->highlight(passage->start, passage->end);
+    }
 
     QString tail;
     if (options.VerifyBeforeApplying && m_answer->lineCount() > 0) {

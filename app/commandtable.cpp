@@ -123,11 +123,30 @@ void TForm_Main::createActions()
     // Practice: sentences, speed, jumps, volume. Their keys work wherever the
     // focus is and take none of the keys the editors need for editing.
     addAction(QStringLiteral("Action_PreviousSentence"), tr("上一句"), K(Qt::CTRL | Qt::Key_Up), 30,
-              [this] { PlaySentence(previousSentence(m_sentences->sentences(), currentPlace())); });
+              [this] { PreviousSentence(); });
     addAction(QStringLiteral("Action_RepeatSentence"), tr("重复本句"), K(Qt::CTRL | Qt::Key_R), 32,
-              [this] { PlaySentence(repeatSentence(m_sentences->sentences(), currentPlace())); });
+              [this] { RepeatSentence(); });
     addAction(QStringLiteral("Action_NextSentence"), tr("下一句"), K(Qt::CTRL | Qt::Key_Down), 31,
-              [this] { PlaySentence(nextSentence(m_sentences->sentences(), currentPlace())); });
+              [this] { NextSentence(); });
+    m_sentenceMode = addAction(QStringLiteral("Action_SentenceMode"), tr("逐句听写"),
+                               K(Qt::CTRL | Qt::Key_L), -1, [this] { toggleSentenceMode(); });
+    m_sentenceMode->setCheckable(true);
+    m_sentenceMode->setChecked(true);
+    addAction(QStringLiteral("Action_SkipSentence"), tr("跳过本句"), K(Qt::CTRL | Qt::Key_Return),
+              -1, [this] { skipSentence(); });
+    addAction(QStringLiteral("Action_Hint"), tr("提示下一个词"), K(Qt::CTRL | Qt::Key_H), -1,
+              [this] { giveHint(); });
+    addAction(QStringLiteral("Action_ShowSentenceAnswer"), tr("显示本句答案"),
+              K(Qt::CTRL | Qt::SHIFT | Qt::Key_H), -1, [this] { showSentenceAnswer(); });
+    m_showSentenceList =
+        addAction(QStringLiteral("Action_ShowSentenceList"), tr("显示句子列表"), none, -1, [this] {
+            m_settings->setPreference(QStringLiteral("SentenceList"),
+                                      FlagPreference(m_showSentenceList->isChecked()),
+                                      QStringLiteral("1"));
+            showLessonProgress();
+        });
+    m_showSentenceList->setCheckable(true);
+    m_showSentenceList->setChecked(true);
     addAction(QStringLiteral("Action_SlowDown"), tr("减速"), K(Qt::CTRL | Qt::Key_Minus), -1,
               [this] { changeSpeed(-1); });
     addAction(QStringLiteral("Action_SpeedUp"), tr("加速"), K(Qt::CTRL | Qt::Key_Equal), -1,
@@ -211,6 +230,10 @@ void TForm_Main::createMenus()
     add(loop, "Action_PreviousSentence");
     add(loop, "Action_RepeatSentence");
     add(loop, "Action_NextSentence");
+    add(loop, "Action_SentenceMode");
+    add(loop, "Action_SkipSentence");
+    add(loop, "Action_Hint");
+    add(loop, "Action_ShowSentenceAnswer");
     loop->addSeparator();
     add(loop, "Action_SlowDown");
     add(loop, "Action_SpeedUp");
@@ -234,6 +257,7 @@ void TForm_Main::createMenus()
     createDictationLanguageMenu(optionsMenu);
     optionsMenu->addSeparator();
     add(optionsMenu, "Action_ShowFeedback");
+    add(optionsMenu, "Action_ShowSentenceList");
 
     QMenu *help = menuBar()->addMenu(tr("帮助"));
     help->setObjectName(QStringLiteral("Menu_Help"));

@@ -89,6 +89,8 @@ int main(int argc, char *argv[])
     services.recoveryFolder = RecoveryStore::defaultFolder();
     services.resumeFile = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
                           + QStringLiteral("/resume.json");
+    services.learnerDatabase = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                               + QStringLiteral("/learner.db");
     services.video = &player;
 
     TForm_Main window(services);

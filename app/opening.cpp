@@ -5,6 +5,7 @@
 #include "dictation/answerpane.h"
 #include "dictation/dictationdocument.h"
 #include "feedback/wordfeedback.h"
+#include "learner/learnerdatabase.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/mediaplayer.h"
@@ -77,6 +78,11 @@ void TForm_Main::OpenSourceFile(const QString &path)
     m_recent->add(path);
     OpenDictationFile(CompanionDictationPath(path));
     m_feedback->reset();
+    if (m_learner) {
+        m_recordingKey = recordingKeyOf(path);
+        m_learner->noteRecording(m_recordingKey, path, 0.0);
+    }
+    m_lessonPending = true;
     m_sentences->open(path);
     if (m_resume)
         m_pendingResume = m_resume->find(path);
@@ -103,6 +109,9 @@ void TForm_Main::resumePlace()
     if (!m_pendingResume || player->duration() <= 0)
         return;
     const ResumePoint point = *std::exchange(m_pendingResume, std::nullopt);
+    // In a lesson the first sentence not yet done is the place to start.
+    if (m_lessonPending && sentenceModeOn())
+        return;
     if (point.position > 0 && point.position < player->duration())
         player->setCurrentPosition(point.position);
     m_loop->setPoints(point.loopStart, point.loopEnd);
@@ -112,6 +121,9 @@ void TForm_Main::CloseSourceFile()
 {
     rememberPlace();
     m_pendingResume.reset();
+    m_lessonPending = false;
+    m_advanceTimer->stop();
+    m_recordingKey = {};
     CloseDictationFile();
     CloseAnswerFile();
     m_loop->clear();

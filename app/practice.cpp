@@ -116,6 +116,15 @@ void TForm_Main::loadPreferences()
         m_settings->preference(QStringLiteral("ShowFeedback"), QStringLiteral("1"))
         != QLatin1String("0"));
     m_feedbackStrip->setVisible(m_showFeedback->isChecked());
+    m_sentenceMode->setChecked(
+        m_settings->preference(QStringLiteral("SentenceMode"), QStringLiteral("1"))
+        != QLatin1String("0"));
+    m_showSentenceList->setChecked(
+        m_settings->preference(QStringLiteral("SentenceList"), QStringLiteral("1"))
+        != QLatin1String("0"));
+    const int passMark =
+        m_settings->preference(QStringLiteral("PassMark"), QStringLiteral("100")).toInt(&ok);
+    m_passMark = ok && passMark >= 1 && passMark <= 100 ? passMark : 100;
     const double step =
         m_settings->preference(QStringLiteral("RewindStep"), QStringLiteral("2")).toDouble(&ok);
     m_rewindStep = ok && step > 0 && step <= 60 ? step : 2.0;

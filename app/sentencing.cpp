@@ -2,16 +2,23 @@
 // waveform strip and sentence label that follow playback.
 #include "app/tform_main.h"
 
+#include "lesson/lesson.h"
+#include "lesson/lessonrules.h"
 #include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
 #include "sentences/sentencetrack.h"
+
+#include <QTimer>
 
 void TForm_Main::PlaySentence(int index)
 {
     const QList<Sentence> &sentences = m_sentences->sentences();
     if (index < 0 || index >= sentences.size())
         return;
+    // Choosing a sentence ends a wait for the next one.
+    m_advanceTimer->stop();
+    m_advanceTarget = -1;
     MediaPlayer *player = m_services.player;
     // A stopped recording starts; one that is still opening has nothing to loop yet.
     if (player->playState() == MediaPlayer::Stopped)
@@ -24,4 +31,33 @@ void TForm_Main::PlaySentence(int index)
     if (player->playState() == MediaPlayer::Paused)
         player->play();
     FocusDictationLine();
+}
+
+void TForm_Main::PreviousSentence()
+{
+    const QList<Sentence> &sentences = m_sentences->sentences();
+    if (sentenceModeOn()) {
+        PlaySentence(lessonPrevious(sentences, m_lesson->current(), currentPlace().position));
+    } else {
+        PlaySentence(previousSentence(sentences, currentPlace()));
+    }
+}
+
+void TForm_Main::NextSentence()
+{
+    const QList<Sentence> &sentences = m_sentences->sentences();
+    if (sentenceModeOn()) {
+        PlaySentence(lessonNext(sentences, m_lesson->current(), currentPlace().position));
+    } else {
+        PlaySentence(nextSentence(sentences, currentPlace()));
+    }
+}
+
+void TForm_Main::RepeatSentence()
+{
+    if (sentenceModeOn() && m_lesson->current() >= 0) {
+        PlaySentence(m_lesson->current());
+    } else {
+        PlaySentence(repeatSentence(m_sentences->sentences(), currentPlace()));
+    }
 }

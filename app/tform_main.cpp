@@ -6,6 +6,10 @@
 #include "dictation/dictationline.h"
 #include "feedback/feedbackstrip.h"
 #include "feedback/wordfeedback.h"
+#include "learner/learnerdatabase.h"
+#include "learner/learnerresumeplaces.h"
+#include "lesson/lesson.h"
+#include "lesson/sentencelistmodel.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/filelabel.h"
@@ -30,9 +34,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -40,7 +46,9 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -116,7 +124,7 @@ TForm_Main::~TForm_Main()
     // The features go before the guard their handlers run under.
     for (QObject *feature : std::initializer_list<QObject *>{
              m_transport, m_loop, m_recent, m_document, m_dictationLine, m_answer, m_sentences,
-             m_feedback, m_recoveryWriter, m_videoPane})
+             m_feedback, m_recoveryWriter, m_lesson, m_videoPane})
         delete feature;
 }
 
@@ -285,6 +293,32 @@ void TForm_Main::createComponents()
     auto *statusBar = new QStatusBar(this);
     statusBar->setObjectName(QStringLiteral("StatusBar1"));
     setStatusBar(statusBar);
+    m_lessonLabel = new QLabel(statusBar);
+    m_lessonLabel->setObjectName(QStringLiteral("Label_LessonProgress"));
+    m_lessonLabel->setTextFormat(Qt::PlainText);
+    m_lessonLabel->hide();
+    statusBar->addPermanentWidget(m_lessonLabel);
+
+    // The sentences of a lesson, beside the pages; shown while one runs.
+    m_sentenceDock = new QDockWidget(tr("句子"), this);
+    m_sentenceDock->setObjectName(QStringLiteral("Dock_Sentences"));
+    m_sentenceDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    m_sentenceList = new QTableView(m_sentenceDock);
+    m_sentenceList->setObjectName(QStringLiteral("TableView_Sentences"));
+    m_sentenceList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_sentenceList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_sentenceList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_sentenceList->setWordWrap(false);
+    m_sentenceList->verticalHeader()->hide();
+    m_sentenceList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_sentenceList->horizontalHeader()->setStretchLastSection(true);
+    m_sentenceDock->setWidget(m_sentenceList);
+    addDockWidget(Qt::RightDockWidgetArea, m_sentenceDock);
+    m_sentenceDock->hide();
+    m_advanceTimer = new QTimer(this);
+    m_advanceTimer->setObjectName(QStringLiteral("Timer_NextSentence"));
+    m_advanceTimer->setSingleShot(true);
+    m_advanceTimer->setInterval(500);
 }
 
 void TForm_Main::createFeatures()
@@ -301,6 +335,13 @@ void TForm_Main::createFeatures()
     m_answer = new AnswerPane(m_pages, m_answerView, m_answerLabel, this);
     m_sentences = new SentenceTrack(m_waveform, m_sentenceLabel, this);
     m_feedback = new WordFeedback(m_feedbackStrip, this);
+    m_lesson = new Lesson(this);
+    m_sentenceList->setModel(m_lesson->model());
+    m_sentenceList->setColumnWidth(SentenceListModel::Number, 36);
+    m_sentenceList->setColumnWidth(SentenceListModel::Time, 56);
+    m_sentenceList->setColumnWidth(SentenceListModel::State, 130);
+    m_sentenceList->setColumnWidth(SentenceListModel::Score, 60);
+    resizeDocks({m_sentenceDock}, {480}, Qt::Horizontal);
     m_videoPane = new VideoPane(m_videoPanel, m_captionLabel, m_services.video, this);
 
     connect(player, &MediaPlayer::playStateChanged, this,
@@ -350,6 +391,24 @@ void TForm_Main::createFeatures()
         if (!text.isEmpty())
             statusBar()->showMessage(text);
     });
+    connect(m_sentences, &SentenceTrack::sentencesChanged, this,
+            m_guard.wrap([this] { sentencesFound(); }));
+    connect(m_loop, &LoopRegion::changed, this, [this] { followLoopInLesson(); });
+    connect(m_advanceTimer, &QTimer::timeout, this, m_guard.wrap([this] { advanceLesson(); }));
+    connect(m_lesson, &Lesson::currentChanged, this, [this](int index) {
+        if (index < 0) {
+            m_sentenceList->clearSelection();
+            return;
+        }
+        const QModelIndex row = m_lesson->model()->index(index, 0);
+        m_sentenceList->selectRow(index);
+        m_sentenceList->scrollTo(row);
+    });
+    connect(m_sentenceList, &QTableView::activated, this,
+            m_guard.wrap([this](const QModelIndex &index) {
+                PlaySentence(index.row());
+                m_line->setFocus(Qt::OtherFocusReason);
+            }));
     connect(m_videoPane, &VideoPane::statusChanged, statusBar(),
             [this](const QString &text) { statusBar()->showMessage(text); });
     connect(m_sentences, &SentenceTrack::tracksChanged, this, [this] { showSubtitleTracks(); });
@@ -359,8 +418,14 @@ void TForm_Main::createFeatures()
         showCaption();
     });
     wireRecovery();
-    if (!m_services.resumeFile.isEmpty())
-        m_resume.emplace(m_services.resumeFile);
+    if (!m_services.learnerDatabase.isEmpty()) {
+        m_learner = new LearnerDatabase(m_services.learnerDatabase, this);
+        connect(m_learner, &LearnerDatabase::problemOccurred, statusBar(),
+                [this](const QString &text) { statusBar()->showMessage(text); });
+        m_resume = std::make_unique<LearnerResumePlaces>(m_learner, m_services.resumeFile);
+    } else if (!m_services.resumeFile.isEmpty()) {
+        m_resume = std::make_unique<ResumeStore>(m_services.resumeFile);
+    }
 }
 
 void TForm_Main::FormCreate()
@@ -490,6 +555,7 @@ void TForm_Main::WindowsMediaPlayer_MainPlayStateChange(int newState)
     UpdatePlayPauseAction();
     if (newState == MediaPlayer::Playing || newState == MediaPlayer::Paused) {
         resumePlace();
+        startLessonWhenReady();
         m_videoPane->setRecordingHasVideo(m_services.video && m_services.video->hasVideo());
     }
 }

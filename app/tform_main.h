@@ -1,5 +1,7 @@
 #pragma once
 
+#include "learner/recordingkey.h"
+#include "learner/sentenceprogress.h"
 #include "platform/guard.h"
 #include "playback/resumestore.h"
 #include "sentences/sentencenavigation.h"
@@ -22,7 +24,12 @@ class LoopRegion;
 class MediaPlayer;
 class QAction;
 class QActionGroup;
+class LearnerDatabase;
+class Lesson;
+class QDockWidget;
 class QDragEnterEvent;
+class QTableView;
+class QTimer;
 class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
@@ -57,8 +64,11 @@ struct TForm_MainServices {
     QString programDir; // with a trailing separator
     // Where copies of unsaved dictation are kept; empty: none are kept.
     QString recoveryFolder;
-    // The file that keeps where each recording was left; empty: not kept.
+    // The file that kept where each recording was left; with a learner
+    // database its places are taken over once, else it is used as before.
     QString resumeFile;
+    // The learner's progress (and the resume places); empty: not kept.
+    QString learnerDatabase = {};
     // The player's picture; null: recordings are only heard.
     VideoSource *video = nullptr;
 };
@@ -150,6 +160,28 @@ private:
     void EnableDictation(bool enabled);
     // Makes the sentence the loop region and plays it from its start.
     void PlaySentence(int index);
+    void PreviousSentence();
+    void NextSentence();
+    void RepeatSentence();
+
+    // Sentence by sentence ("逐句听写"): the lesson leads from one sentence
+    // to the next; the records written stay those of an ordinary apply.
+    bool sentenceModeOn() const;
+    // A lesson runs: the switch is on and the loop is one of the sentences.
+    bool lessonApplies() const;
+    void sentencesFound();
+    void startLessonWhenReady();
+    void followLoopInLesson();
+    void lessonAfterApplying(const QString &text);
+    void advanceLesson();
+    void finishPendingAdvance();
+    void skipSentence();
+    void giveHint();
+    void showSentenceAnswer();
+    QString lessonExpected(int index, const QString &typed);
+    void storeLessonSentence(int index, const std::optional<AttemptRecord> &attempt);
+    void showLessonProgress();
+    void toggleSentenceMode();
     // Practice controls.
     void changeSpeed(int tenths); // 0: back to normal
     void jump(double seconds);
@@ -210,6 +242,15 @@ private:
     QList<QAction *> m_actions;
     QAction *m_exactLoop = nullptr;
     QAction *m_showFeedback = nullptr;
+    QAction *m_sentenceMode = nullptr;
+    QAction *m_showSentenceList = nullptr;
+    QDockWidget *m_sentenceDock = nullptr;
+    QTableView *m_sentenceList = nullptr;
+    QLabel *m_lessonLabel = nullptr;
+    QTimer *m_advanceTimer = nullptr;
+    int m_advanceTarget = -1;
+    int m_passMark = 100;
+    bool m_lessonPending = false;
     QActionGroup *m_languageGroup = nullptr;
     QAction *m_showPicture = nullptr;
     QAction *m_showCaptions = nullptr;
@@ -233,6 +274,9 @@ private:
     VideoPane *m_videoPane = nullptr;
     std::shared_ptr<RecoveryStore> m_recoveryStore;
     RecoveryWriter *m_recoveryWriter = nullptr;
-    std::optional<ResumeStore> m_resume;
+    LearnerDatabase *m_learner = nullptr;
+    Lesson *m_lesson = nullptr;
+    RecordingKey m_recordingKey;
+    std::unique_ptr<ResumePlaces> m_resume;
     std::optional<ResumePoint> m_pendingResume;
 };

@@ -12,6 +12,12 @@ void FeedbackSession::add(const Comparison &comparison)
     m_scoreSum += comparison.score();
 }
 
+void FeedbackSession::addScore(double score)
+{
+    ++m_lines;
+    m_scoreSum += score;
+}
+
 void FeedbackSession::reset()
 {
     m_lines = 0;

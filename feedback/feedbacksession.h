@@ -12,6 +12,8 @@ public:
     // Counts a compared line; one without a score (nothing expected, or too
     // long to compare) is not counted.
     void add(const Comparison &comparison);
+    // Counts a line scored otherwise (one that matched nothing: 0).
+    void addScore(double score);
     void reset();
 
     int linesCompared() const { return m_lines; }

@@ -82,15 +82,34 @@ FeedbackStrip::FeedbackStrip(QWidget *parent)
                   "删除线加圆括号：多写的词"));
 }
 
-void FeedbackStrip::showComparison(const Comparison &comparison)
+void FeedbackStrip::showComparison(const Comparison &comparison, const QString &note)
 {
     m_shown = comparison;
+    m_note = note;
     render();
+}
+
+void FeedbackStrip::showUnmatched(const QString &typed, const QString &expected)
+{
+    m_shown.reset();
+    QString html = QStringLiteral("(<s>%1</s>)").arg(typed.trimmed().toHtmlEscaped());
+    if (!expected.isEmpty())
+        html += QStringLiteral(" [%1]").arg(expected.toHtmlEscaped());
+    m_words->setText(html);
+    m_score->setText(tr("得分 %1%").arg(0));
+}
+
+void FeedbackStrip::showMessage(const QString &text)
+{
+    m_shown.reset();
+    m_words->setText(text.toHtmlEscaped());
+    m_score->clear();
 }
 
 void FeedbackStrip::clear()
 {
     m_shown.reset();
+    m_note.clear();
     m_words->clear();
     m_score->clear();
 }
@@ -105,10 +124,14 @@ void FeedbackStrip::render()
         return;
     }
     m_words->setText(marksHtml(*m_shown, coloursFor(palette())));
-    if (m_shown->hasScore())
-        m_score->setText(tr("得分 %1%").arg(scorePercent(m_shown->score())));
-    else
-        m_score->clear();
+    if (m_shown->hasScore()) {
+        QString score = tr("得分 %1%").arg(scorePercent(m_shown->score()));
+        if (!m_note.isEmpty())
+            score += QStringLiteral(" · ") + m_note;
+        m_score->setText(score);
+    } else {
+        m_score->setText(m_note);
+    }
 }
 
 void FeedbackStrip::changeEvent(QEvent *event)

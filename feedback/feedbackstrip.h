@@ -20,7 +20,12 @@ class FeedbackStrip : public QWidget
 public:
     explicit FeedbackStrip(QWidget *parent = nullptr);
 
-    void showComparison(const Comparison &comparison);
+    // The note follows the score ("借助提示"), or stands in for it.
+    void showComparison(const Comparison &comparison, const QString &note = {});
+    // A line that matched nothing expected: its words struck out, and 0%.
+    void showUnmatched(const QString &typed, const QString &expected);
+    // A plain message in place of the words: a hint, the sentence's answer.
+    void showMessage(const QString &text);
     void clear();
 
 protected:
@@ -30,6 +35,7 @@ private:
     void render();
 
     std::optional<Comparison> m_shown; // kept to redraw in a new palette
+    QString m_note;
     QLabel *m_words = nullptr;
     QLabel *m_score = nullptr;
 };

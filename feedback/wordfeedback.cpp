@@ -48,6 +48,42 @@ std::optional<Passage> WordFeedback::compare(const QString &typed, const QString
     return passage;
 }
 
+std::optional<Passage> WordFeedback::nearestPassage(const QString &typed)
+{
+    if (!m_hasAnswer)
+        return std::nullopt;
+    std::optional<Passage> passage = m_index.result().nearest(typed, m_lastPassageEnd);
+    if (passage)
+        m_lastPassageEnd = passage->end;
+    return passage;
+}
+
+int WordFeedback::compareSentence(const QString &typed, const QString &expected,
+                                  const QString &note)
+{
+    if (expected.isEmpty()) {
+        if (!m_hasAnswer) {
+            m_strip->showMessage(note);
+            return -1;
+        }
+        m_strip->showUnmatched(typed, expected);
+        m_session.addScore(0.0);
+        Q_EMIT summaryChanged(m_session.statusText());
+        return 0;
+    }
+    const Comparison comparison = compareWords(typed, expected);
+    if (comparison.right == 0 && !comparison.tooLong) {
+        m_strip->showUnmatched(typed, expected);
+        m_session.addScore(0.0);
+        Q_EMIT summaryChanged(m_session.statusText());
+        return 0;
+    }
+    m_strip->showComparison(comparison, note);
+    m_session.add(comparison);
+    Q_EMIT summaryChanged(m_session.statusText());
+    return comparison.hasScore() ? scorePercent(comparison.score()) : -1;
+}
+
 void WordFeedback::reset()
 {
     m_session.reset();

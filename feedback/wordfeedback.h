@@ -27,6 +27,14 @@ public:
     // the nearest answer passage, which is returned; with neither, the strip
     // is emptied.
     std::optional<Passage> compare(const QString &typed, const QString &cueText);
+    bool hasAnswer() const { return m_hasAnswer; }
+    // The answer passage nearest the typed line, after the last one used.
+    std::optional<Passage> nearestPassage(const QString &typed);
+    // A line of a lesson against its sentence's expected text, shown and
+    // counted; one that matches nothing shows 0%. The score in whole percent,
+    // -1 when nothing is expected.
+    int compareSentence(const QString &typed, const QString &expected, const QString &note);
+    FeedbackStrip *strip() const { return m_strip; }
     // A new recording starts a new session.
     void reset();
 

@@ -25,6 +25,22 @@ QJsonArray load(const QString &path)
 
 } // namespace
 
+QJsonObject resumePointToJson(const ResumePoint &point)
+{
+    return QJsonObject{{QStringLiteral("loopStart"), point.loopStart},
+                       {QStringLiteral("loopEnd"), point.loopEnd},
+                       {QStringLiteral("position"), point.position}};
+}
+
+ResumePoint resumePointFromJson(const QJsonObject &entry)
+{
+    ResumePoint point;
+    point.loopStart = entry.value(QStringLiteral("loopStart")).toDouble(-1.0);
+    point.loopEnd = entry.value(QStringLiteral("loopEnd")).toDouble(-1.0);
+    point.position = entry.value(QStringLiteral("position")).toDouble(0.0);
+    return point;
+}
+
 ResumeStore::ResumeStore(QString filePath) : m_filePath(std::move(filePath)) {}
 
 std::optional<ResumePoint> ResumeStore::find(const QString &recording) const
@@ -33,13 +49,21 @@ std::optional<ResumePoint> ResumeStore::find(const QString &recording) const
         const QJsonObject entry = value.toObject();
         if (entry.value(QStringLiteral("path")).toString() != recording)
             continue;
-        ResumePoint point;
-        point.loopStart = entry.value(QStringLiteral("loopStart")).toDouble(-1.0);
-        point.loopEnd = entry.value(QStringLiteral("loopEnd")).toDouble(-1.0);
-        point.position = entry.value(QStringLiteral("position")).toDouble(0.0);
-        return point;
+        return resumePointFromJson(entry);
     }
     return std::nullopt;
+}
+
+QList<std::pair<QString, ResumePoint>> ResumeStore::entries() const
+{
+    QList<std::pair<QString, ResumePoint>> places;
+    for (const QJsonValue &value : load(m_filePath)) {
+        const QJsonObject entry = value.toObject();
+        const QString path = entry.value(QStringLiteral("path")).toString();
+        if (!path.isEmpty())
+            places.append({path, resumePointFromJson(entry)});
+    }
+    return places;
 }
 
 bool ResumeStore::remember(const QString &recording, const ResumePoint &point)
@@ -49,10 +73,9 @@ bool ResumeStore::remember(const QString &recording, const ResumePoint &point)
         if (entries.at(i).toObject().value(QStringLiteral("path")).toString() == recording)
             entries.removeAt(i);
     }
-    entries.prepend(QJsonObject{{QStringLiteral("path"), recording},
-                                {QStringLiteral("loopStart"), point.loopStart},
-                                {QStringLiteral("loopEnd"), point.loopEnd},
-                                {QStringLiteral("position"), point.position}});
+    QJsonObject entry = resumePointToJson(point);
+    entry.insert(QStringLiteral("path"), recording);
+    entries.prepend(entry);
     while (entries.size() > MaxRecordings)
         entries.removeLast();
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());

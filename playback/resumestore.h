@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QJsonObject>
+#include <QList>
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 // Where the learner stopped in each recording: its loop points and position,
 // kept in a small file of its own (not the settings file) for the last 500
@@ -13,16 +16,31 @@ struct ResumePoint {
     double position = 0.0;
 };
 
-class ResumeStore
+// A place as stored, and back; what is missing or wrong reads as unset.
+QJsonObject resumePointToJson(const ResumePoint &point);
+ResumePoint resumePointFromJson(const QJsonObject &entry);
+
+// Where the window keeps the places: the learner database, or the file below.
+class ResumePlaces
+{
+public:
+    virtual ~ResumePlaces() = default;
+    virtual std::optional<ResumePoint> find(const QString &recording) const = 0;
+    // Remembers the place as the newest; the oldest beyond the cap are forgotten.
+    virtual bool remember(const QString &recording, const ResumePoint &point) = 0;
+};
+
+class ResumeStore : public ResumePlaces
 {
 public:
     static constexpr int MaxRecordings = 500;
 
     explicit ResumeStore(QString filePath);
 
-    std::optional<ResumePoint> find(const QString &recording) const;
-    // Remembers the place as the newest; the oldest beyond the cap are forgotten.
-    bool remember(const QString &recording, const ResumePoint &point);
+    std::optional<ResumePoint> find(const QString &recording) const override;
+    bool remember(const QString &recording, const ResumePoint &point) override;
+    // Every place kept, newest first.
+    QList<std::pair<QString, ResumePoint>> entries() const;
 
 private:
     QString m_filePath;

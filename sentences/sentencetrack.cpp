@@ -39,6 +39,7 @@ void SentenceTrack::open(const QString &recordingPath)
     }
     if (recordingPath.isEmpty()) {
         m_analysis->cancel();
+        Q_EMIT sentencesChanged();
         return;
     }
     m_analysis->start(recordingPath, m_wish);
@@ -83,6 +84,7 @@ void SentenceTrack::analysed(const SentenceResult &result)
     if (!result.subtitleNote.isEmpty())
         text += QStringLiteral(" · ") + result.subtitleNote;
     Q_EMIT statusChanged(text);
+    Q_EMIT sentencesChanged();
 }
 
 QString SentenceTrack::cueTextFor(double loopStart, double loopEnd) const

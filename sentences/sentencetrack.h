@@ -48,6 +48,8 @@ Q_SIGNALS:
     // Status texts: progress while a recording is analysed, then the outcome.
     void statusChanged(const QString &text);
     void sentenceClicked(int index);
+    // The sentences of the open recording were found (or forgotten).
+    void sentencesChanged();
     // The subtitle tracks or the chosen one changed.
     void tracksChanged();
 

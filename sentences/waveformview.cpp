@@ -74,11 +74,20 @@ void WaveformView::setPosition(double seconds)
     update();
 }
 
+void WaveformView::setMarks(const QList<Mark> &marks)
+{
+    if (marks == m_marks)
+        return;
+    m_marks = marks;
+    update();
+}
+
 void WaveformView::clear()
 {
     m_envelope.reset();
     m_peak = 0.0f;
     m_sentences.clear();
+    m_marks.clear();
     m_loopStart = m_loopEnd = m_position = -1.0;
     invalidateColumns();
     update();
@@ -181,6 +190,31 @@ void WaveformView::paintEvent(QPaintEvent *)
         shade.setAlpha(60);
         const double x0 = xForTime(m_loopStart);
         p.fillRect(QRectF(x0, 0, std::max(1.0, xForTime(m_loopEnd) - x0), height()), shade);
+    }
+    if (duration() > 0 && !m_marks.isEmpty()) {
+        // One pixel apart from the neighbours.
+        // A band of their own along the bottom, so a filled bar never merges
+        // with a loud envelope.
+        const double band = 8.0;
+        const double barHeight = 5.0;
+        const double top = height() - barHeight - 1.5;
+        p.fillRect(QRectF(0, height() - band, width(), band), palette().color(QPalette::Base));
+        p.setPen(QPen(palette().color(QPalette::WindowText), 1.0));
+        const QColor ink = palette().color(QPalette::WindowText);
+        for (qsizetype i = 0; i < std::min(m_marks.size(), m_sentences.size()); ++i) {
+            const Mark mark = m_marks.at(i);
+            if (mark == Mark::None)
+                continue;
+            const double x0 = std::floor(xForTime(m_sentences.at(i).start)) + 1.5;
+            const double x1 = std::ceil(xForTime(m_sentences.at(i).end)) - 1.5;
+            const QRectF bar(x0, top, std::max(2.0, x1 - x0), barHeight);
+            p.fillRect(bar, palette().color(QPalette::Base));
+            if (mark == Mark::Full)
+                p.fillRect(bar, ink);
+            else if (mark == Mark::Half)
+                p.fillRect(QRectF(bar.left(), bar.top(), bar.width() / 2, bar.height()), ink);
+            p.drawRect(bar);
+        }
     }
     if (m_position >= 0 && duration() > 0) {
         p.setPen(QPen(QColor(0xd0, 0x20, 0x20), 1.5));

@@ -26,6 +26,11 @@ public:
     void setSentences(const QList<Sentence> &sentences);
     void setLoopRegion(double start, double end); // -1 where unset
     void setPosition(double seconds);             // -1 hides the marker
+    // A bar under each sentence telling how far the learner got with it, in
+    // shape rather than colour: none, empty, half or fully filled.
+    enum class Mark { None, Empty, Half, Full };
+    void setMarks(const QList<Mark> &marks);
+    const QList<Mark> &marks() const { return m_marks; }
     void clear();
 
     const QList<Sentence> &sentences() const { return m_sentences; }
@@ -55,6 +60,7 @@ private:
     double m_loopStart = -1.0;
     double m_loopEnd = -1.0;
     double m_position = -1.0;
+    QList<Mark> m_marks;
 
     std::vector<float> m_columns; // 0..1 per device pixel column
     QImage m_strip;               // envelope and sentences at device resolution

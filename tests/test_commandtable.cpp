@@ -141,7 +141,7 @@ TEST(MainMenu, TopLevelItemsWithTheirEntries)
     ASSERT_NE(top[2]->menu(), nullptr);
     EXPECT_EQ(describe(top[2]->menu()),
               (QStringList{"Menu_SettingOptions", "menu:界面语言(&L)", "menu:听写语言", "-",
-                           "Action_ShowFeedback"}));
+                           "Action_ShowFeedback", "Action_ShowSentenceList"}));
 
     EXPECT_EQ(describe(top[0]->menu()),
               (QStringList{"Action_OpenSourceFile", "menu:最近播放", "Action_CloseSourceFile", "-",
@@ -168,6 +168,10 @@ TEST(MainMenu, TopLevelItemsWithTheirEntries)
                                                      "Action_PreviousSentence",
                                                      "Action_RepeatSentence",
                                                      "Action_NextSentence",
+                                                     "Action_SentenceMode",
+                                                     "Action_SkipSentence",
+                                                     "Action_Hint",
+                                                     "Action_ShowSentenceAnswer",
                                                      "-",
                                                      "Action_SlowDown",
                                                      "Action_SpeedUp",

@@ -1,6 +1,7 @@
 // The English interface: the language rule, the choice in the options menu,
 // every text of the window and both dialogs in English and whole, Qt's own
 // texts following, and dictation documents written as in Chinese.
+#include "support/buildpaths.h"
 #include "support/testutil.h"
 
 #include "about/tform_about.h"
@@ -223,7 +224,7 @@ TEST(EnglishInterface, DialogsShowWholeCaptionsInEnglish)
         TForm_OptionSetting options(nullptr);
         FakeDialogs dialogs;
         FakeShell shell;
-        TForm_About about(dialogs, shell, QStringLiteral(QUILLMAR_EXECUTABLE));
+        TForm_About about(dialogs, shell, BuildPaths::program());
         for (QDialog *dialog : std::initializer_list<QDialog *>{&options, &about}) {
             SCOPED_TRACE(dialog->objectName().toStdString());
             // Their design size stays, whatever the language.

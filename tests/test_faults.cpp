@@ -2,6 +2,7 @@
 // read-only disk, recordings that are not what their names say, very large
 // documents, and file names with awkward characters or at the length limit.
 // Durations are printed as "figure:" lines; nothing here asserts on them.
+#include "support/buildpaths.h"
 #include "support/filesizelimit.h"
 #include "support/testutil.h"
 
@@ -281,7 +282,7 @@ TEST(KilledSave, EachCutLeavesTheOldOrTheNewVersionWhole)
             const ino_t oldInode = inodeOf(finalPath);
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            child.start(QStringLiteral(QUILLMAR_FAULTS_SAVER), {program, txt});
+            child.start(BuildPaths::faultsSaver(), {program, txt});
             ASSERT_TRUE(child.waitForStarted(10000));
             const qint64 pid = child.processId();
             ASSERT_GT(pid, 0);

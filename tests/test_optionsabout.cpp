@@ -1,4 +1,5 @@
 // The options dialog, the about box and the version block they read, on fakes.
+#include "support/buildpaths.h"
 #include "support/testutil.h"
 
 #include "about/tform_about.h"
@@ -471,7 +472,7 @@ TEST(EditOptions, ReopeningShowsTheLastConfirmedFlags)
 
 TEST(VersionBlock, TheExecutableCarriesItsVersion)
 {
-    const auto block = readVersionBlock(QStringLiteral(QUILLMAR_EXECUTABLE));
+    const auto block = readVersionBlock(BuildPaths::program());
     ASSERT_TRUE(block.has_value());
     EXPECT_EQ(queryVersionValue(*block, QStringLiteral("StringFileInfo\\080403A8\\ProductName")),
               QStringLiteral("Quillmar奎尔玛"));
@@ -485,7 +486,7 @@ TEST(VersionBlock, TheExecutableCarriesItsVersion)
         queryVersionValue(*block, QStringLiteral("StringFileInfo\\04090000\\ProductName")));
 
     QStringList lines{QStringLiteral("old")};
-    TForm_About::FillVersionInfo(lines, QStringLiteral(QUILLMAR_EXECUTABLE));
+    TForm_About::FillVersionInfo(lines, BuildPaths::program());
     EXPECT_EQ(lines, ShippedVersionLines);
 }
 
@@ -601,7 +602,7 @@ TEST(VersionBlock, DamagedFilesAreTreatedAsHavingNoBlock)
         const QString file = h.writeFile(QStringLiteral("cut.elf"), good.left(length));
         ASSERT_FALSE(readVersionBlock(file).has_value());
     }
-    const QByteArray real = readAll(QStringLiteral(QUILLMAR_EXECUTABLE));
+    const QByteArray real = readAll(BuildPaths::program());
     ASSERT_GT(real.size(), 4096);
     for (const qsizetype length : {qsizetype(64), real.size() / 2, real.size() - 1}) {
         SCOPED_TRACE(length);
@@ -616,7 +617,7 @@ TEST(AboutBox, LayoutAndMemo)
 {
     FakeDialogs dialogs;
     FakeShell shell;
-    TForm_About about(dialogs, shell, QStringLiteral(QUILLMAR_EXECUTABLE));
+    TForm_About about(dialogs, shell, BuildPaths::program());
     EXPECT_EQ(about.windowTitle(), QStringLiteral("关于"));
     expectFixedDialogFrame(about);
     expectLayout(about, {

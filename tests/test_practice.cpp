@@ -252,6 +252,8 @@ TEST(Sentences, CommandsLoopOneSentenceAfterAnother)
     writeSegments(wav, {-0.6, 1.0, -0.9, 1.2, -0.9, 0.8, -0.6});
     auto &track = h.feature<SentenceTrack>();
     QSignalSpy status(&track, &SentenceTrack::statusChanged);
+    // Looping freely, as without sentence by sentence dictation.
+    h.action(QStringLiteral("Action_SentenceMode"))->trigger();
     h.w().OpenSourceFile(wav);
     h.player.length = 6.0;
     h.player.setStateAndNotify(MediaPlayer::Playing);

@@ -1,6 +1,7 @@
 // A program ended without saving (killed, or told to end at logout) leaves
 // its unsaved dictation behind; the next start restores it, and saving then
 // writes exactly what a normal save would have written.
+#include "support/buildpaths.h"
 #include "support/testutil.h"
 
 #include <QDir>
@@ -16,7 +17,7 @@ namespace {
 QByteArray run(const QString &folder, const char *mode)
 {
     QProcess driver;
-    driver.start(QStringLiteral(QUILLMAR_RECOVERY_DRIVER), {folder, QString::fromLatin1(mode)});
+    driver.start(BuildPaths::recoveryDriver(), {folder, QString::fromLatin1(mode)});
     EXPECT_TRUE(driver.waitForFinished(30000)) << mode;
     return driver.readAllStandardOutput().trimmed();
 }
@@ -47,7 +48,7 @@ TEST(RecoveryAfterAnEnd, RestoredLinesSaveAsANormalSaveWould)
         ASSERT_TRUE(QFile::remove(document));
 
         QProcess typing;
-        typing.start(QStringLiteral(QUILLMAR_RECOVERY_DRIVER), {folder, QStringLiteral("type")});
+        typing.start(BuildPaths::recoveryDriver(), {folder, QStringLiteral("type")});
         ASSERT_TRUE(typing.waitForReadyRead(30000));
         ASSERT_EQ(typing.readLine().trimmed(), QByteArray("typed"));
         if (c.waitForCopy) {

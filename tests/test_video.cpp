@@ -2,6 +2,7 @@
 // render API into the window's video pane. OpenGL widgets need a window
 // system: the test starts an X server of its own (Xvfb, with Mesa's software
 // OpenGL) and runs the window in video_driver on it, so no display is needed.
+#include "support/buildpaths.h"
 #include "support/mediafiles.h"
 #include "support/tonewav.h"
 
@@ -74,7 +75,7 @@ TEST(VideoPicture, ShowsThePictureAboveTheTransportAndFreesItOnClose)
     QProcess driver;
     driver.setProcessEnvironment(environment);
     driver.setProcessChannelMode(QProcess::SeparateChannels);
-    driver.start(QStringLiteral(QUILLMAR_VIDEO_DRIVER), {dir.path()});
+    driver.start(BuildPaths::videoDriver(), {dir.path()});
     ASSERT_TRUE(driver.waitForFinished(Timeout));
     const QString out = QString::fromUtf8(driver.readAllStandardOutput());
     const QString err = QString::fromUtf8(driver.readAllStandardError());

@@ -4,8 +4,8 @@ set -e
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
-    build-essential cmake ninja-build pkg-config \
-    qt6-base-dev qt6-svg-dev libqt6opengl6-dev libgl-dev libgl1-mesa-dri \
+    build-essential cmake ninja-build pkg-config ccache \
+    qt6-base-dev qt6-svg-dev libqt6opengl6-dev libgl-dev libgl1-mesa-dri libqt6sql6-sqlite \
     libmpv-dev libgtest-dev \
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev \
     espeak-ng sox ffmpeg \

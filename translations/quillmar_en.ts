@@ -138,6 +138,68 @@ Struck out in round brackets: an extra word</translation>
     </message>
 </context>
 <context>
+    <name>LearnerDatabase</name>
+    <message>
+        <source>学习进度没有保存：无法建立文件夹“%1”</source>
+        <translation>Progress is not being kept: the folder “%1” cannot be created</translation>
+    </message>
+    <message>
+        <source>学习进度没有保存：学习记录来自较新版本的 Quillmar</source>
+        <translation>Progress is not being kept: the learner records come from a newer version of Quillmar</translation>
+    </message>
+    <message>
+        <source>学习进度没有保存：学习记录已损坏，且无法移开</source>
+        <translation>Progress is not being kept: the learner records are damaged and cannot be moved aside</translation>
+    </message>
+    <message>
+        <source>学习记录已损坏，已移到“%1”，从头记录</source>
+        <translation>The learner records were damaged; they were moved to “%1” and new ones started</translation>
+    </message>
+    <message>
+        <source>另一个正在运行的 Quillmar 占用着学习记录</source>
+        <translation>another running Quillmar holds the learner records</translation>
+    </message>
+    <message>
+        <source>学习记录所在的位置不能写入</source>
+        <translation>the place of the learner records cannot be written to</translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>学习进度没有保存：%1</source>
+        <translation>Progress is not being kept: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Lesson</name>
+    <message>
+        <source>已完成 %1/%2 句</source>
+        <translation>%1/%2 sentences done</translation>
+    </message>
+    <message>
+        <source> · 平均 %1%</source>
+        <translation> · average %1%</translation>
+    </message>
+    <message>
+        <source>未开始</source>
+        <translation>not started</translation>
+    </message>
+    <message>
+        <source>做过</source>
+        <translation>attempted</translation>
+    </message>
+    <message>
+        <source>已过关</source>
+        <translation>passed</translation>
+    </message>
+    <message>
+        <source>借助提示过关</source>
+        <translation>passed with help</translation>
+    </message>
+</context>
+<context>
     <name>LoopRules</name>
     <message>
         <source>  循环开始点: %1 结束点: %2</source>
@@ -345,6 +407,33 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>无法写入 %1</source>
         <translation>Cannot write %1</translation>
+    </message>
+</context>
+<context>
+    <name>SentenceListModel</name>
+    <message>
+        <source>%1（%2 次）</source>
+        <translation>%1 (%2 tries)</translation>
+    </message>
+    <message>
+        <source>句</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>最高分</source>
+        <translation>Best</translation>
+    </message>
+    <message>
+        <source>最佳一句</source>
+        <translation>Best line</translation>
     </message>
 </context>
 <context>
@@ -849,6 +938,60 @@ Recover it?</translation>
     <message>
         <source>（图像字幕，无法读取）</source>
         <translation> (picture subtitles, cannot be read)</translation>
+        <source>逐句听写</source>
+        <translation>Sentence by Sentence</translation>
+    </message>
+    <message>
+        <source>跳过本句</source>
+        <translation>Skip Sentence</translation>
+    </message>
+    <message>
+        <source>提示下一个词</source>
+        <translation>Hint Next Word</translation>
+    </message>
+    <message>
+        <source>显示本句答案</source>
+        <translation>Show Sentence Answer</translation>
+    </message>
+    <message>
+        <source>显示句子列表</source>
+        <translation>Show Sentence List</translation>
+    </message>
+    <message>
+        <source>这段录音的句子都已完成</source>
+        <translation>Every sentence of this recording is done</translation>
+    </message>
+    <message>
+        <source>借助提示</source>
+        <translation>with help</translation>
+    </message>
+    <message>
+        <source>没有可对照的文字，已记下</source>
+        <translation>Nothing to compare with; line kept</translation>
+    </message>
+    <message>
+        <source>这一句没有可对照的文字</source>
+        <translation>This sentence has no text to compare with</translation>
+    </message>
+    <message>
+        <source>这一句已经全对了，按回车提交</source>
+        <translation>This sentence is all right; press Enter to apply it</translation>
+    </message>
+    <message>
+        <source>提示：下一个词是“%1”</source>
+        <translation>Hint: the next word is “%1”</translation>
+    </message>
+    <message>
+        <source>提示：下一个词以“%1”开头</source>
+        <translation>Hint: the next word begins with “%1”</translation>
+    </message>
+    <message>
+        <source>本句答案：%1</source>
+        <translation>This sentence: %1</translation>
+    </message>
+    <message>
+        <source>句子</source>
+        <translation>Sentences</translation>
     </message>
 </context>
 <context>

@@ -31,6 +31,7 @@ void WindowHarness::create()
     services.programDir = programDir();
     services.recoveryFolder = dir.filePath(QStringLiteral("recovery"));
     services.resumeFile = resumeFile;
+    services.learnerDatabase = learnerDatabase;
     window = std::make_unique<TForm_Main>(services);
     FakePlayer::flushEvents();
 }

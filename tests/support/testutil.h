@@ -83,6 +83,8 @@ struct WindowHarness {
     QTemporaryDir dir;
     // Where the window keeps the place in each recording; set before create().
     QString resumeFile;
+    // The learner database; empty: none (set before create()).
+    QString learnerDatabase;
     FakePlayer player;
     FakeDialogs dialogs;
     FakeShell shell;

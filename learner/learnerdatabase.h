@@ -1,0 +1,77 @@
+#pragma once
+
+#include "learner/recordingkey.h"
+#include "learner/sentenceprogress.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+class QSqlDatabase;
+class QSqlError;
+class QThread;
+class LearnerWriter;
+
+// The learner's progress, kept in an SQLite file in the per-user data folder.
+// Reads are small queries on the calling thread; every write is queued to a
+// thread of its own and runs there in one transaction, so the window never
+// waits on the disk. A file that cannot be used never stops the learner:
+// problemOccurred says once why progress is not being kept, and a damaged
+// file is moved aside (never deleted) and a new one started.
+class LearnerDatabase : public QObject
+{
+    Q_OBJECT
+public:
+    explicit LearnerDatabase(QString path, QObject *parent = nullptr);
+    ~LearnerDatabase() override;
+
+    // Opens the file on first use; false when progress cannot be kept.
+    bool open();
+    bool isOpen() const { return m_open; }
+    const QString &path() const { return m_path; }
+    // How long a write waits for another program holding the file.
+    void setBusyTimeout(int ms) { m_busyTimeoutMs = ms; }
+
+    // The stored sentences of a recording, in time order.
+    QList<SentenceProgress> sentences(const RecordingKey &key);
+    // Where a recording was left, as the text the resume places store.
+    std::optional<QString> resumePlace(const QString &recordingPath);
+    // Places kept elsewhere before, taken over once: newest first.
+    void importResumePlacesOnce(const QList<std::pair<QString, QString>> &places);
+
+    // Writes.
+    void noteRecording(const RecordingKey &key, const QString &path, double length);
+    void saveSentence(const RecordingKey &key, const QString &path,
+                      const SentenceProgress &progress,
+                      const std::optional<AttemptRecord> &attempt);
+    void saveResumePlace(const QString &recordingPath, const QString &place);
+    // Waits until every write queued so far has been made.
+    void flush();
+
+    static constexpr int MaxResumePlaces = 500;
+
+Q_SIGNALS:
+    // The first problem only: "学习进度没有保存：…" or the damaged file moved aside.
+    void problemOccurred(const QString &text);
+
+private:
+    using Job = std::function<bool(QSqlDatabase &, QSqlError &)>;
+    void queue(Job job);
+    bool openFile(bool afterMovingAside);
+    void closeReader();
+    void report(const QString &text);
+    void reportError(int nativeCode, const QString &detail);
+
+    QString m_path;
+    QString m_readerName;
+    bool m_triedOpen = false;
+    bool m_open = false;
+    bool m_reported = false;
+    int m_busyTimeoutMs = 3000;
+    QThread *m_thread = nullptr;
+    LearnerWriter *m_writer = nullptr;
+};

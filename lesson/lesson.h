@@ -1,0 +1,62 @@
+#pragma once
+
+#include "learner/sentenceprogress.h"
+#include "sentences/envelope.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+
+class SentenceListModel;
+
+// The open recording as a lesson: the learner's record of every sentence,
+// the sentence being worked on, and the help taken on it.
+class Lesson : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Lesson(QObject *parent = nullptr);
+
+    // The sentences found for the recording with what was stored for them.
+    void setSentences(const QList<Sentence> &sentences, const QList<SentenceProgress> &stored);
+    void clear();
+
+    int count() const { return int(m_progress.size()); }
+    const QList<Sentence> &sentences() const { return m_sentences; }
+    const QList<SentenceProgress> &progress() const { return m_progress; }
+    const SentenceProgress &at(int index) const { return m_progress.at(index); }
+    SentenceListModel *model() const { return m_model; }
+
+    // The sentence worked on; -1 for none. A new one starts without help.
+    int current() const { return m_current; }
+    void setCurrent(int index);
+
+    // Help on the current sentence.
+    int hintsUsed() const { return m_hints; }
+    int hintedWord() const { return m_hintedWord; }
+    bool answerShown() const { return m_answerShown; }
+    bool helped() const { return m_hints > 0 || m_answerShown; }
+    void noteHint(int wordIndex);
+    void noteAnswerShown();
+    // Seconds since the sentence became the current one.
+    double secondsOnCurrent() const;
+
+    // Records a result and returns the sentence's new record.
+    const SentenceProgress &update(int index, const SentenceProgress &progress);
+    void setExpected(int index, const QString &text);
+
+Q_SIGNALS:
+    void sentencesChanged();
+    void progressChanged(int index);
+    void currentChanged(int index);
+
+private:
+    QList<Sentence> m_sentences;
+    QList<SentenceProgress> m_progress;
+    SentenceListModel *m_model;
+    int m_current = -1;
+    int m_hints = 0;
+    int m_hintedWord = -1;
+    bool m_answerShown = false;
+    QElapsedTimer m_since;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "learner/sentenceprogress.h"
+#include "sentences/envelope.h"
+
+#include <QList>
+#include <QString>
+
+// Passed or passed with help: the lesson does not lead back to it.
+bool isFinished(SentenceState state);
+
+// Whether a line's score passes: a perfect line always does, else at least
+// the pass mark (whole percent).
+bool passes(int scorePercent, int passMark);
+
+// The sentence's record after an applied line; score -1 when there was
+// nothing to compare with.
+SentenceProgress afterAttempt(SentenceProgress progress, int score, const QString &line,
+                              bool passed, bool helped);
+// After moving on without a pass.
+SentenceProgress afterSkip(SentenceProgress progress);
+
+// The first unfinished sentence at or after `from`, else the first one
+// before it; -1 when every sentence is finished.
+int firstUnfinished(const QList<SentenceProgress> &progress, int from = 0);
+
+// The stored records laid over the sentences found now: a record counts only
+// for the sentence with its very times (to the millisecond).
+QList<SentenceProgress> matchProgress(const QList<Sentence> &sentences,
+                                      const QList<SentenceProgress> &stored);
+
+// In sentence mode, "下一句" counts from the sentence looped; with none, it
+// takes the first one starting at or after the position. At the last
+// sentence it stays there.
+int lessonNext(const QList<Sentence> &sentences, int current, double position);
+// "上一句" likewise; at the first sentence it stays there.
+int lessonPrevious(const QList<Sentence> &sentences, int current, double position);
+
+// "已完成 12/27 句 · 平均 86%": the average of the best scores so far; empty
+// without sentences.
+QString lessonStatusText(const QList<SentenceProgress> &progress);
+
+// "未开始", "做过", "已过关", "借助提示过关".
+QString stateText(SentenceState state);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "learner/sentenceprogress.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+
+// The sentences of the lesson as rows: number, time, state, best score and
+// best line. The current sentence reads in bold.
+class SentenceListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { Number, Time, State, Score, Line, ColumnCount };
+
+    explicit SentenceListModel(QObject *parent = nullptr);
+
+    void setProgress(const QList<SentenceProgress> &progress);
+    void setRow(int row, const SentenceProgress &progress);
+    void setCurrent(int row);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    QList<SentenceProgress> m_rows;
+    int m_current = -1;
+};

@@ -1,0 +1,476 @@
+// Dictating a recording sentence by sentence, through the window on the
+// scripted player, and the lesson's rules on their own.
+#include "support/testutil.h"
+
+#include "feedback/feedbackstrip.h"
+#include "learner/learnerdatabase.h"
+#include "learner/recordingkey.h"
+#include "lesson/hints.h"
+#include "lesson/lesson.h"
+#include "lesson/lessonrules.h"
+#include "lesson/sentencelistmodel.h"
+#include "sentences/sentencetrack.h"
+#include "sentences/waveformview.h"
+
+#include <QAction>
+#include <QDataStream>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using Mark = WaveformView::Mark;
+
+// 12 s of a quiet 8 kHz tone: the cues beside it give the sentences.
+void writeRecording(const QString &path)
+{
+    constexpr int Rate = 8000;
+    QByteArray samples;
+    QDataStream out(&samples, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    for (int i = 0; i < 12 * Rate; ++i)
+        out << qint16(3000 * std::sin(i * 2 * M_PI * 300 / Rate));
+    QByteArray wav("RIFF");
+    QDataStream header(&wav, QIODevice::Append);
+    header.setByteOrder(QDataStream::LittleEndian);
+    header << quint32(36 + samples.size());
+    header.writeRawData("WAVEfmt ", 8);
+    header << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
+           << quint16(2) << quint16(16);
+    header.writeRawData("data", 4);
+    header << quint32(samples.size());
+    putFile(path, wav + samples);
+}
+
+const char *const Cues[] = {"One small step.", "The cat sat down.",
+                            "It was a bright cold day in April.", "We went home.", "Good night."};
+
+// The recording and its subtitles, five sentences of 1.5 s, 0.5 s apart.
+QString writeLesson(const QString &folder)
+{
+    const QString wav = folder + QStringLiteral("/lesson.wav");
+    writeRecording(wav);
+    QByteArray srt;
+    for (int i = 0; i < 5; ++i) {
+        const double start = 0.5 + 2.0 * i;
+        const auto stamp = [](double t) {
+            const int ms = int(std::lround(t * 1000));
+            return QStringLiteral("00:00:%1,%2")
+                .arg(ms / 1000, 2, 10, QLatin1Char('0'))
+                .arg(ms % 1000, 3, 10, QLatin1Char('0'))
+                .toUtf8();
+        };
+        srt += QByteArray::number(i + 1) + "\n" + stamp(start) + " --> " + stamp(start + 1.5) + "\n"
+               + Cues[i] + "\n\n";
+    }
+    putFile(folder + QStringLiteral("/lesson.srt"), srt);
+    return wav;
+}
+
+struct LessonWindow : WindowHarness {
+    explicit LessonWindow(const QString &database) : WindowHarness(true)
+    {
+        learnerDatabase = database;
+        create();
+    }
+    // Opens the recording and waits for its sentences and the first loop.
+    void open(const QString &wav)
+    {
+        w().OpenSourceFile(wav);
+        player.length = 12.0;
+        player.setStateAndNotify(MediaPlayer::Playing);
+        FakePlayer::flushEvents();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return lesson().count() == 5; }, 30000));
+    }
+    Lesson &lesson() const { return feature<Lesson>(); }
+    QLineEdit *edit() const { return widget<QLineEdit>("LabeledEdit_Dictation"); }
+    QTimer *advance() const { return widget<QTimer>("Timer_NextSentence"); }
+    void apply(const QString &text)
+    {
+        edit()->setText(text);
+        clickApply();
+    }
+    double sentenceStart(int i) const { return 0.5 + 2.0 * i; }
+    bool loops(int i) const
+    {
+        return std::abs(loop().start() - sentenceStart(i)) < 0.001
+               && std::abs(loop().end() - (sentenceStart(i) + 1.5)) < 0.001;
+    }
+    bool waitForLoop(int i) const
+    {
+        return QTest::qWaitFor([&] { return loops(i); }, 5000);
+    }
+    QList<Mark> marks() const { return widget<WaveformView>("WaveformView")->marks(); }
+    QString listCell(int row, int column) const
+    {
+        const auto *view = widget<QTableView>("TableView_Sentences");
+        return view->model()->index(row, column).data().toString();
+    }
+};
+
+TEST(LessonWindowFlow, FiveSentencesRightWrongHintedAndSkippedThenResumed)
+{
+    QTemporaryDir shared;
+    const QString database = shared.filePath(QStringLiteral("data/learner.db"));
+    const QString wav = writeLesson(shared.path());
+    {
+        LessonWindow h(database);
+        h.open(wav);
+        ASSERT_TRUE(h.waitForLoop(0));
+        EXPECT_DOUBLE_EQ(h.player.position, h.sentenceStart(0));
+
+        // Sentence 1 right: the line empties, and after the wait sentence 2 plays.
+        h.apply(QStringLiteral("one small step"));
+        EXPECT_EQ(h.edit()->text(), QString());
+        EXPECT_TRUE(h.advance()->isActive());
+        ASSERT_TRUE(h.waitForLoop(1));
+        EXPECT_EQ(h.player.state, MediaPlayer::Playing);
+
+        // Sentence 2 wrong twice: it plays again from its start, the line
+        // keeps the text selected; then right.
+        for (const char *wrong : {"the cat sad", "a cat sat down"}) {
+            h.player.position = 3.5;
+            h.apply(QString::fromLatin1(wrong));
+            EXPECT_TRUE(h.loops(1)) << wrong;
+            EXPECT_DOUBLE_EQ(h.player.position, h.sentenceStart(1)) << wrong;
+            EXPECT_EQ(h.edit()->selectedText(), QString::fromLatin1(wrong));
+            EXPECT_FALSE(h.advance()->isActive());
+        }
+        EXPECT_EQ(h.widget<QLabel>("FeedbackScore")->text(), QStringLiteral("得分 75%"));
+        h.apply(QStringLiteral("The cat sat down."));
+        ASSERT_TRUE(h.waitForLoop(2));
+
+        // Sentence 3 with hints: a first letter, then the whole word.
+        h.edit()->setText(QStringLiteral("it was a bright"));
+        h.action(QStringLiteral("Action_Hint"))->trigger();
+        EXPECT_EQ(h.edit()->text(), QStringLiteral("it was a bright c"));
+        EXPECT_TRUE(h.widget<QLabel>("FeedbackWords")->text().contains(QStringLiteral("“c”")));
+        h.action(QStringLiteral("Action_Hint"))->trigger();
+        EXPECT_EQ(h.edit()->text(), QStringLiteral("it was a bright cold"));
+        EXPECT_EQ(h.edit()->cursorPosition(), h.edit()->text().size());
+        h.apply(QStringLiteral("it was a bright cold day in April"));
+        EXPECT_EQ(h.widget<QLabel>("FeedbackScore")->text(),
+                  QStringLiteral("得分 100% · 借助提示"));
+        ASSERT_TRUE(h.waitForLoop(3));
+
+        // Sentence 4 skipped with Ctrl+Enter.
+        h.action(QStringLiteral("Action_SkipSentence"))->trigger();
+        EXPECT_TRUE(h.loops(4));
+
+        EXPECT_EQ(h.marks(),
+                  (QList<Mark>{Mark::Full, Mark::Full, Mark::Half, Mark::Empty, Mark::None}));
+        EXPECT_EQ(h.widget<QLabel>("Label_LessonProgress")->text(),
+                  QStringLiteral("已完成 3/5 句 · 平均 100%"));
+        EXPECT_EQ(h.listCell(1, SentenceListModel::State), QStringLiteral("已过关（3 次）"));
+        EXPECT_EQ(h.listCell(1, SentenceListModel::Score), QStringLiteral("100%"));
+        EXPECT_EQ(h.listCell(1, SentenceListModel::Line), QStringLiteral("The cat sat down."));
+        EXPECT_EQ(h.listCell(2, SentenceListModel::State), QStringLiteral("借助提示过关"));
+        EXPECT_EQ(h.listCell(3, SentenceListModel::State), QStringLiteral("做过"));
+        EXPECT_EQ(h.listCell(4, SentenceListModel::State), QStringLiteral("未开始"));
+        const auto *list = h.widget<QTableView>("TableView_Sentences");
+        ASSERT_TRUE(list->selectionModel()->currentIndex().isValid()
+                    || !list->selectionModel()->selectedRows().isEmpty());
+        EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), 4);
+
+        // The document holds exactly the records of five applied lines.
+        const QStringList lines = h.doc().text().split(QStringLiteral("\r\n"));
+        QStringList texts;
+        for (qsizetype i = 1; i + 1 < lines.size(); ++i) {
+            if (lines[i - 1].isEmpty() && lines[i + 1].startsWith(QLatin1Char('(')))
+                texts.append(lines[i]);
+        }
+        EXPECT_EQ(texts, (QStringList{"one small step", "the cat sad", "a cat sat down",
+                                      "The cat sat down.", "it was a bright cold day in April"}));
+        EXPECT_EQ(lines.filter(QStringLiteral("循环开始点")).size(), 5);
+
+        h.action(QStringLiteral("Action_SaveDictationFile"))->trigger();
+        h.dialogs.answers.enqueue(Dialogs::Button::Yes); // quit
+        h.w().close();
+    }
+
+    // What was stored: the states, the tries, and every line.
+    {
+        LearnerDatabase stored(database);
+        const QList<SentenceProgress> rows = stored.sentences(recordingKeyOf(wav));
+        ASSERT_EQ(rows.size(), 4);
+        const SentenceState states[] = {SentenceState::Passed, SentenceState::Passed,
+                                        SentenceState::PassedWithHelp, SentenceState::Attempted};
+        const int tries[] = {1, 3, 1, 0};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(rows[i].state, states[i]) << i;
+            EXPECT_EQ(rows[i].tries, tries[i]) << i;
+            EXPECT_NEAR(rows[i].start, 0.5 + 2.0 * i, 0.001);
+        }
+        EXPECT_EQ(rows[1].bestLine, QStringLiteral("The cat sat down."));
+        EXPECT_EQ(rows[1].expected, QString::fromLatin1(Cues[1]));
+        QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "check");
+        raw.setDatabaseName(database);
+        ASSERT_TRUE(raw.open());
+        QSqlQuery query(raw);
+        ASSERT_TRUE(query.exec(
+            QStringLiteral("SELECT group_concat(hints || ':' || passed || ':' || score, ' ') FROM"
+                           " (SELECT * FROM attempts ORDER BY id)")));
+        ASSERT_TRUE(query.next());
+        EXPECT_EQ(query.value(0).toString(),
+                  QStringLiteral("0:1:100 0:0:50 0:0:75 0:1:100 2:1:100"));
+        ASSERT_TRUE(query.exec(QStringLiteral("PRAGMA user_version")) && query.next());
+        EXPECT_EQ(query.value(0).toInt(), 1);
+        query = QSqlQuery();
+        raw.close();
+        raw = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    }
+
+    // The next day: the same marks, and the lesson starts at sentence 4.
+    LessonWindow again(database);
+    again.open(wav);
+    ASSERT_TRUE(again.waitForLoop(3));
+    EXPECT_EQ(again.marks(),
+              (QList<Mark>{Mark::Full, Mark::Full, Mark::Half, Mark::Empty, Mark::None}));
+}
+
+TEST(LessonWindowFlow, TheWaitServesKeysAndClicks)
+{
+    QTemporaryDir shared;
+    const QString wav = writeLesson(shared.path());
+    LessonWindow h(shared.filePath(QStringLiteral("learner.db")));
+    h.open(wav);
+    ASSERT_TRUE(h.waitForLoop(0));
+    h.w().show();
+    h.edit()->setFocus();
+
+    // A key typed while the lesson waits goes into the line for the next sentence.
+    h.apply(QStringLiteral("One small step"));
+    ASSERT_TRUE(h.advance()->isActive());
+    QTest::keyClicks(h.edit(), QStringLiteral("th"));
+    EXPECT_EQ(h.edit()->text(), QStringLiteral("th"));
+    ASSERT_TRUE(h.waitForLoop(1));
+    EXPECT_EQ(h.edit()->text(), QStringLiteral("th"));
+
+    // A click on sentence 5 during the wait is the learner's choice.
+    h.apply(QStringLiteral("the cat sat down"));
+    ASSERT_TRUE(h.advance()->isActive());
+    auto *strip = h.widget<WaveformView>("WaveformView");
+    QTest::mouseClick(strip, Qt::LeftButton, {},
+                      QPoint(int(strip->width() * 9.0 / 12.0), strip->height() / 2));
+    EXPECT_TRUE(h.loops(4));
+    EXPECT_FALSE(h.advance()->isActive());
+
+    // Enter during the wait applies to the next sentence.
+    h.apply(QStringLiteral("good night"));
+    ASSERT_TRUE(h.advance()->isActive());
+    h.apply(QStringLiteral("it was a bright cold day in april"));
+    EXPECT_EQ(h.lesson().at(2).state, SentenceState::Passed);
+}
+
+TEST(LessonWindowFlow, NavigationCountsFromTheSentenceLooped)
+{
+    QTemporaryDir shared;
+    const QString wav = writeLesson(shared.path());
+    LessonWindow h(shared.filePath(QStringLiteral("learner.db")));
+    h.open(wav);
+    ASSERT_TRUE(h.waitForLoop(0));
+    const auto trigger = [&](const char *name) { h.action(QString::fromLatin1(name))->trigger(); };
+    struct Case {
+        const char *name;
+        std::function<void()> before;
+        const char *command;
+        int expected;
+    };
+    const Case cases[] = {
+        {"no loop yet: the first after the position",
+         [&] {
+             trigger("Action_ClearLoopPoint");
+             h.player.position = 3.0;
+         },
+         "Action_NextSentence", 2},
+        {"after a click: the one after it, wherever playback is",
+         [&] {
+             auto *strip = h.widget<WaveformView>("WaveformView");
+             QTest::mouseClick(strip, Qt::LeftButton, {},
+                               QPoint(int(strip->width() * 3.0 / 12.0), strip->height() / 2));
+             h.player.position = 11.0;
+         },
+         "Action_NextSentence", 2},
+        {"Ctrl+Up at the first stays there",
+         [&] {
+             trigger("Action_PreviousSentence");
+             trigger("Action_PreviousSentence");
+         },
+         "Action_PreviousSentence", 0},
+        {"Ctrl+Down at the last stays there",
+         [&] {
+             for (int i = 0; i < 4; ++i)
+                 trigger("Action_NextSentence");
+         },
+         "Action_NextSentence", 4},
+    };
+    for (const Case &c : cases) {
+        c.before();
+        trigger(c.command);
+        EXPECT_TRUE(h.loops(c.expected)) << c.name << ": " << h.loop().start();
+        EXPECT_DOUBLE_EQ(h.player.position, h.sentenceStart(c.expected)) << c.name;
+    }
+}
+
+TEST(LessonWindowFlow, SwitchedOffTheApplyIsAsBefore)
+{
+    QTemporaryDir shared;
+    const QString wav = writeLesson(shared.path());
+    LessonWindow h(shared.filePath(QStringLiteral("learner.db")));
+    h.open(wav);
+    ASSERT_TRUE(h.waitForLoop(0));
+    h.action(QStringLiteral("Action_SentenceMode"))->trigger();
+    EXPECT_TRUE(h.settings().preference(QStringLiteral("SentenceMode"), {}) == QLatin1String("0"));
+    EXPECT_TRUE(h.marks().isEmpty());
+    EXPECT_FALSE(h.widget<QLabel>("Label_LessonProgress")->isVisibleTo(&h.w()));
+    // The specified follow-up: the end becomes the start, and no lesson waits.
+    h.setOption(&TOptionFlags::SelectAfterApplying, true);
+    h.setOption(&TOptionFlags::PlayAfterApplying, true);
+    h.w().setWait([](int) {});
+    h.apply(QStringLiteral("one small step"));
+    EXPECT_DOUBLE_EQ(h.loop().start(), 2.0);
+    EXPECT_FALSE(h.advance()->isActive());
+    EXPECT_EQ(h.lesson().at(0).tries, 0);
+}
+
+// The rules on their own.
+
+TEST(LessonRules, AttemptsPassesAndTheNextUnfinished)
+{
+    struct Row {
+        const char *name;
+        SentenceState before;
+        int score;
+        bool passed;
+        bool helped;
+        SentenceState after;
+    };
+    const Row rows[] = {
+        {"first try right", SentenceState::NotStarted, 100, true, false, SentenceState::Passed},
+        {"wrong", SentenceState::NotStarted, 50, false, false, SentenceState::Attempted},
+        {"right with a hint", SentenceState::Attempted, 100, true, true,
+         SentenceState::PassedWithHelp},
+        {"a pass is kept", SentenceState::Passed, 20, false, false, SentenceState::Passed},
+        {"help does not spoil a pass", SentenceState::Passed, 100, true, true,
+         SentenceState::Passed},
+        {"a clean pass after one with help", SentenceState::PassedWithHelp, 100, true, false,
+         SentenceState::Passed},
+    };
+    for (const Row &r : rows) {
+        SentenceProgress p;
+        p.state = r.before;
+        const SentenceProgress after =
+            afterAttempt(p, r.score, QStringLiteral("x"), r.passed, r.helped);
+        EXPECT_EQ(after.state, r.after) << r.name;
+        EXPECT_EQ(after.tries, 1) << r.name;
+    }
+    EXPECT_TRUE(passes(100, 100));
+    EXPECT_FALSE(passes(99, 100));
+    EXPECT_TRUE(passes(90, 90));
+    EXPECT_FALSE(passes(-1, 1));
+
+    QList<SentenceProgress> list(4);
+    list[0].state = SentenceState::Passed;
+    list[2].state = SentenceState::PassedWithHelp;
+    EXPECT_EQ(firstUnfinished(list), 1);
+    EXPECT_EQ(firstUnfinished(list, 2), 3);
+    list[3].state = SentenceState::Passed;
+    EXPECT_EQ(firstUnfinished(list, 2), 1); // back to the one skipped
+    list[1].state = SentenceState::Passed;
+    EXPECT_EQ(firstUnfinished(list), -1);
+    EXPECT_EQ(afterSkip(SentenceProgress{}).state, SentenceState::Attempted);
+}
+
+TEST(LessonRules, StoredProgressCountsOnlyForTheSameTimes)
+{
+    const QList<Sentence> now{{0.5, 2.0, "a"}, {2.5, 4.0, {}}, {4.5, 6.1, {}}};
+    SentenceProgress kept;
+    kept.start = 2.5004; // to the millisecond
+    kept.end = 4.0;
+    kept.state = SentenceState::Passed;
+    SentenceProgress moved;
+    moved.start = 4.5;
+    moved.end = 6.0; // the sentence is found longer now
+    moved.state = SentenceState::Passed;
+    const QList<SentenceProgress> matched = matchProgress(now, {kept, moved});
+    ASSERT_EQ(matched.size(), 3);
+    EXPECT_EQ(matched[0].state, SentenceState::NotStarted);
+    EXPECT_EQ(matched[0].expected, QStringLiteral("a"));
+    EXPECT_EQ(matched[1].state, SentenceState::Passed);
+    EXPECT_EQ(matched[2].state, SentenceState::NotStarted);
+    EXPECT_EQ(lessonStatusText({}), QString());
+    QList<SentenceProgress> scored(3);
+    scored[0].state = SentenceState::Passed;
+    scored[0].bestScore = 100;
+    scored[1].bestScore = 71;
+    EXPECT_EQ(lessonStatusText(scored), QStringLiteral("已完成 1/3 句 · 平均 86%"));
+}
+
+TEST(LessonRules, HintsFillTheNextWordInPlace)
+{
+    struct Row {
+        const char *typed;
+        const char *expected;
+        int previousWord;
+        const char *line;
+        bool whole;
+    };
+    const Row rows[] = {
+        {"", "Hello world.", -1, "H", false},
+        {"hello", "Hello world.", -1, "hello w", false},
+        {"hello w", "Hello world.", 1, "hello world", true},
+        {"hello wrld", "Hello beautiful world.", -1, "hello be wrld", false},
+        {"hello wo wrld", "Hello world wide.", 1, "hello world wrld", true},
+        {"it was a bright c", "It was a bright cold day in April.", 4, "it was a bright cold",
+         true},
+        {"the sat", "The cat sat.", -1, "the c sat", false},
+        {"bright cold", "bright cold", -1, nullptr, false},
+        {"我爱", "我爱北京", -1, "我爱北", true},
+    };
+    for (const Row &r : rows) {
+        const std::optional<Hint> hint =
+            nextHint(QString::fromUtf8(r.typed), QString::fromUtf8(r.expected), r.previousWord);
+        if (!r.line) {
+            EXPECT_FALSE(hint) << r.typed;
+            continue;
+        }
+        ASSERT_TRUE(hint) << r.typed;
+        EXPECT_EQ(hint->line, QString::fromUtf8(r.line)) << r.typed;
+        EXPECT_EQ(hint->whole, r.whole) << r.typed;
+    }
+    EXPECT_FALSE(nextHint(QStringLiteral("x"), QString(), -1));
+}
+
+TEST(LessonRules, NavigationFromTheCurrentSentence)
+{
+    const QList<Sentence> s{{1, 2, {}}, {3, 4, {}}, {5, 6, {}}};
+    struct Row {
+        int current;
+        double position;
+        int next;
+        int previous;
+    };
+    const Row rows[] = {
+        {-1, 0.0, 0, 0}, {-1, 3.5, 2, 0}, {-1, 4.5, 2, 1},
+        {0, 5.5, 1, 0},  {2, 0.0, 2, 1},  {1, 9.0, 2, 0},
+    };
+    for (const Row &r : rows) {
+        EXPECT_EQ(lessonNext(s, r.current, r.position), r.next) << r.current << " " << r.position;
+        EXPECT_EQ(lessonPrevious(s, r.current, r.position), r.previous)
+            << r.current << " " << r.position;
+    }
+    EXPECT_EQ(lessonNext({}, -1, 0), -1);
+}
+
+} // namespace
