@@ -39,6 +39,10 @@ void TForm_Main::Button_ApplyClick()
     const bool lesson = lessonApplies();
     if (!ApplyDictationLine(text))
         return;
+    // The sentence has been answered: its subtitle may show now.
+    m_answeredLoopStart = m_loop->start();
+    m_answeredLoopEnd = m_loop->end();
+    showCaption();
     if (lesson)
         lessonAfterApplying(text);
     else
@@ -97,9 +101,6 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
 
 void TForm_Main::AfterApplying()
 {
-    // The sentence has been answered: its subtitle may show now.
-    m_captionAnswered = true;
-    showCaption();
     m_dictationLine->clear();
     // Shown empty before any wait below blocks the window.
     m_line->repaint();

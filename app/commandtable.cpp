@@ -245,9 +245,9 @@ void TForm_Main::createMenus()
     loop->addSeparator();
     add(loop, "Action_ExactLoop");
 
-    // The options dialog first, then the switches of the practice aids.
     createViewMenu();
 
+    // The options dialog first, then the switches of the practice aids.
     QMenu *optionsMenu = menuBar()->addMenu(tr("选项"));
     optionsMenu->setObjectName(QStringLiteral("Menu_Options"));
     QAction *options = optionsMenu->addAction(tr("选项设置(&O)..."));

@@ -413,10 +413,7 @@ void TForm_Main::createFeatures()
             [this](const QString &text) { statusBar()->showMessage(text); });
     connect(m_sentences, &SentenceTrack::tracksChanged, this, [this] { showSubtitleTracks(); });
     connect(m_transport, &Transport::positionShown, this, [this] { showCaption(); });
-    connect(m_loop, &LoopRegion::changed, this, [this] {
-        m_captionAnswered = false;
-        showCaption();
-    });
+    connect(m_loop, &LoopRegion::changed, this, [this] { showCaption(); });
     wireRecovery();
     if (!m_services.learnerDatabase.isEmpty()) {
         m_learner = new LearnerDatabase(m_services.learnerDatabase, this);

@@ -256,8 +256,9 @@ private:
     QAction *m_showCaptions = nullptr;
     QMenu *m_trackMenu = nullptr;
     QActionGroup *m_dictationLanguageGroup = nullptr;
-    // A line was applied since the loop was last set: its subtitle may show.
-    bool m_captionAnswered = false;
+    // The loop a line was last applied for: its subtitle may show.
+    double m_answeredLoopStart = -1.0;
+    double m_answeredLoopEnd = -1.0;
     double m_rewindStep = 2.0;
 
     // Features.

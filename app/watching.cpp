@@ -62,8 +62,8 @@ void TForm_Main::createDictationLanguageMenu(QMenu *parent)
         const char *code;
         const char *name;
     } languages[] = {
-        {"en", "English"},  {"zh", "中文"},     {"ja", "日本語"},   {"ko", "한국어"},
-        {"fr", "Français"}, {"de", "Deutsch"}, {"es", "Español"}, {"it", "Italiano"},
+        {"en", "English"},   {"zh", "中文"},    {"ja", "日本語"},  {"ko", "한국어"},
+        {"fr", "Français"},  {"de", "Deutsch"}, {"es", "Español"}, {"it", "Italiano"},
         {"pt", "Português"}, {"ru", "Русский"},
     };
     for (const auto &language : languages) {
@@ -148,6 +148,8 @@ void TForm_Main::showCaption()
             }
         }
     }
-    m_videoPane->setCaption(text, captionHidden(m_loop->start(), m_loop->end(), position,
-                                                m_captionAnswered));
+    const double start = m_loop->start();
+    const double end = m_loop->end();
+    const bool answered = start == m_answeredLoopStart && end == m_answeredLoopEnd;
+    m_videoPane->setCaption(text, captionHidden(start, end, position, answered));
 }

@@ -30,10 +30,9 @@ bool ffmpeg(const QStringList &arguments)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(QStringLiteral("ffmpeg"),
-            QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                        QStringLiteral("-nostdin")}
-                + arguments);
+    p.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-v"), QStringLiteral("error"),
+                                                  QStringLiteral("-y"), QStringLiteral("-nostdin")}
+                                          + arguments);
     if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         std::fprintf(stderr, "failed: ffmpeg %s\n", qPrintable(arguments.join(QLatin1Char(' '))));
         return false;

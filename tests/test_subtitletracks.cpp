@@ -377,6 +377,9 @@ TEST(SubtitlesOnScreen, ShowTheCueUnderThePictureOnceALineIsApplied)
     h.widget<QLineEdit>("LabeledEdit_Dictation")->setText(QStringLiteral("The first one"));
     h.clickApply();
     EXPECT_EQ(shownAt(1.5), QStringLiteral("The first one."));
+    // The next sentence looped waits for its own line.
+    h.loop().setPoints(3.0, 4.0);
+    EXPECT_NE(shownAt(3.5), QStringLiteral("The second one."));
 
     // Switched off, nothing is shown.
     show->trigger();

@@ -23,9 +23,10 @@ public:
     OwnDisplay()
     {
         m_server.start(QStringLiteral("Xvfb"),
-                       {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                        QStringLiteral("0"), QStringLiteral("1024x768x24"),
-                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                       {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                        QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
         // It writes its display number once it takes connections.
         QByteArray number;
         while (!number.contains('\n') && m_server.waitForReadyRead(Timeout))
@@ -53,17 +54,16 @@ TEST(VideoPicture, ShowsThePictureAboveTheTransportAndFreesItOnClose)
 {
     QTemporaryDir dir;
     // White above, black below: a picture drawn upside down shows.
-    ASSERT_TRUE(runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                           QStringLiteral("sine=frequency=300:duration=10"),
-                           QStringLiteral("-filter_complex"),
-                           QStringLiteral("color=c=white:s=320x90:r=25:d=10[a];"
-                                          "color=c=black:s=320x90:r=25:d=10[b];[a][b]vstack[v]"),
-                           QStringLiteral("-map"), QStringLiteral("[v]"), QStringLiteral("-map"),
-                           QStringLiteral("0:a"), QStringLiteral("-c:v"),
-                           QStringLiteral("libx264"), QStringLiteral("-preset"),
-                           QStringLiteral("ultrafast"), QStringLiteral("-pix_fmt"),
-                           QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"),
-                           dir.filePath(QStringLiteral("film.mp4"))}));
+    ASSERT_TRUE(runFfmpeg(
+        {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+         QStringLiteral("sine=frequency=300:duration=10"), QStringLiteral("-filter_complex"),
+         QStringLiteral("color=c=white:s=320x90:r=25:d=10[a];"
+                        "color=c=black:s=320x90:r=25:d=10[b];[a][b]vstack[v]"),
+         QStringLiteral("-map"), QStringLiteral("[v]"), QStringLiteral("-map"),
+         QStringLiteral("0:a"), QStringLiteral("-c:v"), QStringLiteral("libx264"),
+         QStringLiteral("-preset"), QStringLiteral("ultrafast"), QStringLiteral("-pix_fmt"),
+         QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"),
+         dir.filePath(QStringLiteral("film.mp4"))}));
     ASSERT_TRUE(writeToneWav(dir.filePath(QStringLiteral("talk.wav")), 10.0));
 
     const OwnDisplay display;

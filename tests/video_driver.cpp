@@ -4,9 +4,9 @@
 // passed.
 //   video_driver <folder with film.mp4 and talk.wav>
 #include "app/tform_main.h"
+#include "platform/dialogs.h"
 #include "platform/mediaplayer.h"
 #include "platform/mpvplayer.h"
-#include "platform/dialogs.h"
 #include "support/fakedialogs.h"
 #include "support/fakeshell.h"
 #include "video/videoview.h"
@@ -18,8 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <clocale>
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -91,8 +91,7 @@ int main(int argc, char *argv[])
 
     const auto open = [&](const char *name) {
         window->OpenSourceFile(folder + QLatin1String(name));
-        return QTest::qWaitFor([&] { return player.playState() == MediaPlayer::Playing; },
-                               Timeout);
+        return QTest::qWaitFor([&] { return player.playState() == MediaPlayer::Playing; }, Timeout);
     };
     // Frames drawn from now on.
     const auto framesDrawn = [&] {

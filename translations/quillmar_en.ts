@@ -936,8 +936,6 @@ Recover it?</translation>
         <translation>Track %1</translation>
     </message>
     <message>
-        <source>（图像字幕，无法读取）</source>
-        <translation> (picture subtitles, cannot be read)</translation>
         <source>逐句听写</source>
         <translation>Sentence by Sentence</translation>
     </message>
@@ -992,6 +990,10 @@ Recover it?</translation>
     <message>
         <source>句子</source>
         <translation>Sentences</translation>
+    </message>
+    <message>
+        <source>（图像字幕，无法读取）</source>
+        <translation> (picture subtitles, cannot be read)</translation>
     </message>
 </context>
 <context>

@@ -56,5 +56,5 @@ private:
 
 // While a loop plays the sentence the learner is dictating, its subtitle
 // would give the answer away: it stays hidden until a line has been applied
-// since the loop was set.
+// for that loop (answered).
 bool captionHidden(double loopStart, double loopEnd, double position, bool answered);

@@ -57,13 +57,14 @@ void VideoView::initializeGL()
 {
     // A context replaced (the widget moved to another window) takes the
     // render context with it.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-            [this] {
-                makeCurrent();
-                detach();
-                doneCurrent();
-            },
-            Qt::DirectConnection);
+    connect(
+        context(), &QOpenGLContext::aboutToBeDestroyed, this,
+        [this] {
+            makeCurrent();
+            detach();
+            doneCurrent();
+        },
+        Qt::DirectConnection);
     if (m_active)
         attach();
 }
