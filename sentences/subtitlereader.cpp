@@ -17,17 +17,17 @@ extern "C" {
 
 namespace {
 
-struct FormatCloser {
+struct TrackFormatCloser {
     void operator()(AVFormatContext *p) const { avformat_close_input(&p); }
 };
-struct CodecFreer {
+struct TrackCodecFreer {
     void operator()(AVCodecContext *p) const { avcodec_free_context(&p); }
 };
-struct PacketFreer {
+struct TrackPacketFreer {
     void operator()(AVPacket *p) const { av_packet_free(&p); }
 };
 
-QString tag(const AVDictionary *metadata, const char *key)
+QString metadataTag(const AVDictionary *metadata, const char *key)
 {
     const AVDictionaryEntry *entry = av_dict_get(metadata, key, nullptr, 0);
     return entry ? QString::fromUtf8(entry->value) : QString();
@@ -48,8 +48,8 @@ QString eventText(const char *ass)
     return line.mid(at);
 }
 
-void read(const QString &path, const TrackChooser &choose, const DecodeControl &control,
-          TrackReading &result)
+void readTrack(const QString &path, const TrackChooser &choose, const DecodeControl &control,
+               TrackReading &result)
 {
     const auto cancelled = [&] { return control.isCancelled && control.isCancelled(); };
     AVFormatContext *rawFormat = nullptr;
@@ -59,7 +59,7 @@ void read(const QString &path, const TrackChooser &choose, const DecodeControl &
         result.error = QCoreApplication::translate("SubtitleTracks", "无法打开");
         return;
     }
-    std::unique_ptr<AVFormatContext, FormatCloser> format(rawFormat);
+    std::unique_ptr<AVFormatContext, TrackFormatCloser> format(rawFormat);
     // The subtitle streams' parameters are all in the header; reading ahead
     // to probe the video and sound would only cost time.
     for (unsigned i = 0; i < format->nb_streams; ++i) {
@@ -69,10 +69,10 @@ void read(const QString &path, const TrackChooser &choose, const DecodeControl &
         const AVCodecDescriptor *descriptor = avcodec_descriptor_get(codec->codec_id);
         SubtitleTrack track;
         track.stream = int(i);
-        track.language = tag(format->streams[i]->metadata, "language");
+        track.language = metadataTag(format->streams[i]->metadata, "language");
         if (track.language == QLatin1String("und"))
             track.language.clear();
-        track.title = tag(format->streams[i]->metadata, "title");
+        track.title = metadataTag(format->streams[i]->metadata, "title");
         track.codec = descriptor ? QString::fromLatin1(descriptor->name) : QString();
         track.isText = descriptor && (descriptor->props & AV_CODEC_PROP_TEXT_SUB) != 0;
         result.tracks.append(track);
@@ -82,8 +82,8 @@ void read(const QString &path, const TrackChooser &choose, const DecodeControl &
         return;
     AVStream *stream = format->streams[streamIndex];
     const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
-    std::unique_ptr<AVCodecContext, CodecFreer> decoder(codec ? avcodec_alloc_context3(codec)
-                                                              : nullptr);
+    std::unique_ptr<AVCodecContext, TrackCodecFreer> decoder(codec ? avcodec_alloc_context3(codec)
+                                                                   : nullptr);
     if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0)
         return;
     decoder->pkt_timebase = stream->time_base;
@@ -98,7 +98,7 @@ void read(const QString &path, const TrackChooser &choose, const DecodeControl &
     // The player counts from the start of the file, whatever its first stamp.
     const double origin =
         format->start_time != AV_NOPTS_VALUE ? double(format->start_time) / AV_TIME_BASE : 0.0;
-    std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    std::unique_ptr<AVPacket, TrackPacketFreer> packet(av_packet_alloc());
     while (av_read_frame(format.get(), packet.get()) >= 0) {
         if (cancelled()) {
             result.cancelled = true;
@@ -155,7 +155,7 @@ extern "C" Q_DECL_EXPORT void quillmar_read_subtitle_track_1(const QString &path
                                                              TrackReading &result)
 {
     result = TrackReading();
-    read(path, choose, control, result);
+    readTrack(path, choose, control, result);
 }
 
 static_assert(std::is_same_v<decltype(&quillmar_read_subtitle_track_1), ReadSubtitleTrackEntry>);

@@ -213,7 +213,7 @@ protected:
     static inline bool made = false;
 };
 
-QStringList texts(const QList<Sentence> &sentences)
+QStringList cueTexts(const QList<Sentence> &sentences)
 {
     QStringList out;
     for (const Sentence &s : sentences)
@@ -248,7 +248,7 @@ TEST_F(SubtitleTrackFiles, GiveTheirCuesAsSentences)
         const SentenceResult &result = outcome.result;
         EXPECT_EQ(result.fromSubtitles, !row.expected.isEmpty()) << row.name;
         if (!row.expected.isEmpty()) {
-            EXPECT_EQ(texts(result.sentences), row.expected) << row.name;
+            EXPECT_EQ(cueTexts(result.sentences), row.expected) << row.name;
         }
         EXPECT_EQ(result.subtitleTracks.size(), row.tracks) << row.name;
         EXPECT_EQ(!result.subtitleNote.isEmpty(), row.note) << row.name;
@@ -266,7 +266,7 @@ TEST_F(SubtitleTrackFiles, GiveTheirCuesAsSentences)
     QFile::copy(file("two.mkv"), file("beside.mkv"));
     putFile(file("beside.srt"), subRip({{1.0, 2.0, QStringLiteral("From the file")}}));
     const AnalysisOutcome beside = analyseRecording(file("beside.mkv"));
-    EXPECT_EQ(texts(beside.result.sentences), QStringList{QStringLiteral("From the file")});
+    EXPECT_EQ(cueTexts(beside.result.sentences), QStringList{QStringLiteral("From the file")});
     EXPECT_EQ(beside.result.subtitleTracks.size(), 2);
     EXPECT_EQ(beside.result.subtitleStream, -1);
 }
@@ -303,7 +303,7 @@ TEST_F(SubtitleTrackFiles, StripReportsTracksAndSwitchesThem)
     statuses.clear();
     track.open(file("two.mkv"));
     ASSERT_TRUE(QTest::qWaitFor(finalStatus, 30000));
-    EXPECT_EQ(texts(track.sentences()),
+    EXPECT_EQ(cueTexts(track.sentences()),
               (QStringList{QStringLiteral("Hello there."), QStringLiteral("Good-bye.")}));
     ASSERT_EQ(track.subtitleTracks().size(), 2);
     EXPECT_EQ(track.subtitleStream(), track.subtitleTracks().at(1).stream);
@@ -313,7 +313,7 @@ TEST_F(SubtitleTrackFiles, StripReportsTracksAndSwitchesThem)
     QSignalSpy changed(&track, &SentenceTrack::tracksChanged);
     track.chooseTrack(track.subtitleTracks().at(0).stream);
     ASSERT_TRUE(QTest::qWaitFor(finalStatus, 30000));
-    EXPECT_EQ(texts(track.sentences()), QStringList{QString::fromUtf8("你好。")});
+    EXPECT_EQ(cueTexts(track.sentences()), QStringList{QString::fromUtf8("你好。")});
     EXPECT_EQ(track.subtitleStream(), track.subtitleTracks().at(0).stream);
     EXPECT_GE(changed.count(), 1);
 }

@@ -24,6 +24,8 @@ VideoView::VideoView(VideoSource *source, QWidget *parent) : QOpenGLWidget(paren
 
 VideoView::~VideoView()
 {
+    // The base class destroys the context after this: no call may come back.
+    disconnect(m_contextGoing);
     // The render context goes with the widget's OpenGL context, before the player.
     if (isValid()) {
         makeCurrent();
@@ -57,7 +59,8 @@ void VideoView::initializeGL()
 {
     // A context replaced (the widget moved to another window) takes the
     // render context with it.
-    connect(
+    disconnect(m_contextGoing);
+    m_contextGoing = connect(
         context(), &QOpenGLContext::aboutToBeDestroyed, this,
         [this] {
             makeCurrent();

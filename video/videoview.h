@@ -39,4 +39,5 @@ private:
 
     VideoSource *m_source;
     bool m_active = false;
+    QMetaObject::Connection m_contextGoing;
 };
