@@ -22,8 +22,19 @@ public:
     SentenceTrack(WaveformView *view, QLabel *label, QObject *parent);
     ~SentenceTrack() override;
 
+    // Where analyses are kept between runs, so that a recording opened again
+    // shows its sentences at once; empty keeps none.
+    void setCacheFolder(const QString &folder);
     // Starts finding the sentences of a recording; an empty path forgets them.
+    // They appear as they are found, and the label counts them as "…" until
+    // all are known.
     void open(const QString &recordingPath);
+    // All the sentences of the open recording are known.
+    bool isComplete() const { return m_complete; }
+    // The longest sentence a learner is given to dictate, in seconds; longer
+    // stretches are split where a pause stands out. From the next open() on.
+    void setLongestSentence(double seconds);
+    const QList<Sentence> &sentences() const;
     // The language dictated, for choosing among the subtitle tracks of the
     // recordings opened from now on.
     void setLanguage(const QString &language);
@@ -34,7 +45,6 @@ public:
     // sentences come from (-1: none); known once it has been analysed.
     const QList<SubtitleTrack> &subtitleTracks() const { return m_tracks; }
     int subtitleStream() const { return m_stream; }
-    const QList<Sentence> &sentences() const;
     bool fromSubtitles() const { return m_fromSubtitles; }
     // The subtitle text of the sentence the loop region is exactly; empty
     // when there is none.
@@ -55,15 +65,17 @@ Q_SIGNALS:
 
 private:
     void analysed(const SentenceResult &result);
+    void foundSoFar(const SentenceResult &soFar);
     void showPlace();
 
-    WaveformView *m_view;
-    QLabel *m_label;
-    SentenceAnalysis *m_analysis;
-    bool m_fromSubtitles = false;
-    PlayPlace m_place;
     QString m_path;
     CueWish m_wish;
     QList<SubtitleTrack> m_tracks;
     int m_stream = -1;
+    WaveformView *m_view;
+    QLabel *m_label;
+    SentenceAnalysis *m_analysis;
+    bool m_fromSubtitles = false;
+    bool m_complete = false;
+    PlayPlace m_place;
 };

@@ -59,41 +59,26 @@ TrackReading readSubtitleTrack(const QString &path, const TrackChooser &choose,
     return result;
 }
 
-RecordingCues findRecordingCues(const QString &path, double duration, const CueWish &wish,
-                                const DecodeControl &control)
+TrackCues findTrackCues(const QString &path, double duration, const CueWish &wish, bool readCues,
+                        const DecodeControl &control)
 {
-    RecordingCues out;
-    out.subtitleFile = subtitleFileFor(path);
-    // The tracks are listed also when a file beside the recording wins, so
-    // the learner can still pick one of them.
+    TrackCues out;
     TrackReading reading = readSubtitleTrack(
         path,
-        [&out, &wish](const QList<SubtitleTrack> &tracks) {
-            return out.subtitleFile.isEmpty() || wish.stream >= 0
-                       ? chooseSubtitleTrack(tracks, wish)
-                       : -1;
+        [&wish, readCues](const QList<SubtitleTrack> &tracks) {
+            return readCues ? chooseSubtitleTrack(tracks, wish) : -1;
         },
         control);
     out.tracks = reading.tracks;
-    if (reading.cancelled) {
-        out.cancelled = true;
+    out.cancelled = reading.cancelled;
+    if (out.cancelled || !readCues)
         return out;
-    }
-    if (!out.subtitleFile.isEmpty() && reading.stream < 0) {
-        SubtitleCues cues = readSubtitleFile(out.subtitleFile, duration);
-        out.cues = std::move(cues.cues);
-        out.malformed = cues.malformed;
-        out.found = true;
-        return out;
-    }
-    out.subtitleFile.clear();
     if (reading.stream >= 0) {
         keepSpokenCues(reading.cues);
         tidyCues(reading.cues, duration);
         if (!reading.cues.isEmpty()) {
             out.cues = std::move(reading.cues);
             out.stream = reading.stream;
-            out.found = true;
             return out;
         }
         out.note = QCoreApplication::translate("SubtitleTracks",

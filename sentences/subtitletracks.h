@@ -53,20 +53,18 @@ int chooseSubtitleTrack(const QList<SubtitleTrack> &tracks, const CueWish &wish)
 TrackReading readSubtitleTrack(const QString &path, const TrackChooser &choose,
                                const DecodeControl &control = {});
 
-// The cues a recording's sentences come from: those of a subtitle file
-// beside it, else those of a text track inside it, else none.
-struct RecordingCues {
-    bool found = false;
-    QList<Sentence> cues; // cleaned and tidied, inside the recording
-    int malformed = 0;
-    QString subtitleFile;        // when they came from a file
-    QList<SubtitleTrack> tracks; // the tracks inside the recording
-    int stream = -1;             // the track they came from, -1 when none
-    QString note;                // why a track inside could not be used
+// The subtitle tracks inside a recording and, when readCues is set, the
+// cues of the one chooseSubtitleTrack() picks, cleaned and tidied. stream is
+// -1 when no track gave a cue; note then says why, when there were tracks.
+struct TrackCues {
+    QList<SubtitleTrack> tracks;
+    int stream = -1;
+    QList<Sentence> cues;
+    QString note;
     bool cancelled = false;
 };
-RecordingCues findRecordingCues(const QString &path, double duration, const CueWish &wish,
-                                const DecodeControl &control = {});
+TrackCues findTrackCues(const QString &path, double duration, const CueWish &wish, bool readCues,
+                        const DecodeControl &control = {});
 
 // The decoder module's entry point for reading subtitle tracks (see
 // decodermodule.h for the numbering).

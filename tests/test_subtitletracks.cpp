@@ -243,7 +243,7 @@ TEST_F(SubtitleTrackFiles, GiveTheirCuesAsSentences)
     for (const auto &row : rows) {
         CueWish wish;
         wish.language = QString::fromLatin1(row.language);
-        const AnalysisOutcome outcome = analyseRecording(file(row.file), {}, wish);
+        const AnalysisOutcome outcome = analyseRecording(file(row.file), {}, {}, nullptr, {}, wish);
         ASSERT_TRUE(outcome.ok) << row.name << ": " << outcome.error.toStdString();
         const SentenceResult &result = outcome.result;
         EXPECT_EQ(result.fromSubtitles, !row.expected.isEmpty()) << row.name;
