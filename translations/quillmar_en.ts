@@ -544,8 +544,6 @@ Struck out in round brackets: an extra word</translation>
         <translation> (%1 malformed subtitle(s) skipped)</translation>
     </message>
     <message>
-        <source>字幕轨道中有 %1 句</source>
-        <translation>%1 sentences in the subtitle track</translation>
         <source>字幕文件“%1”中没有可用的字幕，已按停顿找句子：%2</source>
         <translation>The subtitle file “%1” has no usable cue; sentences were found from the pauses: %2</translation>
     </message>
@@ -556,6 +554,10 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>（%1 条字幕超出录音或没有时长，已略去）</source>
         <translation> (%1 cues lay past the end of the recording or had no length, and were left out)</translation>
+    </message>
+    <message>
+        <source>字幕轨道中有 %1 句</source>
+        <translation>%1 sentences in the subtitle track</translation>
     </message>
 </context>
 <context>
@@ -1022,8 +1024,6 @@ Recover it?</translation>
         <translation>(no subtitle tracks)</translation>
     </message>
     <message>
-        <source>轨道 %1</source>
-        <translation>Track %1</translation>
         <source>听写文件“%1”在副本之后又保存过，文件比副本新（文件 %2 行，副本 %3 行）。</source>
         <translation>The dictation file “%1” was saved after the copy was made: the file is newer than the copy (file %2 lines, copy %3 lines).</translation>
     </message>
@@ -1102,12 +1102,18 @@ Recover it?</translation>
         <translation>Sentences</translation>
     </message>
     <message>
-        <source>（图像字幕，无法读取）</source>
-        <translation> (picture subtitles, cannot be read)</translation>
         <source>以下恢复副本已损坏，已改名保留（损坏的副本只留最近的 %1 个）：
 %2</source>
         <translation>These recovery copies are damaged; they were renamed and kept (only the newest %1 damaged copies are kept):
 %2</translation>
+    </message>
+    <message>
+        <source>轨道 %1</source>
+        <translation>Track %1</translation>
+    </message>
+    <message>
+        <source>（图像字幕，无法读取）</source>
+        <translation> (picture subtitles, cannot be read)</translation>
     </message>
 </context>
 <context>
