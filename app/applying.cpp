@@ -40,6 +40,10 @@ void TForm_Main::Button_ApplyClick()
     const bool lesson = lessonApplies();
     if (!ApplyDictationLine(text))
         return;
+    // The sentence has been answered: its subtitle may show now.
+    m_answeredLoopStart = m_loop->start();
+    m_answeredLoopEnd = m_loop->end();
+    showCaption();
     if (lesson)
         lessonAfterApplying(text);
     else

@@ -250,6 +250,8 @@ void TForm_Main::createMenus()
     loop->addSeparator();
     add(loop, "Action_ExactLoop");
 
+    createViewMenu();
+
     // The options dialog first, then the switches of the practice aids.
     QMenu *optionsMenu = menuBar()->addMenu(tr("选项"));
     optionsMenu->setObjectName(QStringLiteral("Menu_Options"));
@@ -257,6 +259,7 @@ void TForm_Main::createMenus()
     options->setObjectName(QStringLiteral("Menu_SettingOptions"));
     connect(options, &QAction::triggered, this, m_guard.wrap([this] { EditOptions(); }));
     createLanguageMenu(optionsMenu);
+    createDictationLanguageMenu(optionsMenu);
     optionsMenu->addSeparator();
     add(optionsMenu, "Action_ShowFeedback");
     add(optionsMenu, "Action_ShowSentenceList");

@@ -95,6 +95,7 @@ int main(int argc, char *argv[])
                           + QStringLiteral("/resume.json");
     services.learnerDatabase = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
                                + QStringLiteral("/learner.db");
+    services.video = &player;
 
     TForm_Main window(services);
     dialogs.setParent(&window);

@@ -17,6 +17,7 @@
 #include "sentences/sentencetrack.h"
 #include "settings/recentfiles.h"
 #include "settings/settingsstore.h"
+#include "video/videopane.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -133,7 +134,6 @@ void TForm_Main::OpenSourceFile(const QString &path)
     if (m_resume)
         m_pendingResume = m_resume->find(path);
     reopenAnswerFile();
-    showVideoNotice(path);
     m_transport->playOrPause();
 }
 
@@ -155,17 +155,6 @@ void TForm_Main::reopenAnswerFile()
     } catch (const AppError &error) {
         m_answerNotice->setText(tr("上次的答案文件没有打开：%1").arg(error.text()));
     }
-}
-
-void TForm_Main::showVideoNotice(const QString &path)
-{
-    // Until the picture is shown: a video plays its sound only, and says so.
-    static const QStringList videoSuffixes{QStringLiteral("mp4"), QStringLiteral("mkv"),
-                                           QStringLiteral("webm")};
-    const bool video =
-        !path.isEmpty() && videoSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
-    m_videoNotice->setText(video ? tr("视频的画面暂不显示，只播放声音") : QString());
-    m_videoNotice->setVisible(video);
 }
 
 void TForm_Main::rememberPlace()
@@ -212,8 +201,9 @@ void TForm_Main::CloseSourceFile()
     m_loop->clear();
     m_recording->setPath(QString());
     m_sentences->open(QString());
-    showVideoNotice(QString());
     m_answerNotice->clear();
+    // The picture's render context goes before the recording.
+    m_videoPane->setRecordingHasVideo(false);
     m_services.player->stop();
     m_services.player->close();
 }

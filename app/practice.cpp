@@ -148,4 +148,5 @@ void TForm_Main::loadPreferences()
             .toDouble(&ok);
     m_sentences->setLongestSentence(ok && longest >= 2 && longest <= 20 ? longest : standard);
     showLanguageChoice();
+    loadVideoPreferences();
 }

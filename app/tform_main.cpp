@@ -18,6 +18,7 @@
 #include "platform/mediaplayer.h"
 #include "platform/shell.h"
 #include "platform/userguide.h"
+#include "platform/videosource.h"
 #include "platform/windowfont.h"
 #include "playback/loopregion.h"
 #include "playback/recording.h"
@@ -30,6 +31,7 @@
 #include "settings/editoptions.h"
 #include "settings/recentfiles.h"
 #include "settings/settingsstore.h"
+#include "video/videopane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -124,7 +126,7 @@ TForm_Main::~TForm_Main()
     // The features go before the guard their handlers run under.
     for (QObject *feature : std::initializer_list<QObject *>{
              m_transport, m_loop, m_recent, m_document, m_dictationLine, m_answer, m_sentences,
-             m_feedback, m_recoveryWriter, m_lesson, m_progress})
+             m_feedback, m_recoveryWriter, m_lesson, m_progress, m_videoPane})
         delete feature;
 }
 
@@ -135,6 +137,30 @@ void TForm_Main::createComponents()
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+
+    // The picture, above the transport panel; hidden for recordings without one.
+    m_videoPanel = new QWidget(central);
+    m_videoPanel->setObjectName(QStringLiteral("VideoPanel"));
+    m_videoPanel->setAutoFillBackground(true);
+    QPalette videoPalette = m_videoPanel->palette();
+    videoPalette.setColor(QPalette::Window, Qt::black);
+    videoPalette.setColor(QPalette::WindowText, Qt::white);
+    m_videoPanel->setPalette(videoPalette);
+    // The picture itself goes on top once a recording has one.
+    auto *videoColumn = new QVBoxLayout(m_videoPanel);
+    videoColumn->setContentsMargins(0, 0, 0, 0);
+    videoColumn->setSpacing(0);
+    m_captionLabel = new QLabel(m_videoPanel);
+    m_captionLabel->setObjectName(QStringLiteral("Label_Subtitle"));
+    m_captionLabel->setTextFormat(Qt::PlainText);
+    m_captionLabel->setAlignment(Qt::AlignCenter);
+    m_captionLabel->setWordWrap(true);
+    m_captionLabel->setMinimumHeight(2 * m_captionLabel->fontMetrics().height() + 8);
+    QFont captionFont = m_captionLabel->font();
+    captionFont.setPixelSize(18);
+    m_captionLabel->setFont(captionFont);
+    videoColumn->addWidget(m_captionLabel);
+    column->addWidget(m_videoPanel, 1);
 
     // Transport panel: seek bar, loop and position labels, transport tool bar.
     // The waveform strip sits on top; what is below it keeps its own sizes.
@@ -275,11 +301,6 @@ void TForm_Main::createComponents()
     m_answerNotice->setObjectName(QStringLiteral("Label_AnswerNotice"));
     m_answerNotice->setTextFormat(Qt::PlainText);
     statusBar->addPermanentWidget(m_answerNotice);
-    m_videoNotice = new QLabel(statusBar);
-    m_videoNotice->setObjectName(QStringLiteral("Label_VideoNotice"));
-    m_videoNotice->setTextFormat(Qt::PlainText);
-    m_videoNotice->hide();
-    statusBar->addPermanentWidget(m_videoNotice);
     m_lessonLabel = new QLabel(statusBar);
     m_lessonLabel->setObjectName(QStringLiteral("Label_LessonProgress"));
     m_lessonLabel->setTextFormat(Qt::PlainText);
@@ -330,6 +351,7 @@ void TForm_Main::createFeatures()
     m_sentenceList->setColumnWidth(SentenceListModel::State, 130);
     m_sentenceList->setColumnWidth(SentenceListModel::Score, 60);
     resizeDocks({m_sentenceDock}, {480}, Qt::Horizontal);
+    m_videoPane = new VideoPane(m_videoPanel, m_captionLabel, m_services.video, this);
 
     connect(player, &MediaPlayer::playStateChanged, this,
             m_guard.wrap([this](int state) { WindowsMediaPlayer_MainPlayStateChange(state); }));
@@ -417,6 +439,11 @@ void TForm_Main::createFeatures()
                 PlaySentence(index.row());
                 m_line->setFocus(Qt::OtherFocusReason);
             }));
+    connect(m_videoPane, &VideoPane::statusChanged, statusBar(),
+            [this](const QString &text) { statusBar()->showMessage(text); });
+    connect(m_sentences, &SentenceTrack::tracksChanged, this, [this] { showSubtitleTracks(); });
+    connect(m_transport, &Transport::positionShown, this, [this] { showCaption(); });
+    connect(m_loop, &LoopRegion::changed, this, [this] { showCaption(); });
     wireRecovery();
     if (!m_services.learnerDatabase.isEmpty()) {
         m_learner = new LearnerDatabase(m_services.learnerDatabase, this);
@@ -586,6 +613,7 @@ void TForm_Main::WindowsMediaPlayer_MainPlayStateChange(int newState)
     if (newState == MediaPlayer::Playing || newState == MediaPlayer::Paused) {
         resumePlace();
         startLessonWhenReady();
+        m_videoPane->setRecordingHasVideo(m_services.video && m_services.video->hasVideo());
     }
 }
 

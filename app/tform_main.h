@@ -55,6 +55,8 @@ class Shell;
 class TDragTrackBar;
 class TerminationSignals;
 class Transport;
+class VideoPane;
+class VideoSource;
 class WaveformView;
 class WordFeedback;
 
@@ -76,6 +78,8 @@ struct TForm_MainServices {
     QString learnerDatabase = {};
     // The language the interface was started in; the guide follows it.
     InterfaceLanguage language = InterfaceLanguage::Chinese;
+    // The player's picture; null: recordings are only heard.
+    VideoSource *video = nullptr;
 };
 
 // The main window. It builds the widgets and the command table, hands each
@@ -238,14 +242,19 @@ private:
         return on ? QStringLiteral("1") : QStringLiteral("0");
     }
     void loadPreferences();
+    // The picture and its subtitles: the view menu, the subtitle tracks, the
+    // language dictated.
+    void createViewMenu();
+    void createDictationLanguageMenu(QMenu *parent);
+    void showSubtitleTracks();
+    void loadVideoPreferences();
+    void showCaption();
     void wireRecovery();
     // Where the learner stopped in the open recording, kept for its next opening.
     void rememberPlace();
     void resumePlace();
     // Opens the answer file that was open when the recording was last left.
     void reopenAnswerFile();
-    // The status bar's word that a video's picture is not shown.
-    void showVideoNotice(const QString &path);
     // As a new unnamed document when its file was written after the copy.
     void restoreRecovery(const RecoveryEntry &entry, bool asNewDocument);
 
@@ -273,7 +282,6 @@ private:
     QLabel *m_recordingLabel = nullptr;
     QLabel *m_dictationLabel = nullptr;
     QLabel *m_answerLabel = nullptr;
-    QLabel *m_videoNotice = nullptr;
     QLabel *m_answerNotice = nullptr;
     QLabel *m_volumeLabel = nullptr;
     HelpWindow *m_help = nullptr;
@@ -282,6 +290,8 @@ private:
     QPushButton *m_applyButton = nullptr;
     QPlainTextEdit *m_dictationEditor = nullptr;
     QPlainTextEdit *m_answerView = nullptr;
+    QWidget *m_videoPanel = nullptr;
+    QLabel *m_captionLabel = nullptr;
     QMenu *m_recentMenu = nullptr;
     QList<QAction *> m_actions;
     QAction *m_exactLoop = nullptr;
@@ -296,6 +306,13 @@ private:
     int m_passMark = 100;
     bool m_lessonPending = false;
     QActionGroup *m_languageGroup = nullptr;
+    QAction *m_showPicture = nullptr;
+    QAction *m_showCaptions = nullptr;
+    QMenu *m_trackMenu = nullptr;
+    QActionGroup *m_dictationLanguageGroup = nullptr;
+    // The loop a line was last applied for: its subtitle may show.
+    double m_answeredLoopStart = -1.0;
+    double m_answeredLoopEnd = -1.0;
     double m_rewindStep = 2.0;
 
     // Features.
@@ -309,6 +326,7 @@ private:
     AnswerPane *m_answer = nullptr;
     SentenceTrack *m_sentences = nullptr;
     WordFeedback *m_feedback = nullptr;
+    VideoPane *m_videoPane = nullptr;
     std::shared_ptr<RecoveryStore> m_recoveryStore;
     RecoveryWriter *m_recoveryWriter = nullptr;
     QLabel *m_recoveryWarning = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/mpvplayer.h"
 
 #include "platform/errors.h"
+#include "platform/mpvvideo.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -139,6 +140,15 @@ void startMpv(MpvStartup &startup, const QString &library, const QString &audioO
 
     std::vector<std::pair<const char *, QByteArray>> options = {
         {"vid", "no"},
+        // No window of libmpv's own, ever; the picture comes through the
+        // render API (vo=libmpv) while it is attached.
+        {"vo", "null"},
+        // A cover image is no picture to show.
+        {"audio-display", "no"},
+        // Subtitles are the window's to show or hide (they give the answer
+        // away), never burnt into the picture.
+        {"sid", "no"},
+        {"sub-auto", "no"},
         {"config", "no"},
         {"terminal", "no"},
         {"load-scripts", "no"},
@@ -224,7 +234,7 @@ QString precheckReason(const QString &path)
 } // namespace
 
 MpvPlayer::MpvPlayer(const QString &audioOutput, QObject *parent, const QString &library)
-    : MediaPlayer(parent), m_startup(std::make_unique<MpvStartup>())
+    : MediaPlayer(parent), m_startup(std::make_unique<MpvStartup>()), m_library(library)
 {
     MpvStartup *startup = m_startup.get();
     const QByteArray clientName = QCoreApplication::applicationName().toUtf8();
@@ -247,6 +257,8 @@ MpvPlayer::~MpvPlayer()
     m_loader->wait();
     if (!m_startup->handle)
         return;
+    // The window detaches the picture first; this is the last resort.
+    m_video.reset();
     m_startup->api.set_wakeup_callback(m_startup->handle, nullptr, nullptr);
     m_startup->api.terminate_destroy(m_startup->handle);
 }
@@ -578,6 +590,7 @@ void MpvPlayer::drainEvents()
                     m_loaded = true;
                     // Read once: the observed value may only come with a later drain.
                     m_duration = readDuration();
+                    m_hasVideo = readHasVideo();
                 }
                 break;
             case MPV_EVENT_PLAYBACK_RESTART:
@@ -809,8 +822,92 @@ bool MpvPlayer::readFlag(const char *name) const
     return flag != 0;
 }
 
+bool MpvPlayer::readHasVideo() const
+{
+    mpv_node tracks;
+    if (m_api->get_property(m_handle, "track-list", MPV_FORMAT_NODE, &tracks) < 0)
+        return false;
+    bool found = false;
+    if (tracks.format == MPV_FORMAT_NODE_ARRAY) {
+        for (int i = 0; i < tracks.u.list->num && !found; ++i) {
+            const mpv_node &track = tracks.u.list->values[i];
+            if (track.format != MPV_FORMAT_NODE_MAP)
+                continue;
+            bool video = false;
+            bool still = false;
+            const mpv_node_list *fields = track.u.list;
+            for (int f = 0; f < fields->num; ++f) {
+                const char *key = fields->keys[f];
+                const mpv_node &value = fields->values[f];
+                if (std::strcmp(key, "type") == 0 && value.format == MPV_FORMAT_STRING)
+                    video = std::strcmp(value.u.string, "video") == 0;
+                else if ((std::strcmp(key, "albumart") == 0 || std::strcmp(key, "image") == 0)
+                         && value.format == MPV_FORMAT_FLAG && value.u.flag)
+                    still = true;
+            }
+            found = video && !still;
+        }
+    }
+    m_api->free_node_contents(&tracks);
+    return found;
+}
+
+bool MpvPlayer::hasVideo() const
+{
+    return m_loaded && m_hasVideo;
+}
+
+void MpvPlayer::attachVideo(ProcAddress getProcAddress, void *context,
+                            std::function<void()> frameReady)
+{
+    waitUntilReady();
+    if (!m_video)
+        m_video = std::make_unique<MpvVideo>(m_handle, m_library);
+    if (m_video->isAttached())
+        return;
+    m_video->attach(getProcAddress, context, std::move(frameReady));
+    // Plain scaling and no dithering: on a machine without a graphics card
+    // (Mesa's software renderer) the picture keeps up, and a learner sees no
+    // difference. A libmpv without one of them draws as it would anyway.
+    for (const char *option : {"scale", "cscale", "dscale"})
+        m_api->set_property_string(m_handle, option, "bilinear");
+    for (const char *option : {"dither-depth", "correct-downscaling", "linear-downscaling",
+                               "sigmoid-upscaling", "hdr-compute-peak"})
+        m_api->set_property_string(m_handle, option, "no");
+    // The render context exists before libmpv's video output looks for it.
+    try {
+        setStringProperty("vo", "libmpv");
+        setStringProperty("vid", "auto");
+    } catch (...) {
+        detachVideo();
+        throw;
+    }
+}
+
+bool MpvPlayer::isVideoAttached() const
+{
+    return m_video && m_video->isAttached();
+}
+
+void MpvPlayer::renderVideo(int framebuffer, int width, int height)
+{
+    if (m_video)
+        m_video->render(framebuffer, width, height);
+}
+
+void MpvPlayer::detachVideo()
+{
+    if (!isVideoAttached())
+        return;
+    // Errors are of no use here: the context is freed whatever they say.
+    m_api->set_property_string(m_handle, "vid", "no");
+    m_video->detach();
+    m_api->set_property_string(m_handle, "vo", "null");
+}
+
 void MpvPlayer::forgetRecording()
 {
+    m_hasVideo = false;
     m_entryId = 0;
     m_loaded = false;
     m_duration = 0.0;

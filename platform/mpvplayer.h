@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/mediaplayer.h"
+#include "platform/videosource.h"
 
 #include <QString>
 
@@ -10,6 +11,7 @@
 
 class QThread;
 struct MpvApi;
+class MpvVideo;
 struct MpvStartup;
 struct mpv_handle;
 struct mpv_event_property;
@@ -51,7 +53,7 @@ struct mpv_event_log_message;
 // A libmpv message at warning level or above goes to the logging category
 // "quillmar.mpv" (errors as critical).
 //
-class MpvPlayer : public MediaPlayer
+class MpvPlayer : public MediaPlayer, public VideoSource
 {
     Q_OBJECT
 public:
@@ -101,6 +103,15 @@ public:
     // Between startLoading() and the end of loading.
     bool isStarting() const override;
 
+    // The picture, through libmpv's render API. Without it the player decodes
+    // no video at all; vo=libmpv only while it is attached.
+    bool hasVideo() const override;
+    void attachVideo(ProcAddress getProcAddress, void *context,
+                     std::function<void()> frameReady) override;
+    bool isVideoAttached() const override;
+    void renderVideo(int framebuffer, int width, int height) override;
+    void detachVideo() override;
+
 private:
     // reply_userdata of the observed properties.
     enum PropertyId : std::uint64_t {
@@ -138,6 +149,7 @@ private:
     void observe(std::uint64_t id, const char *name, int format);
     double readDuration() const;
     bool readFlag(const char *name) const;
+    bool readHasVideo() const;
     void forgetRecording();
 
     // Written by the loading thread until it finishes, then read here only.
@@ -147,6 +159,10 @@ private:
     bool m_loading = false;
     const MpvApi *m_api = nullptr;
     mpv_handle *m_handle = nullptr;
+    QString m_library;
+    // The render context while the picture is shown; freed before the handle.
+    std::unique_ptr<MpvVideo> m_video;
+    bool m_hasVideo = false;
     int m_state = Undefined;
     QString m_path;
     // Playlist entry of the recording asked for by the last setUrl; 0 when none.

@@ -35,6 +35,7 @@ DecoderModule::DecoderModule(const QStringList &candidates)
         static_assert(std::is_same_v<decltype(m_decode), DecodeEnvelopeEntry>);
         m_decode = decode;
         m_quiet = quiet;
+        m_file = file;
         return;
     }
     if (reasons.isEmpty())
@@ -77,6 +78,11 @@ DecodeResult DecoderModule::decode(const QString &path, const DecodeControl &con
     }
     m_decode(path, control, frameSeconds, result);
     return result;
+}
+
+QFunctionPointer DecoderModule::entry(const char *name) const
+{
+    return m_file.isEmpty() ? nullptr : QLibrary(m_file).resolve(name);
 }
 
 void DecoderModule::quietMessages() const

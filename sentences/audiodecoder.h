@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 #include <functional>
 #include <optional>
@@ -61,9 +62,13 @@ public:
     DecodeResult decode(const QString &path, const DecodeControl &control,
                         double frameSeconds) const;
     void quietMessages() const;
+    // Another entry point of the loaded module by name; null when there is
+    // none (or no module).
+    QFunctionPointer entry(const char *name) const;
 
 private:
     void (*m_decode)(const QString &, const DecodeControl &, double, DecodeResult &) = nullptr;
     void (*m_quiet)() = nullptr;
     QString m_error;
+    QString m_file; // the module loaded
 };

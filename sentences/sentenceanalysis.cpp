@@ -34,7 +34,8 @@ std::shared_ptr<const Envelope> onWholeLength(const Envelope &soFar, double expe
 
 AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control,
                                  const DetectorParams &params, const AnalysisCache *cache,
-                                 const std::function<void(const SentenceResult &)> &found)
+                                 const std::function<void(const SentenceResult &)> &found,
+                                 const CueWish &wish)
 {
     AnalysisOutcome outcome;
     SentenceResult &result = outcome.result;
@@ -108,7 +109,8 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
 
     auto shared = std::make_shared<const Envelope>(std::move(*envelope));
     result.envelope = shared;
-    if (subtitles) {
+    const bool pickedTrack = wish.stream >= 0;
+    if (subtitles && !pickedTrack) {
         SubtitleCues cues =
             readSubtitleFile(result.subtitleFile, shared->duration, control.isCancelled);
         if (cues.cancelled) {
@@ -121,6 +123,22 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
         result.fromSubtitles = !cues.cues.isEmpty();
         result.subtitlesUnusable = cues.cues.isEmpty();
         result.sentences = std::move(cues.cues);
+    }
+    // The tracks inside are listed also when the file beside gives the cues.
+    TrackCues inside =
+        findTrackCues(path, shared->duration, wish, !result.fromSubtitles || pickedTrack, control);
+    if (inside.cancelled) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+    result.subtitleTracks = inside.tracks;
+    result.subtitleNote = inside.note;
+    if (inside.stream >= 0) {
+        result.subtitleStream = inside.stream;
+        result.subtitleFile.clear();
+        result.subtitlesUnusable = false;
+        result.fromSubtitles = true;
+        result.sentences = std::move(inside.cues);
     }
     // Also for a cached envelope: the rules may have changed since it was kept.
     if (!result.fromSubtitles)
@@ -141,12 +159,12 @@ SentenceAnalysis::~SentenceAnalysis()
     m_pool.waitForDone();
 }
 
-void SentenceAnalysis::start(const QString &path)
+void SentenceAnalysis::start(const QString &path, const CueWish &wish)
 {
     cancel();
     const int generation = ++m_generation;
     const QString cacheFolder = m_cacheFolder;
-    m_future = QtConcurrent::run(&m_pool, [this, path, cacheFolder, generation,
+    m_future = QtConcurrent::run(&m_pool, [this, path, cacheFolder, generation, wish,
                                            params = m_params](QPromise<AnalysisOutcome> &promise) {
         promise.setProgressRange(0, 100);
         DecodeControl control;
@@ -165,7 +183,7 @@ void SentenceAnalysis::start(const QString &path)
                 Qt::QueuedConnection);
         };
         promise.addResult(analyseRecording(path, control, params,
-                                           cacheFolder.isEmpty() ? nullptr : &cache, found));
+                                           cacheFolder.isEmpty() ? nullptr : &cache, found, wish));
     });
     auto *watcher = new QFutureWatcher<AnalysisOutcome>(this);
     connect(watcher, &QFutureWatcher<AnalysisOutcome>::progressValueChanged, this,

@@ -3,6 +3,7 @@
 #include "sentences/audiodecoder.h"
 #include "sentences/envelope.h"
 #include "sentences/sentencedetector.h"
+#include "sentences/subtitletracks.h"
 
 #include <QFuture>
 #include <QList>
@@ -26,6 +27,9 @@ struct SentenceResult {
     int droppedCues = 0; // past the end, or no time of their own left
     // A subtitle file was there but gave no cue: the sentences are the pauses.
     bool subtitlesUnusable = false;
+    QList<SubtitleTrack> subtitleTracks; // the tracks inside the recording
+    int subtitleStream = -1;             // the one the cues came from, if any
+    QString subtitleNote;                // why no track inside could be used
 };
 
 struct AnalysisOutcome {
@@ -36,8 +40,9 @@ struct AnalysisOutcome {
 };
 
 // Decodes the recording and finds its sentences: the cues of a subtitle file
-// beside it when it gives any, else the pauses. Blocking; for a worker or the
-// command line.
+// beside it when it gives any, else those of a text track inside it (see
+// findTrackCues; a track the learner picked wins over the file), else the
+// pauses. Blocking; for a worker or the command line.
 //
 // With a cache, a recording analysed before is read from it instead of being
 // decoded, and a new analysis is kept in it. `found` hears of the sentences
@@ -47,7 +52,8 @@ struct AnalysisOutcome {
 AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control = {},
                                  const DetectorParams &params = {},
                                  const AnalysisCache *cache = nullptr,
-                                 const std::function<void(const SentenceResult &)> &found = {});
+                                 const std::function<void(const SentenceResult &)> &found = {},
+                                 const CueWish &wish = {});
 
 // Runs the analysis of one recording at a time off the GUI thread. Starting
 // another recording, cancel() and destruction cancel the run in progress;
@@ -62,7 +68,7 @@ public:
     // Where analyses are kept between runs; empty (the default) keeps none.
     void setCacheFolder(const QString &folder) { m_cacheFolder = folder; }
 
-    void start(const QString &path);
+    void start(const QString &path, const CueWish &wish = {});
     // How the pauses are read, from the next start() on.
     void setDetectorParams(const DetectorParams &params) { m_params = params; }
     void cancel();

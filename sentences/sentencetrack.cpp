@@ -38,12 +38,35 @@ void SentenceTrack::open(const QString &recordingPath)
     m_label->clear();
     m_fromSubtitles = false;
     m_complete = false;
+    m_path = recordingPath;
+    m_wish.stream = -1;
+    if (!m_tracks.isEmpty() || m_stream >= 0) {
+        m_tracks.clear();
+        m_stream = -1;
+        Q_EMIT tracksChanged();
+    }
     if (recordingPath.isEmpty()) {
         m_analysis->cancel();
         Q_EMIT sentencesChanged();
         return;
     }
-    m_analysis->start(recordingPath);
+    m_analysis->start(recordingPath, m_wish);
+}
+
+void SentenceTrack::setLanguage(const QString &language)
+{
+    m_wish.language = language;
+}
+
+void SentenceTrack::chooseTrack(int stream)
+{
+    if (m_path.isEmpty() || stream == m_stream)
+        return;
+    m_wish.stream = stream;
+    m_stream = stream;
+    m_complete = false;
+    Q_EMIT tracksChanged();
+    m_analysis->start(m_path, m_wish);
 }
 
 void SentenceTrack::setLongestSentence(double seconds)
@@ -74,9 +97,14 @@ void SentenceTrack::analysed(const SentenceResult &result)
     m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
     m_view->setPosition(m_place.position);
     m_fromSubtitles = result.fromSubtitles;
+    m_tracks = result.subtitleTracks;
+    m_stream = result.subtitleStream;
+    Q_EMIT tracksChanged();
     showPlace();
-    QString text = result.fromSubtitles ? tr("字幕中有 %1 句").arg(result.sentences.size())
-                                        : tr("找到 %1 句").arg(result.sentences.size());
+    const auto count = result.sentences.size();
+    QString text = !result.fromSubtitles ? tr("找到 %1 句").arg(count)
+                   : m_stream >= 0       ? tr("字幕轨道中有 %1 句").arg(count)
+                                         : tr("字幕中有 %1 句").arg(count);
     if (result.subtitlesUnusable)
         text = tr("字幕文件“%1”中没有可用的字幕，已按停顿找句子：%2")
                    .arg(QFileInfo(result.subtitleFile).fileName(), text);
@@ -86,6 +114,8 @@ void SentenceTrack::analysed(const SentenceResult &result)
         text += tr("（%1 条字幕与前一条同时开始，已合为一句）").arg(result.mergedCues);
     if (result.droppedCues > 0)
         text += tr("（%1 条字幕超出录音或没有时长，已略去）").arg(result.droppedCues);
+    if (!result.subtitleNote.isEmpty())
+        text += QStringLiteral(" · ") + result.subtitleNote;
     Q_EMIT statusChanged(text);
     Q_EMIT sentencesChanged();
 }

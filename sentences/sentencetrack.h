@@ -2,6 +2,7 @@
 
 #include "sentences/envelope.h"
 #include "sentences/sentencenavigation.h"
+#include "sentences/subtitletracks.h"
 
 #include <QList>
 #include <QObject>
@@ -34,6 +35,16 @@ public:
     // stretches are split where a pause stands out. From the next open() on.
     void setLongestSentence(double seconds);
     const QList<Sentence> &sentences() const;
+    // The language dictated, for choosing among the subtitle tracks of the
+    // recordings opened from now on.
+    void setLanguage(const QString &language);
+    // Takes the sentences of the open recording from another subtitle track
+    // (its stream), found again in the background.
+    void chooseTrack(int stream);
+    // The subtitle tracks inside the open recording, and the one its
+    // sentences come from (-1: none); known once it has been analysed.
+    const QList<SubtitleTrack> &subtitleTracks() const { return m_tracks; }
+    int subtitleStream() const { return m_stream; }
     bool fromSubtitles() const { return m_fromSubtitles; }
     // The subtitle text of the sentence the loop region is exactly; empty
     // when there is none.
@@ -49,12 +60,18 @@ Q_SIGNALS:
     void sentenceClicked(int index);
     // The sentences of the open recording were found (or forgotten).
     void sentencesChanged();
+    // The subtitle tracks or the chosen one changed.
+    void tracksChanged();
 
 private:
     void analysed(const SentenceResult &result);
     void foundSoFar(const SentenceResult &soFar);
     void showPlace();
 
+    QString m_path;
+    CueWish m_wish;
+    QList<SubtitleTrack> m_tracks;
+    int m_stream = -1;
     WaveformView *m_view;
     QLabel *m_label;
     SentenceAnalysis *m_analysis;

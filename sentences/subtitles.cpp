@@ -1,5 +1,7 @@
 #include "sentences/subtitles.h"
 
+#include "sentences/subtitletext.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -306,14 +308,17 @@ SubtitleCues parseSubtitles(const QByteArray &bytes, SubtitleFormat format, doub
                             const SubtitleCancel &cancelled)
 {
     const QString text = decodeSubtitleText(bytes);
-    SubtitleCues out = format == SubtitleFormat::Lrc
-                           ? parseLrc(text, duration, cancelled)
+    SubtitleCues out = format == SubtitleFormat::Lrc ? parseLrc(text, duration, cancelled)
+                       : format == SubtitleFormat::Ass
+                           ? parseAssScript(text)
                            : parseBlocks(text, format == SubtitleFormat::Vtt, cancelled);
     if (out.cancelled) {
         SubtitleCues none;
         none.cancelled = true;
         return none;
     }
+    // Markup the line readers left, and cues that only describe sounds.
+    keepSpokenCues(out.cues);
     tidy(out, duration);
     return out;
 }
@@ -325,7 +330,7 @@ QString subtitleFileFor(const QString &recordingPath)
     const QString base = recording.completeBaseName();
     // No name filter: a base name may hold wildcard characters such as '['.
     const QStringList names = dir.entryList(QDir::Files | QDir::Readable);
-    for (const char *suffix : {"srt", "vtt", "lrc"}) {
+    for (const char *suffix : {"srt", "vtt", "ass", "ssa", "lrc"}) {
         for (const QString &name : names) {
             const QFileInfo candidate(dir.filePath(name));
             if (candidate.completeBaseName() == base
@@ -336,6 +341,14 @@ QString subtitleFileFor(const QString &recordingPath)
     return {};
 }
 
+void tidyCues(QList<Sentence> &cues, double duration)
+{
+    SubtitleCues out;
+    out.cues = std::move(cues);
+    tidy(out, duration);
+    cues = std::move(out.cues);
+}
+
 SubtitleCues readSubtitleFile(const QString &path, double duration, const SubtitleCancel &cancelled)
 {
     QFile file(path);
@@ -344,6 +357,8 @@ SubtitleCues readSubtitleFile(const QString &path, double duration, const Subtit
     const QString suffix = QFileInfo(path).suffix().toLower();
     const SubtitleFormat format = suffix == QLatin1String("vtt")   ? SubtitleFormat::Vtt
                                   : suffix == QLatin1String("lrc") ? SubtitleFormat::Lrc
-                                                                   : SubtitleFormat::Srt;
+                                  : suffix == QLatin1String("ass") || suffix == QLatin1String("ssa")
+                                      ? SubtitleFormat::Ass
+                                      : SubtitleFormat::Srt;
     return parseSubtitles(file.readAll(), format, duration, cancelled);
 }

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-enum class SubtitleFormat { Srt, Vtt, Lrc };
+enum class SubtitleFormat { Srt, Vtt, Lrc, Ass };
 
 struct SubtitleCues {
     QList<Sentence> cues; // sorted, not overlapping, inside the recording
@@ -35,8 +35,12 @@ SubtitleCues parseSubtitles(const QByteArray &bytes, SubtitleFormat format, doub
                             const SubtitleCancel &cancelled = {});
 
 // The subtitle file beside a recording with the same base name (.srt, then
-// .vtt, then .lrc; the suffix in any case), or an empty string.
+// .vtt, .ass, .ssa, then .lrc; the suffix in any case), or an empty string.
 QString subtitleFileFor(const QString &recordingPath);
+
+// Sorts cues and joins and cuts them as parseSubtitles() does; for cues read
+// from elsewhere (a track inside the recording).
+void tidyCues(QList<Sentence> &cues, double duration);
 
 // Reads and parses a subtitle file; its format comes from its suffix.
 SubtitleCues readSubtitleFile(const QString &path, double duration,

@@ -116,15 +116,22 @@ TEST(CommandList, ShortcutsAreUnique)
     }
 }
 
-TEST(MainMenu, FourTopLevelItemsWithTheirEntries)
+TEST(MainMenu, TopLevelItemsWithTheirEntries)
 {
     WindowHarness h;
-    const QList<QAction *> top = h.window->menuBar()->actions();
-    ASSERT_EQ(top.size(), 4);
+    QList<QAction *> top = h.window->menuBar()->actions();
+    ASSERT_EQ(top.size(), 5);
     EXPECT_EQ(top[0]->text(), QStringLiteral("文件"));
     EXPECT_EQ(top[1]->text(), QStringLiteral("复读设定"));
+    EXPECT_EQ(top[2]->text(), QStringLiteral("查看"));
+    const QList<QAction *> viewTop = top.mid(2, 1);
+    top.removeAt(2);
     EXPECT_EQ(top[2]->text(), QStringLiteral("选项"));
     EXPECT_EQ(top[3]->text(), QStringLiteral("帮助"));
+    // View: the picture and subtitle switches, then the subtitle tracks.
+    ASSERT_NE(viewTop[0]->menu(), nullptr);
+    EXPECT_EQ(describe(viewTop[0]->menu()),
+              (QStringList{"Action_ShowPicture", "Action_ShowSubtitles", "-", "menu:字幕轨道"}));
     ASSERT_NE(top[0]->menu(), nullptr);
     ASSERT_NE(top[1]->menu(), nullptr);
     ASSERT_NE(top[3]->menu(), nullptr);
@@ -134,8 +141,8 @@ TEST(MainMenu, FourTopLevelItemsWithTheirEntries)
     // of the practice aids.
     ASSERT_NE(top[2]->menu(), nullptr);
     EXPECT_EQ(describe(top[2]->menu()),
-              (QStringList{"Menu_SettingOptions", "menu:界面语言(&L)", "-", "Action_ShowFeedback",
-                           "Action_ShowSentenceList"}));
+              (QStringList{"Menu_SettingOptions", "menu:界面语言(&L)", "menu:听写语言", "-",
+                           "Action_ShowFeedback", "Action_ShowSentenceList"}));
 
     EXPECT_EQ(describe(top[0]->menu()),
               (QStringList{"Action_OpenSourceFile", "menu:最近播放", "Action_CloseSourceFile", "-",

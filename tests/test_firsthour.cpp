@@ -1,7 +1,7 @@
 // What a learner meets first: the open dialogs' filters, subtitles as the
 // answer, the answer coming back with its recording, the help window and its
 // guide in both languages, the volume's value, the strip and the seek bar on
-// one time scale, the video notice, and the operations under their old names.
+// one time scale, and the operations under their old names.
 #include "support/testutil.h"
 
 #include "dictation/answertext.h"
@@ -513,34 +513,6 @@ TEST(TimeScale, StripAndGrooveMapTheSameTimeToTheSameXAtAnyWidth)
             EXPECT_LT(std::abs(groove - drawn), 1.0) << groove << " " << drawn;
         }
     }
-}
-
-// A video says that only its sound plays, for as long as it is open.
-TEST(VideoNotice, AVideoSaysItsPictureIsNotShown)
-{
-    const struct {
-        const char *name;
-        bool video;
-    } cases[] = {{"clip.mp4", true},
-                 {"film.MKV", true},
-                 {"talk.webm", true},
-                 {"song.m4a", false},
-                 {"lesson.mp3", false}};
-    WindowHarness h;
-    auto *notice = h.widget<QLabel>("Label_VideoNotice");
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        h.dialogs.answers.enqueue(Button::No); // the new document is not saved
-        h.openPlaying(QLatin1String(c.name));
-        EXPECT_EQ(notice->isVisibleTo(&h.w()), c.video);
-        EXPECT_EQ(notice->text(),
-                  c.video ? QStringLiteral("视频的画面暂不显示，只播放声音") : QString());
-    }
-    h.dialogs.answers.enqueue(Button::No);
-    h.openPlaying(QStringLiteral("again.mp4"));
-    h.dialogs.answers.enqueue(Button::No);
-    h.action(QStringLiteral("Action_CloseSourceFile"))->trigger();
-    EXPECT_FALSE(notice->isVisibleTo(&h.w()));
 }
 
 // The operations that moved into feature objects answer under their old

@@ -5,7 +5,7 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
     build-essential cmake ninja-build pkg-config ccache \
-    qt6-base-dev qt6-svg-dev libgl-dev libqt6sql6-sqlite qt6-charts-dev \
+    qt6-base-dev qt6-svg-dev libqt6opengl6-dev libgl-dev libgl1-mesa-dri libqt6sql6-sqlite qt6-charts-dev \
     libmpv-dev libgtest-dev \
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev \
     espeak-ng sox ffmpeg pocketsphinx-testdata \

@@ -441,6 +441,10 @@ Struck out in round brackets: an extra word</translation>
         <source>无法跟踪播放器属性 %1：%2</source>
         <translation>Cannot follow the player property %1: %2</translation>
     </message>
+    <message>
+        <source>无法显示画面：%1</source>
+        <translation>Cannot show the picture: %1</translation>
+    </message>
 </context>
 <context>
     <name>ProfileFile</name>
@@ -774,6 +778,10 @@ Struck out in round brackets: an extra word</translation>
         <source>（%1 条字幕超出录音或没有时长，已略去）</source>
         <translation> (%1 cues lay past the end of the recording or had no length, and were left out)</translation>
     </message>
+    <message>
+        <source>字幕轨道中有 %1 句</source>
+        <translation>%1 sentences in the subtitle track</translation>
+    </message>
 </context>
 <context>
     <name>SettingsStore</name>
@@ -895,6 +903,25 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>共练习 %1 分钟，听写 %2 次</source>
         <translation>%1 minute(s) practised, %2 line(s) dictated</translation>
+    </message>
+</context>
+<context>
+    <name>SubtitleTracks</name>
+    <message>
+        <source>无法打开</source>
+        <translation>cannot open it</translation>
+    </message>
+    <message>
+        <source>解码组件不能读取字幕轨道</source>
+        <translation>the decoder module cannot read subtitle tracks</translation>
+    </message>
+    <message>
+        <source>录音里的字幕轨道没有可用的字幕，已按停顿分句</source>
+        <translation>the subtitle track in the recording has no usable cues; sentences come from pauses</translation>
+    </message>
+    <message>
+        <source>录音里的字幕是图像，读不出文字，已按停顿分句</source>
+        <translation>the subtitles in the recording are pictures and cannot be read; sentences come from pauses</translation>
     </message>
 </context>
 <context>
@@ -1319,10 +1346,6 @@ Recover it?</translation>
         <translation>The answer file last used was not opened: %1</translation>
     </message>
     <message>
-        <source>视频的画面暂不显示，只播放声音</source>
-        <translation>The video&apos;s picture is not shown yet: its sound plays</translation>
-    </message>
-    <message>
         <source>听写文件“%1”在副本之后又保存过，文件比副本新（文件 %2 行，副本 %3 行）。</source>
         <translation>The dictation file “%1” was saved after the copy was made: the file is newer than the copy (file %2 lines, copy %3 lines).</translation>
     </message>
@@ -1446,6 +1469,38 @@ Recover it?</translation>
         <source>复习：最后一句</source>
         <translation>Review: the last sentence</translation>
     </message>
+    <message>
+        <source>查看</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>显示画面</source>
+        <translation>Show Picture</translation>
+    </message>
+    <message>
+        <source>显示字幕</source>
+        <translation>Show Subtitles</translation>
+    </message>
+    <message>
+        <source>字幕轨道</source>
+        <translation>Subtitle Track</translation>
+    </message>
+    <message>
+        <source>听写语言</source>
+        <translation>Dictation Language</translation>
+    </message>
+    <message>
+        <source>（没有字幕轨道）</source>
+        <translation>(no subtitle tracks)</translation>
+    </message>
+    <message>
+        <source>轨道 %1</source>
+        <translation>Track %1</translation>
+    </message>
+    <message>
+        <source>（图像字幕，无法读取）</source>
+        <translation> (picture subtitles, cannot be read)</translation>
+    </message>
 </context>
 <context>
     <name>TForm_OptionSetting</name>
@@ -1519,6 +1574,17 @@ Recover it?</translation>
     <message>
         <source>读取文件“%1”时出错：%2</source>
         <translation>Error reading the file &quot;%1&quot;: %2</translation>
+    </message>
+</context>
+<context>
+    <name>VideoPane</name>
+    <message>
+        <source>（字幕在提交本句后显示）</source>
+        <translation>(the subtitle shows once you have applied a line for this sentence)</translation>
+    </message>
+    <message>
+        <source>画面无法显示，只播放声音（%1）</source>
+        <translation>The picture cannot be shown; only the sound plays (%1)</translation>
     </message>
 </context>
 </TS>

@@ -13,4 +13,8 @@ QString recoveryDriver()
 {
     return QStringLiteral(QUILLMAR_RECOVERY_DRIVER);
 }
+QString videoDriver()
+{
+    return QStringLiteral(QUILLMAR_VIDEO_DRIVER);
+}
 } // namespace BuildPaths

@@ -9,4 +9,5 @@ namespace BuildPaths {
 QString program();
 QString faultsSaver();
 QString recoveryDriver();
+QString videoDriver();
 } // namespace BuildPaths

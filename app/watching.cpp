@@ -1,0 +1,155 @@
+// Watching: the picture of a recording, the subtitle under it, the subtitle
+// track its sentences come from and the language dictated.
+#include "app/tform_main.h"
+
+#include "platform/mediaplayer.h"
+#include "playback/loopregion.h"
+#include "playback/playstate.h"
+#include "sentences/sentencetrack.h"
+#include "settings/settingsstore.h"
+#include "video/videopane.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+const QString ShowPictureKey = QStringLiteral("ShowPicture");
+const QString ShowSubtitlesKey = QStringLiteral("ShowSubtitles");
+const QString DictationLanguageKey = QStringLiteral("DictationLanguage");
+const QString DefaultDictationLanguage = QStringLiteral("en");
+
+} // namespace
+
+void TForm_Main::createViewMenu()
+{
+    QMenu *view = menuBar()->addMenu(tr("查看"));
+    view->setObjectName(QStringLiteral("Menu_View"));
+
+    m_showPicture = view->addAction(tr("显示画面"));
+    m_showPicture->setObjectName(QStringLiteral("Action_ShowPicture"));
+    m_showPicture->setCheckable(true);
+    m_showPicture->setChecked(true);
+    connect(m_showPicture, &QAction::triggered, this, m_guard.wrap([this](bool on) {
+        m_videoPane->setPictureShown(on);
+        m_settings->setPreference(ShowPictureKey, FlagPreference(on), QStringLiteral("1"));
+    }));
+
+    m_showCaptions = view->addAction(tr("显示字幕"));
+    m_showCaptions->setObjectName(QStringLiteral("Action_ShowSubtitles"));
+    m_showCaptions->setCheckable(true);
+    connect(m_showCaptions, &QAction::triggered, this, m_guard.wrap([this](bool on) {
+        m_videoPane->setCaptionsShown(on);
+        showCaption();
+        m_settings->setPreference(ShowSubtitlesKey, FlagPreference(on), QStringLiteral("0"));
+    }));
+
+    view->addSeparator();
+    m_trackMenu = view->addMenu(tr("字幕轨道"));
+    m_trackMenu->setObjectName(QStringLiteral("Menu_SubtitleTrack"));
+}
+
+void TForm_Main::createDictationLanguageMenu(QMenu *parent)
+{
+    QMenu *menu = parent->addMenu(tr("听写语言"));
+    menu->setObjectName(QStringLiteral("Menu_DictationLanguage"));
+    auto *group = new QActionGroup(menu);
+    group->setExclusive(true);
+    // Each in its own name, as learners look for it.
+    const struct {
+        const char *code;
+        const char *name;
+    } languages[] = {
+        {"en", "English"},   {"zh", "中文"},    {"ja", "日本語"},  {"ko", "한국어"},
+        {"fr", "Français"},  {"de", "Deutsch"}, {"es", "Español"}, {"it", "Italiano"},
+        {"pt", "Português"}, {"ru", "Русский"},
+    };
+    for (const auto &language : languages) {
+        QAction *choice = menu->addAction(QString::fromUtf8(language.name));
+        choice->setObjectName(QStringLiteral("Action_DictationLanguage_")
+                              + QLatin1String(language.code));
+        choice->setCheckable(true);
+        choice->setData(QLatin1String(language.code));
+        group->addAction(choice);
+    }
+    m_dictationLanguageGroup = group;
+    connect(group, &QActionGroup::triggered, this, m_guard.wrap([this](QAction *choice) {
+        const QString code = choice->data().toString();
+        m_sentences->setLanguage(code);
+        m_settings->setPreference(DictationLanguageKey, code, DefaultDictationLanguage);
+    }));
+}
+
+void TForm_Main::loadVideoPreferences()
+{
+    m_showPicture->setChecked(m_settings->preference(ShowPictureKey, QStringLiteral("1"))
+                              != QLatin1String("0"));
+    m_videoPane->setPictureShown(m_showPicture->isChecked());
+    m_showCaptions->setChecked(m_settings->preference(ShowSubtitlesKey, QStringLiteral("0"))
+                               == QLatin1String("1"));
+    m_videoPane->setCaptionsShown(m_showCaptions->isChecked());
+
+    const QString stored = m_settings->preference(DictationLanguageKey, DefaultDictationLanguage);
+    // An unknown stored language falls back to English, the first.
+    QAction *checked = m_dictationLanguageGroup->actions().first();
+    for (QAction *choice : m_dictationLanguageGroup->actions()) {
+        if (choice->data().toString() == stored)
+            checked = choice;
+    }
+    checked->setChecked(true);
+    m_sentences->setLanguage(checked->data().toString());
+    showSubtitleTracks();
+}
+
+void TForm_Main::showSubtitleTracks()
+{
+    m_trackMenu->clear();
+    const QList<SubtitleTrack> &tracks = m_sentences->subtitleTracks();
+    if (tracks.isEmpty()) {
+        m_trackMenu->addAction(tr("（没有字幕轨道）"))->setEnabled(false);
+        return;
+    }
+    auto *group = new QActionGroup(m_trackMenu);
+    group->setExclusive(true);
+    for (const SubtitleTrack &track : tracks) {
+        QString caption = tr("轨道 %1").arg(track.stream);
+        if (!track.language.isEmpty())
+            caption += QStringLiteral(" [%1]").arg(track.language);
+        if (!track.title.isEmpty())
+            caption += QStringLiteral(" ") + track.title;
+        if (!track.isText)
+            caption += tr("（图像字幕，无法读取）");
+        QAction *choice = m_trackMenu->addAction(caption);
+        choice->setObjectName(QStringLiteral("Action_SubtitleTrack_%1").arg(track.stream));
+        choice->setCheckable(true);
+        choice->setChecked(track.stream == m_sentences->subtitleStream());
+        choice->setEnabled(track.isText);
+        group->addAction(choice);
+        const int stream = track.stream;
+        connect(choice, &QAction::triggered, this,
+                m_guard.wrap([this, stream] { m_sentences->chooseTrack(stream); }));
+    }
+}
+
+void TForm_Main::showCaption()
+{
+    if (!m_videoPane->areCaptionsShown())
+        return;
+    MediaPlayer *player = m_services.player;
+    const double position = isPlaybackActive(*player) ? player->currentPosition() : -1.0;
+    QString text;
+    if (m_sentences->fromSubtitles() && position >= 0) {
+        for (const Sentence &sentence : m_sentences->sentences()) {
+            if (position >= sentence.start && position < sentence.end) {
+                text = sentence.text;
+                break;
+            }
+        }
+    }
+    const double start = m_loop->start();
+    const double end = m_loop->end();
+    const bool answered = start == m_answeredLoopStart && end == m_answeredLoopEnd;
+    m_videoPane->setCaption(text, captionHidden(start, end, position, answered));
+}
