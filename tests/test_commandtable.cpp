@@ -134,7 +134,7 @@ TEST(MainMenu, FourTopLevelItemsWithTheirEntries)
     ASSERT_NE(top[2]->menu(), nullptr);
     EXPECT_EQ(describe(top[2]->menu()),
               (QStringList{"Menu_SettingOptions", "menu:界面语言(&L)", "-", "Action_ShowFeedback",
-                           "Action_ShowSentenceList"}));
+                           "Action_ShowSentenceList", "Action_HideAnswer"}));
 
     EXPECT_EQ(describe(top[0]->menu()),
               (QStringList{"Action_OpenSourceFile", "menu:最近播放", "Action_CloseSourceFile", "-",
