@@ -81,13 +81,14 @@ QString TForm_Main::lessonExpected(int index, const QString &typed, bool forHelp
     if (!progress.expected.isEmpty())
         return progress.expected;
     if (const std::optional<Passage> passage = m_feedback->nearestPassage(typed)) {
-        m_lesson->setPassage(index, {passage->start, passage->end});
+        m_lesson->setPassage(index, withClosingMarks(m_feedback->answerText(),
+                                                     TextRange{passage->start, passage->end}));
         m_lesson->setExpected(index, passage->expected);
         return passage->expected;
     }
     // Nothing typed points anywhere: the sentence's place in the answer does.
-    const std::optional<TextRange> place = m_feedback->hasAnswer() ? placePassage(index)
-                                                                   : std::nullopt;
+    const std::optional<TextRange> place =
+        m_feedback->hasAnswer() ? placePassage(index) : std::nullopt;
     if (!place)
         return {};
     const QString text = m_feedback->answerText().mid(place->start, place->end - place->start);
@@ -114,7 +115,8 @@ std::optional<TextRange> TForm_Main::sentencePassage(int index, bool search)
             // A cue stands where the answer says the nearest thing to it.
             if (const std::optional<Passage> passage =
                     m_feedback->findPassage(progress.expected, before ? before->end : 0))
-                found = TextRange{passage->start, passage->end};
+                found = withClosingMarks(m_feedback->answerText(),
+                                         TextRange{passage->start, passage->end});
         } else if (const std::optional<TextRange> place = placePassage(index)) {
             // A passage compared with before is taken word for word.
             found = locateInAnswer(m_feedback->answerText(), progress.expected, place->start);

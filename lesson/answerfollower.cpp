@@ -50,8 +50,9 @@ public:
         switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return QStringLiteral("%1  %2").arg(index.row() + 1).arg(
-                hidden ? AnswerFollower::hiddenText() : m_cues.at(index.row()));
+            return QStringLiteral("%1  %2")
+                .arg(index.row() + 1)
+                .arg(hidden ? AnswerFollower::hiddenText() : m_cues.at(index.row()));
         case Qt::FontRole:
             if (current) {
                 QFont bold;

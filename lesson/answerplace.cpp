@@ -96,8 +96,8 @@ std::optional<TextRange> answerSentenceFrom(const QString &answer, qsizetype fro
     const qsizetype limit = textEnd(answer);
     qsizetype start = std::max<qsizetype>(from, 0);
     // A passage that ended at the stop leaves its closing marks behind.
-    while (start < limit && (isBlank(answer.at(start)) || isStop(answer.at(start))
-                             || isCloser(answer.at(start))))
+    while (start < limit
+           && (isBlank(answer.at(start)) || isStop(answer.at(start)) || isCloser(answer.at(start))))
         ++start;
     if (start >= limit)
         return std::nullopt;
@@ -136,4 +136,16 @@ std::optional<TextRange> locateInAnswer(const QString &answer, const QString &te
             break;
     }
     return best;
+}
+
+TextRange withClosingMarks(const QString &answer, TextRange range)
+{
+    while (range.end < answer.size()) {
+        const QChar::Category kind = answer.at(range.end).category();
+        if (kind != QChar::Punctuation_Other && kind != QChar::Punctuation_Close
+            && kind != QChar::Punctuation_FinalQuote)
+            break;
+        ++range.end;
+    }
+    return range;
 }

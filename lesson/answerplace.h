@@ -22,8 +22,12 @@ std::optional<TextRange> answerSentenceFrom(const QString &answer, qsizetype fro
 // the passage of the sentence before it when that is known, else the answer
 // sentence at the same share of the text as the sentence is of the recording
 // (`share` from 0 to 1).
-std::optional<TextRange> passageByPlace(const QString &answer,
-                                        std::optional<qsizetype> previousEnd, double share);
+std::optional<TextRange> passageByPlace(const QString &answer, std::optional<qsizetype> previousEnd,
+                                        double share);
+
+// The range with the punctuation that closes it right after it (a passage
+// found by its words ends at its last word).
+TextRange withClosingMarks(const QString &answer, TextRange range);
 
 // The occurrence of `text` in the answer nearest to `around`; nothing when
 // it does not occur.

@@ -32,6 +32,7 @@ void WindowHarness::create()
     services.recoveryFolder = dir.filePath(QStringLiteral("recovery"));
     services.resumeFile = resumeFile;
     services.learnerDatabase = learnerDatabase;
+    services.learnerConnectOptions = learnerConnectOptions;
     window = std::make_unique<TForm_Main>(services);
     FakePlayer::flushEvents();
 }

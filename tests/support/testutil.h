@@ -85,6 +85,8 @@ struct WindowHarness {
     QString resumeFile;
     // The learner database; empty: none (set before create()).
     QString learnerDatabase;
+    // Its connection options (set before create()).
+    QString learnerConnectOptions;
     FakePlayer player;
     FakeDialogs dialogs;
     FakeShell shell;
