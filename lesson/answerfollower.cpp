@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
+#include <QIcon>
 #include <QListView>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QTextCursor>
@@ -61,15 +63,21 @@ public:
             }
             return {};
         case Qt::DecorationRole:
-            if (current)
-                return QApplication::style()->standardIcon(QStyle::SP_MediaPlay);
-            return {};
+            return current ? QApplication::style()->standardIcon(QStyle::SP_MediaPlay) : blank();
         default:
             return {};
         }
     }
 
 private:
+    // The other rows keep the mark's room, so the texts line up.
+    static QIcon blank()
+    {
+        QPixmap empty(16, 16);
+        empty.fill(Qt::transparent);
+        return QIcon(empty);
+    }
+
     QStringList m_cues;
     int m_current = -1;
     bool m_hidden = false;
