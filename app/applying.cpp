@@ -11,6 +11,7 @@
 #include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
+#include "recovery/recoverywriter.h"
 #include "sentences/sentencetrack.h"
 #include "settings/settingsstore.h"
 
@@ -88,6 +89,10 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
     m_document->appendLine(QString());
     m_document->appendLine(text + tail);
     m_document->appendLine(information);
+    // An applied line is finished work: into the copy now, not after the
+    // quiet time that typing gets.
+    if (m_recoveryWriter)
+        m_recoveryWriter->writeSoon();
     // The record just written is what the learner looks for.
     m_dictationEditor->moveCursor(QTextCursor::End);
     QScrollBar *scroll = m_dictationEditor->verticalScrollBar();

@@ -7,6 +7,7 @@
 #include "platform/qttranslations.h"
 #include "recovery/recoverystore.h"
 #include "recovery/terminationsignals.h"
+#include "sentences/analysiscache.h"
 #include "sentences/printsentences.h"
 #include "settings/settingsstore.h"
 
@@ -87,6 +88,7 @@ int main(int argc, char *argv[])
     services.shell = &shell;
     services.programDir = programDir;
     services.recoveryFolder = RecoveryStore::defaultFolder();
+    services.analysisCacheFolder = AnalysisCache::defaultFolder();
     services.resumeFile = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
                           + QStringLiteral("/resume.json");
     services.learnerDatabase = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
@@ -96,10 +98,7 @@ int main(int argc, char *argv[])
     dialogs.setParent(&window);
     // Logout and shutdown end the program: unsaved dictation is kept first.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, [&window] {
-        window.FlushRecovery();
-        QCoreApplication::exit(0);
-    });
+    window.connectTermination(termination);
     window.show();
     QTimer::singleShot(0, &player, [&player] { player.startLoading(); });
     QTimer::singleShot(0, &window, [&window] { window.OfferRecovery(); });

@@ -107,11 +107,14 @@ void TForm_Main::resumePlace()
     MediaPlayer *player = m_services.player;
     if (!m_pendingResume || player->duration() <= 0)
         return;
-    const ResumePoint point = *std::exchange(m_pendingResume, std::nullopt);
+    // The recording may have been replaced by a shorter one since: what no
+    // longer fits is dropped.
+    const ResumePoint point =
+        fitToLength(*std::exchange(m_pendingResume, std::nullopt), player->duration());
     // In a lesson the first sentence not yet done is the place to start.
     if (m_lessonPending && sentenceModeOn())
         return;
-    if (point.position > 0 && point.position < player->duration())
+    if (point.position > 0)
         player->setCurrentPosition(point.position);
     m_loop->setPoints(point.loopStart, point.loopEnd);
 }

@@ -7,6 +7,8 @@
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
 #include "playback/transport.h"
+#include "sentences/sentencedetector.h"
+#include "sentences/sentencetrack.h"
 #include "settings/settingsstore.h"
 
 #include <QAction>
@@ -100,14 +102,17 @@ void TForm_Main::loadPreferences()
     bool ok = false;
     const double speed =
         m_settings->preference(QStringLiteral("Speed"), QStringLiteral("1.0")).toDouble(&ok);
-    const int tenths = ok ? std::clamp(tenthsOf(speed), SlowestTenths, FastestTenths) : 10;
+    // Anything but a number in range (nan, inf, a word, 7) is the default.
+    const bool speedFits = ok && std::isfinite(speed) && speed >= SlowestTenths / 10.0
+                           && speed <= FastestTenths / 10.0;
+    const int tenths = speedFits ? tenthsOf(speed) : 10;
     m_services.player->setSpeed(tenths / 10.0);
     showSpeed();
     const int volume =
         m_settings->preference(QStringLiteral("Volume"), QStringLiteral("100")).toInt(&ok);
     {
         const QSignalBlocker quiet(m_volume);
-        m_volume->setValue(ok ? std::clamp(volume, 0, 100) : 100);
+        m_volume->setValue(ok && volume >= 0 && volume <= 100 ? volume : 100);
     }
     m_services.player->setVolume(m_volume->value());
     m_exactLoop->setChecked(m_settings->preference(QStringLiteral("ExactLoop"), QStringLiteral("1"))
@@ -131,5 +136,11 @@ void TForm_Main::loadPreferences()
     const double step =
         m_settings->preference(QStringLiteral("RewindStep"), QStringLiteral("2")).toDouble(&ok);
     m_rewindStep = ok && step > 0 && step <= 60 ? step : 2.0;
+    // Seconds a sentence may last before it is split for dictation.
+    const double standard = DetectorParams().longSentence;
+    const double longest =
+        m_settings->preference(QStringLiteral("SentenceLength"), QString::number(standard))
+            .toDouble(&ok);
+    m_sentences->setLongestSentence(ok && longest >= 2 && longest <= 20 ? longest : standard);
     showLanguageChoice();
 }

@@ -319,6 +319,7 @@ void TForm_Main::createFeatures()
     m_dictationLine = new DictationLine(m_line, m_applyButton, this);
     m_answer = new AnswerPane(m_pages, m_answerView, m_answerLabel, this);
     m_sentences = new SentenceTrack(m_waveform, m_sentenceLabel, this);
+    m_sentences->setCacheFolder(m_services.analysisCacheFolder);
     m_feedback = new WordFeedback(m_feedbackStrip, this);
     m_lesson = new Lesson(this);
     m_answerFollower = new AnswerFollower(m_answerView, m_cueList, this);
@@ -358,6 +359,11 @@ void TForm_Main::createFeatures()
     });
     connect(m_answer, &AnswerPane::fileNameChanged, m_document,
             &DictationDocument::setAnswerFileName);
+    // The box says that the save failed; the status bar says where and why.
+    connect(m_document, &DictationDocument::saveFailed, this,
+            [this](const QString &fileName, const QString &reason) {
+                statusBar()->showMessage(tr("无法保存“%1”：%2").arg(fileName, reason));
+            });
     connect(m_recent, &RecentFiles::entryTriggered, this,
             m_guard.wrap([this](int tag) { RecentFileClick(tag); }));
     connect(m_recent, &RecentFiles::clearTriggered, this,
@@ -376,6 +382,17 @@ void TForm_Main::createFeatures()
         if (!text.isEmpty())
             statusBar()->showMessage(text);
     });
+    // Said once, after what the learner is doing has finished: the
+    // recording and its document open as usual.
+    connect(
+        m_settings, &SettingsStore::writeFailed, this,
+        [this](const QString &reason) {
+            m_services.dialogs->messageBox(
+                messageCaption(),
+                tr("设置和最近播放列表无法保存，本次的更改在程序关闭后不会保留。\n%1").arg(reason),
+                {Dialogs::Button::Ok}, Dialogs::Icon::Warning, Dialogs::Button::Ok);
+        },
+        Qt::QueuedConnection);
     connect(m_sentences, &SentenceTrack::sentencesChanged, this,
             m_guard.wrap([this] { sentencesFound(); }));
     connect(m_loop, &LoopRegion::changed, this, [this] { followLoopInLesson(); });

@@ -52,6 +52,7 @@ class SentenceTrack;
 class SettingsStore;
 class Shell;
 class TDragTrackBar;
+class TerminationSignals;
 class Transport;
 class WaveformView;
 class WordFeedback;
@@ -68,6 +69,8 @@ struct TForm_MainServices {
     // The file that kept where each recording was left; with a learner
     // database its places are taken over once, else it is used as before.
     QString resumeFile;
+    // Where the analyses of recordings are kept; empty: none are kept.
+    QString analysisCacheFolder = {};
     // The learner's progress (and the resume places); empty: not kept.
     QString learnerDatabase = {};
     // Connection options for it (QSQLITE's); the tests open it read-only,
@@ -119,6 +122,12 @@ public:
     void OfferRecovery();
     // Writes the copy of unsaved dictation now (the program is being ended).
     void FlushRecovery();
+    // The program is told to end (logout, shutdown, kill): what a normal
+    // close keeps is kept, the copy of unsaved dictation and the place in
+    // the recording.
+    void EndOnTermination();
+    // SIGTERM and SIGHUP end the program through EndOnTermination().
+    void connectTermination(TerminationSignals &termination);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -212,7 +221,8 @@ private:
     // Where the learner stopped in the open recording, kept for its next opening.
     void rememberPlace();
     void resumePlace();
-    void restoreRecovery(const RecoveryEntry &entry);
+    // As a new unnamed document when its file was written after the copy.
+    void restoreRecovery(const RecoveryEntry &entry, bool asNewDocument);
 
     void openLater(const QString &path);
     // The one local recording a drag carries; empty for anything else.
@@ -275,6 +285,7 @@ private:
     WordFeedback *m_feedback = nullptr;
     std::shared_ptr<RecoveryStore> m_recoveryStore;
     RecoveryWriter *m_recoveryWriter = nullptr;
+    QLabel *m_recoveryWarning = nullptr;
     LearnerDatabase *m_learner = nullptr;
     Lesson *m_lesson = nullptr;
     AnswerFollower *m_answerFollower = nullptr;

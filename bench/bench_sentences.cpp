@@ -1,7 +1,12 @@
 // Sentence analysis: accuracy on spoken sentences it makes itself (espeak-ng,
-// sox) under noise, a music bed and very different gains; speed of analysing a
-// 60-minute mp3 against FFmpeg's decoder alone; waveform repaint time and
-// envelope memory. Prints "name value unit" lines.
+// sox) under noise, a music bed and very different gains, and in brisk
+// speech; speed of analysing a 60-minute mp3 against FFmpeg's decoder alone;
+// the first sentences while it is analysed and all of them when it is opened
+// again; waveform repaint time and envelope memory. Prints "name value unit" lines.
+// Arguments name the parts to run ("accuracy", "brisk", "speed", "first",
+// "reopen"); none, all (the 60-minute mp3 is made once from the "accuracy"
+// recordings).
+#include "sentences/analysiscache.h"
 #include "sentences/audiodecoder.h"
 #include "sentences/sentenceanalysis.h"
 #include "sentences/sentencedetector.h"
@@ -11,12 +16,14 @@
 #include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <clocale>
@@ -55,16 +62,14 @@ bool run(const QString &program, const QStringList &args)
     return true;
 }
 
-// One spoken sentence as samples at Rate, trimmed to its speech.
-std::vector<float> speak(const QString &dir, int i)
+// A sound file as mono samples at Rate.
+std::vector<float> load(const QString &path)
 {
-    const QString wav = dir + QStringLiteral("/s%1.wav").arg(i);
-    const QString raw = dir + QStringLiteral("/s%1.raw").arg(i);
-    if (!run(QStringLiteral("espeak-ng"), {QStringLiteral("-w"), wav, QString::fromUtf8(Texts[i])})
-        || !run(QStringLiteral("sox"),
-                {wav, QStringLiteral("-r"), QString::number(Rate), QStringLiteral("-c"),
-                 QStringLiteral("1"), QStringLiteral("-b"), QStringLiteral("16"),
-                 QStringLiteral("-e"), QStringLiteral("signed"), raw}))
+    const QString raw = path + QStringLiteral(".raw");
+    if (!run(QStringLiteral("sox"),
+             {path, QStringLiteral("-r"), QString::number(Rate), QStringLiteral("-c"),
+              QStringLiteral("1"), QStringLiteral("-b"), QStringLiteral("16"), QStringLiteral("-e"),
+              QStringLiteral("signed"), raw}))
         return {};
     QFile f(raw);
     if (!f.open(QIODevice::ReadOnly))
@@ -76,6 +81,16 @@ std::vector<float> speak(const QString &dir, int i)
         const auto hi = qint8(bytes[qsizetype(2 * k + 1)]);
         s[k] = float(qint16(lo | (hi << 8))) / 32768.0f;
     }
+    return s;
+}
+
+// One spoken sentence as samples at Rate, trimmed to its speech.
+std::vector<float> speak(const QString &dir, int i)
+{
+    const QString wav = dir + QStringLiteral("/s%1.wav").arg(i);
+    if (!run(QStringLiteral("espeak-ng"), {QStringLiteral("-w"), wav, QString::fromUtf8(Texts[i])}))
+        return {};
+    std::vector<float> s = load(wav);
     // Speech extent: first and last sample above about -50 dBFS.
     const auto loud = [](float v) { return std::abs(v) > 0.003f; };
     const auto first = std::find_if(s.begin(), s.end(), loud);
@@ -240,6 +255,274 @@ void accuracy(const QString &dir)
     std::fflush(stdout);
 }
 
+// Brisk speech: sentences 0.28-0.45 s apart with commas inside them, in
+// several voices at 160-180 words a minute under noise, and real read speech
+// with its pauses shortened to the same range.
+const char *const BriskTexts[] = {
+    "Well, I think we should leave before the traffic starts.",
+    "If it rains tomorrow, we can stay inside and read.",
+    "My brother, who lives in Paris, called me today.",
+    "Honestly, the film was much better than the book.",
+    "Before lunch, she answered all of her emails.",
+    "The coffee here is cheap, but it is very good.",
+    "Yes, the meeting starts at ten in the big room.",
+    "On Fridays, the office closes a little earlier.",
+    "He smiled, waved at us, and walked away slowly.",
+    "To be fair, nobody told us about the new rules.",
+    "When the bus finally came, it was already full.",
+    "Tom, could you pass me the salt and the pepper?",
+    "Last summer, we drove all the way to Spain.",
+    "The answer, of course, was hidden in the drawer.",
+    "After a while, the noise outside stopped completely.",
+    "I called you twice, but you were busy at work.",
+};
+
+struct BriskVoice {
+    const char *name;
+    const char *voice;
+    int wordsPerMinute;
+    double noiseDb; // white noise RMS relative to speech RMS; <= -200 none
+};
+
+// Speech in a recording: where its sentences sound, and the pauses inside
+// them (commas, breaths) that must not end a sentence.
+struct Spoken {
+    std::vector<float> samples;
+    std::vector<Truth> pauses; // seconds from the start of samples
+};
+
+// Trims a sentence to its speech and finds its inner pauses: 10 ms frames at
+// least overFloorDb over the recording's floor (and over -50 dBFS) are
+// speech, in runs of at least 50 ms so a click is not.
+Spoken trimmed(const std::vector<float> &s, double overFloorDb = 10)
+{
+    constexpr int Frame = Rate / 100;
+    std::vector<double> db;
+    for (std::size_t k = 0; k + Frame <= s.size(); k += Frame) {
+        double power = 0;
+        for (int j = 0; j < Frame; ++j)
+            power += double(s[k + std::size_t(j)]) * s[k + std::size_t(j)];
+        db.push_back(10 * std::log10(power / Frame + 1e-12));
+    }
+    if (db.empty())
+        return {};
+    std::vector<double> sorted = db;
+    std::sort(sorted.begin(), sorted.end());
+    const double threshold = std::max(sorted[sorted.size() / 10] + overFloorDb, -50.0);
+    std::vector<std::pair<int, int>> runs;
+    for (int i = 0; i < int(db.size());) {
+        int j = i;
+        while (j < int(db.size()) && db[std::size_t(j)] > threshold)
+            ++j;
+        if (j - i >= 5)
+            runs.push_back({i, j});
+        i = std::max(j, i + 1);
+    }
+    if (runs.empty())
+        return {};
+    Spoken out;
+    const std::size_t first = std::size_t(runs.front().first) * Frame;
+    const std::size_t last = std::size_t(runs.back().second) * Frame;
+    out.samples.assign(s.begin() + std::ptrdiff_t(first), s.begin() + std::ptrdiff_t(last));
+    for (std::size_t r = 1; r < runs.size(); ++r) {
+        const double a = (runs[r - 1].second - runs.front().first) / 100.0;
+        const double b = (runs[r].first - runs.front().first) / 100.0;
+        if (b - a >= 0.1)
+            out.pauses.push_back({a, b});
+    }
+    return out;
+}
+
+struct BriskScore {
+    int found = 0, missed = 0, extra = 0, split = 0, splitAtComma = 0;
+    double worstMs = 0.0;
+};
+
+// A spoken sentence is found when the found sentences over it hold no other
+// one: one swallowing two finds neither. Boundary errors are of the found
+// ones. A boundary between two found sentences on a pause inside a spoken one
+// splits it at a comma (or a breath).
+BriskScore briskScore(const QList<Sentence> &got, const std::vector<Truth> &truth,
+                      const std::vector<std::vector<Truth>> &pauses)
+{
+    BriskScore sc;
+    const auto overlaps = [](const Sentence &s, const Truth &t) {
+        return s.end > t.start && s.start < t.end;
+    };
+    for (const Sentence &s : got) {
+        if (std::none_of(truth.begin(), truth.end(),
+                         [&](const Truth &t) { return overlaps(s, t); }))
+            ++sc.extra;
+    }
+    for (std::size_t t = 0; t < truth.size(); ++t) {
+        QList<qsizetype> over;
+        bool alone = true;
+        for (qsizetype i = 0; i < got.size(); ++i) {
+            if (!overlaps(got[i], truth[t]))
+                continue;
+            over.append(i);
+            for (std::size_t u = 0; u < truth.size(); ++u)
+                alone = alone && (u == t || !overlaps(got[i], truth[u]));
+        }
+        if (over.isEmpty() || !alone) {
+            ++sc.missed;
+            continue;
+        }
+        ++sc.found;
+        if (over.size() > 1)
+            ++sc.split;
+        sc.worstMs =
+            std::max({sc.worstMs, std::abs(got[over.first()].start - truth[t].start) * 1000,
+                      std::abs(got[over.last()].end - truth[t].end) * 1000});
+    }
+    for (qsizetype i = 1; i < got.size(); ++i) {
+        const double boundary = (got[i - 1].end + got[i].start) / 2;
+        for (std::size_t t = 0; t < truth.size(); ++t) {
+            const bool onPause =
+                std::any_of(pauses[t].begin(), pauses[t].end(), [&](const Truth &p) {
+                    return boundary > truth[t].start + p.start - 0.1
+                           && boundary < truth[t].start + p.end + 0.1;
+                });
+            if (onPause)
+                ++sc.splitAtComma;
+        }
+    }
+    return sc;
+}
+
+// Sentences one after another, 0.28-0.45 s apart (or within the given
+// range), over white noise and a floor of their own.
+struct BriskRecording {
+    std::vector<float> mix;
+    std::vector<Truth> truth;
+    std::vector<std::vector<Truth>> pauses;
+};
+
+BriskRecording briskRecording(const std::vector<Spoken> &sentences, double noiseDb, double floorRms,
+                              double shortestGap, unsigned seed)
+{
+    BriskRecording rec;
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> gap(shortestGap, 0.45);
+    std::normal_distribution<double> gauss(0.0, 1.0);
+    const auto silence = [&](double seconds) {
+        rec.mix.insert(rec.mix.end(), std::size_t(seconds * Rate), 0.0f);
+    };
+    double power = 0;
+    std::size_t count = 0;
+    silence(0.6);
+    for (std::size_t i = 0; i < sentences.size(); ++i) {
+        if (i > 0)
+            silence(gap(random));
+        const Spoken &s = sentences[i];
+        rec.truth.push_back(
+            {double(rec.mix.size()) / Rate, double(rec.mix.size() + s.samples.size()) / Rate});
+        rec.pauses.push_back(s.pauses);
+        rec.mix.insert(rec.mix.end(), s.samples.begin(), s.samples.end());
+        for (float v : s.samples)
+            power += double(v) * v;
+        count += s.samples.size();
+    }
+    silence(0.5);
+    const double speechRms = std::sqrt(power / double(std::max<std::size_t>(count, 1)));
+    const double noise =
+        std::hypot(noiseDb > -200 ? speechRms * std::pow(10.0, noiseDb / 20) : 0.0, floorRms);
+    for (float &v : rec.mix)
+        v = float(v + noise * gauss(random));
+    return rec;
+}
+
+void briskAccuracy(const QString &dir)
+{
+    const BriskVoice voices[] = {
+        {"us_clean", "en-us", 170, -300},
+        {"scottish_noise_35db", "en-gb-scotland", 160, -35},
+        {"female_noise_30db", "en-us+f3", 180, -30},
+        {"caribbean_noise_25db", "en-029", 175, -25},
+        {"rp_noise_40db", "en-gb-x-rp", 165, -40},
+    };
+    constexpr int PerVoice = 8;
+    std::vector<std::pair<QString, BriskRecording>> recordings;
+    for (int v = 0; v < int(std::size(voices)); ++v) {
+        std::vector<Spoken> spoken;
+        for (int k = 0; k < PerVoice; ++k) {
+            const int t = (v * 3 + k) % int(std::size(BriskTexts));
+            const QString wav = dir + QStringLiteral("/brisk%1_%2.wav").arg(v).arg(k);
+            if (!run(QStringLiteral("espeak-ng"),
+                     {QStringLiteral("-v"), QLatin1String(voices[v].voice), QStringLiteral("-s"),
+                      QString::number(voices[v].wordsPerMinute), QStringLiteral("-w"), wav,
+                      QString::fromUtf8(BriskTexts[t])}))
+                return;
+            spoken.push_back(trimmed(load(wav)));
+            if (spoken.back().samples.empty())
+                return;
+        }
+        recordings.emplace_back(QLatin1String(voices[v].name),
+                                briskRecording(spoken, voices[v].noiseDb, 0.0, 0.28, 11u + v));
+    }
+    // Read speech, if the test data is installed: its own floor fills the
+    // shortened pauses.
+    const QDir readSpeech(QStringLiteral("/usr/share/pocketsphinx/test/data/librivox"));
+    const QStringList files =
+        readSpeech.entryList({QStringLiteral("*.wav")}, QDir::Files, QDir::Name);
+    if (!files.isEmpty()) {
+        std::vector<Spoken> spoken;
+        double floorPower = 0;
+        for (const QString &file : files) {
+            const std::vector<float> s = load(readSpeech.filePath(file));
+            // Breaths and lip noise rise some 10 dB over this recording's floor.
+            spoken.push_back(trimmed(s, 15));
+            // The floor: the quietest tenth of the file's 10 ms frames.
+            std::vector<double> frames;
+            for (std::size_t k = 0; k + Rate / 100 <= s.size(); k += Rate / 100) {
+                double p = 0;
+                for (std::size_t j = k; j < k + Rate / 100; ++j)
+                    p += double(s[j]) * s[j];
+                frames.push_back(p / (Rate / 100));
+            }
+            std::sort(frames.begin(), frames.end());
+            floorPower += frames.empty() ? 0.0 : frames[frames.size() / 10];
+        }
+        recordings.emplace_back(
+            QStringLiteral("read_speech"),
+            briskRecording(spoken, -300, std::sqrt(floorPower / double(files.size())), 0.35, 5u));
+    } else {
+        std::fprintf(stderr, "no read speech: install pocketsphinx-testdata\n");
+    }
+
+    BriskScore total;
+    int expected = 0;
+    for (const auto &[name, rec] : recordings) {
+        const QString path = dir + QStringLiteral("/brisk_%1.wav").arg(name);
+        if (!writeWav(path, rec.mix))
+            return;
+        const DecodeResult decoded = decodeEnvelope(path);
+        if (!decoded.envelope) {
+            std::fprintf(stderr, "decode failed: %s\n", qPrintable(decoded.error));
+            return;
+        }
+        const BriskScore sc = briskScore(detectSentences(*decoded.envelope), rec.truth, rec.pauses);
+        const QByteArray n = QByteArray("brisk_") + name.toUtf8();
+        std::printf("%s_found %d count\n%s_extra %d count\n%s_split_at_comma %d count\n"
+                    "%s_boundary_error_max_ms %.0f ms\n",
+                    n.constData(), sc.found, n.constData(), sc.extra, n.constData(),
+                    sc.splitAtComma, n.constData(), sc.worstMs);
+        expected += int(rec.truth.size());
+        total.found += sc.found;
+        total.missed += sc.missed;
+        total.extra += sc.extra;
+        total.split += sc.split;
+        total.splitAtComma += sc.splitAtComma;
+        total.worstMs = std::max(total.worstMs, sc.worstMs);
+    }
+    std::printf("brisk_expected %d count\nbrisk_found %d count\nbrisk_missed %d count\n"
+                "brisk_extra %d count\nbrisk_split %d count\nbrisk_split_at_comma %d count\n"
+                "brisk_boundary_error_max_ms %.0f ms\n",
+                expected, total.found, total.missed, total.extra, total.split, total.splitAtComma,
+                total.worstMs);
+    std::fflush(stdout);
+}
+
 // A 60-minute mp3 made once from the spoken sentences and kept in /tmp.
 QString longRecording(const QString &dir)
 {
@@ -317,6 +600,64 @@ void speed(const QString &dir)
     std::printf("waveform_repaint_ms %.3f ms\n", double(timer.nsecsElapsed()) / 1e6 / Repaints);
 }
 
+// Milliseconds from starting an analysis as the window does to the first
+// sentences found; with `all`, to the first report that holds every sentence.
+double msToSentences(const QString &recording, const QString &cacheFolder, bool all)
+{
+    SentenceAnalysis analysis;
+    analysis.setCacheFolder(cacheFolder);
+    QEventLoop loop;
+    QElapsedTimer timer;
+    double ms = -1.0;
+    qsizetype expected = -1;
+    if (all) {
+        const AnalysisCache cache(cacheFolder);
+        if (const auto cached = cache.load(recording))
+            expected = cached->sentences.size();
+    }
+    const auto seen = [&](const SentenceResult &result) {
+        if (ms < 0 && !result.sentences.isEmpty()
+            && (!all || result.sentences.size() == expected)) {
+            ms = double(timer.nsecsElapsed()) / 1e6;
+            loop.quit();
+        }
+    };
+    QObject::connect(&analysis, &SentenceAnalysis::sentencesFound, &loop, seen);
+    QObject::connect(&analysis, &SentenceAnalysis::finished, &loop, [&](const SentenceResult &r) {
+        seen(r);
+        loop.quit();
+    });
+    QObject::connect(&analysis, &SentenceAnalysis::failed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    timer.start();
+    analysis.start(recording);
+    loop.exec();
+    return ms;
+}
+
+// The first sentences of a 60-minute mp3 while it is analysed for the first time.
+void firstSentences(const QString &dir)
+{
+    const QString mp3 = longRecording(dir);
+    if (mp3.isEmpty())
+        return;
+    QTemporaryDir cache;
+    std::printf("first_sentences_ms %.0f ms\n", msToSentences(mp3, cache.path(), false));
+    std::fflush(stdout);
+}
+
+// All its sentences when it is opened again, from the cache of analyses.
+void reopenSentences(const QString &dir)
+{
+    const QString mp3 = longRecording(dir);
+    if (mp3.isEmpty())
+        return;
+    QTemporaryDir cache;
+    msToSentences(mp3, cache.path(), true); // the first opening fills the cache
+    std::printf("reopen_sentences_ms %.1f ms\n", msToSentences(mp3, cache.path(), true));
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -328,7 +669,19 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
-    accuracy(dir.path());
-    speed(dir.path());
+    const QStringList parts = app.arguments().mid(1);
+    const auto wanted = [&parts](const char *part) {
+        return parts.isEmpty() || parts.contains(QLatin1String(part));
+    };
+    if (wanted("accuracy"))
+        accuracy(dir.path());
+    if (wanted("brisk"))
+        briskAccuracy(dir.path());
+    if (wanted("speed"))
+        speed(dir.path());
+    if (wanted("first"))
+        firstSentences(dir.path());
+    if (wanted("reopen"))
+        reopenSentences(dir.path());
     return 0;
 }

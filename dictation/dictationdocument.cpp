@@ -60,6 +60,7 @@ void DictationDocument::open(const QString &fileName, const QString &recordingPa
         m_loading = false;
         m_encoding = content.encoding;
         m_modified = false;
+        m_base = FileStamp::of(fileName);
     }
     if (m_editor->document()->isEmpty() && !recordingPath.isEmpty()) {
         appendLine(QStringLiteral("听写记录"));
@@ -109,6 +110,7 @@ void DictationDocument::close()
     m_loading = false;
     m_modified = false;
     m_encoding = TextFileContent::Encoding::Utf8;
+    m_base = FileStamp();
     setFileName(QString());
     m_open = false;
     Q_EMIT openChanged(false);
@@ -131,11 +133,14 @@ void DictationDocument::refuseSameFile(const QString &text)
 
 void DictationDocument::write(const QString &fileName)
 {
-    if (!writeTextFile(fileName, text(), m_encoding)) {
+    QString reason;
+    if (!writeTextFile(fileName, text(), m_encoding, &reason)) {
+        Q_EMIT saveFailed(fileName, reason);
         m_dialogs->messageBox(tr("系统提示"), tr("保存时发生错误！"), {Dialogs::Button::Ok},
                               Dialogs::Icon::Error, Dialogs::Button::Ok);
         throw Abandon();
     }
+    m_base = FileStamp::of(fileName);
 }
 
 void DictationDocument::saveTo(const QString &fileName)
@@ -171,10 +176,11 @@ void DictationDocument::saveAs()
 }
 
 void DictationDocument::restore(const QString &text, const QString &fileName,
-                                TextFileContent::Encoding encoding)
+                                TextFileContent::Encoding encoding, const FileStamp &base)
 {
     m_editor->setPlainText(toEditorText(text));
     m_encoding = encoding;
+    m_base = base;
     setFileName(fileName);
     m_modified = true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dictation/textfile.h"
+#include "platform/fileidentity.h"
 
 #include <QObject>
 #include <QString>
@@ -23,6 +24,9 @@ public:
     bool isModified() const { return m_modified; }
     bool isOpen() const { return m_open; }
     TextFileContent::Encoding encoding() const { return m_encoding; }
+    // The file as it was when the text last matched it (loaded or saved);
+    // a file that differs now was written by someone else since.
+    FileStamp baseStamp() const { return m_base; }
 
     // The document as it is saved: lines separated by CR LF.
     QString text() const;
@@ -45,8 +49,9 @@ public:
     // Asks for a name and saves there.
     void saveAs();
     // Puts recovered text in place of the open document's, under the name it
-    // had, as unsaved changes.
-    void restore(const QString &text, const QString &fileName, TextFileContent::Encoding encoding);
+    // had (or none), as unsaved changes; `base` is the file the text came from.
+    void restore(const QString &text, const QString &fileName, TextFileContent::Encoding encoding,
+                 const FileStamp &base);
 
 Q_SIGNALS:
     // Opened or closed: the window enables the dictation controls.
@@ -55,6 +60,8 @@ Q_SIGNALS:
     void saved();
     // The learner changed the text (not opening, closing or saving it).
     void edited();
+    // Writing the file failed, for this reason; the message box follows.
+    void saveFailed(const QString &fileName, const QString &reason);
 
 private:
     void setFileName(const QString &fileName);
@@ -69,6 +76,7 @@ private:
     QString m_fileName;
     QString m_answerFileName;
     TextFileContent::Encoding m_encoding = TextFileContent::Encoding::Utf8;
+    FileStamp m_base;
     bool m_modified = false;
     bool m_open = false;
     bool m_loading = false; // the program, not the learner, changes the text

@@ -2,6 +2,7 @@
 
 #include "platform/atomicfile.h"
 #include "platform/errors.h"
+#include "platform/filereason.h"
 #include "platform/gb18030.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <cerrno>
 
 namespace {
 
@@ -92,13 +95,17 @@ TextFileContent decodeText(const QByteArray &bytes)
 TextFileContent readTextFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int code = errno;
         throw AppError(QCoreApplication::translate("TextFile", "无法打开文件“%1”：%2")
-                           .arg(path, file.errorString()));
+                           .arg(path, fileErrorReason(code, file.errorString(), FileUse::Read)));
+    }
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        const int code = errno;
         throw AppError(QCoreApplication::translate("TextFile", "读取文件“%1”时出错：%2")
-                           .arg(path, file.errorString()));
+                           .arg(path, fileErrorReason(code, file.errorString(), FileUse::Read)));
+    }
     return decodeText(bytes);
 }
 
@@ -115,7 +122,8 @@ QByteArray encodeText(const QString &text, TextFileContent::Encoding encoding)
     return encoder.encode(text);
 }
 
-bool writeTextFile(const QString &path, const QString &text, TextFileContent::Encoding encoding)
+bool writeTextFile(const QString &path, const QString &text, TextFileContent::Encoding encoding,
+                   QString *error)
 {
-    return writeFileAtomically(path, encodeText(text, encoding));
+    return writeFileAtomically(path, encodeText(text, encoding), error);
 }

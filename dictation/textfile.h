@@ -43,5 +43,6 @@ QByteArray encodeText(const QString &text, TextFileContent::Encoding encoding);
 
 // Writes the text as it stands (no line-break conversion) through QSaveFile:
 // the file is replaced only once all bytes are on disk, so a failed save leaves
-// the old file intact. Returns false on any failure.
-bool writeTextFile(const QString &path, const QString &text, TextFileContent::Encoding encoding);
+// the old file intact. Returns false on any failure, with the reason in *error.
+bool writeTextFile(const QString &path, const QString &text, TextFileContent::Encoding encoding,
+                   QString *error = nullptr);

@@ -1,5 +1,7 @@
 #include "platform/atomicfile.h"
 
+#include "platform/filereason.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -25,10 +27,12 @@ bool needsShortTemporaryName(const QString &path)
     return QFile::encodeName(name).size() > NAME_MAX - 7;
 }
 
-bool fail(QString *error, const QString &reason)
+// Called straight after the failing call, while errno still tells why.
+bool fail(QString *error, const QString &systemText)
 {
+    const int code = errno;
     if (error)
-        *error = reason;
+        *error = fileErrorReason(code, systemText);
     return false;
 }
 
@@ -46,7 +50,7 @@ bool replaceThroughShortName(const QString &path, const QByteArray &bytes, QStri
     if (std::rename(QFile::encodeName(file.fileName()).constData(),
                     QFile::encodeName(target.absoluteFilePath()).constData())
         != 0) {
-        return fail(error, QString::fromLocal8Bit(std::strerror(errno)));
+        return fail(error, QString());
     }
     file.setAutoRemove(false);
     return true;

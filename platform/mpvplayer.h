@@ -43,6 +43,10 @@ struct mpv_event_log_message;
 //   currentPosition() reports those as the end of the lap instead, so the
 //   position never leaves a..b while looping.
 // - The range stays set across setUrl() and close() until it is changed.
+// - At speeds other than 1.0, libmpv 0.35 times its sound by a clock that
+//   runs ahead of what is heard (by about 40 ms above 1.0x); the loop range,
+//   seeks and reported positions are shifted by that lead, so that what is
+//   heard starts at a and ends at b at every speed.
 //
 // A libmpv message at warning level or above goes to the logging category
 // "quillmar.mpv" (errors as critical).
@@ -113,6 +117,9 @@ private:
     void waitUntilReady();
     QString mpvText(int error) const;
     void applyLoopRange();
+    // How far libmpv's clock runs ahead of the sound at the current speed,
+    // in seconds; positions, seeks and the loop range make up for it.
+    double clockLead() const;
     void drainEvents();
     void onPropertyChange(const mpv_event_property &property, std::uint64_t id);
     void onFlagChange(std::uint64_t id, bool value);
@@ -161,6 +168,8 @@ private:
     double m_duration = 0.0;
     double m_speed = 1.0;
     int m_volume = 100;
+    // libmpv 0.35's clock runs ahead of what sounds at speeds other than 1.0.
+    bool m_clockLeads = false;
     // The loop range as set; negative ends are unset.
     double m_loopA = -1.0;
     double m_loopB = -1.0;

@@ -2,14 +2,19 @@
 
 #include "platform/atomicfile.h"
 #include "platform/errors.h"
+#include "platform/filereason.h"
 #include "platform/gb18030.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <optional>
 
@@ -235,9 +240,15 @@ bool fitsOnOneLine(const QString &text)
     return !text.contains(u'\r') && !text.contains(u'\n');
 }
 
-[[noreturn]] void throwUnableToWrite(const QString &path)
+[[noreturn]] void throwUnableToWrite(const QString &path, const QString &reason)
 {
-    throw AppError(QStringLiteral("Unable to write to %1").arg(path));
+    throw AppError(QCoreApplication::translate("ProfileFile", "无法写入文件“%1”：%2")
+                       .arg(QDir::toNativeSeparators(path), reason));
+}
+
+QString notOnOneLine()
+{
+    return QCoreApplication::translate("ProfileFile", "名称或值中有换行，无法写成一行");
 }
 
 } // namespace
@@ -277,7 +288,7 @@ bool setKey(QByteArray &data, const QString &path, const QString &section, const
     // Such names and values would split or change the line they are written to.
     if (!fitsOnOneLine(sectionName) || !fitsOnOneLine(keyName) || !fitsOnOneLine(value)
         || keyName.contains(u'=') || keyName.startsWith(u'['))
-        throwUnableToWrite(path);
+        throwUnableToWrite(path, notOnOneLine());
 
     const Location loc = locate(data, sectionName, keyName);
     // A key that already holds the value keeps its line as it is, in whatever
@@ -317,14 +328,18 @@ bool setKey(QByteArray &data, const QString &path, const QString &section, const
 void writeProfileStrings(const QString &path, const QString &section,
                          const QList<QPair<QString, QString>> &keysAndValues)
 {
-    const bool existed = QFile::exists(path);
+    const QFileInfo info(path);
+    const bool existed = info.exists();
+    if (info.isDir())
+        throwUnableToWrite(path, fileErrorReason(EISDIR));
     QByteArray data;
     if (existed) {
         bool ok = true;
         data = readFile(path, &ok);
         // Never replace a file whose lines could not all be kept.
         if (!ok)
-            throwUnableToWrite(path);
+            throwUnableToWrite(path,
+                               QCoreApplication::translate("ProfileFile", "无法读出原有内容"));
     }
     bool changed = false;
     for (const auto &[key, value] : keysAndValues)
@@ -336,8 +351,9 @@ void writeProfileStrings(const QString &path, const QString &section,
     if (writeFileAtomically(path, data, &reason))
         return;
     if (!existed)
-        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
-    throwUnableToWrite(path);
+        throw AppError(QCoreApplication::translate("ProfileFile", "无法创建文件“%1”：%2")
+                           .arg(QDir::toNativeSeparators(path), reason));
+    throwUnableToWrite(path, reason);
 }
 
 void writeProfileString(const QString &path, const QString &section, const QString &key,

@@ -43,8 +43,8 @@ int readProfileInt(const QString &path, const QString &section, const QString &k
 // double quotes when reading would otherwise trim or unquote them.
 // The file is replaced atomically.
 //
-// Throws AppError: "Cannot create file \"<path>\". <reason>" when the file did
-// not exist and could not be created; "Unable to write to <path>" for every
+// Throws AppError: "无法创建文件“<path>”：<reason>" when the file did not
+// exist and could not be created; "无法写入文件“<path>”：<reason>" for every
 // other failure, including an existing file that cannot be read and names or
 // values that cannot be stored on one line.
 void writeProfileString(const QString &path, const QString &section, const QString &key,

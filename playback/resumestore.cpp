@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -24,6 +25,18 @@ QJsonArray load(const QString &path)
 }
 
 } // namespace
+
+ResumePoint fitToLength(ResumePoint point, double length)
+{
+    const auto fits = [length](double t) { return std::isfinite(t) && t < length; };
+    if (!fits(point.position) || point.position < 0)
+        point.position = 0.0;
+    if (point.loopStart >= 0 && !fits(point.loopStart))
+        point.loopStart = point.loopEnd = -1.0;
+    if (point.loopEnd >= 0 && !(std::isfinite(point.loopEnd) && point.loopEnd <= length))
+        point.loopEnd = -1.0;
+    return point;
+}
 
 QJsonObject resumePointToJson(const ResumePoint &point)
 {

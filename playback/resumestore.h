@@ -16,6 +16,11 @@ struct ResumePoint {
     double position = 0.0;
 };
 
+// The place as it fits a recording of this length: a position past the end
+// becomes 0, a loop start at or past it drops the loop, a loop end past it
+// drops the end.
+ResumePoint fitToLength(ResumePoint point, double length);
+
 // A place as stored, and back; what is missing or wrong reads as unset.
 QJsonObject resumePointToJson(const ResumePoint &point);
 ResumePoint resumePointFromJson(const QJsonObject &entry);

@@ -1,5 +1,7 @@
 #include "recovery/recoverystore.h"
 
+#include "platform/atomicfile.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -8,7 +10,6 @@
 #include <QLockFile>
 #include <QMutexLocker>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -117,6 +118,15 @@ QString moveAside(const QString &path)
     return QFile::rename(path, target) ? target : QString();
 }
 
+// Damaged copies are kept for a look at them, but only the newest few.
+void pruneDamaged(const QDir &dir)
+{
+    const QFileInfoList damaged = dir.entryInfoList({QLatin1Char('*') + DamagedSuffix},
+                                                    QDir::Files | QDir::Hidden, QDir::Time);
+    for (qsizetype i = RecoveryStore::KeptDamagedCopies; i < damaged.size(); ++i)
+        QFile::remove(damaged.at(i).filePath());
+}
+
 // True when a running program holds the lock beside the copy. A lock left
 // behind by a program that has ended is removed on the way.
 bool heldByRunningProgram(const QString &lockPath)
@@ -148,6 +158,11 @@ QByteArray encodeRecoveryCopy(const RecoveryEntry &entry)
     add("document", escape(entry.documentName));
     add("recording", escape(entry.recording));
     add("encoding", escape(entry.encoding));
+    if (entry.baseKnown) {
+        add("base-size", QByteArray::number(entry.baseExists ? entry.baseSize : -1));
+        if (entry.baseExists)
+            add("base-modified", entry.baseModified.toUTC().toString(Qt::ISODateWithMs).toLatin1());
+    }
     add("text-format", format);
     add("text-bytes", QByteArray::number(text.size()));
     add("text-sha1", checksum(text));
@@ -156,24 +171,34 @@ QByteArray encodeRecoveryCopy(const RecoveryEntry &entry)
     return out;
 }
 
-std::optional<RecoveryEntry> decodeRecoveryCopy(const QByteArray &bytes)
+namespace {
+
+struct Header {
+    RecoveryEntry entry;
+    QByteArray format;
+    QByteArray sha1;
+    qsizetype textBytes = -1;
+    qsizetype size = 0; // of the header, with its empty last line
+};
+
+// The header of a copy, from its first bytes; std::nullopt when they do not
+// start a copy or the header does not end within them.
+std::optional<Header> decodeHeader(QByteArrayView bytes)
 {
     qsizetype pos = 0;
     const auto nextLine = [&bytes, &pos]() -> std::optional<QByteArrayView> {
         const qsizetype end = bytes.indexOf('\n', pos);
         if (end < 0)
             return std::nullopt;
-        const QByteArrayView line = QByteArrayView(bytes).sliced(pos, end - pos);
+        const QByteArrayView line = bytes.sliced(pos, end - pos);
         pos = end + 1;
         return line;
     };
     if (nextLine() != QByteArrayView(Magic))
         return std::nullopt;
 
-    RecoveryEntry entry;
-    QByteArray format;
-    QByteArray sha1;
-    qsizetype length = -1;
+    Header header;
+    RecoveryEntry &entry = header.entry;
     bool haveTime = false, haveDocument = false, haveRecording = false, haveEncoding = false;
     for (;;) {
         const std::optional<QByteArrayView> line = nextLine();
@@ -190,14 +215,22 @@ std::optional<RecoveryEntry> decodeRecoveryCopy(const QByteArray &bytes)
             entry.time = QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
             haveTime = entry.time.isValid();
         } else if (key == "text-format") {
-            format = value.toByteArray();
+            header.format = value.toByteArray();
         } else if (key == "text-bytes") {
             bool ok = false;
-            length = value.toByteArray().toLongLong(&ok);
+            header.textBytes = value.toByteArray().toLongLong(&ok);
             if (!ok)
-                length = -1;
+                header.textBytes = -1;
         } else if (key == "text-sha1") {
-            sha1 = value.toByteArray();
+            header.sha1 = value.toByteArray();
+        } else if (key == "base-size") {
+            bool ok = false;
+            entry.baseSize = value.toByteArray().toLongLong(&ok);
+            entry.baseKnown = ok;
+            entry.baseExists = ok && entry.baseSize >= 0;
+        } else if (key == "base-modified") {
+            entry.baseModified =
+                QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
         } else if (key == "document" || key == "recording" || key == "encoding") {
             std::optional<QString> text = unescape(value);
             if (!text)
@@ -215,21 +248,55 @@ std::optional<RecoveryEntry> decodeRecoveryCopy(const QByteArray &bytes)
         }
         // Other keys come from a later version and are passed over.
     }
-    if (!haveTime || !haveDocument || !haveRecording || !haveEncoding || length < 0
-        || bytes.size() - pos != length)
+    if (!haveTime || !haveDocument || !haveRecording || !haveEncoding || header.textBytes < 0)
         return std::nullopt;
     if (entry.encoding != RecoveryEntry::Utf8 && entry.encoding != RecoveryEntry::Gb18030)
         return std::nullopt;
-    const QByteArrayView text = QByteArrayView(bytes).sliced(pos);
-    if (checksum(text) != sha1)
+    if (entry.baseExists && !entry.baseModified.isValid())
         return std::nullopt;
-    if (format == FormatUtf8)
+    if (!entry.baseExists)
+        entry.baseSize = -1;
+    header.size = pos;
+    return header;
+}
+
+// A header never comes near this; a file without its end in these bytes is
+// no copy, however large it is.
+constexpr qsizetype MaxHeaderBytes = 64 * 1024;
+
+} // namespace
+
+std::optional<RecoveryEntry> decodeRecoveryCopy(const QByteArray &bytes)
+{
+    std::optional<Header> header = decodeHeader(bytes);
+    if (!header || bytes.size() - header->size != header->textBytes)
+        return std::nullopt;
+    const QByteArrayView text = QByteArrayView(bytes).sliced(header->size);
+    if (checksum(text) != header->sha1)
+        return std::nullopt;
+    RecoveryEntry entry = std::move(header->entry);
+    if (header->format == FormatUtf8)
         entry.text = QString::fromUtf8(text);
-    else if (format == FormatUtf16 && length % 2 == 0)
+    else if (header->format == FormatUtf16 && header->textBytes % 2 == 0)
         entry.text = fromUtf16Le(text);
     else
         return std::nullopt;
     return entry;
+}
+
+FileAgainstCopy compareFileWithCopy(const RecoveryEntry &entry, bool exists, qint64 size,
+                                    const QDateTime &modified)
+{
+    if (entry.documentName.isEmpty() || !exists)
+        return FileAgainstCopy::Unchanged;
+    if (entry.baseKnown && entry.baseExists && size == entry.baseSize
+        && modified == entry.baseModified)
+        return FileAgainstCopy::Unchanged;
+    if (modified > entry.time)
+        return FileAgainstCopy::Newer;
+    // A copy of an earlier version says nothing of its base; a file older
+    // than the copy is then taken as the one it was made from.
+    return entry.baseKnown ? FileAgainstCopy::Older : FileAgainstCopy::Unchanged;
 }
 
 QString recoveryListText(const QList<RecoveryEntry> &entries)
@@ -294,16 +361,11 @@ bool RecoveryStore::write(const RecoveryEntry &entry, QString *error)
 {
     if (!holdLock(error))
         return false;
-    const QByteArray bytes = encodeRecoveryCopy(entry);
-    QSaveFile file(m_ownPath);
-    // commit() does not notice a short write (disk full) of buffered data,
-    // so the file is unbuffered and the count is checked.
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size()
-        && file.commit())
+    QString reason;
+    if (writeFileAtomically(m_ownPath, encodeRecoveryCopy(entry), &reason))
         return true;
     if (error)
-        *error =
-            QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(m_ownPath), file.errorString());
+        *error = QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(m_ownPath), reason);
     return false;
 }
 
@@ -320,7 +382,15 @@ RecoveryListResult RecoveryStore::list() const
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             continue; // unreadable now, perhaps not later: left as it is
-        std::optional<RecoveryEntry> entry = decodeRecoveryCopy(file.readAll());
+        // The header first: a file that is no copy, or far too large for
+        // one, is never read whole.
+        std::optional<RecoveryEntry> entry;
+        const qint64 size = file.size();
+        if (size <= MaxCopyBytes) {
+            const std::optional<Header> header = decodeHeader(file.peek(MaxHeaderBytes));
+            if (header && header->size + header->textBytes == size)
+                entry = decodeRecoveryCopy(file.readAll());
+        }
         file.close();
         if (entry) {
             entry->path = path;
@@ -331,6 +401,7 @@ RecoveryListResult RecoveryStore::list() const
             result.damaged += aside.isEmpty() ? path : aside;
         }
     }
+    pruneDamaged(dir);
     // Locks left by programs that ended without a copy.
     for (const QFileInfo &info :
          dir.entryInfoList({QLatin1Char('*') + Suffix + LockSuffix}, QDir::Files | QDir::Hidden)) {

@@ -21,6 +21,13 @@ struct RecoveryEntry {
     QString encoding;     // RecoveryEntry::Utf8 or RecoveryEntry::Gb18030
     QDateTime time;       // when the snapshot was taken
     QString text;
+    // The document's file as the text was based on it (when it was loaded or
+    // last saved): a file that differs now was written after it. Unknown in
+    // copies of earlier versions.
+    bool baseKnown = false;
+    bool baseExists = false;
+    qint64 baseSize = -1;
+    QDateTime baseModified;
 
     static constexpr QLatin1StringView Utf8{"utf-8"};
     static constexpr QLatin1StringView Gb18030{"gb18030"};
@@ -40,6 +47,15 @@ struct RecoveryListResult {
 QByteArray encodeRecoveryCopy(const RecoveryEntry &entry);
 // std::nullopt when the bytes are not a complete, intact copy. `path` is left empty.
 std::optional<RecoveryEntry> decodeRecoveryCopy(const QByteArray &bytes);
+
+// How the document's file stands against a copy, given what the file is now.
+enum class FileAgainstCopy {
+    Unchanged, // as the copy found it, or gone, or no file: restoring loses nothing
+    Newer,     // written after the copy was taken
+    Older,     // written by someone else after the copy's text was loaded
+};
+FileAgainstCopy compareFileWithCopy(const RecoveryEntry &entry, bool exists, qint64 size,
+                                    const QDateTime &modified);
 
 // The lines of the start-up question, one per copy in the given order:
 // document file name (or 未命名), recording file name, local time.
@@ -68,9 +84,13 @@ public:
     bool write(const RecoveryEntry &entry, QString *error = nullptr);
 
     // Copies left by other programs (not the own one, nor one a running
-    // program still holds). Damaged copies are renamed with ".damaged" and
-    // reported once; they are never deleted.
+    // program still holds). Damaged copies (also any larger than
+    // MaxCopyBytes, which are never read) are renamed with ".damaged" and
+    // reported once; only the newest KeptDamagedCopies of those are kept.
     RecoveryListResult list() const;
+
+    static constexpr qint64 MaxCopyBytes = 256 * 1024 * 1024;
+    static constexpr int KeptDamagedCopies = 5;
 
     bool remove(const QString &path) const;
     bool remove(const RecoveryEntry &entry) const { return remove(entry.path); }

@@ -35,10 +35,21 @@ void RecoveryWriter::documentChanged()
     schedule();
 }
 
+void RecoveryWriter::writeSoon()
+{
+    documentChanged();
+    m_urgent = true;
+    schedule();
+}
+
 void RecoveryWriter::schedule()
 {
     if (!m_dirty || m_inFlight)
         return; // writeFinished() schedules again
+    if (m_urgent) {
+        m_timer.start(0);
+        return;
+    }
     qint64 due = std::min(m_lastChange + m_timing.quietMs, m_firstUnwritten + m_timing.maxDelayMs);
     if (m_lastWriteStart >= 0)
         due = std::max(due, m_lastWriteStart + m_timing.minGapMs);
@@ -51,6 +62,7 @@ void RecoveryWriter::startWrite()
         return;
     RecoveryEntry entry = m_source();
     m_dirty = false;
+    m_urgent = false;
     m_inFlight = true;
     m_lastWriteStart = m_clock.elapsed();
     const quint64 generation = m_generation->load();
@@ -76,7 +88,7 @@ void RecoveryWriter::writeFinished()
     const Outcome outcome = m_watcher.result();
     if (outcome.current) {
         if (outcome.ok)
-            emit copyWritten();
+            reportSuccess();
         else
             reportFailure(outcome.error);
     }
@@ -88,6 +100,7 @@ void RecoveryWriter::discard()
     ++*m_generation;
     m_timer.stop();
     m_dirty = false;
+    m_urgent = false;
     m_store->removeOwn();
 }
 
@@ -104,10 +117,11 @@ bool RecoveryWriter::flushNow()
         return false;
     const RecoveryEntry entry = m_source();
     m_dirty = false;
+    m_urgent = false;
     m_lastWriteStart = m_clock.elapsed();
     QString error;
     if (m_store->write(entry, &error)) {
-        emit copyWritten();
+        reportSuccess();
         return true;
     }
     reportFailure(error);
@@ -124,8 +138,14 @@ bool RecoveryWriter::adopt(const RecoveryEntry &restored)
 
 void RecoveryWriter::reportFailure(const QString &reason)
 {
-    if (m_failureReported)
+    if (m_failing)
         return;
-    m_failureReported = true;
+    m_failing = true;
     emit writeFailed(reason);
+}
+
+void RecoveryWriter::reportSuccess()
+{
+    m_failing = false;
+    emit copyWritten();
 }

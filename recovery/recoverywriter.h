@@ -38,6 +38,9 @@ public:
 
     // The document changed and is not saved.
     void documentChanged();
+    // A finished piece of work (an applied line) came in: the copy is written
+    // at once, without the quiet time, as soon as a write in progress ends.
+    void writeSoon();
     // The document was saved, not kept, or closed unchanged: deletes the copy
     // and cancels anything pending. A write already running cannot bring the
     // copy back.
@@ -54,7 +57,8 @@ public:
     RecoveryStore &store() const { return *m_store; }
 
 signals:
-    // The copy could not be written; emitted for the first failure only.
+    // The copy could not be written; emitted when copies stop working, not
+    // again for each further failure until one has worked.
     void writeFailed(const QString &reason);
     // A write ended with the copy on disk (after a worker write or flushNow()).
     void copyWritten();
@@ -70,6 +74,7 @@ private:
     void startWrite();
     void writeFinished();
     void reportFailure(const QString &reason);
+    void reportSuccess();
 
     std::shared_ptr<RecoveryStore> m_store;
     std::function<RecoveryEntry()> m_source;
@@ -81,7 +86,8 @@ private:
     qint64 m_lastWriteStart = -1;
     bool m_dirty = false;
     bool m_inFlight = false;
-    bool m_failureReported = false;
+    bool m_urgent = false;
+    bool m_failing = false;
     // Raised by discard(); a worker that finds it changed deletes its write.
     std::shared_ptr<std::atomic<quint64>> m_generation;
     QFutureWatcher<Outcome> m_watcher;

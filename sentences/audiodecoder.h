@@ -12,6 +12,9 @@
 struct DecodeControl {
     std::function<bool()> isCancelled;         // polled once per packet
     std::function<void(int percent)> progress; // called when the percentage changes
+    // The envelope decoded so far, a few times a second, the first time early
+    // on; expectedSeconds is the length the file claims (0 when unknown).
+    std::function<void(const Envelope &soFar, double expectedSeconds)> partial;
 };
 
 struct DecodeResult {

@@ -4,6 +4,7 @@
 #include "sentences/decodermodule.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 
 extern "C" {
@@ -24,6 +25,10 @@ namespace {
 // Speech sits below 4 kHz; a rate this low keeps the resampler and the
 // level pass cheap while a 10 ms frame still holds 80 samples.
 constexpr int AnalysisRate = 8000;
+// The first partial envelope once this much is decoded (a few milliseconds
+// of work), then one at most this often.
+constexpr double FirstPartialSeconds = 30.0;
+constexpr qint64 PartialIntervalMs = 250;
 
 struct FormatCloser {
     void operator()(AVFormatContext *p) const { avformat_close_input(&p); }
@@ -174,6 +179,23 @@ DecodeResult decode(const QString &path, const DecodeControl &control, double fr
         return true;
     };
 
+    // The first sentences are wanted at once, the rest as they come.
+    QElapsedTimer sincePartial;
+    sincePartial.start();
+    bool partialSent = false;
+    const auto offerPartial = [&] {
+        if (!control.partial)
+            return;
+        const double decoded = double(meter.totalSamples()) / AnalysisRate;
+        if (partialSent ? sincePartial.elapsed() < PartialIntervalMs
+                        : decoded < FirstPartialSeconds)
+            return;
+        envelope.duration = decoded;
+        control.partial(envelope, expected);
+        partialSent = true;
+        sincePartial.restart();
+    };
+
     report(0);
     int decodeErrors = 0;
     int decodedPackets = 0;
@@ -195,6 +217,7 @@ DecodeResult decode(const QString &path, const DecodeControl &control, double fr
                 ++decodedPackets;
             if (!drain())
                 return fail(QCoreApplication::translate("AudioDecoder", "无法转换采样"));
+            offerPartial();
         }
         av_packet_unref(packet.get());
     }
@@ -215,17 +238,17 @@ DecodeResult decode(const QString &path, const DecodeControl &control, double fr
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT void quillmar_decode_envelope_1(const QString &path,
+extern "C" Q_DECL_EXPORT void quillmar_decode_envelope_2(const QString &path,
                                                          const DecodeControl &control,
                                                          double frameSeconds, DecodeResult &result)
 {
     result = decode(path, control, frameSeconds);
 }
 
-extern "C" Q_DECL_EXPORT void quillmar_decoder_quiet_1()
+extern "C" Q_DECL_EXPORT void quillmar_decoder_quiet_2()
 {
     av_log_set_level(AV_LOG_QUIET);
 }
 
-static_assert(std::is_same_v<decltype(&quillmar_decode_envelope_1), DecodeEnvelopeEntry>);
-static_assert(std::is_same_v<decltype(&quillmar_decoder_quiet_1), DecoderQuietEntry>);
+static_assert(std::is_same_v<decltype(&quillmar_decode_envelope_2), DecodeEnvelopeEntry>);
+static_assert(std::is_same_v<decltype(&quillmar_decoder_quiet_2), DecoderQuietEntry>);

@@ -10,5 +10,5 @@
 using DecodeEnvelopeEntry = void (*)(const QString &path, const DecodeControl &control,
                                      double frameSeconds, DecodeResult &result);
 using DecoderQuietEntry = void (*)();
-inline constexpr char DecodeEnvelopeEntryName[] = "quillmar_decode_envelope_1";
-inline constexpr char DecoderQuietEntryName[] = "quillmar_decoder_quiet_1";
+inline constexpr char DecodeEnvelopeEntryName[] = "quillmar_decode_envelope_2";
+inline constexpr char DecoderQuietEntryName[] = "quillmar_decoder_quiet_2";

@@ -1,5 +1,6 @@
 #include "sentences/sentenceanalysis.h"
 
+#include "sentences/analysiscache.h"
 #include "sentences/sentencedetector.h"
 #include "sentences/subtitles.h"
 
@@ -7,28 +8,123 @@
 #include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
 
-AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control)
+namespace {
+
+// Sentences that end this close to the decoded edge may still grow or split
+// once more is decoded; they wait for the next look.
+constexpr double UnsettledSeconds = 3.0;
+
+// The envelope so far on the recording's whole time line: what is not yet
+// decoded is flat, so the strip keeps its scale while it fills in.
+std::shared_ptr<const Envelope> onWholeLength(const Envelope &soFar, double expectedSeconds)
+{
+    auto whole = std::make_shared<Envelope>();
+    whole->frameSeconds = soFar.frameSeconds;
+    whole->levels = soFar.levels;
+    if (expectedSeconds > soFar.duration) {
+        whole->levels.resize(std::size_t(expectedSeconds / soFar.frameSeconds), 0.0f);
+        whole->duration = expectedSeconds;
+    } else {
+        whole->duration = soFar.duration;
+    }
+    return whole;
+}
+
+} // namespace
+
+AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control,
+                                 const DetectorParams &params, const AnalysisCache *cache,
+                                 const std::function<void(const SentenceResult &)> &found)
 {
     AnalysisOutcome outcome;
-    DecodeResult decoded = decodeEnvelope(path, control);
-    outcome.cancelled = decoded.cancelled;
-    outcome.error = decoded.error;
-    if (!decoded.envelope)
-        return outcome;
-
     SentenceResult &result = outcome.result;
     result.path = path;
-    auto envelope = std::make_shared<const Envelope>(std::move(*decoded.envelope));
-    result.envelope = envelope;
     result.subtitleFile = subtitleFileFor(path);
-    if (!result.subtitleFile.isEmpty()) {
-        SubtitleCues cues = readSubtitleFile(result.subtitleFile, envelope->duration);
-        result.sentences = std::move(cues.cues);
-        result.malformedCues = cues.malformed;
-        result.fromSubtitles = true;
-    } else {
-        result.sentences = detectSentences(*envelope);
+    const bool subtitles = !result.subtitleFile.isEmpty();
+
+    // Sentences kept from other detector settings are not shown first.
+    const QByteArray detectorKey(reinterpret_cast<const char *>(&params), sizeof params);
+    std::optional<Envelope> envelope;
+    if (cache) {
+        if (std::optional<CachedAnalysis> cached = cache->load(path)) {
+            if (!subtitles && found && cached->detectorKey == detectorKey) {
+                SentenceResult early = result;
+                early.envelope = std::make_shared<const Envelope>(cached->envelope);
+                early.sentences = cached->sentences;
+                found(early);
+            }
+            envelope = std::move(cached->envelope);
+        }
     }
+
+    if (!envelope) {
+        DecodeControl watched = control;
+        QList<Sentence> shown;
+        QList<Sentence> cues;
+        bool cuesRead = false;
+        bool cuesShown = false;
+        if (found) {
+            watched.partial = [&](const Envelope &soFar, double expectedSeconds) {
+                SentenceResult early = result;
+                if (subtitles && !cuesRead) {
+                    cuesRead = true;
+                    cues = readSubtitleFile(result.subtitleFile, expectedSeconds).cues;
+                }
+                if (!cues.isEmpty()) {
+                    if (cuesShown)
+                        return;
+                    cuesShown = true;
+                    early.sentences = cues;
+                    early.fromSubtitles = true;
+                } else {
+                    // The detector sees the prefix as a whole recording; what
+                    // it settles is added after what was shown already.
+                    const double settled = soFar.duration - UnsettledSeconds;
+                    const double after = shown.isEmpty() ? -1.0 : shown.last().end;
+                    const qsizetype before = shown.size();
+                    for (const Sentence &sentence : detectSentences(soFar, params)) {
+                        if (sentence.end > settled)
+                            break;
+                        if (sentence.start > after)
+                            shown.append(sentence);
+                    }
+                    if (shown.size() == before)
+                        return;
+                    early.sentences = shown;
+                }
+                early.envelope = onWholeLength(soFar, expectedSeconds);
+                found(early);
+            };
+        }
+        DecodeResult decoded = decodeEnvelope(path, watched);
+        outcome.cancelled = decoded.cancelled;
+        outcome.error = decoded.error;
+        if (!decoded.envelope)
+            return outcome;
+        envelope = std::move(decoded.envelope);
+        if (cache)
+            cache->store(path, *envelope, detectSentences(*envelope, params), detectorKey);
+    }
+
+    auto shared = std::make_shared<const Envelope>(std::move(*envelope));
+    result.envelope = shared;
+    if (subtitles) {
+        SubtitleCues cues =
+            readSubtitleFile(result.subtitleFile, shared->duration, control.isCancelled);
+        if (cues.cancelled) {
+            outcome.cancelled = true;
+            return outcome;
+        }
+        result.malformedCues = cues.malformed;
+        result.mergedCues = cues.merged;
+        result.droppedCues = cues.dropped;
+        result.fromSubtitles = !cues.cues.isEmpty();
+        result.subtitlesUnusable = cues.cues.isEmpty();
+        result.sentences = std::move(cues.cues);
+    }
+    // Also for a cached envelope: the rules may have changed since it was kept.
+    if (!result.fromSubtitles)
+        result.sentences = detectSentences(*shared, params);
     outcome.ok = true;
     return outcome;
 }
@@ -49,12 +145,27 @@ void SentenceAnalysis::start(const QString &path)
 {
     cancel();
     const int generation = ++m_generation;
-    m_future = QtConcurrent::run(&m_pool, [path](QPromise<AnalysisOutcome> &promise) {
+    const QString cacheFolder = m_cacheFolder;
+    m_future = QtConcurrent::run(&m_pool, [this, path, cacheFolder, generation,
+                                           params = m_params](QPromise<AnalysisOutcome> &promise) {
         promise.setProgressRange(0, 100);
         DecodeControl control;
         control.isCancelled = [&promise] { return promise.isCanceled(); };
         control.progress = [&promise](int percent) { promise.setProgressValue(percent); };
-        promise.addResult(analyseRecording(path, control));
+        const AnalysisCache cache(cacheFolder);
+        // Handed to the GUI thread; dropped there if a newer run has begun
+        // (or the object is gone, which waits for this run first anyway).
+        const auto found = [this, generation](const SentenceResult &soFar) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, soFar] {
+                    if (generation == m_generation)
+                        emit sentencesFound(soFar);
+                },
+                Qt::QueuedConnection);
+        };
+        promise.addResult(analyseRecording(path, control, params,
+                                           cacheFolder.isEmpty() ? nullptr : &cache, found));
     });
     auto *watcher = new QFutureWatcher<AnalysisOutcome>(this);
     connect(watcher, &QFutureWatcher<AnalysisOutcome>::progressValueChanged, this,

@@ -2,6 +2,7 @@
 
 #include "sentences/audiodecoder.h"
 #include "sentences/envelope.h"
+#include "sentences/sentencedetector.h"
 
 #include <QFuture>
 #include <QList>
@@ -9,7 +10,10 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <functional>
 #include <memory>
+
+class AnalysisCache;
 
 struct SentenceResult {
     QString path;
@@ -18,6 +22,10 @@ struct SentenceResult {
     bool fromSubtitles = false;
     QString subtitleFile; // the file the cues came from, if any
     int malformedCues = 0;
+    int mergedCues = 0;  // started with another cue: one sentence with both texts
+    int droppedCues = 0; // past the end, or no time of their own left
+    // A subtitle file was there but gave no cue: the sentences are the pauses.
+    bool subtitlesUnusable = false;
 };
 
 struct AnalysisOutcome {
@@ -28,9 +36,18 @@ struct AnalysisOutcome {
 };
 
 // Decodes the recording and finds its sentences: the cues of a subtitle file
-// beside it when there is one, else the pauses. Blocking; for a worker or the
+// beside it when it gives any, else the pauses. Blocking; for a worker or the
 // command line.
-AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control = {});
+//
+// With a cache, a recording analysed before is read from it instead of being
+// decoded, and a new analysis is kept in it. `found` hears of the sentences
+// while the analysis runs: each time with all those found so far, in order,
+// each list extending the one before (the complete result may still differ
+// from the last of them), with the envelope decoded so far.
+AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control = {},
+                                 const DetectorParams &params = {},
+                                 const AnalysisCache *cache = nullptr,
+                                 const std::function<void(const SentenceResult &)> &found = {});
 
 // Runs the analysis of one recording at a time off the GUI thread. Starting
 // another recording, cancel() and destruction cancel the run in progress;
@@ -42,12 +59,20 @@ public:
     explicit SentenceAnalysis(QObject *parent = nullptr);
     ~SentenceAnalysis() override;
 
+    // Where analyses are kept between runs; empty (the default) keeps none.
+    void setCacheFolder(const QString &folder) { m_cacheFolder = folder; }
+
     void start(const QString &path);
+    // How the pauses are read, from the next start() on.
+    void setDetectorParams(const DetectorParams &params) { m_params = params; }
     void cancel();
     bool isRunning() const;
 
 signals:
     void progressChanged(int percent);
+    // The sentences found so far while the run goes on; finished() follows
+    // with the complete result.
+    void sentencesFound(const SentenceResult &soFar);
     void finished(const SentenceResult &result);
     void failed(const QString &message);
 
@@ -57,4 +82,6 @@ private:
     QThreadPool m_pool;
     QFuture<AnalysisOutcome> m_future;
     int m_generation = 0;
+    QString m_cacheFolder;
+    DetectorParams m_params;
 };

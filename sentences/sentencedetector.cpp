@@ -1,8 +1,11 @@
 #include "sentences/sentencedetector.h"
 
+#include "sentences/pauserules.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -81,6 +84,131 @@ void splitLongRuns(std::vector<Run> &runs, const std::vector<double> &db, int ma
     runs = std::move(out);
 }
 
+// How long each pause between two runs is: the stretch of it that sits at
+// the pause's own floor. A word's decaying tail and a consonant lost in
+// noise lie above it, and would otherwise lengthen a comma to the length of
+// a sentence break. The smoothing's blur of the edges is added back.
+std::vector<double> pauseSeconds(const std::vector<Run> &runs, const std::vector<double> &db,
+                                 int radius, double frame)
+{
+    std::vector<double> out;
+    if (runs.size() < 2)
+        return out;
+    // How much the background itself swings, from the middle of each longer
+    // pause (the typical one, since some hold a breath or a weak consonant):
+    // little for steady noise, much for a music bed.
+    std::vector<double> swings;
+    std::vector<double> middle;
+    const int longer = std::max(4, int(std::lround(0.08 / frame)));
+    for (std::size_t k = 1; k < runs.size(); ++k) {
+        const int a = runs[k - 1].last;
+        const int b = runs[k].first;
+        if (b - a < longer)
+            continue;
+        middle.assign(db.begin() + a + (b - a) / 4, db.begin() + b - (b - a) / 4);
+        swings.push_back(percentile(middle, 0.8) - percentile(middle, 0.2));
+    }
+    const double swing = swings.empty() ? 6.0 : percentile(swings, 0.5);
+    const double above = std::max(4.0, swing + 1.0);
+    out.reserve(runs.size() - 1);
+    std::vector<double> levels;
+    for (std::size_t k = 1; k < runs.size(); ++k) {
+        const int a = runs[k - 1].last;
+        const int b = runs[k].first;
+        levels.assign(db.begin() + a, db.begin() + b);
+        const double quiet = percentile(levels, 0.2) + above;
+        int first = a;
+        while (first < b && db[std::size_t(first)] > quiet)
+            ++first;
+        int last = b - 1;
+        while (last > first && db[std::size_t(last)] > quiet)
+            --last;
+        out.push_back((last - first + 1 + 2 * radius) * frame);
+    }
+    return out;
+}
+
+// A sentence as the runs first..last (inclusive).
+struct Stretch {
+    int first;
+    int last;
+};
+
+// Runs joined across the pauses shorter than the break. A piece shorter than
+// a sentence usually is one cut off by a pause for emphasis, so it joins its
+// neighbour across the shorter of its pauses, unless that one too is clearly
+// a sentence break.
+std::vector<Stretch> sentenceStretches(const std::vector<Run> &runs,
+                                       const std::vector<double> &pauses, double breakAt,
+                                       const DetectorParams &params, double frame)
+{
+    std::vector<Stretch> out;
+    for (int i = 0; i < int(runs.size()); ++i) {
+        if (!out.empty() && pauses[std::size_t(i - 1)] < breakAt)
+            out.back().last = i;
+        else
+            out.push_back({i, i});
+    }
+    const double clearBreak = std::max(params.fallbackBreak, 1.5 * breakAt);
+    const auto seconds = [&](const Stretch &s) {
+        return (runs[std::size_t(s.last)].last - runs[std::size_t(s.first)].first) * frame;
+    };
+    for (std::size_t i = 0; i < out.size();) {
+        if (seconds(out[i]) >= params.shortSentence) {
+            ++i;
+            continue;
+        }
+        const double before =
+            i > 0 ? pauses[std::size_t(out[i].first - 1)] : std::numeric_limits<double>::infinity();
+        const double after = i + 1 < out.size() ? pauses[std::size_t(out[i].last)]
+                                                : std::numeric_limits<double>::infinity();
+        if (std::min(before, after) >= clearBreak) {
+            ++i;
+        } else if (before <= after) {
+            out[i - 1].last = out[i].last;
+            out.erase(out.begin() + std::ptrdiff_t(i));
+            --i; // the joined one may still be short
+        } else {
+            out[i].last = out[i + 1].last;
+            out.erase(out.begin() + std::ptrdiff_t(i) + 1);
+        }
+    }
+    return out;
+}
+
+// Sentences longer than a learner can hold, split at their longest pauses
+// where those stand out clearly.
+std::vector<Run> dictationSized(const std::vector<Stretch> &stretches, const std::vector<Run> &runs,
+                                const std::vector<double> &pauses, const DetectorParams &params,
+                                double frame)
+{
+    SplitRule rule;
+    rule.longest = params.longSentence;
+    rule.shortest = params.shortSentence;
+    std::vector<Run> out;
+    out.reserve(stretches.size());
+    std::vector<SpeechPiece> pieces;
+    std::vector<double> inner;
+    for (const Stretch &s : stretches) {
+        pieces.clear();
+        inner.clear();
+        for (int r = s.first; r <= s.last; ++r) {
+            pieces.push_back(
+                {runs[std::size_t(r)].first * frame, runs[std::size_t(r)].last * frame});
+            if (r < s.last)
+                inner.push_back(pauses[std::size_t(r)]);
+        }
+        int first = s.first;
+        for (int split : dictationSplits(pieces, inner, rule)) {
+            out.push_back(
+                {runs[std::size_t(first)].first, runs[std::size_t(s.first + split)].last});
+            first = s.first + split + 1;
+        }
+        out.push_back({runs[std::size_t(first)].first, runs[std::size_t(s.last)].last});
+    }
+    return out;
+}
+
 } // namespace
 
 QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &params)
@@ -131,17 +259,23 @@ QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &
         i = j;
     }
 
-    // Pauses shorter than the minimum stay inside their sentence.
-    const int minPause = frames(params.minPause);
-    std::vector<Run> merged;
-    for (const Run &run : runs) {
-        if (!merged.empty() && run.first - merged.back().last < minPause)
-            merged.back().last = run.last;
-        else
-            merged.push_back(run);
-    }
+    if (runs.empty())
+        return {};
+    const int radius = frames(0.015);
+    const std::vector<double> pauses = pauseSeconds(runs, db, radius, frame);
+    std::vector<SpeechPiece> pieces;
+    pieces.reserve(runs.size());
+    for (const Run &run : runs)
+        pieces.push_back({run.first * frame, run.last * frame});
+    const double breakAt =
+        sentenceBreak(framingPauses(pieces, pauses, params.shortSentence),
+                      {params.shortestBreak, params.longestBreak, params.fallbackBreak});
+    std::vector<Stretch> stretches = sentenceStretches(runs, pauses, breakAt, params, frame);
     const int minSentence = frames(params.minSentence);
-    std::erase_if(merged, [&](const Run &run) { return run.last - run.first < minSentence; });
+    std::erase_if(stretches, [&](const Stretch &s) {
+        return runs[std::size_t(s.last)].last - runs[std::size_t(s.first)].first < minSentence;
+    });
+    std::vector<Run> merged = dictationSized(stretches, runs, pauses, params, frame);
     splitLongRuns(merged, db, frames(params.maxSentence), frames(0.2));
 
     QList<Sentence> sentences;

@@ -77,3 +77,10 @@ QString sentenceLabel(int index, int total)
         .arg(index + 1)
         .arg(total);
 }
+
+QString sentenceLabelSoFar(int index)
+{
+    if (index < 0)
+        return {};
+    return QCoreApplication::translate("SentenceNavigation", "第 %1/… 句").arg(index + 1);
+}

@@ -32,3 +32,5 @@ int repeatSentence(const QList<Sentence> &sentences, const PlayPlace &place);
 
 // "第 3/27 句" for index 2 of 27; empty when there is no current sentence.
 QString sentenceLabel(int index, int total);
+// "第 3/… 句" for index 2 while the count is not known yet; empty for -1.
+QString sentenceLabelSoFar(int index);

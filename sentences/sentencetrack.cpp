@@ -3,6 +3,7 @@
 #include "sentences/sentenceanalysis.h"
 #include "sentences/waveformview.h"
 
+#include <QFileInfo>
 #include <QLabel>
 
 #include <cmath>
@@ -14,6 +15,7 @@ SentenceTrack::SentenceTrack(WaveformView *view, QLabel *label, QObject *parent)
     connect(m_view, &WaveformView::sentenceClicked, this, &SentenceTrack::sentenceClicked);
     connect(m_analysis, &SentenceAnalysis::progressChanged, this,
             [this](int percent) { Q_EMIT statusChanged(tr("正在分析录音… %1%").arg(percent)); });
+    connect(m_analysis, &SentenceAnalysis::sentencesFound, this, &SentenceTrack::foundSoFar);
     connect(m_analysis, &SentenceAnalysis::finished, this, &SentenceTrack::analysed);
     // A recording that cannot be decoded still plays; it just has no sentences.
     connect(m_analysis, &SentenceAnalysis::failed, this,
@@ -25,11 +27,17 @@ SentenceTrack::~SentenceTrack()
     m_analysis->cancel();
 }
 
+void SentenceTrack::setCacheFolder(const QString &folder)
+{
+    m_analysis->setCacheFolder(folder);
+}
+
 void SentenceTrack::open(const QString &recordingPath)
 {
     m_view->clear();
     m_label->clear();
     m_fromSubtitles = false;
+    m_complete = false;
     if (recordingPath.isEmpty()) {
         m_analysis->cancel();
         Q_EMIT sentencesChanged();
@@ -38,13 +46,30 @@ void SentenceTrack::open(const QString &recordingPath)
     m_analysis->start(recordingPath);
 }
 
+void SentenceTrack::setLongestSentence(double seconds)
+{
+    DetectorParams params;
+    params.longSentence = seconds;
+    m_analysis->setDetectorParams(params);
+}
+
 const QList<Sentence> &SentenceTrack::sentences() const
 {
     return m_view->sentences();
 }
 
+void SentenceTrack::foundSoFar(const SentenceResult &soFar)
+{
+    m_view->setAnalysis(soFar);
+    m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
+    m_view->setPosition(m_place.position);
+    m_fromSubtitles = soFar.fromSubtitles;
+    showPlace();
+}
+
 void SentenceTrack::analysed(const SentenceResult &result)
 {
+    m_complete = true;
     m_view->setAnalysis(result);
     m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
     m_view->setPosition(m_place.position);
@@ -52,8 +77,15 @@ void SentenceTrack::analysed(const SentenceResult &result)
     showPlace();
     QString text = result.fromSubtitles ? tr("字幕中有 %1 句").arg(result.sentences.size())
                                         : tr("找到 %1 句").arg(result.sentences.size());
+    if (result.subtitlesUnusable)
+        text = tr("字幕文件“%1”中没有可用的字幕，已按停顿找句子：%2")
+                   .arg(QFileInfo(result.subtitleFile).fileName(), text);
     if (result.malformedCues > 0)
         text += tr("（%1 条字幕格式有误，已跳过）").arg(result.malformedCues);
+    if (result.mergedCues > 0)
+        text += tr("（%1 条字幕与前一条同时开始，已合为一句）").arg(result.mergedCues);
+    if (result.droppedCues > 0)
+        text += tr("（%1 条字幕超出录音或没有时长，已略去）").arg(result.droppedCues);
     Q_EMIT statusChanged(text);
     Q_EMIT sentencesChanged();
 }
@@ -91,5 +123,9 @@ void SentenceTrack::showPlace()
 {
     const QList<Sentence> &list = sentences();
     const int current = currentSentence(list, m_place);
-    m_label->setText(current >= 0 ? sentenceLabel(current, int(list.size())) : QString());
+    if (current < 0)
+        m_label->clear();
+    else
+        m_label->setText(m_complete ? sentenceLabel(current, int(list.size()))
+                                    : sentenceLabelSoFar(current));
 }

@@ -21,8 +21,18 @@ public:
     SentenceTrack(WaveformView *view, QLabel *label, QObject *parent);
     ~SentenceTrack() override;
 
+    // Where analyses are kept between runs, so that a recording opened again
+    // shows its sentences at once; empty keeps none.
+    void setCacheFolder(const QString &folder);
     // Starts finding the sentences of a recording; an empty path forgets them.
+    // They appear as they are found, and the label counts them as "…" until
+    // all are known.
     void open(const QString &recordingPath);
+    // All the sentences of the open recording are known.
+    bool isComplete() const { return m_complete; }
+    // The longest sentence a learner is given to dictate, in seconds; longer
+    // stretches are split where a pause stands out. From the next open() on.
+    void setLongestSentence(double seconds);
     const QList<Sentence> &sentences() const;
     bool fromSubtitles() const { return m_fromSubtitles; }
     // The subtitle text of the sentence the loop region is exactly; empty
@@ -42,11 +52,13 @@ Q_SIGNALS:
 
 private:
     void analysed(const SentenceResult &result);
+    void foundSoFar(const SentenceResult &soFar);
     void showPlace();
 
     WaveformView *m_view;
     QLabel *m_label;
     SentenceAnalysis *m_analysis;
     bool m_fromSubtitles = false;
+    bool m_complete = false;
     PlayPlace m_place;
 };

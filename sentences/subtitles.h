@@ -6,27 +6,38 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 enum class SubtitleFormat { Srt, Vtt, Lrc };
 
 struct SubtitleCues {
     QList<Sentence> cues; // sorted, not overlapping, inside the recording
     int malformed = 0;    // cues that could not be read and were skipped
+    int merged = 0;       // cues that started with another one, their texts joined to it
+    int dropped = 0;      // cues past the recording's end, or left with no time of their own
+    bool cancelled = false;
 };
 
-// The text of a subtitle file: UTF-8 with or without BOM (UTF-16 with BOM too),
-// otherwise GB18030.
+// Polled while a file is parsed; true stops it.
+using SubtitleCancel = std::function<bool()>;
+
+// The text of a subtitle file: UTF-8 with or without BOM, UTF-16 with a BOM
+// or without one (told by its NUL bytes), otherwise GB18030.
 QString decodeSubtitleText(const QByteArray &bytes);
 
-// Cues from a subtitle file's bytes. Cues are sorted by start, each ends no
-// later than the next one starts, cues that start past the recording's end
-// are dropped and the last is cut at it. A duration of 0 or less means
-// unknown: nothing is dropped or cut, and a last lyric line, whose end is
-// unknown, is left out.
-SubtitleCues parseSubtitles(const QByteArray &bytes, SubtitleFormat format, double duration);
+// Cues from a subtitle file's bytes, in one pass over the text. Cues are
+// sorted by start; cues with the same start become one, their texts joined;
+// each ends no later than the next one starts, cues that start past the
+// recording's end are dropped and the last is cut at it. A duration of 0 or
+// less means unknown: nothing is dropped or cut, and a last lyric line, whose
+// end is unknown, is left out.
+SubtitleCues parseSubtitles(const QByteArray &bytes, SubtitleFormat format, double duration,
+                            const SubtitleCancel &cancelled = {});
 
 // The subtitle file beside a recording with the same base name (.srt, then
 // .vtt, then .lrc; the suffix in any case), or an empty string.
 QString subtitleFileFor(const QString &recordingPath);
 
 // Reads and parses a subtitle file; its format comes from its suffix.
-SubtitleCues readSubtitleFile(const QString &path, double duration);
+SubtitleCues readSubtitleFile(const QString &path, double duration,
+                              const SubtitleCancel &cancelled = {});

@@ -17,7 +17,7 @@ RecentFiles::RecentFiles(SettingsStore *store, Dialogs *dialogs, QMenu *menu, QO
 QString RecentFiles::pathAt(int index) const
 {
     if (index < 0 || index >= m_list.size())
-        throw AppError(QStringLiteral("List index out of bounds (%1)").arg(index));
+        throw AppError(tr("最近播放列表中没有第 %1 项").arg(index + 1));
     return m_list.at(index);
 }
 

@@ -40,24 +40,55 @@ SettingsStore::SettingsStore(const QString &programDir, QObject *parent)
 QString SettingsStore::filePath() const
 {
     const QFileInfo programFolder(m_programDir);
-    const QString folder =
-        SettingsFolder(m_programDir, programFolder.isDir() && programFolder.isWritable(),
-                       QFileInfo::exists(m_programDir + SettingsFileName),
-                       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-    if (folder != m_programDir && !QDir().mkpath(folder))
-        throw AppError(QCoreApplication::translate("SettingsStore", "无法创建设置文件夹“%1”：%2")
-                           .arg(folder, whyNoFolder(folder)));
-    return folder + SettingsFileName;
+    return SettingsFolder(m_programDir, programFolder.isDir() && programFolder.isWritable(),
+                          QFileInfo::exists(m_programDir + SettingsFileName),
+                          QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+           + SettingsFileName;
+}
+
+void SettingsStore::reportFailure(const QString &reason)
+{
+    if (m_failureReported)
+        return;
+    m_failureReported = true;
+    Q_EMIT writeFailed(reason);
+}
+
+QString SettingsStore::writablePath()
+{
+    const QString path = filePath();
+    const QString folder = QFileInfo(path).path() + QLatin1Char('/');
+    if (folder != m_programDir && !QDir().mkpath(folder)) {
+        reportFailure(QCoreApplication::translate("SettingsStore", "无法创建设置文件夹“%1”：%2")
+                          .arg(folder, whyNoFolder(folder)));
+        return {};
+    }
+    return path;
+}
+
+template <typename Write>
+void SettingsStore::write(Write &&write)
+{
+    const QString path = writablePath();
+    if (path.isEmpty())
+        return;
+    try {
+        write(path);
+    } catch (const AppError &error) {
+        reportFailure(error.text());
+    }
 }
 
 void SettingsStore::ensureFile()
 {
-    const QString path = filePath();
-    if (QFileInfo::exists(path))
+    if (QFileInfo::exists(filePath()))
         return;
-    QString reason;
-    if (!writeFileAtomically(path, DefaultSettingsText(), &reason))
-        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
+    write([](const QString &path) {
+        QString reason;
+        if (!writeFileAtomically(path, DefaultSettingsText(), &reason))
+            throw AppError(QCoreApplication::translate("SettingsStore", "无法创建文件“%1”：%2")
+                               .arg(QDir::toNativeSeparators(path), reason));
+    });
 }
 
 void SettingsStore::loadOptions()
@@ -74,7 +105,7 @@ void SettingsStore::saveOptions()
     QList<QPair<QString, QString>> writes;
     for (const OptionKey &key : OptionKeys)
         writes.append({key.name, FlagText(m_options.*key.flag)});
-    writeProfileStrings(filePath(), OptionsSection, writes);
+    write([&writes](const QString &path) { writeProfileStrings(path, OptionsSection, writes); });
 }
 
 namespace {
@@ -91,13 +122,12 @@ QString SettingsStore::preference(const QString &key, const QString &defaultValu
 void SettingsStore::setPreference(const QString &key, const QString &value,
                                   const QString &defaultValue)
 {
-    const QString path = filePath();
     // A key that is not there yet is written only for a value of its own.
     const QString missing(QChar(0xFFFF));
-    const QString stored = readProfileString(path, PreferencesSection, key, missing);
+    const QString stored = readProfileString(filePath(), PreferencesSection, key, missing);
     if (stored == value || (stored == missing && value == defaultValue))
         return;
-    writeProfileString(path, PreferencesSection, key, value);
+    write([&](const QString &path) { writeProfileString(path, PreferencesSection, key, value); });
 }
 
 QStringList SettingsStore::loadRecentFiles() const
@@ -111,5 +141,7 @@ QStringList SettingsStore::loadRecentFiles() const
 
 void SettingsStore::saveRecentFiles(const QStringList &list)
 {
-    writeProfileStrings(filePath(), LastFilesSection, RecentFileWrites(list));
+    write([&list](const QString &path) {
+        writeProfileStrings(path, LastFilesSection, RecentFileWrites(list));
+    });
 }

@@ -7,7 +7,10 @@
 #include <QStringList>
 
 // The settings file "Quillmar.ini": where it lives, its default content, the
-// option flags and the stored recent-files list. Failures throw AppError.
+// option flags and the stored recent-files list. Reading never fails (what
+// cannot be read reads as its default). A write that fails stops nothing:
+// the values stay in effect for this run, and writeFailed() says why, the
+// first time only.
 class SettingsStore : public QObject
 {
     Q_OBJECT
@@ -15,7 +18,7 @@ public:
     // programDir ends with a separator.
     SettingsStore(const QString &programDir, QObject *parent);
 
-    // Makes sure the folder exists; every read and write goes through it.
+    // Every read and write goes through it.
     QString filePath() const;
     // Writes the default file when there is none; an existing file is the
     // user's, whatever it holds.
@@ -35,7 +38,20 @@ public:
     QStringList loadRecentFiles() const;
     void saveRecentFiles(const QStringList &list);
 
+Q_SIGNALS:
+    // The settings file cannot be written: options, preferences and the
+    // recent list last for this run only. Emitted once a run.
+    void writeFailed(const QString &reason);
+
 private:
+    // The path to write to, its folder made; empty after reporting why not.
+    QString writablePath();
+    // Runs a write; an AppError it throws is reported instead.
+    template <typename Write>
+    void write(Write &&write);
+    void reportFailure(const QString &reason);
+
+    bool m_failureReported = false;
     QString m_programDir;
     TOptionFlags m_options;
 };

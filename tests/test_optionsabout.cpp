@@ -417,8 +417,11 @@ TEST(EditOptions, FailedSaveIsReportedAndTheFlagsStay)
     });
     EXPECT_TRUE(h.settings().options().SetEndPointWhenWriting);
     EXPECT_TRUE(h.settings().options().SelectAfterApplying);
+    // Said once the dialog has gone, as a warning: nothing else stopped.
+    FakePlayer::flushEvents();
     ASSERT_EQ(h.dialogs.messages.size(), 1);
-    EXPECT_EQ(h.dialogs.messages.first().icon, Icon::Error);
+    EXPECT_EQ(h.dialogs.messages.first().icon, Icon::Warning);
+    EXPECT_TRUE(h.dialogs.messages.first().text.contains(settings));
     EXPECT_TRUE(shown.isNull()) << "the dialog is destroyed";
 }
 

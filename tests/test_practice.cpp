@@ -276,6 +276,35 @@ TEST(Sentences, CommandsLoopOneSentenceAfterAnother)
     EXPECT_DOUBLE_EQ(h.player.position, first.start);
 }
 
+TEST(Sentences, TheSentenceLengthPreferenceSplitsLongerOnes)
+{
+    // Three phrases of 1.2 s, 0.12 and 0.2 s apart: no sentence break, 3.9 s
+    // in all. Allowed 3 s, it splits where the pause stands out.
+    struct Row {
+        const char *stored; // nullptr: no such line
+        int sentences;
+    };
+    const Row rows[] = {{nullptr, 1}, {"3", 2}, {"twelve", 1}, {"1", 1}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.stored ? row.stored : "(default)");
+        Practice h(false);
+        const QString ini = h.programDir() + QStringLiteral("Quillmar.ini");
+        QByteArray text = DefaultSettingsText();
+        if (row.stored)
+            text += QByteArray("\r\n[Preferences]\r\nSentenceLength=") + row.stored + "\r\n";
+        putFile(ini, text);
+        h.create();
+        const QString wav = h.path(QStringLiteral("phrases.wav"));
+        writeSegments(wav, {-0.6, 1.2, -0.12, 1.2, -0.2, 1.2, -0.6});
+        auto &track = h.feature<SentenceTrack>();
+        h.w().OpenSourceFile(wav);
+        QTRY_VERIFY_WITH_TIMEOUT(!track.sentences().isEmpty(), 10000);
+        EXPECT_EQ(track.sentences().size(), row.sentences);
+        // Read, never written: the default leaves no line behind.
+        EXPECT_EQ(readAll(ini).contains("SentenceLength"), row.stored != nullptr);
+    }
+}
+
 TEST(Feedback, TheStripShowsTheWrongWordAfterAnApply)
 {
     Practice h;

@@ -10,10 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <climits>
 #include <csignal>
-#include <cstring>
 #include <functional>
 #include <span>
 #include <sys/resource.h>
@@ -28,11 +26,6 @@ QString errorOf(const std::function<void()> &call)
         return error.text();
     }
     return QStringLiteral("<no error>");
-}
-
-QString osError(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
 }
 
 const QByteArray Sample = "; written by hand\r\n"
@@ -318,10 +311,10 @@ TEST_F(ProfileFile, FileThatCannotBeCreated)
     putFile(path(QStringLiteral("plain")), "a file, not a folder");
     const struct {
         QString path;
-        int error;
+        QString reason;
     } cases[] = {
-        {path(QStringLiteral("missing/Quillmar.ini")), ENOENT},
-        {path(QStringLiteral("plain/Quillmar.ini")), ENOTDIR},
+        {path(QStringLiteral("missing/Quillmar.ini")), QStringLiteral("文件夹不存在")},
+        {path(QStringLiteral("plain/Quillmar.ini")), QStringLiteral("路径中有一部分不是文件夹")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path.toStdString());
@@ -329,7 +322,7 @@ TEST_F(ProfileFile, FileThatCannotBeCreated)
                       writeProfileString(c.path, QStringLiteral("Options"),
                                          QStringLiteral("PauseWhenWriting"), QStringLiteral("1"));
                   }),
-                  QStringLiteral("Cannot create file \"%1\". %2").arg(c.path, osError(c.error)));
+                  QStringLiteral("无法创建文件“%1”：%2").arg(c.path, c.reason));
         EXPECT_FALSE(QFile::exists(c.path));
     }
 }
@@ -345,20 +338,21 @@ TEST_F(ProfileFile, FileThatCannotBeWritten)
     // An existing path that is no file.
     QDir(m_dir.path()).mkdir(QStringLiteral("folder.ini"));
     const QString folder = path(QStringLiteral("folder.ini"));
+    const QString unable = QStringLiteral("无法写入文件“%1”：%2");
     EXPECT_EQ(write(folder, QStringLiteral("1")),
-              QStringLiteral("Unable to write to %1").arg(folder));
+              unable.arg(folder, QStringLiteral("同名的文件夹占了这个位置")));
 
     // A value that would break the file apart.
     putFile(path(), Sample);
     EXPECT_EQ(write(path(), QStringLiteral("a\nb=c")),
-              QStringLiteral("Unable to write to %1").arg(path()));
+              unable.arg(path(), QStringLiteral("名称或值中有换行，无法写成一行")));
     EXPECT_EQ(readAll(path()), Sample);
 
     // A disk that fills up half-way through: the old file stays as it was.
     {
         const FileSizeLimit limit(Sample.size() + 64);
         const QString error = write(path(), QString(4096, QLatin1Char('x')));
-        EXPECT_EQ(error, QStringLiteral("Unable to write to %1").arg(path()));
+        EXPECT_EQ(error, unable.arg(path(), QStringLiteral("文件太大")));
     }
     EXPECT_EQ(readAll(path()), Sample);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files),

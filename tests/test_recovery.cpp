@@ -90,6 +90,34 @@ TEST(RecoveryStore, CopiesRoundTripExactly)
     }
 }
 
+// What the copy was based on comes back as written: the restore question
+// depends on it.
+TEST(RecoveryStore, TheFileACopyWasBasedOnRoundTrips)
+{
+    const QDateTime modified(QDate(2024, 3, 5), QTime(13, 0, 1, 999), Qt::UTC);
+    const struct {
+        const char *name;
+        bool known, exists;
+        qint64 size;
+    } cases[] = {
+        {"earlier version", false, false, -1},
+        {"no file yet", true, false, -1},
+        {"file", true, true, 1234},
+        {"empty file", true, true, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        RecoveryEntry written = sampleEntry(QStringLiteral("text"));
+        written.baseKnown = c.known;
+        written.baseExists = c.exists;
+        written.baseSize = c.size;
+        written.baseModified = c.exists ? modified : QDateTime();
+        const std::optional<RecoveryEntry> read = decodeRecoveryCopy(encodeRecoveryCopy(written));
+        ASSERT_TRUE(read);
+        EXPECT_EQ(*read, written);
+    }
+}
+
 // Two programs keep their own files; a running program's copy is not
 // offered to another, an ended program's copy is (also after a crash).
 TEST(RecoveryStore, ProgramsKeepSeparateCopies)
@@ -126,7 +154,7 @@ TEST(RecoveryStore, ProgramsKeepSeparateCopies)
     EXPECT_EQ(first.list().entries.size(), 1);
 }
 
-// Damaged copies are moved aside with their bytes, reported once, never deleted.
+// Damaged copies are moved aside with their bytes and reported once.
 TEST(RecoveryStore, DamagedCopiesAreMovedAsideAndReportedOnce)
 {
     const QByteArray good = encodeRecoveryCopy(sampleEntry(QStringLiteral("some text")));

@@ -1,6 +1,7 @@
 // A program ended without saving (killed, or told to end at logout) leaves
 // its unsaved dictation behind; the next start restores it, and saving then
-// writes exactly what a normal save would have written.
+// writes exactly what a normal save would have written. Told to end, it also
+// keeps the place in the recording, as a normal close does.
 #include "support/buildpaths.h"
 #include "support/testutil.h"
 
@@ -34,9 +35,12 @@ TEST(RecoveryAfterAnEnd, RestoredLinesSaveAsANormalSaveWould)
     struct Case {
         const char *name;
         int signal;
-        bool waitForCopy; // killed outright only keeps what was already copied
+        bool waitForCopy;  // killed outright only keeps what was already copied
+        const char *place; // the loop points the next opening finds
     };
-    for (const Case c : {Case{"killed", SIGKILL, true}, Case{"ended at logout", SIGTERM, false}}) {
+    for (const Case c : {Case{"killed", SIGKILL, true, "-1.000 -1.000"},
+                         Case{"ended at logout", SIGTERM, false, "12.000 15.500"},
+                         Case{"hung up", SIGHUP, false, "12.000 15.500"}}) {
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
         const QString folder = dir.path();
@@ -62,6 +66,7 @@ TEST(RecoveryAfterAnEnd, RestoredLinesSaveAsANormalSaveWould)
         EXPECT_FALSE(QFile::exists(document));
         ASSERT_EQ(copies(folder), 1);
 
+        EXPECT_EQ(run(folder, "place"), QByteArray(c.place));
         ASSERT_EQ(run(folder, "restore"), QByteArray("saved"));
         EXPECT_EQ(readAll(document), expected);
         EXPECT_EQ(copies(folder), 0);

@@ -8,9 +8,10 @@ apt-get install -y -qq --no-install-recommends \
     qt6-base-dev qt6-svg-dev libgl-dev libqt6sql6-sqlite \
     libmpv-dev libgtest-dev \
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev \
-    espeak-ng sox ffmpeg \
+    espeak-ng sox ffmpeg pocketsphinx-testdata \
     clang libclang-rt-14-dev clang-format-14 dpkg-dev \
     qt6-translations-l10n qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
     desktop-file-utils appstream \
     xvfb openbox libxcb1-dev \
+    pulseaudio pulseaudio-utils \
     fonts-noto-cjk >/dev/null

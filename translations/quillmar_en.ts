@@ -138,6 +138,61 @@ Struck out in round brackets: an extra word</translation>
     </message>
 </context>
 <context>
+    <name>FileErrorReason</name>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>超出了磁盘配额</source>
+        <translation>the disk quota is exceeded</translation>
+    </message>
+    <message>
+        <source>没有写入权限</source>
+        <translation>no permission to write</translation>
+    </message>
+    <message>
+        <source>磁盘是只读的</source>
+        <translation>the disk is read-only</translation>
+    </message>
+    <message>
+        <source>文件太大</source>
+        <translation>the file is too large</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>路径中有一部分不是文件夹</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>同名的文件夹占了这个位置</source>
+        <translation>a folder of that name is in its place</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>the file name is too long</translation>
+    </message>
+    <message>
+        <source>读写磁盘时出错</source>
+        <translation>the disk could not be read or written</translation>
+    </message>
+    <message>
+        <source>原因不明</source>
+        <translation>reason unknown</translation>
+    </message>
+    <message>
+        <source>没有读取权限</source>
+        <translation>no permission to read</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>the file does not exist</translation>
+    </message>
+</context>
+<context>
     <name>FileLabel</name>
     <message>
         <source>未指定</source>
@@ -349,6 +404,25 @@ Struck out in round brackets: an extra word</translation>
     </message>
 </context>
 <context>
+    <name>ProfileFile</name>
+    <message>
+        <source>无法写入文件“%1”：%2</source>
+        <translation>Cannot write to the file “%1”: %2</translation>
+    </message>
+    <message>
+        <source>名称或值中有换行，无法写成一行</source>
+        <translation>a name or value holds a line break and cannot be written on one line</translation>
+    </message>
+    <message>
+        <source>无法读出原有内容</source>
+        <translation>its present content cannot be read</translation>
+    </message>
+    <message>
+        <source>无法创建文件“%1”：%2</source>
+        <translation>Cannot create the file “%1”: %2</translation>
+    </message>
+</context>
+<context>
     <name>QtDialogs</name>
     <message>
         <source>确定</source>
@@ -384,6 +458,10 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>确实要清空最近播放列表吗？</source>
         <translation>Clear the list of recently played files?</translation>
+    </message>
+    <message>
+        <source>最近播放列表中没有第 %1 项</source>
+        <translation>The recent files list has no item %1</translation>
     </message>
 </context>
 <context>
@@ -445,6 +523,10 @@ Struck out in round brackets: an extra word</translation>
         <source>第 %1/%2 句</source>
         <translation>Sentence %1/%2</translation>
     </message>
+    <message>
+        <source>第 %1/… 句</source>
+        <translation>Sentence %1/…</translation>
+    </message>
 </context>
 <context>
     <name>SentenceTrack</name>
@@ -464,6 +546,18 @@ Struck out in round brackets: an extra word</translation>
         <source>（%1 条字幕格式有误，已跳过）</source>
         <translation> (%1 malformed subtitle(s) skipped)</translation>
     </message>
+    <message>
+        <source>字幕文件“%1”中没有可用的字幕，已按停顿找句子：%2</source>
+        <translation>The subtitle file “%1” has no usable cue; sentences were found from the pauses: %2</translation>
+    </message>
+    <message>
+        <source>（%1 条字幕与前一条同时开始，已合为一句）</source>
+        <translation> (%1 cues started with the one before and were joined to it)</translation>
+    </message>
+    <message>
+        <source>（%1 条字幕超出录音或没有时长，已略去）</source>
+        <translation> (%1 cues lay past the end of the recording or had no length, and were left out)</translation>
+    </message>
 </context>
 <context>
     <name>SettingsStore</name>
@@ -482,6 +576,10 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>无法创建设置文件夹“%1”：%2</source>
         <translation>Cannot create the settings folder &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>无法创建文件“%1”：%2</source>
+        <translation>Cannot create the file “%1”: %2</translation>
     </message>
 </context>
 <context>
@@ -782,12 +880,6 @@ Struck out in round brackets: an extra word</translation>
         <translation>Cannot save the recovery copy: %1</translation>
     </message>
     <message>
-        <source>以下恢复副本已损坏，已改名保留，没有删除：
-%1</source>
-        <translation>These recovery copies are damaged; they were renamed and kept, not deleted:
-%1</translation>
-    </message>
-    <message>
         <source>上次有尚未保存的听写内容：
 %1
 要恢复吗？</source>
@@ -888,6 +980,28 @@ Recover it?</translation>
         <translation>The interface language changes the next time the program starts.</translation>
     </message>
     <message>
+        <source>听写文件“%1”在副本之后又保存过，文件比副本新（文件 %2 行，副本 %3 行）。</source>
+        <translation>The dictation file “%1” was saved after the copy was made: the file is newer than the copy (file %2 lines, copy %3 lines).</translation>
+    </message>
+    <message>
+        <source>听写文件“%1”在副本所依据的版本之后被改过，副本比文件新（副本 %3 行，文件 %2 行）。</source>
+        <translation>The dictation file “%1” was changed after the version the copy started from: the copy is newer than the file (copy %3 lines, file %2 lines).</translation>
+    </message>
+    <message>
+        <source>选“是”把副本作为未命名的新文档打开，文件保持不变；选“否”保留文件。</source>
+        <translation>Yes opens the copy as a new unnamed document and leaves the file as it is; No keeps the file.</translation>
+    </message>
+    <message>
+        <source>无法保存“%1”：%2</source>
+        <translation>Cannot save “%1”: %2</translation>
+    </message>
+    <message>
+        <source>设置和最近播放列表无法保存，本次的更改在程序关闭后不会保留。
+%1</source>
+        <translation>The settings and the recent files list cannot be saved; changes made now will be lost when the program closes.
+%1</translation>
+    </message>
+    <message>
         <source>逐句听写</source>
         <translation>Sentence by Sentence</translation>
     </message>
@@ -950,6 +1064,10 @@ Recover it?</translation>
     <message>
         <source>学习进度未保存</source>
         <translation>Progress not kept</translation>
+        <source>以下恢复副本已损坏，已改名保留（损坏的副本只留最近的 %1 个）：
+%2</source>
+        <translation>These recovery copies are damaged; they were renamed and kept (only the newest %1 damaged copies are kept):
+%2</translation>
     </message>
 </context>
 <context>
