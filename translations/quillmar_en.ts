@@ -1062,12 +1062,14 @@ Recover it?</translation>
         <translation>Hide the Answer While Dictating</translation>
     </message>
     <message>
-        <source>学习进度未保存</source>
-        <translation>Progress not kept</translation>
         <source>以下恢复副本已损坏，已改名保留（损坏的副本只留最近的 %1 个）：
 %2</source>
         <translation>These recovery copies are damaged; they were renamed and kept (only the newest %1 damaged copies are kept):
 %2</translation>
+    </message>
+    <message>
+        <source>学习进度未保存</source>
+        <translation>Progress not kept</translation>
     </message>
 </context>
 <context>
