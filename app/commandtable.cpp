@@ -149,6 +149,15 @@ void TForm_Main::createActions()
         });
     m_showSentenceList->setCheckable(true);
     m_showSentenceList->setChecked(true);
+    m_hideAnswer =
+        addAction(QStringLiteral("Action_HideAnswer"), tr("听写时隐藏答案"), none, -1, [this] {
+            m_settings->setPreference(QStringLiteral("HideAnswer"),
+                                      FlagPreference(m_hideAnswer->isChecked()),
+                                      QStringLiteral("1"));
+            followAnswer();
+        });
+    m_hideAnswer->setCheckable(true);
+    m_hideAnswer->setChecked(true);
     addAction(QStringLiteral("Action_SlowDown"), tr("减速"), K(Qt::CTRL | Qt::Key_Minus), -1,
               [this] { changeSpeed(-1); });
     addAction(QStringLiteral("Action_SpeedUp"), tr("加速"), K(Qt::CTRL | Qt::Key_Equal), -1,
@@ -263,6 +272,7 @@ void TForm_Main::createMenus()
     optionsMenu->addSeparator();
     add(optionsMenu, "Action_ShowFeedback");
     add(optionsMenu, "Action_ShowSentenceList");
+    add(optionsMenu, "Action_HideAnswer");
 
     QMenu *help = menuBar()->addMenu(tr("帮助"));
     help->setObjectName(QStringLiteral("Menu_Help"));

@@ -7,6 +7,8 @@
 #include "feedback/feedbackstrip.h"
 #include "feedback/wordfeedback.h"
 #include "learner/learnerdatabase.h"
+#include "lesson/answerfollower.h"
+#include "lesson/answerplace.h"
 #include "lesson/hints.h"
 #include "lesson/lesson.h"
 #include "lesson/lessonrules.h"
@@ -23,7 +25,9 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 
@@ -72,18 +76,97 @@ void TForm_Main::followLoopInLesson()
     m_lesson->setCurrent(currentSentence(m_lesson->sentences(), place));
 }
 
-QString TForm_Main::lessonExpected(int index, const QString &typed)
+QString TForm_Main::lessonExpected(int index, const QString &typed, bool forHelp)
 {
     const SentenceProgress &progress = m_lesson->at(index);
     // The cue, or the answer passage this sentence was compared with before.
     if (!progress.expected.isEmpty())
         return progress.expected;
     if (const std::optional<Passage> passage = m_feedback->nearestPassage(typed)) {
-        m_answer->highlight(passage->start, passage->end);
+        m_lesson->setPassage(index, withClosingMarks(m_feedback->answerText(),
+                                                     TextRange{passage->start, passage->end}));
         m_lesson->setExpected(index, passage->expected);
         return passage->expected;
     }
-    return {};
+    // Nothing typed points anywhere: the sentence's place in the answer does.
+    const std::optional<TextRange> place =
+        m_feedback->hasAnswer() ? placePassage(index) : std::nullopt;
+    if (!place)
+        return {};
+    const QString text = m_feedback->answerText().mid(place->start, place->end - place->start);
+    if (forHelp) {
+        // Help comes from this passage, so the lines that follow are held to it.
+        m_lesson->setPassage(index, *place);
+        m_lesson->setExpected(index, text);
+    }
+    return text;
+}
+
+std::optional<TextRange> TForm_Main::sentencePassage(int index, bool search)
+{
+    if (const std::optional<TextRange> known = m_lesson->passage(index))
+        return known;
+    if (!search || !m_feedback->hasAnswer())
+        return std::nullopt;
+    const SentenceProgress &progress = m_lesson->at(index);
+    std::optional<TextRange> found;
+    if (!progress.expected.isEmpty()) {
+        const std::optional<TextRange> before =
+            index > 0 ? m_lesson->passage(index - 1) : std::nullopt;
+        if (!m_lesson->sentences().at(index).text.isEmpty()) {
+            // A cue stands where the answer says the nearest thing to it.
+            if (const std::optional<Passage> passage =
+                    m_feedback->findPassage(progress.expected, before ? before->end : 0))
+                found = withClosingMarks(m_feedback->answerText(),
+                                         TextRange{passage->start, passage->end});
+        } else if (const std::optional<TextRange> place = placePassage(index)) {
+            // A passage compared with before is taken word for word.
+            found = locateInAnswer(m_feedback->answerText(), progress.expected, place->start);
+        }
+    }
+    if (found) {
+        m_lesson->setPassage(index, *found);
+        return found;
+    }
+    // A guess is not kept: the passage before it may become known.
+    return placePassage(index);
+}
+
+std::optional<TextRange> TForm_Main::placePassage(int index)
+{
+    const QString &answer = m_feedback->answerText();
+    const QList<Sentence> &sentences = m_lesson->sentences();
+    const double span = sentences.isEmpty() ? 0.0 : sentences.last().end;
+    const double share = span > 0 ? sentences.at(index).start / span : 0.0;
+    std::optional<qsizetype> previousEnd;
+    if (index > 0) {
+        std::optional<TextRange> before = m_lesson->passage(index - 1);
+        const QString &text = m_lesson->at(index - 1).expected;
+        if (!before && !text.isEmpty())
+            before = locateInAnswer(answer, text, qsizetype(share * double(answer.size())));
+        if (before)
+            previousEnd = before->end;
+    }
+    return passageByPlace(answer, previousEnd, share);
+}
+
+void TForm_Main::followAnswer()
+{
+    const bool on = sentenceModeOn();
+    m_answerFollower->setActive(on);
+    const int index = on ? m_lesson->current() : -1;
+    if (index < 0) {
+        m_answerFollower->setCurrent(-1, std::nullopt, false);
+        return;
+    }
+    // The answer text is searched only once the learner looks at it.
+    const bool looking = m_pages->currentWidget() == m_answerView->parentWidget();
+    const std::optional<TextRange> passage = sentencePassage(index, looking);
+    const SentenceProgress &progress = m_lesson->at(index);
+    // Hidden until a line has been tried against it or the answer was asked for.
+    const bool hidden = m_hideAnswer->isChecked() && progress.tries == 0
+                        && !isFinished(progress.state) && !m_lesson->answerShown();
+    m_answerFollower->setCurrent(index, passage, hidden);
 }
 
 void TForm_Main::storeLessonSentence(int index, const std::optional<AttemptRecord> &attempt)
@@ -179,7 +262,7 @@ void TForm_Main::giveHint()
         return;
     const int index = m_lesson->current();
     const QString typed = m_line->text();
-    const QString expected = lessonExpected(index, typed);
+    const QString expected = lessonExpected(index, typed, true);
     if (expected.isEmpty()) {
         m_feedbackStrip->showMessage(tr("这一句没有可对照的文字"));
         return;
@@ -201,12 +284,13 @@ void TForm_Main::showSentenceAnswer()
 {
     if (!lessonApplies())
         return;
-    const QString expected = lessonExpected(m_lesson->current(), m_line->text());
+    const QString expected = lessonExpected(m_lesson->current(), m_line->text(), true);
     if (expected.isEmpty()) {
         m_feedbackStrip->showMessage(tr("这一句没有可对照的文字"));
         return;
     }
     m_lesson->noteAnswerShown();
+    followAnswer();
     m_feedbackStrip->showMessage(tr("本句答案：%1").arg(expected));
     FocusDictationLine();
 }
@@ -238,6 +322,17 @@ void TForm_Main::showLessonProgress()
     m_lessonLabel->setText(on ? lessonStatusText(m_lesson->progress()) : QString());
     m_lessonLabel->setVisible(on);
     m_sentenceDock->setVisible(on && m_showSentenceList->isChecked());
+    followAnswer();
+}
+
+void TForm_Main::showProgressNotKept(const QString &reason)
+{
+    statusBar()->showMessage(reason);
+    // Other notices take the status line; this one keeps its own place.
+    if (m_learner && !m_learner->keepsProgress()) {
+        m_progressNotKept->setToolTip(reason);
+        m_progressNotKept->show();
+    }
 }
 
 void TForm_Main::toggleSentenceMode()

@@ -135,6 +135,9 @@ void TForm_Main::loadPreferences()
     m_showSentenceList->setChecked(
         m_settings->preference(QStringLiteral("SentenceList"), QStringLiteral("1"))
         != QLatin1String("0"));
+    m_hideAnswer->setChecked(
+        m_settings->preference(QStringLiteral("HideAnswer"), QStringLiteral("1"))
+        != QLatin1String("0"));
     const int passMark =
         m_settings->preference(QStringLiteral("PassMark"), QStringLiteral("100")).toInt(&ok);
     m_passMark = ok && passMark >= 1 && passMark <= 100 ? passMark : 100;

@@ -9,6 +9,7 @@
 #include "help/helpwindow.h"
 #include "learner/learnerdatabase.h"
 #include "learner/learnerresumeplaces.h"
+#include "lesson/answerfollower.h"
 #include "lesson/lesson.h"
 #include "lesson/sentencelistmodel.h"
 #include "platform/dialogs.h"
@@ -43,6 +44,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -126,7 +128,7 @@ TForm_Main::~TForm_Main()
     // The features go before the guard their handlers run under.
     for (QObject *feature : std::initializer_list<QObject *>{
              m_transport, m_loop, m_recent, m_document, m_dictationLine, m_answer, m_sentences,
-             m_feedback, m_recoveryWriter, m_lesson, m_progress, m_videoPane})
+             m_feedback, m_recoveryWriter, m_answerFollower, m_lesson, m_progress, m_videoPane})
         delete feature;
 }
 
@@ -287,6 +289,9 @@ void TForm_Main::createComponents()
     answerPalette.setColor(QPalette::Text, answerPalette.color(QPalette::ToolTipText));
     m_answerView->setPalette(answerPalette);
     page2->addWidget(m_answerView);
+    // A lesson's cue texts stand over the view while no answer text is open.
+    m_cueList = new QListView(answerPage);
+    m_cueList->setObjectName(QStringLiteral("ListView_Cues"));
     m_pages->addTab(answerPage, tr("答案"));
     column->addWidget(m_pages, 1);
 
@@ -306,6 +311,12 @@ void TForm_Main::createComponents()
     m_lessonLabel->setTextFormat(Qt::PlainText);
     m_lessonLabel->hide();
     statusBar->addPermanentWidget(m_lessonLabel);
+    // Stays while progress is not kept; the reason is its tool tip.
+    m_progressNotKept = new QLabel(tr("学习进度未保存"), statusBar);
+    m_progressNotKept->setObjectName(QStringLiteral("Label_ProgressNotKept"));
+    m_progressNotKept->setTextFormat(Qt::PlainText);
+    m_progressNotKept->hide();
+    statusBar->addPermanentWidget(m_progressNotKept);
 
     // The sentences of a lesson, beside the pages; shown while one runs.
     m_sentenceDock = new QDockWidget(tr("句子"), this);
@@ -345,6 +356,7 @@ void TForm_Main::createFeatures()
     m_sentences->setCacheFolder(m_services.analysisCacheFolder);
     m_feedback = new WordFeedback(m_feedbackStrip, this);
     m_lesson = new Lesson(this);
+    m_answerFollower = new AnswerFollower(m_answerView, m_cueList, this);
     m_sentenceList->setModel(m_lesson->model());
     m_sentenceList->setColumnWidth(SentenceListModel::Number, 36);
     m_sentenceList->setColumnWidth(SentenceListModel::Time, 56);
@@ -434,6 +446,24 @@ void TForm_Main::createFeatures()
         m_sentenceList->selectRow(index);
         m_sentenceList->scrollTo(row);
     });
+    // After the feedback has the answer's text.
+    connect(m_answer, &AnswerPane::fileNameChanged, this, [this](const QString &fileName) {
+        m_lesson->forgetPassages();
+        m_answerFollower->setAnswerOpen(!fileName.isEmpty());
+        followAnswer();
+    });
+    connect(m_lesson, &Lesson::sentencesChanged, this, [this] {
+        QStringList cues;
+        if (m_sentences->fromSubtitles()) {
+            for (const Sentence &sentence : m_lesson->sentences())
+                cues.append(sentence.text);
+        }
+        m_answerFollower->setCues(cues);
+    });
+    connect(m_lesson, &Lesson::currentChanged, this, [this] { followAnswer(); });
+    connect(m_pages, &QTabWidget::currentChanged, this, [this] { followAnswer(); });
+    connect(m_answerFollower, &AnswerFollower::cueActivated, this,
+            m_guard.wrap([this](int index) { PlaySentence(index); }));
     connect(m_sentenceList, &QTableView::activated, this,
             m_guard.wrap([this](const QModelIndex &index) {
                 PlaySentence(index.row());
@@ -447,8 +477,9 @@ void TForm_Main::createFeatures()
     wireRecovery();
     if (!m_services.learnerDatabase.isEmpty()) {
         m_learner = new LearnerDatabase(m_services.learnerDatabase, this);
-        connect(m_learner, &LearnerDatabase::problemOccurred, statusBar(),
-                [this](const QString &text) { statusBar()->showMessage(text); });
+        m_learner->setConnectOptions(m_services.learnerConnectOptions);
+        connect(m_learner, &LearnerDatabase::problemOccurred, this,
+                [this](const QString &text) { showProgressNotKept(text); });
         m_resume = std::make_unique<LearnerResumePlaces>(m_learner, m_services.resumeFile);
         createProgress();
     } else if (!m_services.resumeFile.isEmpty()) {

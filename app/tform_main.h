@@ -2,6 +2,7 @@
 
 #include "learner/recordingkey.h"
 #include "learner/sentenceprogress.h"
+#include "lesson/answerplace.h"
 #include "platform/guard.h"
 #include "platform/qttranslations.h"
 #include "playback/resumestore.h"
@@ -17,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+class AnswerFollower;
 class AnswerPane;
 class Dialogs;
 class DictationDocument;
@@ -38,6 +40,7 @@ class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QMenu;
 class QMimeData;
 class QPlainTextEdit;
@@ -80,6 +83,9 @@ struct TForm_MainServices {
     InterfaceLanguage language = InterfaceLanguage::Chinese;
     // The player's picture; null: recordings are only heard.
     VideoSource *video = nullptr;
+    // Connection options for it (QSQLITE's); the tests open it read-only,
+    // as a read-only disk leaves it.
+    QString learnerConnectOptions = {};
 };
 
 // The main window. It builds the widgets and the command table, hands each
@@ -213,7 +219,19 @@ private:
     void skipSentence();
     void giveHint();
     void showSentenceAnswer();
-    QString lessonExpected(int index, const QString &typed);
+    // What the sentence is compared with: its cue, the passage used before,
+    // the passage nearest the typed text, else (forHelp: a hint or the answer
+    // is wanted) the passage at the sentence's place in the answer.
+    QString lessonExpected(int index, const QString &typed, bool forHelp = false);
+    // Where the sentence stands in the answer text; `search`: find it when
+    // not yet known (the answer page shows), else only what is known.
+    std::optional<TextRange> sentencePassage(int index, bool search);
+    // The answer passage at the sentence's place: after the passage of the
+    // one before it, else at its share of the recording.
+    std::optional<TextRange> placePassage(int index);
+    // The answer page follows the current sentence, hiding its text for now.
+    void followAnswer();
+    void showProgressNotKept(const QString &reason);
     void storeLessonSentence(int index, const std::optional<AttemptRecord> &attempt);
     void showLessonProgress();
     void toggleSentenceMode();
@@ -298,6 +316,9 @@ private:
     QAction *m_showFeedback = nullptr;
     QAction *m_sentenceMode = nullptr;
     QAction *m_showSentenceList = nullptr;
+    QAction *m_hideAnswer = nullptr;
+    QListView *m_cueList = nullptr;
+    QLabel *m_progressNotKept = nullptr;
     QDockWidget *m_sentenceDock = nullptr;
     QTableView *m_sentenceList = nullptr;
     QLabel *m_lessonLabel = nullptr;
@@ -336,6 +357,7 @@ private:
     QList<ReviewStore::DueSentence> m_reviewQueue;
     std::optional<ReviewStore::DueSentence> m_reviewing;
     bool m_reviewTargetPending = false;
+    AnswerFollower *m_answerFollower = nullptr;
     RecordingKey m_recordingKey;
     std::unique_ptr<ResumePlaces> m_resume;
     std::optional<ResumePoint> m_pendingResume;

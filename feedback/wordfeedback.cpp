@@ -22,6 +22,7 @@ void WordFeedback::setAnswerText(const QString &text)
     // Indexing a large answer takes a noticeable moment; the first compare
     // waits for it only if it comes that soon.
     m_hasAnswer = !text.isEmpty();
+    m_answerText = text;
     if (m_hasAnswer)
         m_index = QtConcurrent::run([text] { return AnswerIndex(text); });
 }
@@ -56,6 +57,13 @@ std::optional<Passage> WordFeedback::nearestPassage(const QString &typed)
     if (passage)
         m_lastPassageEnd = passage->end;
     return passage;
+}
+
+std::optional<Passage> WordFeedback::findPassage(const QString &text, qsizetype preferAfter) const
+{
+    if (!m_hasAnswer)
+        return std::nullopt;
+    return m_index.result().nearest(text, preferAfter);
 }
 
 int WordFeedback::compareSentence(const QString &typed, const QString &expected,

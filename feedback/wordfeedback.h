@@ -28,6 +28,11 @@ public:
     // is emptied.
     std::optional<Passage> compare(const QString &typed, const QString &cueText);
     bool hasAnswer() const { return m_hasAnswer; }
+    // The answer's text as given; empty when there is none.
+    const QString &answerText() const { return m_answerText; }
+    // The passage nearest the text, one from preferAfter on where several
+    // are as near; what the next typed line is compared with stays as it was.
+    std::optional<Passage> findPassage(const QString &text, qsizetype preferAfter) const;
     // The answer passage nearest the typed line, after the last one used.
     std::optional<Passage> nearestPassage(const QString &typed);
     // A line of a lesson against its sentence's expected text, shown and
@@ -46,6 +51,7 @@ private:
     FeedbackStrip *m_strip;
     FeedbackSession m_session;
     QFuture<AnswerIndex> m_index;
+    QString m_answerText;
     bool m_hasAnswer = false;
     qsizetype m_lastPassageEnd = 0;
 };

@@ -76,8 +76,9 @@ std::optional<qint64> recordingId(QSqlDatabase &database, const RecordingKey &ke
 class LearnerWriter : public QObject
 {
 public:
-    LearnerWriter(QString path, QString name, int busyTimeoutMs)
-        : m_path(std::move(path)), m_name(std::move(name)), m_busyTimeoutMs(busyTimeoutMs)
+    LearnerWriter(QString path, QString name, int busyTimeoutMs, QString options)
+        : m_path(std::move(path)), m_name(std::move(name)), m_busyTimeoutMs(busyTimeoutMs),
+          m_options(std::move(options))
     {}
 
     // False with the error when the write could not be made; nothing of it stays.
@@ -86,6 +87,7 @@ public:
         if (!m_database.isValid()) {
             m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
             m_database.setDatabaseName(m_path);
+            m_database.setConnectOptions(m_options);
         }
         if (!m_database.isOpen()) {
             if (!m_database.open()) {
@@ -126,6 +128,7 @@ private:
     QString m_path;
     QString m_name;
     int m_busyTimeoutMs;
+    QString m_options;
     QSqlDatabase m_database;
 };
 
@@ -172,7 +175,8 @@ bool LearnerDatabase::open()
         return false;
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("LearnerWriter"));
-    m_writer = new LearnerWriter(m_path, connectionName(this, "writer"), m_busyTimeoutMs);
+    m_writer = new LearnerWriter(m_path, connectionName(this, "writer"), m_busyTimeoutMs,
+                                 m_connectOptions);
     m_writer->moveToThread(m_thread);
     m_thread->start();
     return true;
@@ -182,6 +186,7 @@ bool LearnerDatabase::openFile(bool afterMovingAside)
 {
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_readerName);
     database.setDatabaseName(m_path);
+    database.setConnectOptions(m_connectOptions);
     QSqlError error;
     LearnerSchema::Result result;
     if (!database.open()) {
@@ -234,7 +239,9 @@ bool LearnerDatabase::openFile(bool afterMovingAside)
             if (QFile::exists(companion))
                 QFile::rename(companion, aside + QLatin1String(suffix));
         }
-        report(tr("学习记录已损坏，已移到“%1”，从头记录").arg(QDir::toNativeSeparators(aside)));
+        // Progress is kept in the new file, so this is no reason to stay silent later.
+        Q_EMIT problemOccurred(
+            tr("学习记录已损坏，已移到“%1”，从头记录").arg(QDir::toNativeSeparators(aside)));
         return openFile(true);
     }
     case LearnerSchema::Outcome::Failed:
@@ -246,9 +253,9 @@ bool LearnerDatabase::openFile(bool afterMovingAside)
 
 void LearnerDatabase::report(const QString &text)
 {
-    if (m_reported)
+    if (m_failed)
         return;
-    m_reported = true;
+    m_failed = true;
     Q_EMIT problemOccurred(text);
 }
 

@@ -35,6 +35,12 @@ public:
     const QString &path() const { return m_path; }
     // How long a write waits for another program holding the file.
     void setBusyTimeout(int ms) { m_busyTimeoutMs = ms; }
+    // Connection options of the QSQLITE driver, set before the first use
+    // ("QSQLITE_OPEN_READONLY" opens the file as a read-only disk leaves it).
+    void setConnectOptions(const QString &options) { m_connectOptions = options; }
+    // False once progress can no longer be kept (the reason went out by
+    // problemOccurred); a damaged file moved aside and started anew keeps it.
+    bool keepsProgress() const { return !m_failed; }
 
     // The stored sentences of a recording, in time order.
     QList<SentenceProgress> sentences(const RecordingKey &key);
@@ -62,7 +68,8 @@ public:
     static constexpr int MaxResumePlaces = 500;
 
 Q_SIGNALS:
-    // The first problem only: "学习进度没有保存：…" or the damaged file moved aside.
+    // The first problem only, "学习进度没有保存：…"; and the notice that a
+    // damaged file was moved aside.
     void problemOccurred(const QString &text);
 
 private:
@@ -70,6 +77,7 @@ private:
     void queue(Job job);
     bool openFile(bool afterMovingAside);
     void closeReader();
+    // Progress is not kept from now on, and this says why.
     void report(const QString &text);
     void reportError(int nativeCode, const QString &detail);
 
@@ -77,8 +85,9 @@ private:
     QString m_readerName;
     bool m_triedOpen = false;
     bool m_open = false;
-    bool m_reported = false;
+    bool m_failed = false;
     int m_busyTimeoutMs = 3000;
+    QString m_connectOptions;
     QThread *m_thread = nullptr;
     LearnerWriter *m_writer = nullptr;
     AttemptHook m_attemptHook;

@@ -16,6 +16,7 @@ void Lesson::setSentences(const QList<Sentence> &sentences, const QList<Sentence
     m_hints = 0;
     m_hintedWord = -1;
     m_answerShown = false;
+    m_passages.clear();
     m_model->setProgress(m_progress);
     Q_EMIT sentencesChanged();
 }
@@ -68,4 +69,21 @@ void Lesson::setExpected(int index, const QString &text)
 {
     if (index >= 0 && index < count())
         m_progress[index].expected = text;
+}
+
+std::optional<TextRange> Lesson::passage(int index) const
+{
+    const auto found = m_passages.constFind(index);
+    return found != m_passages.cend() ? std::optional<TextRange>(*found) : std::nullopt;
+}
+
+void Lesson::setPassage(int index, const TextRange &range)
+{
+    if (index >= 0 && index < count())
+        m_passages.insert(index, range);
+}
+
+void Lesson::forgetPassages()
+{
+    m_passages.clear();
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "learner/sentenceprogress.h"
+#include "lesson/answerplace.h"
 #include "sentences/envelope.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 
@@ -44,6 +46,11 @@ public:
     // Records a result and returns the sentence's new record.
     const SentenceProgress &update(int index, const SentenceProgress &progress);
     void setExpected(int index, const QString &text);
+    // Where a sentence's text stands in the open answer, once known; the
+    // places go with the answer text.
+    std::optional<TextRange> passage(int index) const;
+    void setPassage(int index, const TextRange &range);
+    void forgetPassages();
 
 Q_SIGNALS:
     void sentencesChanged();
@@ -59,4 +66,5 @@ private:
     int m_hintedWord = -1;
     bool m_answerShown = false;
     QElapsedTimer m_since;
+    QHash<int, TextRange> m_passages;
 };

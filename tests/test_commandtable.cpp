@@ -142,7 +142,7 @@ TEST(MainMenu, TopLevelItemsWithTheirEntries)
     ASSERT_NE(top[2]->menu(), nullptr);
     EXPECT_EQ(describe(top[2]->menu()),
               (QStringList{"Menu_SettingOptions", "menu:界面语言(&L)", "menu:听写语言", "-",
-                           "Action_ShowFeedback", "Action_ShowSentenceList"}));
+                           "Action_ShowFeedback", "Action_ShowSentenceList", "Action_HideAnswer"}));
 
     EXPECT_EQ(describe(top[0]->menu()),
               (QStringList{"Action_OpenSourceFile", "menu:最近播放", "Action_CloseSourceFile", "-",

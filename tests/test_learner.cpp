@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -113,7 +114,17 @@ struct Fault {
     // Prepares the folder and returns the database's path.
     std::function<QString(const QString &folder)> prepare;
     const char *message; // the start of what the status bar says
+    // The driver's connection options: a read-only disk refuses writes to
+    // root too, which file permissions do not.
+    const char *options = "";
 };
+
+// A database with the tables in place, as an earlier run leaves it.
+QString earlierDatabase(const QString &folder)
+{
+    LearnerDatabase(folder + "/learner.db").open();
+    return folder + "/learner.db";
+}
 
 TEST(LearnerFaults, ProgressNotKeptSaysWhyOnceAndNoLineIsLost)
 {
@@ -157,11 +168,20 @@ TEST(LearnerFaults, ProgressNotKeptSaysWhyOnceAndNoLineIsLost)
              return folder + "/learner.db";
          },
          "学习进度没有保存："},
+        {"read-only disk", earlierDatabase, "学习进度没有保存：学习记录所在的位置不能写入",
+         "QSQLITE_OPEN_READONLY"},
+        {"read-only disk, no database yet",
+         [](const QString &folder) {
+             QDir().mkpath(folder);
+             return folder + "/learner.db";
+         },
+         "学习进度没有保存：学习记录所在的位置不能写入", "QSQLITE_OPEN_READONLY"},
     };
     for (const Fault &fault : faults) {
         SCOPED_TRACE(fault.name);
         WindowHarness h(true);
         h.learnerDatabase = fault.prepare(h.path(QStringLiteral("user")));
+        h.learnerConnectOptions = QString::fromLatin1(fault.options);
         h.create();
         auto *database = h.w().findChild<LearnerDatabase *>();
         ASSERT_NE(database, nullptr);
@@ -185,7 +205,15 @@ TEST(LearnerFaults, ProgressNotKeptSaysWhyOnceAndNoLineIsLost)
         for (const QList<QVariant> &message : shown)
             said = said || message.first() == problems.first().first();
         EXPECT_TRUE(said);
-        if (QLatin1String(fault.name) == QLatin1String("damaged")) {
+        // Later notices take the status line; the mark of it stays, the
+        // reason in its tool tip. A damaged file started anew keeps progress.
+        const bool damaged = QLatin1String(fault.name) == QLatin1String("damaged");
+        h.w().statusBar()->showMessage(QStringLiteral("已比较 2 句"));
+        const auto *mark = h.widget<QLabel>("Label_ProgressNotKept");
+        EXPECT_EQ(mark->isVisibleTo(&h.w()), !damaged);
+        EXPECT_EQ(database->keepsProgress(), damaged);
+        EXPECT_EQ(mark->toolTip(), damaged ? QString() : problems.first().first().toString());
+        if (damaged) {
             // Moved aside whole, and a new file started.
             const QStringList aside = QDir(h.path(QStringLiteral("user")))
                                           .entryList({QStringLiteral("learner.db.damaged-*")});

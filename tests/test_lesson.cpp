@@ -6,6 +6,8 @@
 #include "learner/learnerdatabase.h"
 #include "learner/learnerschema.h"
 #include "learner/recordingkey.h"
+#include "lesson/answerfollower.h"
+#include "lesson/answerplace.h"
 #include "lesson/hints.h"
 #include "lesson/lesson.h"
 #include "lesson/lessonrules.h"
@@ -17,6 +19,9 @@
 #include <QDataStream>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStatusBar>
@@ -345,6 +350,238 @@ TEST(LessonWindowFlow, SwitchedOffTheApplyIsAsBefore)
     EXPECT_EQ(h.lesson().at(0).tries, 0);
 }
 
+// The answer page in a lesson.
+
+QString selectedText(const QTextEdit::ExtraSelection &selection)
+{
+    return selection.cursor.selectedText();
+}
+
+bool hidesText(const QTextEdit::ExtraSelection &selection)
+{
+    return selection.format.foreground().color() == selection.format.background().color();
+}
+
+TEST(LessonAnswerPage, TheCueListFollowsTheSentenceAndHidesItsText)
+{
+    QTemporaryDir shared;
+    const QString wav = writeLesson(shared.path());
+    LessonWindow h(shared.filePath(QStringLiteral("learner.db")));
+    h.open(wav);
+    ASSERT_TRUE(h.waitForLoop(0));
+    h.w().show();
+    const auto trigger = [&](const char *name) { h.action(QString::fromLatin1(name))->trigger(); };
+    auto *cues = h.widget<QListView>("ListView_Cues");
+    trigger("Action_ChangePageControlPage"); // F8
+    ASSERT_TRUE(cues->isVisible());
+    // It stands over the answer view, which keeps its size.
+    EXPECT_EQ(cues->geometry(), h.widget<QPlainTextEdit>("Memo_Answer")->geometry());
+    ASSERT_EQ(cues->model()->rowCount(), 5);
+    const auto row = [&](int i) { return cues->model()->index(i, 0).data().toString(); };
+    const auto cue = [](int i) {
+        return QStringLiteral("%1  %2").arg(i + 1).arg(QString::fromLatin1(Cues[i]));
+    };
+
+    struct Step {
+        const char *name;
+        std::function<void()> act;
+        int current;
+        bool hidden;
+    };
+    const Step steps[] = {
+        {"a first visit", [] {}, 0, true},
+        {"the answer asked for", [&] { trigger("Action_ShowSentenceAnswer"); }, 0, false},
+        {"passed, the next one is new",
+         [&] {
+             h.apply(QStringLiteral("one small step"));
+             ASSERT_TRUE(h.waitForLoop(1));
+         },
+         1, true},
+        {"a wrong line tried", [&] { h.apply(QStringLiteral("the cat sad")); }, 1, false},
+        {"on to a new one", [&] { trigger("Action_NextSentence"); }, 2, true},
+        {"back to one tried before", [&] { trigger("Action_PreviousSentence"); }, 1, false},
+        {"hiding switched off",
+         [&] {
+             trigger("Action_HideAnswer");
+             trigger("Action_NextSentence");
+         },
+         2, false},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        EXPECT_EQ(cues->currentIndex().row(), step.current);
+        EXPECT_TRUE(cues->model()->index(step.current, 0).data(Qt::FontRole).value<QFont>().bold());
+        EXPECT_EQ(
+            row(step.current),
+            step.hidden
+                ? QStringLiteral("%1  %2").arg(step.current + 1).arg(AnswerFollower::hiddenText())
+                : cue(step.current));
+        // The others read as they are; the current one alone is marked.
+        EXPECT_EQ(row(4), cue(4));
+        EXPECT_FALSE(cues->model()->index(4, 0).data(Qt::FontRole).value<QFont>().bold());
+    }
+    EXPECT_EQ(h.settings().preference(QStringLiteral("HideAnswer"), {}), QStringLiteral("0"));
+
+    // A double click on a cue loops its sentence.
+    const QModelIndex last = cues->model()->index(4, 0);
+    // The first click of the two, then the second one.
+    QTest::mouseClick(cues->viewport(), Qt::LeftButton, {}, cues->visualRect(last).center());
+    EXPECT_FALSE(h.loops(4));
+    QTest::mouseDClick(cues->viewport(), Qt::LeftButton, {}, cues->visualRect(last).center());
+    EXPECT_TRUE(h.loops(4));
+
+    // Not sentence by sentence: the answer page is as it always was.
+    trigger("Action_SentenceMode");
+    EXPECT_FALSE(cues->isVisible());
+    EXPECT_TRUE(h.widget<QPlainTextEdit>("Memo_Answer")->isVisible());
+}
+
+TEST(LessonAnswerPage, TheAnswerTextMarksThePassageAndKeepsItInView)
+{
+    QTemporaryDir shared;
+    const QString wav = writeLesson(shared.path());
+    QByteArray answer = "One small step. The cat sat down.\n";
+    for (int i = 0; i < 80; ++i)
+        answer += "A line about something else entirely, number " + QByteArray::number(i) + ".\n";
+    answer += "It was a bright cold day in April. We went home. Good night.\n";
+    putFile(shared.filePath(QStringLiteral("answer.txt")), answer);
+    LessonWindow h(shared.filePath(QStringLiteral("learner.db")));
+    h.w().setWindowState(Qt::WindowNoState);
+    h.w().resize(900, 700);
+    h.w().show();
+    h.open(wav);
+    ASSERT_TRUE(h.waitForLoop(0));
+    const auto trigger = [&](const char *name) { h.action(QString::fromLatin1(name))->trigger(); };
+    h.dialogs.fileAnswers.enqueue(shared.filePath(QStringLiteral("answer.txt")));
+    trigger("Action_OpenAnswerFile");
+    auto *view = h.widget<QPlainTextEdit>("Memo_Answer");
+    EXPECT_FALSE(h.widget<QListView>("ListView_Cues")->isVisible());
+
+    // Looked at with F8: the place of sentence 1 shows, its words do not.
+    trigger("Action_ChangePageControlPage");
+    ASSERT_EQ(view->extraSelections().size(), 1);
+    EXPECT_EQ(selectedText(view->extraSelections().first()), QStringLiteral("One small step."));
+    EXPECT_TRUE(hidesText(view->extraSelections().first()));
+    trigger("Action_ShowSentenceAnswer");
+    ASSERT_EQ(view->extraSelections().size(), 1);
+    EXPECT_FALSE(hidesText(view->extraSelections().first()));
+    EXPECT_TRUE(view->extraSelections().first().format.fontUnderline());
+
+    // Two sentences on, far down the answer: marked, hidden and scrolled to.
+    trigger("Action_NextSentence");
+    trigger("Action_NextSentence");
+    ASSERT_EQ(view->extraSelections().size(), 1);
+    const QTextEdit::ExtraSelection mark = view->extraSelections().first();
+    EXPECT_EQ(selectedText(mark), QStringLiteral("It was a bright cold day in April."));
+    EXPECT_TRUE(hidesText(mark));
+    EXPECT_GT(view->verticalScrollBar()->value(), 0);
+    QTextCursor start(view->document());
+    start.setPosition(mark.cursor.selectionStart());
+    EXPECT_TRUE(view->viewport()->rect().contains(view->cursorRect(start)));
+    // A line tried shows it; the answer text itself is untouched.
+    h.apply(QStringLiteral("it was a cold day"));
+    EXPECT_FALSE(hidesText(view->extraSelections().first()));
+    EXPECT_EQ(view->toPlainText().left(answer.size() - 1), QString::fromLatin1(answer.chopped(1)));
+
+    // Not sentence by sentence: no marks of the lesson's.
+    trigger("Action_SentenceMode");
+    EXPECT_TRUE(view->extraSelections().isEmpty());
+}
+
+// Three sounds with pauses between them: sentences from pauses, no cues.
+void writeSounds(const QString &path)
+{
+    constexpr int Rate = 8000;
+    QByteArray samples;
+    QDataStream out(&samples, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    bool on = false;
+    for (double seconds : {1.0, 1.2, 0.8, 1.2, 0.8, 1.2, 1.0}) {
+        for (int i = 0; i < int(seconds * Rate); ++i)
+            out << (on ? qint16(10000 * std::sin(i * 2 * M_PI * 300 / Rate)) : qint16(i % 3 - 1));
+        on = !on;
+    }
+    QByteArray wav("RIFF");
+    QDataStream header(&wav, QIODevice::Append);
+    header.setByteOrder(QDataStream::LittleEndian);
+    header << quint32(36 + samples.size());
+    header.writeRawData("WAVEfmt ", 8);
+    header << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
+           << quint16(2) << quint16(16);
+    header.writeRawData("data", 4);
+    header << quint32(samples.size());
+    putFile(path, wav + samples);
+}
+
+TEST(LessonHints, ASentenceWithoutACueHintsFromItsPlaceInTheAnswer)
+{
+    QTemporaryDir shared;
+    const QString wav = shared.filePath(QStringLiteral("talk.wav"));
+    writeSounds(wav);
+    // The first sentence is long in the text, so the second one's share of
+    // the recording falls inside it.
+    putFile(shared.filePath(QStringLiteral("answer.txt")),
+            "Birds sing at dawn in the old green garden by the river. Rivers run. Stars shine at "
+            "night.\n");
+    LessonWindow h(shared.filePath(QStringLiteral("learner.db")));
+    h.w().OpenSourceFile(wav);
+    h.player.length = 7.2;
+    h.player.setStateAndNotify(MediaPlayer::Playing);
+    FakePlayer::flushEvents();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.lesson().count() == 3; }, 30000));
+    ASSERT_EQ(h.lesson().current(), 0);
+    h.dialogs.fileAnswers.enqueue(shared.filePath(QStringLiteral("answer.txt")));
+    h.action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
+    const auto trigger = [&](const char *name) { h.action(QString::fromLatin1(name))->trigger(); };
+
+    struct Step {
+        const char *name;
+        std::function<void()> go;
+        int sentence;
+        const char *line; // after Ctrl+H on an empty line
+    };
+    const Step steps[] = {
+        {"the last, nothing known: at its share of the answer",
+         [&] {
+             trigger("Action_NextSentence");
+             trigger("Action_NextSentence");
+         },
+         2, "S"},
+        {"again: the whole word", [&] { trigger("Action_RepeatSentence"); }, 2, "Stars"},
+        {"the first: at its share",
+         [&] {
+             trigger("Action_PreviousSentence");
+             trigger("Action_PreviousSentence");
+         },
+         0, "B"},
+        {"the second: right after the passage of the first",
+         [&] { trigger("Action_NextSentence"); }, 1, "Ri"},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        step.go();
+        ASSERT_EQ(h.lesson().current(), step.sentence);
+        h.edit()->clear();
+        trigger("Action_Hint");
+        EXPECT_EQ(h.edit()->text(), QString::fromLatin1(step.line));
+    }
+    // The line is held to the passage the hint came from.
+    h.apply(QStringLiteral("Rivers run."));
+    EXPECT_EQ(h.widget<QLabel>("FeedbackScore")->text(), QStringLiteral("得分 100% · 借助提示"));
+    EXPECT_EQ(h.lesson().at(1).state, SentenceState::PassedWithHelp);
+    EXPECT_EQ(h.lesson().at(1).expected, QStringLiteral("Rivers run."));
+
+    // The answer page marks the third at its place, hidden.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.lesson().current() == 2; }, 5000));
+    h.action(QStringLiteral("Action_ChangePageControlPage"))->trigger();
+    auto *view = h.widget<QPlainTextEdit>("Memo_Answer");
+    ASSERT_EQ(view->extraSelections().size(), 1);
+    EXPECT_EQ(selectedText(view->extraSelections().first()),
+              QStringLiteral("Stars shine at night."));
+    EXPECT_TRUE(hidesText(view->extraSelections().first()));
+}
+
 // The rules on their own.
 
 TEST(LessonRules, AttemptsPassesAndTheNextUnfinished)
@@ -472,6 +709,45 @@ TEST(LessonRules, NavigationFromTheCurrentSentence)
             << r.current << " " << r.position;
     }
     EXPECT_EQ(lessonNext({}, -1, 0), -1);
+}
+
+TEST(LessonRules, AnswerSentencesByPlace)
+{
+    const QString text = QStringLiteral("Dr. Who said \"Go.\" Then 3.5 m!\nNext line  \n\n");
+    struct Row {
+        const char *name;
+        std::optional<qsizetype> previousEnd;
+        double share;
+        const char *expected; // nullptr: none
+    };
+    const Row rows[] = {
+        {"at the start", std::nullopt, 0.0, "Dr."},
+        {"after a passage: the rest of the sentence", 3, 0.9, "Who said \"Go.\""},
+        {"closing marks stay with the sentence before", 17, 0.0, "Then 3.5 m!"},
+        {"a line break ends one", 29, 0.0, "Next line"},
+        {"past the last word: by share", 40, 0.99, "Next line"},
+        {"a share inside a sentence takes all of it", std::nullopt, 0.6, "Then 3.5 m!"},
+    };
+    for (const Row &r : rows) {
+        const std::optional<TextRange> found = passageByPlace(text, r.previousEnd, r.share);
+        ASSERT_TRUE(found) << r.name;
+        EXPECT_EQ(text.mid(found->start, found->end - found->start), QString::fromUtf8(r.expected))
+            << r.name;
+    }
+    EXPECT_FALSE(passageByPlace(QStringLiteral(" \n\n"), std::nullopt, 0.5));
+    const QString wide = QString::fromUtf8("我们走吧。他笑了！好");
+    const std::optional<TextRange> second = answerSentenceFrom(wide, 5);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(wide.mid(second->start, second->end - second->start), QString::fromUtf8("他笑了！"));
+    // The occurrence nearest to where the sentence is.
+    const QString twice = QStringLiteral("Go home. Stay. Go home.");
+    EXPECT_EQ(locateInAnswer(twice, QStringLiteral("Go home."), 20), (TextRange{15, 23}));
+    EXPECT_EQ(locateInAnswer(twice, QStringLiteral("Go home."), 2), (TextRange{0, 8}));
+    EXPECT_FALSE(locateInAnswer(twice, QStringLiteral("Leave."), 0));
+    // A passage found by its words takes the marks that close it.
+    const QString said = QStringLiteral("He said \"stop!\" and left");
+    EXPECT_EQ(withClosingMarks(said, {9, 13}), (TextRange{9, 15}));
+    EXPECT_EQ(withClosingMarks(said, {0, 7}), (TextRange{0, 7}));
 }
 
 } // namespace

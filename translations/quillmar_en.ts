@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>AnswerFollower</name>
+    <message>
+        <source>（本句答案已隐藏：提交一句或按 Ctrl+Shift+H 显示）</source>
+        <translation>(Hidden until you apply a line or press Ctrl+Shift+H)</translation>
+    </message>
+</context>
+<context>
     <name>AnswerPane</name>
     <message>
         <source>答案文件</source>
@@ -1500,6 +1507,14 @@ Recover it?</translation>
     <message>
         <source>（图像字幕，无法读取）</source>
         <translation> (picture subtitles, cannot be read)</translation>
+    </message>
+    <message>
+        <source>听写时隐藏答案</source>
+        <translation>Hide the Answer While Dictating</translation>
+    </message>
+    <message>
+        <source>学习进度未保存</source>
+        <translation>Progress not kept</translation>
     </message>
 </context>
 <context>

@@ -33,6 +33,7 @@ void WindowHarness::create()
     services.resumeFile = resumeFile;
     services.language = language;
     services.learnerDatabase = learnerDatabase;
+    services.learnerConnectOptions = learnerConnectOptions;
     window = std::make_unique<TForm_Main>(services);
     FakePlayer::flushEvents();
 }

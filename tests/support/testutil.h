@@ -87,6 +87,8 @@ struct WindowHarness {
     InterfaceLanguage language = InterfaceLanguage::Chinese;
     // The learner database; empty: none (set before create()).
     QString learnerDatabase;
+    // Its connection options (set before create()).
+    QString learnerConnectOptions;
     FakePlayer player;
     FakeDialogs dialogs;
     FakeShell shell;
