@@ -9,8 +9,6 @@
 
 namespace {
 
-const QString DayFormat = QStringLiteral("yyyy-MM-dd");
-
 QDate mondayOf(const QDate &day)
 {
     return day.addDays(1 - day.dayOfWeek());
@@ -33,12 +31,12 @@ ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today
         query.finish();
         if (query.exec(QStringLiteral("SELECT min(day) FROM practice_days")) && query.next()
             && !query.value(0).isNull())
-            first = std::min(first, QDate::fromString(query.value(0).toString(), DayFormat));
+            first = std::min(first, QDate::fromString(query.value(0).toString(), Qt::ISODate));
         query.finish();
         first = std::min(first, today);
     }
-    const QString from = first.toString(DayFormat);
-    const QString to = today.toString(DayFormat);
+    const QString from = first.toString(Qt::ISODate);
+    const QString to = today.toString(Qt::ISODate);
     QHash<QDate, qsizetype> index;
     for (QDate d = first; d <= today; d = d.addDays(1)) {
         index.insert(d, figures.days.size());
@@ -52,7 +50,7 @@ ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today
     if (query.exec()) {
         while (query.next()) {
             const auto at =
-                index.constFind(QDate::fromString(query.value(0).toString(), DayFormat));
+                index.constFind(QDate::fromString(query.value(0).toString(), Qt::ISODate));
             if (at != index.constEnd())
                 figures.days[*at].minutes = query.value(1).toDouble() / 60.0;
         }
@@ -85,7 +83,7 @@ ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today
             const QString text = query.value(0).toString();
             if (text != lastText) {
                 lastText = text;
-                day = QDate::fromString(text, DayFormat);
+                day = QDate::fromString(text, Qt::ISODate);
             }
             const auto at = index.constFind(day);
             if (at == index.constEnd())
@@ -132,7 +130,7 @@ bool ProgressQueries::addPracticeSeconds(QSqlDatabase &database, const QDate &da
     query.prepare(
         QStringLiteral("INSERT INTO practice_days (day, seconds) VALUES (?, ?)"
                        " ON CONFLICT (day) DO UPDATE SET seconds = seconds + excluded.seconds"));
-    query.addBindValue(day.toString(DayFormat));
+    query.addBindValue(day.toString(Qt::ISODate));
     query.addBindValue(seconds);
     return query.exec();
 }

@@ -14,8 +14,6 @@
 
 namespace {
 
-const QString DayFormat = QStringLiteral("yyyy-MM-dd");
-
 bool exec(QSqlQuery &query, QSqlError &error)
 {
     if (query.exec())
@@ -53,7 +51,7 @@ bool ReviewStore::recordAttempt(QSqlDatabase &database, qint64 sentenceId,
     std::optional<ReviewRules::Schedule> current;
     if (query.next())
         current = ReviewRules::Schedule{query.value(0).toInt(),
-                                        QDate::fromString(query.value(1).toString(), DayFormat)};
+                                        QDate::fromString(query.value(1).toString(), Qt::ISODate)};
     query.finish();
 
     const std::optional<ReviewRules::Schedule> next =
@@ -76,8 +74,8 @@ bool ReviewStore::recordAttempt(QSqlDatabase &database, qint64 sentenceId,
         " last_score = excluded.last_score"));
     query.addBindValue(sentenceId);
     query.addBindValue(next->step);
-    query.addBindValue(next->due.toString(DayFormat));
-    query.addBindValue(day.toString(DayFormat));
+    query.addBindValue(next->due.toString(Qt::ISODate));
+    query.addBindValue(day.toString(Qt::ISODate));
     query.addBindValue(attempt.score < 0 ? QVariant() : QVariant(attempt.score));
     return exec(query, error);
 }
@@ -92,7 +90,7 @@ QList<ReviewStore::DueSentence> ReviewStore::dueSentences(QSqlDatabase &database
         " s.expected, v.last_score, v.due, v.step FROM reviews v"
         " JOIN sentences s ON s.id = v.sentence_id JOIN recordings r ON r.id = s.recording_id"
         " WHERE v.due <= ? ORDER BY v.due, r.id, s.start_ms"));
-    query.addBindValue(day.toString(DayFormat));
+    query.addBindValue(day.toString(Qt::ISODate));
     if (!query.exec())
         return due;
     QHash<QString, bool> present; // one look at the disk per recording
@@ -107,7 +105,7 @@ QList<ReviewStore::DueSentence> ReviewStore::dueSentences(QSqlDatabase &database
         d.end = query.value(6).toLongLong() / 1000.0;
         d.expected = query.value(7).toString();
         d.lastScore = query.value(8).isNull() ? -1 : query.value(8).toInt();
-        d.due = QDate::fromString(query.value(9).toString(), DayFormat);
+        d.due = QDate::fromString(query.value(9).toString(), Qt::ISODate);
         d.step = query.value(10).toInt();
         auto found = present.constFind(d.path);
         if (found == present.constEnd()) {

@@ -49,7 +49,7 @@ using Icon = Dialogs::Icon;
 namespace {
 
 const QString SaveError = QStringLiteral("保存时发生错误！");
-const QString FixturesDir = QStringLiteral(QUILLMAR_FIXTURES_DIR);
+const QString FaultsFixturesDir = QStringLiteral(QUILLMAR_FIXTURES_DIR);
 
 void figure(const std::string &text)
 {
@@ -111,7 +111,7 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs)
     return QTest::qWaitFor(done, timeoutMs);
 }
 
-struct Doc : WindowHarness {
+struct FaultsWindow : WindowHarness {
     using WindowHarness::WindowHarness;
     void run(const char *name) { action(QLatin1String(name))->trigger(); }
     TForm_Main &w() { return *window; }
@@ -365,7 +365,7 @@ TEST(FullDisk, TheSaveFailsVisiblyAndEveryLineStaysForAnotherPlace)
         nameOfBytes(QStringLiteral("lesson "), QStringLiteral(".txt"), NAME_MAX)};
     for (const QString &name : names) {
         SCOPED_TRACE(name.size());
-        Doc h;
+        FaultsWindow h;
         const QString folder = h.path(QStringLiteral("small disk"));
         ScratchDisk disk(folder, "64k");
         const QString txt = folder + QLatin1Char('/') + name;
@@ -457,7 +457,7 @@ TEST(ReadOnly, ASaveOntoAFileThatCannotBeReplacedFailsVisibly)
         SCOPED_TRACE(way == Way::Immutable       ? "immutable file"
                      : way == Way::ReadOnlyMount ? "read-only file system"
                                                  : "no write permission");
-        Doc h;
+        FaultsWindow h;
         const QString folder = h.path(QStringLiteral("locked"));
         std::unique_ptr<ScratchDisk> disk;
         if (way == Way::ReadOnlyMount)
@@ -517,7 +517,7 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
     const auto at = [&dir](const char *name) { return dir.filePath(QString::fromUtf8(name)); };
     ASSERT_TRUE(writeToneWav(at("good.wav"), 2.0));
     const QByteArray wav = readAll(at("good.wav"));
-    QFile mp3File(FixturesDir + QStringLiteral("/tone.mp3"));
+    QFile mp3File(FaultsFixturesDir + QStringLiteral("/tone.mp3"));
     ASSERT_TRUE(mp3File.open(QIODevice::ReadOnly));
     const QByteArray mp3 = mp3File.readAll();
 
@@ -637,7 +637,7 @@ TEST(BadRecordings, ReportedThroughTheWindowWhichStaysUsable)
 
 TEST(LargeFiles, FiftyMegabyteDocumentAndTenMegabyteAnswerOpenCheckAndSave)
 {
-    Doc h;
+    FaultsWindow h;
     h.settings().setOptions(TOptionFlags{});
     h.setOption(&TOptionFlags::VerifyBeforeApplying, true);
     // Full size in the normal build only; under the sanitizers a tenth of it
@@ -694,7 +694,7 @@ TEST(LargeFiles, FiftyMegabyteDocumentAndTenMegabyteAnswerOpenCheckAndSave)
 
 TEST(AwkwardNames, SpacesAmpersandsChineseAndNamesAtTheLengthLimit)
 {
-    Doc h;
+    FaultsWindow h;
     const QString folder = h.path(QStringLiteral("我的 听写 & Co/第 1 课 & 复习"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString stem = QStringLiteral("Rock & Roll 第一课 ");

@@ -286,12 +286,12 @@ TEST(AnswerComesBack, TheResumePlaceKeepsTheAnswerFileAndReadsOlderEntries)
 
 namespace {
 
-struct Language {
-    explicit Language(InterfaceLanguage language)
+struct ChosenLanguage {
+    explicit ChosenLanguage(InterfaceLanguage language)
     {
         EXPECT_TRUE(installTranslations(*qApp, language));
     }
-    ~Language()
+    ~ChosenLanguage()
     {
         qDeleteAll(qApp->findChildren<QTranslator *>(QString(), Qt::FindDirectChildrenOnly));
     }
@@ -317,7 +317,7 @@ TEST(HelpWindow, F1OpensTheGuideOfTheInterfaceLanguageAndItsLinksWork)
          {InterfaceLanguage::Chinese, InterfaceLanguage::English}) {
         const bool english = language == InterfaceLanguage::English;
         SCOPED_TRACE(english ? "English" : "Chinese");
-        const Language chosen(language);
+        const ChosenLanguage chosen(language);
         WindowHarness h(true);
         h.language = language;
         h.create();
@@ -384,7 +384,7 @@ TEST(HelpWindow, F1OpensTheGuideOfTheInterfaceLanguageAndItsLinksWork)
 // taken once, and the loop label keeps its two halves apart.
 TEST(EnglishWording, AcceleratorsAreEnglishAndUnique)
 {
-    const Language english(InterfaceLanguage::English);
+    const ChosenLanguage english(InterfaceLanguage::English);
     WindowHarness h;
     EXPECT_EQ(h.widget<QLabel>("LabeledEdit_DictationLabel")->text(), QStringLiteral("&Dictation"));
     EXPECT_EQ(h.widget<QPushButton>("Button_Apply")->text(), QStringLiteral("&Apply"));

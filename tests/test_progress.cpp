@@ -56,14 +56,14 @@ Outcome helped()
 }
 
 // An SQL connection of the test's own, closed and removed with it.
-struct RawDatabase {
-    explicit RawDatabase(const QString &path)
+struct ProgressDatabaseFile {
+    explicit ProgressDatabaseFile(const QString &path)
     {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
         db.setDatabaseName(path);
         db.open();
     }
-    ~RawDatabase()
+    ~ProgressDatabaseFile()
     {
         db.close();
         db = QSqlDatabase();
@@ -256,7 +256,7 @@ TEST(ProgressFigures, DaysWeeksRecordingsAndTheCsv)
         });
         db.flush();
     }
-    RawDatabase raw(path);
+    ProgressDatabaseFile raw(path);
     const ProgressFigures month = ProgressQueries::load(raw.db, today, 30);
     ASSERT_EQ(month.days.size(), 30);
     EXPECT_EQ(month.days.last().day, today);
@@ -331,7 +331,7 @@ TEST(ProgressDatabase, KilledWhileWritingAttemptsKeepsEveryCommittedOne)
     while (driver.canReadLine())
         committed = std::max(committed, driver.readLine().trimmed().toInt());
 
-    RawDatabase raw(path);
+    ProgressDatabaseFile raw(path);
     ASSERT_TRUE(raw.db.isOpen());
     EXPECT_EQ(raw.value(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
     const int stored = raw.value(QStringLiteral("SELECT count(*) FROM attempts")).toInt();
@@ -348,8 +348,9 @@ namespace {
 
 // 12 s of a quiet tone, its pitch telling one recording from another, and
 // subtitles giving five sentences of 1.5 s, 0.5 s apart.
-const char *const Cues[] = {"One small step.", "The cat sat down.",
-                            "It was a bright cold day in April.", "We went home.", "Good night."};
+const char *const ProgressCues[] = {"One small step.", "The cat sat down.",
+                                    "It was a bright cold day in April.", "We went home.",
+                                    "Good night."};
 
 QString writeLesson(const QString &folder, int pitch)
 {
@@ -381,7 +382,7 @@ QString writeLesson(const QString &folder, int pitch)
         };
         const double start = 0.5 + 2.0 * i;
         srt += QByteArray::number(i + 1) + "\n" + stamp(start) + " --> " + stamp(start + 1.5) + "\n"
-               + Cues[i] + "\n\n";
+               + ProgressCues[i] + "\n\n";
     }
     putFile(folder + QStringLiteral("/lesson.srt"), srt);
     return path;
@@ -512,7 +513,7 @@ TEST(ReviewThroughTheWindow, TwoRecordingsReviewedAndOneLocated)
     h.w().CloseSourceFile();
     h.dialogs.answers.clear();
     {
-        RawDatabase raw(database);
+        ProgressDatabaseFile raw(database);
         EXPECT_EQ(
             raw.value(QStringLiteral("SELECT group_concat(step || '@' || due, ' ') FROM"
                                      " (SELECT v.step, v.due FROM reviews v JOIN sentences s"
