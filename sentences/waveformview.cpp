@@ -76,7 +76,8 @@ void WaveformView::setPosition(double seconds)
 
 void WaveformView::setMarks(const QList<Mark> &marks)
 {
-    if (marks == m_marks)
+    // Qt 6.4 compares two empty lists with a null pointer into memcmp.
+    if (marks.size() == m_marks.size() && (marks.isEmpty() || marks == m_marks))
         return;
     m_marks = marks;
     update();

@@ -21,7 +21,7 @@ using Icon = Dialogs::Icon;
 
 namespace {
 
-const QByteArray Header = QByteArray("听写记录\r\n语音文件: ");
+const QByteArray NewDocumentHeader = QByteArray("听写记录\r\n语音文件: ");
 
 struct Doc : WindowHarness {
     void run(const char *name) { action(QLatin1String(name))->trigger(); }
@@ -105,7 +105,7 @@ TEST(Companion, MissingOrEmptyFileStartsANewDocumentSavedWithoutADialog)
         EXPECT_TRUE(h.doc().isModified());
         h.run("Action_SaveDictationFile");
         EXPECT_TRUE(h.dialogs.fileDialogs.isEmpty());
-        EXPECT_EQ(readAll(txt), Header + rec.toUtf8() + "\r\n");
+        EXPECT_EQ(readAll(txt), NewDocumentHeader + rec.toUtf8() + "\r\n");
         EXPECT_FALSE(h.doc().isModified());
     }
 }
