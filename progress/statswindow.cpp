@@ -51,8 +51,11 @@ void drawSeries(QChart *chart, const QList<QPointF> &points, const QDate &first,
                 double top, const QString &valueTitle)
 {
     chart->removeAllSeries();
-    for (QAbstractAxis *axis : chart->axes())
+    // The chart gives up an axis it removes without deleting it.
+    for (QAbstractAxis *axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
     auto *line = new QLineSeries;
     auto *marks = new QScatterSeries;
     marks->setMarkerSize(6);
