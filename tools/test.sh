@@ -38,7 +38,7 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # The same build type as above, so that the test code compiles the same; the
-# program's code gets its own options (line tables, assertions kept).
+# program's code gets its own options (instrumented, assertions kept).
 cmake -S . -B build-sanitize -G Ninja -DQUILLMAR_SANITIZE=ON -DQUILLMAR_WERROR=ON \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 \
     -DQUILLMAR_BENCHMARKS=OFF "$launcher" "$release_flags"
