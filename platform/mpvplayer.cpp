@@ -1,5 +1,7 @@
 #include "platform/mpvplayer.h"
 
+#include "platform/dynamiclibrary.h"
+
 #include "platform/errors.h"
 #include "platform/mpvvideo.h"
 
@@ -13,8 +15,6 @@
 #include <QThread>
 
 #include <mpv/client.h>
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <clocale>
@@ -31,13 +31,6 @@ Q_LOGGING_CATEGORY(lcMpv, "quillmar.mpv")
 
 constexpr double MinSpeed = 0.5;
 constexpr double MaxSpeed = 1.5;
-
-QString dlText()
-{
-    const char *text = dlerror();
-    return text ? QString::fromLocal8Bit(text)
-                : QCoreApplication::translate("MpvPlayer", "未知原因");
-}
 
 } // namespace
 
@@ -75,32 +68,23 @@ namespace {
 // Fills the table; the library stays loaded for the life of the process.
 QString resolveApi(const QString &library, MpvApi &api)
 {
-    void *lib = dlopen(QFile::encodeName(library).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!lib)
-        return dlText();
-    QString missing;
-    auto resolve = [&](auto &function, const char *name) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(lib, name));
-        if (!function && missing.isEmpty())
-            missing =
-                QCoreApplication::translate("MpvPlayer", "缺少函数 %1").arg(QLatin1String(name));
-    };
-    resolve(api.error_string, "mpv_error_string");
-    resolve(api.create, "mpv_create");
-    resolve(api.initialize, "mpv_initialize");
-    resolve(api.terminate_destroy, "mpv_terminate_destroy");
-    resolve(api.set_option_string, "mpv_set_option_string");
-    resolve(api.set_property, "mpv_set_property");
-    resolve(api.set_property_string, "mpv_set_property_string");
-    resolve(api.get_property, "mpv_get_property");
-    resolve(api.command, "mpv_command");
-    resolve(api.command_ret, "mpv_command_ret");
-    resolve(api.free_node_contents, "mpv_free_node_contents");
-    resolve(api.observe_property, "mpv_observe_property");
-    resolve(api.request_log_messages, "mpv_request_log_messages");
-    resolve(api.wait_event, "mpv_wait_event");
-    resolve(api.set_wakeup_callback, "mpv_set_wakeup_callback");
-    return missing;
+    DynamicLibrary lib(library);
+    lib.resolve(api.error_string, "mpv_error_string");
+    lib.resolve(api.create, "mpv_create");
+    lib.resolve(api.initialize, "mpv_initialize");
+    lib.resolve(api.terminate_destroy, "mpv_terminate_destroy");
+    lib.resolve(api.set_option_string, "mpv_set_option_string");
+    lib.resolve(api.set_property, "mpv_set_property");
+    lib.resolve(api.set_property_string, "mpv_set_property_string");
+    lib.resolve(api.get_property, "mpv_get_property");
+    lib.resolve(api.command, "mpv_command");
+    lib.resolve(api.command_ret, "mpv_command_ret");
+    lib.resolve(api.free_node_contents, "mpv_free_node_contents");
+    lib.resolve(api.observe_property, "mpv_observe_property");
+    lib.resolve(api.request_log_messages, "mpv_request_log_messages");
+    lib.resolve(api.wait_event, "mpv_wait_event");
+    lib.resolve(api.set_wakeup_callback, "mpv_set_wakeup_callback");
+    return lib.error();
 }
 
 // Runs on the loading thread: loads libmpv, then creates and initialises

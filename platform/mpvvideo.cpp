@@ -1,5 +1,6 @@
 #include "platform/mpvvideo.h"
 
+#include "platform/dynamiclibrary.h"
 #include "platform/errors.h"
 
 #include <QCoreApplication>
@@ -7,8 +8,6 @@
 
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
-
-#include <dlfcn.h>
 
 #include <type_traits>
 
@@ -30,26 +29,15 @@ QString resolveRenderApi(const QString &library, MpvRenderApi &api)
 {
     // Loaded already; this only takes another reference, never released, as
     // the player's own.
-    void *lib = dlopen(QFile::encodeName(library).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!lib) {
-        const char *text = dlerror();
-        return text ? QString::fromLocal8Bit(text) : QString();
-    }
-    QString missing;
-    auto resolve = [&](auto &function, const char *name) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(lib, name));
-        if (!function && missing.isEmpty())
-            missing =
-                QCoreApplication::translate("MpvPlayer", "缺少函数 %1").arg(QLatin1String(name));
-    };
-    resolve(api.create, "mpv_render_context_create");
-    resolve(api.set_update_callback, "mpv_render_context_set_update_callback");
-    resolve(api.update, "mpv_render_context_update");
-    resolve(api.render, "mpv_render_context_render");
-    resolve(api.report_swap, "mpv_render_context_report_swap");
-    resolve(api.free, "mpv_render_context_free");
-    resolve(api.error_string, "mpv_error_string");
-    return missing;
+    DynamicLibrary lib(library);
+    lib.resolve(api.create, "mpv_render_context_create");
+    lib.resolve(api.set_update_callback, "mpv_render_context_set_update_callback");
+    lib.resolve(api.update, "mpv_render_context_update");
+    lib.resolve(api.render, "mpv_render_context_render");
+    lib.resolve(api.report_swap, "mpv_render_context_report_swap");
+    lib.resolve(api.free, "mpv_render_context_free");
+    lib.resolve(api.error_string, "mpv_error_string");
+    return lib.error();
 }
 
 } // namespace
