@@ -49,6 +49,7 @@ struct MpvApi {
     decltype(&::mpv_command) command = nullptr;
     decltype(&::mpv_command_ret) command_ret = nullptr;
     decltype(&::mpv_free_node_contents) free_node_contents = nullptr;
+    decltype(&::mpv_free) free = nullptr;
     decltype(&::mpv_observe_property) observe_property = nullptr;
     decltype(&::mpv_request_log_messages) request_log_messages = nullptr;
     decltype(&::mpv_wait_event) wait_event = nullptr;
@@ -80,6 +81,7 @@ QString resolveApi(const QString &library, MpvApi &api)
     lib.resolve(api.command, "mpv_command");
     lib.resolve(api.command_ret, "mpv_command_ret");
     lib.resolve(api.free_node_contents, "mpv_free_node_contents");
+    lib.resolve(api.free, "mpv_free");
     lib.resolve(api.observe_property, "mpv_observe_property");
     lib.resolve(api.request_log_messages, "mpv_request_log_messages");
     lib.resolve(api.wait_event, "mpv_wait_event");
@@ -345,10 +347,8 @@ void MpvPlayer::setUrl(const QString &path)
         return;
     }
 
-    const QByteArray file = path.toUtf8();
-    const char *args[] = {"loadfile", file.constData(), "replace", nullptr};
-    mpv_node result;
-    const int rc = m_api->command_ret(m_handle, args, &result);
+    m_openedForPicture = false;
+    const int rc = loadFile(path, false);
     if (rc < 0) {
         // Left as after close(): nothing loaded, nothing playing.
         m_path.clear();
@@ -358,6 +358,23 @@ void MpvPlayer::setUrl(const QString &path)
         throw PlayerError(QCoreApplication::translate("MpvPlayer", "无法播放文件“%1”：%2")
                               .arg(path, mpvText(rc)));
     }
+    // Auto-start; set after loadfile so that a paused earlier recording does
+    // not sound again before it is replaced.
+    setPaused(false);
+    setState(Transitioning);
+}
+
+int MpvPlayer::loadFile(const QString &path, bool forPicture)
+{
+    const QByteArray file = path.toUtf8();
+    // A video without sound plays on its picture's clock instead, decoded
+    // for no output until the picture is attached.
+    const char *args[] = {"loadfile", file.constData(), "replace",
+                          forPicture ? "vid=auto" : nullptr, nullptr};
+    mpv_node result;
+    const int rc = m_api->command_ret(m_handle, args, &result);
+    if (rc < 0)
+        return rc;
     if (result.format == MPV_FORMAT_NODE_MAP) {
         const mpv_node_list *map = result.u.list;
         for (int i = 0; i < map->num; ++i) {
@@ -367,10 +384,7 @@ void MpvPlayer::setUrl(const QString &path)
         }
     }
     m_api->free_node_contents(&result);
-    // Auto-start; set after loadfile so that a paused earlier recording does
-    // not sound again before it is replaced.
-    setPaused(false);
-    setState(Transitioning);
+    return rc;
 }
 
 int MpvPlayer::playState() const
@@ -575,6 +589,15 @@ void MpvPlayer::drainEvents()
                     // Read once: the observed value may only come with a later drain.
                     m_duration = readDuration();
                     m_hasVideo = readHasVideo();
+                    m_soundless = m_openedForPicture;
+                    if (m_soundless && !m_hasVideo) {
+                        // Opened again for a picture that is only a still image.
+                        const QString path = m_path;
+                        forgetRecording();
+                        const char *args[] = {"stop", nullptr};
+                        runCommand(args, QStringLiteral("stop"));
+                        failOpening(path, openFailureReason(MPV_ERROR_NOTHING_TO_PLAY, {}));
+                    }
                 }
                 break;
             case MPV_EVENT_PLAYBACK_RESTART:
@@ -637,6 +660,17 @@ void MpvPlayer::onPropertyChange(const mpv_event_property &property, std::uint64
 
 void MpvPlayer::onLogMessage(const mpv_event_log_message &message)
 {
+    // A damaged picture gives one of these for every piece it fails on,
+    // many a second: they are counted, and only the first few logged.
+    const bool videoDecoding =
+        std::strcmp(message.prefix, "vd") == 0 || std::strncmp(message.prefix, "ffmpeg", 6) == 0;
+    if (videoDecoding && isVideoAttached()) {
+        if (std::strcmp(message.prefix, "vd") == 0
+            && std::strncmp(message.text, "Error while decoding frame", 26) == 0)
+            ++m_videoErrors;
+        if (m_videoErrors > 3)
+            return;
+    }
     const QString text = QStringLiteral("%1: %2").arg(QString::fromUtf8(message.prefix),
                                                       QString::fromUtf8(message.text).trimmed());
     if (message.log_level <= MPV_LOG_LEVEL_ERROR)
@@ -693,6 +727,16 @@ void MpvPlayer::onFileEnded(std::int64_t entryId, int reason, int error)
         return; // a recording replaced or closed since
     const QString path = m_path;
     forgetRecording();
+    if (reason == MPV_END_FILE_REASON_ERROR && error == MPV_ERROR_NOTHING_TO_PLAY
+        && !m_openedForPicture) {
+        // No sound to play: a video without a sound track still has its
+        // picture to show.
+        m_openedForPicture = true;
+        const int rc = loadFile(path, true);
+        if (rc >= 0)
+            return;
+        error = rc;
+    }
     if (reason == MPV_END_FILE_REASON_ERROR) {
         failOpening(path, openFailureReason(error, mpvText(error)));
     } else if (reason == MPV_END_FILE_REASON_REDIRECT) {
@@ -850,6 +894,7 @@ void MpvPlayer::attachVideo(ProcAddress getProcAddress, void *context,
     if (m_video->isAttached())
         return;
     m_video->attach(getProcAddress, context, std::move(frameReady));
+    m_videoErrors = 0;
     // Plain scaling and no dithering: on a machine without a graphics card
     // (Mesa's software renderer) the picture keeps up, and a learner sees no
     // difference. A libmpv without one of them draws as it would anyway.
@@ -860,6 +905,9 @@ void MpvPlayer::attachVideo(ProcAddress getProcAddress, void *context,
         m_api->set_property_string(m_handle, option, "no");
     // The render context exists before libmpv's video output looks for it.
     try {
+        // A video without sound decodes its picture all along, for no output.
+        if (m_soundless)
+            setStringProperty("vid", "no");
         setStringProperty("vo", "libmpv");
         setStringProperty("vid", "auto");
     } catch (...) {
@@ -887,11 +935,49 @@ void MpvPlayer::detachVideo()
     m_api->set_property_string(m_handle, "vid", "no");
     m_video->detach();
     m_api->set_property_string(m_handle, "vo", "null");
+    // Without sound, the picture keeps the time.
+    if (m_soundless)
+        m_api->set_property_string(m_handle, "vid", "auto");
+}
+
+bool MpvPlayer::isSoundless() const
+{
+    return m_loaded && m_soundless;
+}
+
+PictureCounts MpvPlayer::pictureCounts() const
+{
+    PictureCounts counts;
+    if (!isVideoAttached())
+        return counts;
+    counts.framesDrawn = m_video->framesDrawn();
+    counts.decodeErrors = m_videoErrors;
+    // libmpv gives the track up at once when no decoder for it starts, too
+    // soon for an observed property to tell.
+    if (hasVideo()) {
+        char *track = nullptr;
+        if (m_api->get_property(m_handle, "vid", MPV_FORMAT_STRING, &track) >= 0 && track) {
+            counts.undecodable = std::strcmp(track, "no") == 0;
+            m_api->free(track);
+        }
+    }
+    for (const char *name : {"frame-drop-count", "decoder-frame-drop-count"}) {
+        std::int64_t dropped = 0;
+        if (m_api->get_property(m_handle, name, MPV_FORMAT_INT64, &dropped) >= 0)
+            counts.framesDropped += dropped;
+    }
+    counts.playing = m_state == Playing;
+    counts.speed = m_speed;
+    double rate = 0.0;
+    if (m_api->get_property(m_handle, "container-fps", MPV_FORMAT_DOUBLE, &rate) >= 0)
+        counts.frameRate = rate;
+    return counts;
 }
 
 void MpvPlayer::forgetRecording()
 {
     m_hasVideo = false;
+    m_soundless = false;
     m_entryId = 0;
     m_loaded = false;
     m_duration = 0.0;

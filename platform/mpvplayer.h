@@ -51,7 +51,12 @@ struct mpv_event_log_message;
 //   heard starts at a and ends at b at every speed.
 //
 // A libmpv message at warning level or above goes to the logging category
-// "quillmar.mpv" (errors as critical).
+// "quillmar.mpv" (errors as critical); of a damaged picture's decoding errors
+// only the first few, the rest are counted.
+//
+// A video without a sound track (or with none that decodes) is opened again
+// with its picture, which then keeps the time: it plays, seeks and loops as
+// any recording, silently, and isSoundless() tells it.
 //
 class MpvPlayer : public MediaPlayer, public VideoSource
 {
@@ -106,11 +111,13 @@ public:
     // The picture, through libmpv's render API. Without it the player decodes
     // no video at all; vo=libmpv only while it is attached.
     bool hasVideo() const override;
+    bool isSoundless() const override;
     void attachVideo(ProcAddress getProcAddress, void *context,
                      std::function<void()> frameReady) override;
     bool isVideoAttached() const override;
     void renderVideo(int framebuffer, int width, int height) override;
     void detachVideo() override;
+    PictureCounts pictureCounts() const override;
 
 private:
     // reply_userdata of the observed properties.
@@ -139,6 +146,8 @@ private:
     void onPlaybackRestart();
     void finishAtEnd();
     void failOpening(const QString &path, const QString &reason);
+    // loadfile, for the picture too when forPicture; libmpv's error code.
+    int loadFile(const QString &path, bool forPicture);
 
     void setState(int state);
     void setPaused(bool paused);
@@ -163,6 +172,12 @@ private:
     // The render context while the picture is shown; freed before the handle.
     std::unique_ptr<MpvVideo> m_video;
     bool m_hasVideo = false;
+    // Opened again with its picture, having no sound to play; the picture's
+    // clock drives it, and it is decoded while not shown.
+    bool m_openedForPicture = false;
+    bool m_soundless = false;
+    // Pieces the decoder failed on since the picture was attached.
+    std::int64_t m_videoErrors = 0;
     int m_state = Undefined;
     QString m_path;
     // Playlist entry of the recording asked for by the last setUrl; 0 when none.

@@ -78,6 +78,7 @@ void MpvVideo::attach(VideoSource::ProcAddress getProcAddress, void *context,
                               .arg(QString::fromUtf8(m_api->error_string(rc))));
     }
     m_frameReady = std::move(frameReady);
+    m_framesDrawn = 0;
     m_api->set_update_callback(
         m_context,
         [](void *self) {
@@ -94,7 +95,8 @@ void MpvVideo::render(int framebuffer, int width, int height)
         return;
     // Takes the pending update; the frame is drawn whatever it says, since a
     // repaint may also come from the window (resize, expose).
-    m_api->update(m_context);
+    if (m_api->update(m_context) & MPV_RENDER_UPDATE_FRAME)
+        ++m_framesDrawn;
     mpv_opengl_fbo fbo{framebuffer, width, height, 0};
     // OpenGL counts rows from the bottom; the widget's framebuffer is shown
     // the other way up.

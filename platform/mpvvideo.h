@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -30,12 +31,15 @@ public:
     bool isAttached() const { return m_context != nullptr; }
     void render(int framebuffer, int width, int height);
     void detach();
+    // New frames render() has drawn since attach().
+    std::int64_t framesDrawn() const { return m_framesDrawn; }
 
 private:
     mpv_handle *m_handle;
     QString m_library;
     std::unique_ptr<MpvRenderApi> m_api;
     mpv_render_context *m_context = nullptr;
+    std::int64_t m_framesDrawn = 0;
     // Outlives every update callback: libmpv stops calling it once the
     // context is freed.
     std::function<void()> m_frameReady;

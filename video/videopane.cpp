@@ -2,14 +2,33 @@
 
 #include "video/videoview.h"
 
+#include "platform/videosource.h"
+
 #include <QBoxLayout>
 #include <QLabel>
+#include <QLoggingCategory>
+#include <QTimer>
 #include <QWidget>
 
+namespace {
+
+Q_LOGGING_CATEGORY(lcVideo, "quillmar.video")
+
+// Often enough to act within seconds, rarely enough to cost nothing.
+constexpr int WatchIntervalMs = 1000;
+// Looks kept: more than the longest span the rule needs.
+constexpr std::size_t WatchedSamples = 8;
+
+} // namespace
+
 VideoPane::VideoPane(QWidget *panel, QLabel *caption, VideoSource *source, QObject *parent)
-    : QObject(parent), m_panel(panel), m_caption(caption), m_source(source)
+    : QObject(parent), m_panel(panel), m_caption(caption), m_source(source),
+      m_watch(new QTimer(this))
 {
     setObjectName(QStringLiteral("VideoPane"));
+    m_watch->setInterval(WatchIntervalMs);
+    connect(m_watch, &QTimer::timeout, this, &VideoPane::watchPicture);
+    m_clock.start();
     apply();
 }
 
@@ -17,12 +36,16 @@ VideoPane::~VideoPane() = default;
 
 void VideoPane::setRecordingHasVideo(bool hasVideo)
 {
-    if (!hasVideo)
+    if (!hasVideo) {
         m_failed = false;
+        m_slowTold = false;
+    }
     if (hasVideo == m_hasVideo)
         return;
     m_hasVideo = hasVideo;
     apply();
+    if (hasVideo && m_source && m_source->isSoundless())
+        Q_EMIT statusChanged(tr("这段视频没有声音，只有画面"));
 }
 
 void VideoPane::setPictureShown(bool shown)
@@ -60,15 +83,68 @@ void VideoPane::apply()
         if (auto *column = qobject_cast<QBoxLayout *>(m_panel->layout()))
             column->insertWidget(0, m_view, 1);
         connect(m_view, &VideoView::failed, this, [this](const QString &text) {
-            m_failed = true;
-            apply();
-            Q_EMIT statusChanged(tr("画面无法显示，只播放声音（%1）").arg(text));
+            giveUpPicture(tr("画面无法显示，只播放声音（%1）").arg(text));
         });
     }
     m_panel->setVisible(showing);
     if (m_view)
         m_view->setActive(showing);
     m_caption->setVisible(showing && m_captionsShown);
+    m_samples.clear();
+    if (showing)
+        m_watch->start();
+    else
+        m_watch->stop();
+}
+
+void VideoPane::watchPicture()
+{
+    if (!m_view || !m_view->isDrawing()) {
+        m_samples.clear();
+        return;
+    }
+    const PictureCounts counts = m_source->pictureCounts();
+    // Frames are only drawn while the picture is on screen.
+    const QWidget *window = m_view->window();
+    const bool onScreen = m_view->isVisible() && !(window && window->isMinimized());
+    const bool sameRun = !m_samples.empty() && m_samples.back().counts.speed == counts.speed
+                         && m_samples.back().counts.framesDrawn <= counts.framesDrawn;
+    if (!sameRun || !counts.playing || !onScreen)
+        m_samples.clear();
+    if ((counts.playing && onScreen) || counts.undecodable)
+        m_samples.push_back({double(m_clock.elapsed()) / 1000.0, counts});
+    if (m_samples.size() > WatchedSamples)
+        m_samples.erase(m_samples.begin());
+    qCDebug(lcVideo) << "drawn" << counts.framesDrawn << "dropped" << counts.framesDropped
+                     << "errors" << counts.decodeErrors << "fps" << counts.frameRate << "playing"
+                     << counts.playing << "on screen" << onScreen;
+    if (m_samples.empty())
+        return;
+    switch (pictureTrouble(m_samples)) {
+    case PictureTrouble::Undecodable:
+        giveUpPicture(tr("录音里的画面无法解码，只播放声音"));
+        break;
+    case PictureTrouble::Damaged:
+        giveUpPicture(tr("录音里的画面已损坏，无法显示，只播放声音"));
+        break;
+    case PictureTrouble::TooSlow:
+        if (!m_slowTold) {
+            m_slowTold = true;
+            Q_EMIT statusChanged(tr(
+                "画面太大，这台电脑解码跟不上，会跳帧；声音照常播放，可在“查看”里关闭“显示画面”"));
+        }
+        break;
+    case PictureTrouble::None:
+        break;
+    }
+}
+
+// The pane goes and the player stops decoding the picture; the sound plays on.
+void VideoPane::giveUpPicture(const QString &text)
+{
+    m_failed = true;
+    apply();
+    Q_EMIT statusChanged(text);
 }
 
 bool captionHidden(double loopStart, double loopEnd, double position, bool answered)

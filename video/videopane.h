@@ -1,9 +1,15 @@
 #pragma once
 
+#include "video/picturecheck.h"
+
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
+#include <vector>
+
 class QLabel;
+class QTimer;
 class QWidget;
 class VideoSource;
 class VideoView;
@@ -13,6 +19,9 @@ class VideoView;
 // picture while "显示画面" is on; otherwise it takes no room at all and the
 // player decodes no picture. The OpenGL widget is made when the first
 // picture shows: until then the window draws without OpenGL, as it always has.
+// While it shows, it watches the picture once a second: a picture that cannot
+// be decoded or is damaged goes (the sound plays on), and one the computer
+// cannot keep up with is reported once; both in the status line.
 class VideoPane : public QObject
 {
     Q_OBJECT
@@ -42,6 +51,8 @@ Q_SIGNALS:
 
 private:
     void apply();
+    void watchPicture();
+    void giveUpPicture(const QString &text);
 
     QWidget *m_panel;
     QLabel *m_caption;
@@ -52,6 +63,12 @@ private:
     bool m_captionsShown = false;
     // Drawing failed for this recording; it plays on as sound.
     bool m_failed = false;
+    QTimer *m_watch;
+    QElapsedTimer m_clock;
+    // Looks at the picture while it plays on at one speed, oldest first.
+    std::vector<PictureSample> m_samples;
+    // Said once per recording that the computer cannot keep up.
+    bool m_slowTold = false;
 };
 
 // While a loop plays the sentence the learner is dictating, its subtitle
