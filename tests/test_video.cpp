@@ -5,7 +5,9 @@
 #include "support/buildpaths.h"
 #include "support/mediafiles.h"
 #include "support/tonewav.h"
+#include "video/picturecheck.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -50,6 +52,55 @@ private:
 
 } // namespace
 
+TEST(VideoPicture, TellsADamagedOrTooDemandingPictureFromAGoodOne)
+{
+    using T = PictureTrouble;
+    // Looks one second apart; counts grow by the given amounts each second
+    // from the given start.
+    const struct {
+        const char *name;
+        int looks;
+        double frameRate, speed;
+        std::int64_t drawnFrom, drawnEach, droppedEach, errorsFrom, errorsEach;
+        bool undecodable;
+        PictureTrouble trouble;
+    } rows[] = {
+        {"plays well", 6, 25, 1.0, 0, 25, 0, 0, 0, false, T::None},
+        {"a frame left out now and then", 6, 25, 1.0, 0, 24, 1, 0, 0, false, T::None},
+        {"no decoder for the track", 1, 0, 1.0, 0, 0, 0, 0, 0, true, T::Undecodable},
+        {"every piece broken, none drawn", 5, 25, 1.0, 0, 0, 0, 250, 0, false, T::Damaged},
+        {"broken, but only two seconds seen", 3, 25, 1.0, 0, 0, 0, 250, 0, false, T::None},
+        {"breaks off after a good start", 5, 25, 1.0, 100, 0, 0, 3, 20, false, T::Damaged},
+        {"a glitch, then frames again", 5, 25, 1.0, 100, 25, 0, 3, 0, false, T::None},
+        {"the picture ended before the sound", 6, 25, 1.0, 200, 0, 0, 3, 0, false, T::None},
+        {"4K, the decoder far behind", 6, 60, 1.0, 0, 6, 9, 0, 0, false, T::TooSlow},
+        {"far behind, but only three seconds", 4, 60, 1.0, 0, 6, 9, 0, 0, false, T::None},
+        {"a third of the frames left out", 6, 25, 1.0, 0, 17, 8, 0, 0, false, T::TooSlow},
+        {"a slide show: few frames, none late", 6, 30, 1.0, 0, 2, 0, 0, 0, false, T::None},
+        {"fast practice, frames keep up", 6, 25, 1.5, 0, 37, 0, 0, 0, false, T::None},
+        {"slow practice, half the frames due", 6, 25, 0.5, 0, 12, 0, 0, 0, false, T::None},
+        {"unknown rate, most left out", 6, 0, 1.0, 0, 5, 10, 0, 0, false, T::TooSlow},
+        {"unknown rate, none left out", 6, 0, 1.0, 0, 20, 0, 0, 0, false, T::None},
+    };
+    for (const auto &row : rows) {
+        std::vector<PictureSample> samples;
+        for (int look = 0; look < row.looks; ++look) {
+            PictureSample sample;
+            sample.seconds = 100.0 + look;
+            sample.counts.framesDrawn = row.drawnFrom + row.drawnEach * look;
+            sample.counts.framesDropped = row.droppedEach * look;
+            sample.counts.decodeErrors = row.errorsFrom + row.errorsEach * look;
+            sample.counts.undecodable = row.undecodable;
+            sample.counts.playing = true;
+            sample.counts.speed = row.speed;
+            sample.counts.frameRate = row.frameRate;
+            samples.push_back(sample);
+        }
+        EXPECT_EQ(pictureTrouble(samples), row.trouble) << row.name;
+    }
+    EXPECT_EQ(pictureTrouble({}), PictureTrouble::None);
+}
+
 TEST(VideoPicture, ShowsThePictureAboveTheTransportAndFreesItOnClose)
 {
     QTemporaryDir dir;
@@ -65,6 +116,33 @@ TEST(VideoPicture, ShowsThePictureAboveTheTransportAndFreesItOnClose)
          QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"),
          dir.filePath(QStringLiteral("film.mp4"))}));
     ASSERT_TRUE(writeToneWav(dir.filePath(QStringLiteral("talk.wav")), 10.0));
+    // Bad input: a picture without sound, a picture whose every piece is
+    // garbage, and one in a format no decoder knows; the last two with sound.
+    const QStringList tone = {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                              QStringLiteral("sine=frequency=300:duration=3")};
+    const QStringList pattern = {
+        QStringLiteral("-f"),       QStringLiteral("lavfi"),
+        QStringLiteral("-i"),       QStringLiteral("testsrc=s=160x90:r=25:d=3"),
+        QStringLiteral("-c:v"),     QStringLiteral("libx264"),
+        QStringLiteral("-preset"),  QStringLiteral("ultrafast"),
+        QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")};
+    ASSERT_TRUE(runFfmpeg(pattern + QStringList{dir.filePath(QStringLiteral("mute.mp4"))}));
+    ASSERT_TRUE(runFfmpeg(tone + pattern
+                          + QStringList{QStringLiteral("-bsf:v"), QStringLiteral("noise=amount=2"),
+                                        QStringLiteral("-c:a"), QStringLiteral("aac"),
+                                        dir.filePath(QStringLiteral("broken.mkv"))}));
+    ASSERT_TRUE(runFfmpeg(tone + pattern
+                          + QStringList{QStringLiteral("-c:a"), QStringLiteral("aac"),
+                                        dir.filePath(QStringLiteral("unknown.mkv"))}));
+    {
+        // The track's codec named as none that exists (the name's length kept).
+        QFile file(dir.filePath(QStringLiteral("unknown.mkv")));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        ASSERT_TRUE(bytes.contains("V_MPEG4/ISO/AVC"));
+        bytes.replace("V_MPEG4/ISO/AVC", "V_NOSUCH/CODEC!");
+        ASSERT_TRUE(file.seek(0) && file.write(bytes) == bytes.size());
+    }
 
     const OwnDisplay display;
     ASSERT_FALSE(display.name().isEmpty()) << "Xvfb did not start";

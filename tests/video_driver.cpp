@@ -2,7 +2,7 @@
 // the video test starts: OpenGL widgets need a window system. Prints one line
 // per check ("ok <what>" or "failed <what>: <why>") and ends with 0 when all
 // passed.
-//   video_driver <folder with film.mp4 and talk.wav>
+//   video_driver <folder with film.mp4, talk.wav, mute.mp4, broken.mkv, unknown.mkv>
 #include "app/tform_main.h"
 #include "platform/dialogs.h"
 #include "platform/mediaplayer.h"
@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -155,6 +156,39 @@ int main(int argc, char *argv[])
     // A recording without a picture leaves the window as it always was.
     check(open("talk.wav"), "sound plays");
     check(!panel->isVisible() && !player.isVideoAttached(), "no pane for sound");
+
+    // Bad input: a clear status line, and the recording plays on.
+    QStatusBar *status = window->statusBar();
+    const auto says = [&](const char *text) {
+        return QTest::qWaitFor([&] { return status->currentMessage() == QString::fromUtf8(text); },
+                               Timeout);
+    };
+    const auto playsOn = [&] {
+        const double from = player.currentPosition();
+        return QTest::qWaitFor(
+            [&] {
+                return player.playState() == MediaPlayer::Playing
+                       && player.currentPosition() > from + 0.1;
+            },
+            Timeout);
+    };
+    dialogs.answers.enqueue(Dialogs::Button::No);
+    check(open("mute.mp4") && player.isSoundless(), "video without sound plays");
+    check(says("这段视频没有声音，只有画面"), "no sound said", status->currentMessage());
+    check(panel->isVisible() && framesDrawn(), "picture of the mute video");
+    check(playsOn(), "mute video's time runs");
+
+    dialogs.answers.enqueue(Dialogs::Button::No);
+    check(open("broken.mkv"), "broken picture opens");
+    check(QTest::qWaitFor([&] { return player.pictureCounts().decodeErrors > 0; }, Timeout),
+          "broken pieces counted");
+    check(playsOn(), "sound of the broken picture plays");
+
+    dialogs.answers.enqueue(Dialogs::Button::No);
+    check(open("unknown.mkv"), "undecodable picture opens");
+    check(says("录音里的画面无法解码，只播放声音"), "undecodable said", status->currentMessage());
+    check(!panel->isVisible() && !player.isVideoAttached(), "undecodable pane gone");
+    check(playsOn(), "sound of the undecodable picture plays");
 
     // The window closed with the picture up frees it before the player goes.
     dialogs.answers.enqueue(Dialogs::Button::No);

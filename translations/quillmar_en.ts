@@ -1601,5 +1601,21 @@ Recover it?</translation>
         <source>画面无法显示，只播放声音（%1）</source>
         <translation>The picture cannot be shown; only the sound plays (%1)</translation>
     </message>
+    <message>
+        <source>这段视频没有声音，只有画面</source>
+        <translation>This video has no sound; only the picture plays</translation>
+    </message>
+    <message>
+        <source>录音里的画面无法解码，只播放声音</source>
+        <translation>The picture in the recording cannot be decoded; only the sound plays</translation>
+    </message>
+    <message>
+        <source>录音里的画面已损坏，无法显示，只播放声音</source>
+        <translation>The picture in the recording is damaged and cannot be shown; only the sound plays</translation>
+    </message>
+    <message>
+        <source>画面太大，这台电脑解码跟不上，会跳帧；声音照常播放，可在“查看”里关闭“显示画面”</source>
+        <translation>The picture is too large for this computer to decode smoothly and will skip frames; the sound plays as usual. View &gt; Show Picture turns it off</translation>
+    </message>
 </context>
 </TS>

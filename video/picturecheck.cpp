@@ -8,9 +8,14 @@ constexpr double DamagedAfterSeconds = 3.0;
 // How long frames must keep going missing before the computer counts as too
 // slow: opening, a seek or another program may take a second or two.
 constexpr double TooSlowAfterSeconds = 4.0;
-// Share of the frames due that may be left out, or missing, before the
-// picture visibly jerks.
+// Share of the frames due that may be left out before the picture visibly
+// jerks.
 constexpr double DroppedShareTooSlow = 0.25;
+// A decoder far behind shows few of the frames due and leaves out fewer than
+// it never gets to; some must be left out all the same, since a picture that
+// stands still on purpose (a slide, a screen recording) also shows few.
+constexpr double DrawnShareTooSlow = 0.5;
+constexpr double DroppedShareBehind = 0.1;
 
 // The newest sample at least `seconds` before the last one; null when the
 // looks do not reach that far back.
@@ -35,7 +40,12 @@ PictureTrouble pictureTrouble(const std::vector<PictureSample> &samples)
         return PictureTrouble::Undecodable;
 
     if (const PictureSample *then = sampleBefore(samples, DamagedAfterSeconds)) {
-        if (now.decodeErrors > 0 && now.framesDrawn == then->counts.framesDrawn)
+        // Errors while it stands still, or errors and never a frame: a
+        // picture that has merely ended before the sound has neither.
+        const bool stalled = now.framesDrawn == then->counts.framesDrawn;
+        const bool failing = now.decodeErrors > then->counts.decodeErrors
+                             || (now.decodeErrors > 0 && now.framesDrawn == 0);
+        if (stalled && failing)
             return PictureTrouble::Damaged;
     }
 
@@ -46,7 +56,9 @@ PictureTrouble pictureTrouble(const std::vector<PictureSample> &samples)
         // Frames due in that time; without a known rate, those that came.
         const double due =
             now.frameRate > 0 ? now.frameRate * now.speed * seconds : drawn + dropped;
-        if (due >= 1.0 && dropped >= DroppedShareTooSlow * due)
+        const bool jerks = dropped >= DroppedShareTooSlow * due;
+        const bool behind = drawn < DrawnShareTooSlow * due && dropped >= DroppedShareBehind * due;
+        if (due >= 1.0 && (jerks || behind))
             return PictureTrouble::TooSlow;
     }
     return PictureTrouble::None;

@@ -16,6 +16,7 @@ Q_LOGGING_CATEGORY(lcVideo, "quillmar.video")
 
 // Often enough to act within seconds, rarely enough to cost nothing.
 constexpr int WatchIntervalMs = 1000;
+constexpr int FirstLookMs = 250;
 // Looks kept: more than the longest span the rule needs.
 constexpr std::size_t WatchedSamples = 8;
 
@@ -91,10 +92,13 @@ void VideoPane::apply()
         m_view->setActive(showing);
     m_caption->setVisible(showing && m_captionsShown);
     m_samples.clear();
-    if (showing)
+    if (showing && !m_watch->isActive()) {
         m_watch->start();
-    else
+        // A track no decoder takes is given up at once: said without waiting.
+        QTimer::singleShot(FirstLookMs, this, &VideoPane::watchPicture);
+    } else if (!showing) {
         m_watch->stop();
+    }
 }
 
 void VideoPane::watchPicture()
