@@ -56,40 +56,47 @@ TEST(VideoPicture, TellsADamagedOrTooDemandingPictureFromAGoodOne)
 {
     using T = PictureTrouble;
     // Looks one second apart; counts grow by the given amounts each second
-    // from the given start.
+    // from the given start. From look `breakAt` on (when not -1) no frame is
+    // drawn, and the rest of the track fails at once.
     const struct {
         const char *name;
         int looks;
         double frameRate, speed;
         std::int64_t drawnFrom, drawnEach, droppedEach, errorsFrom, errorsEach;
+        int breakAt;
         bool undecodable;
         PictureTrouble trouble;
     } rows[] = {
-        {"plays well", 6, 25, 1.0, 0, 25, 0, 0, 0, false, T::None},
-        {"a frame left out now and then", 6, 25, 1.0, 0, 24, 1, 0, 0, false, T::None},
-        {"no decoder for the track", 1, 0, 1.0, 0, 0, 0, 0, 0, true, T::Undecodable},
-        {"every piece broken, none drawn", 5, 25, 1.0, 0, 0, 0, 250, 0, false, T::Damaged},
-        {"broken, but only two seconds seen", 3, 25, 1.0, 0, 0, 0, 250, 0, false, T::None},
-        {"breaks off after a good start", 5, 25, 1.0, 100, 0, 0, 3, 20, false, T::Damaged},
-        {"a glitch, then frames again", 5, 25, 1.0, 100, 25, 0, 3, 0, false, T::None},
-        {"the picture ended before the sound", 6, 25, 1.0, 200, 0, 0, 3, 0, false, T::None},
-        {"4K, the decoder far behind", 6, 60, 1.0, 0, 6, 9, 0, 0, false, T::TooSlow},
-        {"far behind, but only three seconds", 4, 60, 1.0, 0, 6, 9, 0, 0, false, T::None},
-        {"a third of the frames left out", 6, 25, 1.0, 0, 17, 8, 0, 0, false, T::TooSlow},
-        {"a slide show: few frames, none late", 6, 30, 1.0, 0, 2, 0, 0, 0, false, T::None},
-        {"fast practice, frames keep up", 6, 25, 1.5, 0, 37, 0, 0, 0, false, T::None},
-        {"slow practice, half the frames due", 6, 25, 0.5, 0, 12, 0, 0, 0, false, T::None},
-        {"unknown rate, most left out", 6, 0, 1.0, 0, 5, 10, 0, 0, false, T::TooSlow},
-        {"unknown rate, none left out", 6, 0, 1.0, 0, 20, 0, 0, 0, false, T::None},
+        {"plays well", 6, 25, 1.0, 0, 25, 0, 0, 0, -1, false, T::None},
+        {"a frame left out now and then", 6, 25, 1.0, 0, 24, 1, 0, 0, -1, false, T::None},
+        {"no decoder for the track", 1, 0, 1.0, 0, 0, 0, 0, 0, -1, true, T::Undecodable},
+        {"every piece broken, none drawn", 5, 25, 1.0, 0, 0, 0, 250, 0, -1, false, T::Damaged},
+        {"broken, but only two seconds seen", 3, 25, 1.0, 0, 0, 0, 250, 0, -1, false, T::None},
+        {"breaks off after a good start", 5, 25, 1.0, 100, 0, 0, 3, 20, -1, false, T::Damaged},
+        {"a glitch, then frames again", 5, 25, 1.0, 100, 25, 0, 3, 0, -1, false, T::None},
+        {"breaks off, the rest failing at once", 8, 25, 1.0, 0, 25, 0, 0, 0, 3, false, T::Damaged},
+        {"broken off for two seconds only", 6, 25, 1.0, 0, 25, 0, 0, 0, 3, false, T::None},
+        {"the picture ended before the sound", 6, 25, 1.0, 200, 0, 0, 3, 0, -1, false, T::None},
+        {"4K, the decoder far behind", 6, 60, 1.0, 0, 6, 9, 0, 0, -1, false, T::TooSlow},
+        {"far behind, but only three seconds", 4, 60, 1.0, 0, 6, 9, 0, 0, -1, false, T::None},
+        {"a third of the frames left out", 6, 25, 1.0, 0, 17, 8, 0, 0, -1, false, T::TooSlow},
+        {"a slide show: few frames, none late", 6, 30, 1.0, 0, 2, 0, 0, 0, -1, false, T::None},
+        {"fast practice, frames keep up", 6, 25, 1.5, 0, 37, 0, 0, 0, -1, false, T::None},
+        {"slow practice, half the frames due", 6, 25, 0.5, 0, 12, 0, 0, 0, -1, false, T::None},
+        {"unknown rate, most left out", 6, 0, 1.0, 0, 5, 10, 0, 0, -1, false, T::TooSlow},
+        {"unknown rate, none left out", 6, 0, 1.0, 0, 20, 0, 0, 0, -1, false, T::None},
     };
     for (const auto &row : rows) {
         std::vector<PictureSample> samples;
         for (int look = 0; look < row.looks; ++look) {
             PictureSample sample;
             sample.seconds = 100.0 + look;
-            sample.counts.framesDrawn = row.drawnFrom + row.drawnEach * look;
+            const bool broken = row.breakAt >= 0 && look >= row.breakAt;
+            sample.counts.framesDrawn =
+                row.drawnFrom + row.drawnEach * (broken ? row.breakAt : look);
             sample.counts.framesDropped = row.droppedEach * look;
-            sample.counts.decodeErrors = row.errorsFrom + row.errorsEach * look;
+            sample.counts.decodeErrors =
+                row.errorsFrom + row.errorsEach * look + (broken ? 175 : 0);
             sample.counts.undecodable = row.undecodable;
             sample.counts.playing = true;
             sample.counts.speed = row.speed;

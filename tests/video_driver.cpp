@@ -177,6 +177,11 @@ int main(int argc, char *argv[])
     check(says("这段视频没有声音，只有画面"), "no sound said", status->currentMessage());
     check(panel->isVisible() && framesDrawn(), "picture of the mute video");
     check(playsOn(), "mute video's time runs");
+    // Without its picture the mute video still keeps its time.
+    showPicture->trigger();
+    check(!player.isVideoAttached() && playsOn(), "mute video runs on hidden");
+    showPicture->trigger();
+    check(panel->isVisible() && framesDrawn(), "mute video shown again");
 
     dialogs.answers.enqueue(Dialogs::Button::No);
     check(open("broken.mkv"), "broken picture opens");

@@ -1,9 +1,12 @@
 #include "video/picturecheck.h"
 
+#include <iterator>
+
 namespace {
 
 // How long the picture must stand still, with decoding errors, before it
 // counts as damaged: a brief stall after a seek or a loop wrap is no fault.
+// A short recording's broken pieces may all fail at once, as soon as read.
 constexpr double DamagedAfterSeconds = 3.0;
 // How long frames must keep going missing before the computer counts as too
 // slow: opening, a seek or another program may take a second or two.
@@ -39,13 +42,18 @@ PictureTrouble pictureTrouble(const std::vector<PictureSample> &samples)
     if (now.undecodable)
         return PictureTrouble::Undecodable;
 
-    if (const PictureSample *then = sampleBefore(samples, DamagedAfterSeconds)) {
-        // Errors while it stands still, or errors and never a frame: a
-        // picture that has merely ended before the sound has neither.
-        const bool stalled = now.framesDrawn == then->counts.framesDrawn;
-        const bool failing = now.decodeErrors > then->counts.decodeErrors
-                             || (now.decodeErrors > 0 && now.framesDrawn == 0);
-        if (stalled && failing)
+    // Since when the picture has stood still; with decoding errors since just
+    // before then (or errors and never a frame) it is damaged. A picture that
+    // has merely ended before the sound stands still without new errors.
+    auto still = samples.rbegin();
+    while (std::next(still) != samples.rend()
+           && std::next(still)->counts.framesDrawn == now.framesDrawn)
+        ++still;
+    if (samples.back().seconds - still->seconds >= DamagedAfterSeconds) {
+        const std::int64_t errorsBefore = std::next(still) != samples.rend()
+                                              ? std::next(still)->counts.decodeErrors
+                                              : still->counts.decodeErrors;
+        if (now.decodeErrors > errorsBefore || (now.decodeErrors > 0 && now.framesDrawn == 0))
             return PictureTrouble::Damaged;
     }
 
