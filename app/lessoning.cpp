@@ -47,7 +47,18 @@ void TForm_Main::sentencesFound()
     QList<SentenceProgress> stored;
     if (m_learner && m_recordingKey.isValid() && !sentences.isEmpty())
         stored = m_learner->sentences(m_recordingKey);
+    std::optional<Sentence> looped;
+    if (m_lesson->current() >= 0)
+        looped = m_lesson->sentences().at(m_lesson->current());
     m_lesson->setSentences(sentences, stored);
+    // The sentence looped, drawn a little differently once the whole
+    // recording is known: the loop follows it, so the lesson goes on.
+    if (looped && m_lesson->current() < 0 && m_loop->start() == looped->start
+        && m_loop->end() == looped->end) {
+        const int index = matchingSentence(sentences, looped->start, looped->end);
+        if (index >= 0)
+            m_loop->setPoints(sentences.at(index).start, sentences.at(index).end);
+    }
     followLoopInLesson();
     showLessonProgress();
     startLessonWhenReady();
@@ -57,7 +68,19 @@ void TForm_Main::startLessonWhenReady()
 {
     if (!m_lessonPending || !sentenceModeOn() || !isPlaybackActive(*m_services.player))
         return;
+    // While the analysis goes on, the lesson starts once the sentence it
+    // starts on has been found.
+    if (!m_sentences->isComplete()) {
+        const bool found =
+            m_reviewTargetPending && m_reviewing
+                ? matchingSentence(m_lesson->sentences(), m_reviewing->start, m_reviewing->end) >= 0
+                : firstUnfinished(m_lesson->progress()) >= 0;
+        if (!found)
+            return;
+    }
     m_lessonPending = false;
+    if (m_lesson->count() == 0)
+        return;
     // The place of the last visit gives way to the first sentence not yet done.
     m_pendingResume.reset();
     if (playReviewTarget())

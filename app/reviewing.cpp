@@ -3,6 +3,7 @@
 #include "app/tform_main.h"
 
 #include "lesson/lesson.h"
+#include "lesson/lessonrules.h"
 #include "platform/errors.h"
 #include "platform/mediaplayer.h"
 #include "playback/playstate.h"
@@ -13,31 +14,6 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QStatusBar>
-
-#include <cmath>
-
-namespace {
-
-// The sentence of the lesson the stored one stands for: the same times, or
-// else the one that overlaps it most (sentences found again may move a little).
-int matchingSentence(const QList<Sentence> &sentences, double start, double end)
-{
-    int best = -1;
-    double bestOverlap = 0.0;
-    for (int i = 0; i < sentences.size(); ++i) {
-        const Sentence &s = sentences.at(i);
-        if (std::abs(s.start - start) < 0.005 && std::abs(s.end - end) < 0.005)
-            return i;
-        const double overlap = std::min(s.end, end) - std::max(s.start, start);
-        if (overlap > bestOverlap) {
-            bestOverlap = overlap;
-            best = i;
-        }
-    }
-    return bestOverlap >= 0.5 * (end - start) ? best : -1;
-}
-
-} // namespace
 
 void TForm_Main::createProgress()
 {

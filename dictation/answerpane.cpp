@@ -14,8 +14,14 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
+
+// Empty lines added in one pass through the event loop: a few milliseconds.
+constexpr int FillerPass = 2000;
 
 // Delivers the resize a hidden widget keeps pending until it is shown.
 void deliverResize(QWidget *widget)
@@ -52,12 +58,41 @@ AnswerPane::AnswerPane(QTabWidget *pages, QPlainTextEdit *view, QLabel *label, Q
     setObjectName(QStringLiteral("AnswerPane"));
 }
 
-AnswerLines &AnswerPane::lines()
+AnswerLines &AnswerPane::index()
 {
-    if (!m_lines)
+    if (!m_lines) {
         m_lines = new AnswerLines(m_view);
+        connect(m_lines, &AnswerLines::finished, this, [this] {
+            if (!m_fillerDue)
+                return;
+            m_fillerDue = false;
+            // As many empty lines as there are answer lines, so that every
+            // line of the text can be scrolled to the top.
+            m_fillerLeft = m_lines->count();
+            addFiller(FillerPass);
+        });
+    }
     fitHiddenPage(m_pages, m_view);
     return *m_lines;
+}
+
+AnswerLines &AnswerPane::lines()
+{
+    AnswerLines &lines = index();
+    lines.finish();
+    addFiller(m_fillerLeft);
+    return lines;
+}
+
+void AnswerPane::addFiller(int most)
+{
+    const int now = std::min(most, m_fillerLeft);
+    if (now <= 0)
+        return;
+    m_fillerLeft -= now;
+    m_lines->appendEmptyLines(now);
+    if (m_fillerLeft > 0)
+        QTimer::singleShot(0, this, [this] { addFiller(FillerPass); });
 }
 
 int AnswerPane::lineCount()
@@ -73,8 +108,9 @@ QString AnswerPane::line(int index)
 std::optional<CheckHit> AnswerPane::find(const QString &typed)
 {
     AnswerLines &answer = lines();
-    const std::optional<CheckHit> hit =
-        findInAnswer(typed, answer.count(), [&answer](int index) { return answer.line(index); });
+    // The check text holds the empty line after a final line break too,
+    // which neither matches nor changes a match on the line before.
+    const std::optional<CheckHit> hit = answer.checkText().find(typed);
     if (hit)
         answer.scrollToTop(hit->line);
     return hit;
@@ -99,23 +135,18 @@ void AnswerPane::open(const QString &fileName)
 {
     const QString text = toEditorText(readAnswerText(fileName));
     close();
+    // Laid out at the width the page will have, between events from now
+    // on; the filler follows once the answer lines are counted.
+    index();
     m_view->setPlainText(text);
-
-    // As many empty lines as there are answer lines, so that every line of the
-    // text can be scrolled to the top. Appending an empty line adds one line
-    // break whether or not the text ended with one (the first only ends an
-    // unterminated last line), so n appends are n line breaks.
-    const int count = lineCount();
-    QTextCursor cursor(m_view->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QString(count, QLatin1Char('\n')));
-    lineCount(); // index the final text now rather than at the first check
-
+    m_fillerDue = true;
     setFileName(fileName);
 }
 
 void AnswerPane::close()
 {
+    m_fillerDue = false;
+    m_fillerLeft = 0;
     m_view->setExtraSelections({});
     m_view->clear();
     setFileName(QString());

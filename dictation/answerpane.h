@@ -38,7 +38,11 @@ Q_SIGNALS:
     void fileNameChanged(const QString &fileName);
 
 private:
+    // The answer lines of the view; lines() has them all laid out and the
+    // filler added.
+    AnswerLines &index();
     AnswerLines &lines();
+    void addFiller(int most);
     void setFileName(const QString &fileName);
 
     QTabWidget *m_pages;
@@ -46,4 +50,6 @@ private:
     QLabel *m_label;
     AnswerLines *m_lines = nullptr; // made on first use
     QString m_fileName;
+    bool m_fillerDue = false; // counted once the text is laid out
+    int m_fillerLeft = 0;
 };

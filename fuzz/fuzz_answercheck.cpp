@@ -173,6 +173,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::optional<CheckHit> hit = findInAnswer(typed, lineCount, lineAt);
     const std::optional<CheckHit> expected = expectedHit(typed, lines);
     REQUIRE(hit.has_value() == expected.has_value());
+    // The whole text kept for the check finds the same.
+    CheckText kept;
+    for (const QString &line : lines)
+        kept.append(line);
+    const std::optional<CheckHit> formHit = kept.find(typed);
+    REQUIRE(formHit.has_value() == hit.has_value());
+    REQUIRE(!formHit || (formHit->line == hit->line && formHit->tail == hit->tail));
     if (hit) {
         REQUIRE(hit->line >= 0 && hit->line < lineCount);
         REQUIRE(hit->line == expected->line);

@@ -3,26 +3,67 @@
 #include "lesson/lessonrules.h"
 #include "lesson/sentencelistmodel.h"
 
+#include <algorithm>
+
 Lesson::Lesson(QObject *parent) : QObject(parent), m_model(new SentenceListModel(this))
 {
     setObjectName(QStringLiteral("Lesson"));
 }
 
+namespace {
+
+bool sameTimes(const Sentence &a, const Sentence &b)
+{
+    return a.start == b.start && a.end == b.end;
+}
+
+} // namespace
+
 void Lesson::setSentences(const QList<Sentence> &sentences, const QList<SentenceProgress> &stored)
 {
+    // Sentences arrive as the recording is analysed: more of them, or the
+    // same ones settled. What this visit did outlives that, and so does the
+    // sentence worked on with the help taken on it.
+    QList<SentenceProgress> known = stored;
+    known += m_progress; // later records of the same times win
+    const bool extends =
+        !m_sentences.isEmpty() && sentences.size() >= m_sentences.size()
+        && std::equal(m_sentences.cbegin(), m_sentences.cend(), sentences.cbegin(), sameTimes);
+    int current = -1;
+    if (m_current >= 0) {
+        const Sentence &was = m_sentences.at(m_current);
+        const auto found = std::find_if(sentences.cbegin(), sentences.cend(),
+                                        [&was](const Sentence &s) { return sameTimes(s, was); });
+        if (found != sentences.cend())
+            current = int(found - sentences.cbegin());
+    }
+    const qsizetype before = m_progress.size();
     m_sentences = sentences;
-    m_progress = matchProgress(sentences, stored);
-    m_current = -1;
-    m_hints = 0;
-    m_hintedWord = -1;
-    m_answerShown = false;
-    m_passages.clear();
-    m_model->setProgress(m_progress);
+    m_progress = matchProgress(sentences, known);
+    if (extends) {
+        m_model->appendRows(m_progress.mid(before));
+    } else {
+        m_passages.clear();
+        m_model->setProgress(m_progress);
+    }
+    if (current < 0) {
+        m_current = -1;
+        m_hints = 0;
+        m_hintedWord = -1;
+        m_answerShown = false;
+    } else {
+        m_current = current;
+        m_model->setCurrent(current);
+    }
     Q_EMIT sentencesChanged();
 }
 
 void Lesson::clear()
 {
+    // Another recording: nothing of this one carries over.
+    m_sentences.clear();
+    m_progress.clear();
+    m_current = -1;
     setSentences({}, {});
 }
 

@@ -19,8 +19,10 @@ class Lesson : public QObject
 public:
     explicit Lesson(QObject *parent = nullptr);
 
-    // The sentences found for the recording with what was stored for them.
+    // The sentences found for the recording with what was stored for them;
+    // called again as more are found, it keeps what was done on them.
     void setSentences(const QList<Sentence> &sentences, const QList<SentenceProgress> &stored);
+    // Forgets the recording's sentences and what was done on them.
     void clear();
 
     int count() const { return int(m_progress.size()); }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -146,4 +147,21 @@ QString stateText(SentenceState state)
         return QCoreApplication::translate("Lesson", "借助提示过关");
     }
     return {};
+}
+
+int matchingSentence(const QList<Sentence> &sentences, double start, double end)
+{
+    int best = -1;
+    double bestOverlap = 0.0;
+    for (int i = 0; i < sentences.size(); ++i) {
+        const Sentence &s = sentences.at(i);
+        if (std::abs(s.start - start) < 0.005 && std::abs(s.end - end) < 0.005)
+            return i;
+        const double overlap = std::min(s.end, end) - std::max(s.start, start);
+        if (overlap > bestOverlap) {
+            bestOverlap = overlap;
+            best = i;
+        }
+    }
+    return bestOverlap >= 0.5 * (end - start) ? best : -1;
 }

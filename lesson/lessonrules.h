@@ -42,3 +42,8 @@ QString lessonStatusText(const QList<SentenceProgress> &progress);
 
 // "未开始", "做过", "已过关", "借助提示过关".
 QString stateText(SentenceState state);
+
+// The sentence a stored one (its times) stands for: the same times, or else
+// the one that overlaps it most, since sentences found again may move a
+// little; -1 when none overlaps.
+int matchingSentence(const QList<Sentence> &sentences, double start, double end);

@@ -38,6 +38,16 @@ void SentenceListModel::setRow(int row, const SentenceProgress &progress)
     Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
+void SentenceListModel::appendRows(const QList<SentenceProgress> &more)
+{
+    if (more.isEmpty())
+        return;
+    const int first = int(m_rows.size());
+    beginInsertRows(QModelIndex(), first, first + int(more.size()) - 1);
+    m_rows += more;
+    endInsertRows();
+}
+
 void SentenceListModel::setCurrent(int row)
 {
     const int old = m_current;

@@ -17,6 +17,7 @@ public:
 
     void setProgress(const QList<SentenceProgress> &progress);
     void setRow(int row, const SentenceProgress &progress);
+    void appendRows(const QList<SentenceProgress> &more);
     void setCurrent(int row);
 
     int rowCount(const QModelIndex &parent = {}) const override;

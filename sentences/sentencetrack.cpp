@@ -88,6 +88,7 @@ void SentenceTrack::foundSoFar(const SentenceResult &soFar)
     m_view->setPosition(m_place.position);
     m_fromSubtitles = soFar.fromSubtitles;
     showPlace();
+    Q_EMIT sentencesChanged();
 }
 
 void SentenceTrack::analysed(const SentenceResult &result)

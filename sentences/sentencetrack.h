@@ -58,7 +58,8 @@ Q_SIGNALS:
     // Status texts: progress while a recording is analysed, then the outcome.
     void statusChanged(const QString &text);
     void sentenceClicked(int index);
-    // The sentences of the open recording were found (or forgotten).
+    // Sentences of the open recording were found (more of them as the
+    // analysis goes on, then all), or forgotten.
     void sentencesChanged();
     // The subtitle tracks or the chosen one changed.
     void tracksChanged();

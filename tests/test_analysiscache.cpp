@@ -102,10 +102,13 @@ TEST(SentencesWhileAnalysing, StripLabelAndNextUseThoseFound)
     auto *analysis = track.findChild<SentenceAnalysis *>();
     ASSERT_TRUE(analysis);
 
+    QSignalSpy changed(&track, &SentenceTrack::sentencesChanged);
     SentenceResult soFar;
     soFar.envelope = std::make_shared<const Envelope>(smallEnvelope());
     soFar.sentences = {{1.0, 2.0, {}}, {3.0, 4.0, {}}};
     Q_EMIT analysis->sentencesFound(soFar);
+    // The lesson and the sentence list take them as they come.
+    EXPECT_EQ(changed.size(), 1);
     track.setPosition(3.5);
     EXPECT_FALSE(track.isComplete());
     EXPECT_EQ(view.sentences(), soFar.sentences);
@@ -118,6 +121,7 @@ TEST(SentencesWhileAnalysing, StripLabelAndNextUseThoseFound)
     all.sentences.append({5.0, 6.0, {}});
     Q_EMIT analysis->finished(all);
     EXPECT_TRUE(track.isComplete());
+    EXPECT_EQ(changed.size(), 2);
     EXPECT_EQ(label.text(), sentenceLabel(1, 3));
     EXPECT_EQ(nextSentence(track.sentences(), {-1, -1, 3.5}), 2);
 

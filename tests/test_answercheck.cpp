@@ -22,15 +22,27 @@ void PrintTo(const CheckCase &c, std::ostream *os)
     *os << c.name;
 }
 
+// Both ways of checking: line by line, and through the text kept for the
+// check, which must agree.
 std::optional<CheckHit> check(const QString &typed, const QStringList &lines)
 {
-    return findInAnswer(typed, int(lines.size()), [&lines](int i) {
+    const std::optional<CheckHit> hit = findInAnswer(typed, int(lines.size()), [&lines](int i) {
         if (i < 0 || i >= lines.size()) {
             ADD_FAILURE() << "line " << i << " asked for, outside 0.." << lines.size() - 1;
             return QString();
         }
         return lines.at(i);
     });
+    CheckText kept;
+    for (const QString &line : lines)
+        kept.append(line);
+    const std::optional<CheckHit> keptHit = kept.find(typed);
+    EXPECT_EQ(keptHit.has_value(), hit.has_value());
+    if (keptHit && hit) {
+        EXPECT_EQ(keptHit->line, hit->line);
+        EXPECT_EQ(keptHit->tail, hit->tail);
+    }
+    return hit;
 }
 
 const QString sentence = "I went to the park. Then I went home.";
@@ -90,6 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
 
         // Empty lines and hyphens.
         CheckCase{"EmptyLineBreaksJoin", {"first part", "", "second part."}, "part second", -1, ""},
+        CheckCase{"NothingJoinedOverEmptyLine", {"ab", "", "cd"}, "abcd", -1, ""},
+        CheckCase{"NotPastTheNextLineThenFoundLater", {"x a", "b", "c", "a b c"}, "a b c", 3, ""},
         CheckCase{"FoundAfterEmptyLine", {"first part", "", "second part."}, "second part", 2, "."},
         CheckCase{"LeadingEmptyLines", {"", "  ", "x"}, "x", 2, ""},
         CheckCase{"HyphenJoinKeepsNoBlank", {"a well-", "known fact."}, "well- known", -1, ""},

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 
 #include <gtest/gtest.h>
@@ -152,6 +153,31 @@ TEST(Filler, LoneCrAndLfEndLinesToo)
     EXPECT_EQ(h.lines(),
               (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}
                + repeated(QString(), 3)));
+}
+
+// A long answer is laid out and filled between events, so opening it does
+// not hold the window; asking for its lines before that is done finishes it.
+TEST(DisplayLines, ALongAnswerIsLaidOutBetweenEvents)
+{
+    const int count = 12000;
+    for (const bool askAtOnce : {false, true}) {
+        SCOPED_TRACE(askAtOnce);
+        Answering h;
+        h.open(QStringLiteral("answer.txt"),
+               paragraph().toUtf8() + "\r\n" + numberedLines("row %1.", count));
+        QTextDocument *document = h.view()->document();
+        EXPECT_LT(document->blockCount(), 2 * (count + 1));
+        if (!askAtOnce) {
+            // The text's blocks, its empty last block, and a filler line for
+            // each display line of the text.
+            const int filled = count + 2 + count + h.displayLines(0);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return document->blockCount() == filled; }, 20000));
+        }
+        EXPECT_EQ(h.answer().lineCount(), 2 * (count + h.displayLines(0)));
+        EXPECT_TRUE(h.apply(QStringLiteral("row 11990")));
+        EXPECT_EQ(h.topBlock(), 11990);
+        EXPECT_EQ(h.topLine(), h.displayLines(0) + 11989);
+    }
 }
 
 TEST(DisplayLines, AWrappedParagraphCountsItsDisplayLinesAndAsManyFillers)

@@ -22,6 +22,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStatusBar>
@@ -653,6 +654,69 @@ TEST(LessonRules, StoredProgressCountsOnlyForTheSameTimes)
     scored[0].bestScore = 100;
     scored[1].bestScore = 71;
     EXPECT_EQ(lessonStatusText(scored), QStringLiteral("已完成 1/3 句 · 平均 86%"));
+}
+
+// Sentences arrive while the recording is analysed: more of them, then the
+// whole list, where one may have moved a little. What was done on a sentence
+// and the help taken on the one worked on stay wherever its times do.
+TEST(LessonWhileAnalysing, KeepsWhatWasDoneAsSentencesArrive)
+{
+    const QList<Sentence> first{{0.5, 2.0, {}}, {2.5, 4.0, {}}};
+    Lesson lesson;
+    QSignalSpy reset(lesson.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(lesson.model(), &QAbstractItemModel::rowsInserted);
+    SentenceProgress stored;
+    stored.start = 6.5;
+    stored.end = 8.0;
+    stored.state = SentenceState::Passed;
+    lesson.setSentences(first, {stored});
+    lesson.setCurrent(1);
+    SentenceProgress tried = lesson.at(1);
+    tried.state = SentenceState::Attempted;
+    tried.tries = 2;
+    lesson.update(1, tried);
+    lesson.noteHint(0);
+    lesson.setPassage(1, TextRange{10, 20});
+
+    struct Step {
+        const char *what;
+        QList<Sentence> sentences;
+        int current;   // where the sentence worked on is now
+        int rowsReset; // list resets so far
+    } steps[] = {
+        {"more found", first + QList<Sentence>{{4.5, 6.0, {}}, {6.5, 8.0, {}}}, 1, 1},
+        {"all, one moved", {{0.5, 2.1, {}}, {2.5, 4.0, {}}, {4.5, 6.0, {}}, {6.5, 8.0, {}}}, 1, 2},
+        {"all, the current moved", {{0.5, 2.1, {}}, {2.5, 4.2, {}}, {6.5, 8.0, {}}}, -1, 3},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.what);
+        lesson.setSentences(step.sentences, {stored});
+        EXPECT_EQ(lesson.count(), step.sentences.size());
+        EXPECT_EQ(lesson.current(), step.current);
+        EXPECT_EQ(reset.size(), step.rowsReset);
+        EXPECT_EQ(lesson.model()->rowCount(), step.sentences.size());
+        EXPECT_EQ(lesson.progress().constLast().state, SentenceState::Passed); // stored
+        if (step.current >= 0) {
+            EXPECT_EQ(lesson.at(1).tries, 2);
+            EXPECT_EQ(lesson.hintsUsed(), 1);
+        } else {
+            EXPECT_EQ(lesson.at(1).tries, 0);
+            EXPECT_EQ(lesson.hintsUsed(), 0);
+        }
+    }
+    EXPECT_EQ(inserted.size(), 1);
+    // Only more of the same sentences keeps their places in the answer.
+    lesson.setSentences(first, {});
+    lesson.setPassage(1, TextRange{10, 20});
+    lesson.setSentences(first + QList<Sentence>{{4.5, 6.0, {}}}, {});
+    EXPECT_TRUE(lesson.passage(1).has_value());
+    lesson.setSentences({{0.5, 2.2, {}}, {2.5, 4.0, {}}}, {});
+    EXPECT_FALSE(lesson.passage(1).has_value());
+
+    // Another recording starts afresh.
+    lesson.clear();
+    lesson.setSentences(first, {});
+    EXPECT_EQ(lesson.at(1).tries, 0);
 }
 
 TEST(LessonRules, HintsFillTheNextWordInPlace)
