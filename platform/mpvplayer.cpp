@@ -726,17 +726,19 @@ void MpvPlayer::onFileEnded(std::int64_t entryId, int reason, int error)
     if (m_entryId == 0 || entryId != m_entryId)
         return; // a recording replaced or closed since
     const QString path = m_path;
+    const bool opening = !m_loaded;
     forgetRecording();
     if (reason == MPV_END_FILE_REASON_ERROR && error == MPV_ERROR_NOTHING_TO_PLAY
         && !m_openedForPicture) {
         // No sound to play: a video without a sound track still has its
         // picture to show.
         m_openedForPicture = true;
-        const int rc = loadFile(path, true);
-        if (rc >= 0)
+        if (loadFile(path, true) >= 0)
             return;
-        error = rc;
     }
+    // No sound, and no picture that plays either.
+    if (reason == MPV_END_FILE_REASON_ERROR && opening && m_openedForPicture)
+        error = MPV_ERROR_NOTHING_TO_PLAY;
     if (reason == MPV_END_FILE_REASON_ERROR) {
         failOpening(path, openFailureReason(error, mpvText(error)));
     } else if (reason == MPV_END_FILE_REASON_REDIRECT) {

@@ -22,6 +22,7 @@
 #include <numbers>
 #include <ostream>
 
+#include "support/mediafiles.h"
 #include "support/tonewav.h"
 
 #include <gtest/gtest.h>
@@ -319,8 +320,27 @@ TEST_F(MpvPlayerTest, UnplayableFilesAreReportedAndThePlayerStaysUsable)
     ASSERT_TRUE(QDir().mkpath(folder));
     writeWav(folder + QStringLiteral("/inside.wav"), 1.0);
     const QString missing = dir.filePath(QStringLiteral("missing.mp3"));
+    // No sound, and no picture that plays in its place: a still image, and a
+    // video in a format no decoder knows (its codec's name changed).
+    const QString still = dir.filePath(QStringLiteral("still.png"));
+    ASSERT_TRUE(runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                           QStringLiteral("color=c=red:s=32x32"), QStringLiteral("-frames:v"),
+                           QStringLiteral("1"), still}));
+    const QString unknown = dir.filePath(QStringLiteral("unknown.mkv"));
+    ASSERT_TRUE(runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                           QStringLiteral("testsrc=s=64x36:r=25:d=1"), QStringLiteral("-c:v"),
+                           QStringLiteral("libx264"), QStringLiteral("-preset"),
+                           QStringLiteral("ultrafast"), unknown}));
+    {
+        QFile file(unknown);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        ASSERT_TRUE(bytes.contains("V_MPEG4/ISO/AVC"));
+        bytes.replace("V_MPEG4/ISO/AVC", "V_NOSUCH/CODEC!");
+        ASSERT_TRUE(file.seek(0) && file.write(bytes) == bytes.size());
+    }
 
-    for (const QString &path : {text, playlist, empty, folder, missing}) {
+    for (const QString &path : {text, playlist, empty, folder, missing, still, unknown}) {
         SCOPED_TRACE(path.toStdString());
         QSignalSpy errors(player.get(), &MediaPlayer::errorOccurred);
         player->setUrl(path);
@@ -331,6 +351,10 @@ TEST_F(MpvPlayerTest, UnplayableFilesAreReportedAndThePlayerStaysUsable)
         EXPECT_TRUE(
             message.startsWith(QStringLiteral("无法播放文件“") + path + QStringLiteral("”：")))
             << message.toStdString();
+        if (path == still || path == unknown) {
+            EXPECT_TRUE(message.endsWith(QStringLiteral("文件中没有可播放的音频")))
+                << message.toStdString();
+        }
 
         run(300);
         EXPECT_EQ(player->playState(), MediaPlayer::Undefined);
