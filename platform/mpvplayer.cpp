@@ -970,6 +970,8 @@ PictureCounts MpvPlayer::pictureCounts() const
     }
     counts.playing = m_state == Playing;
     counts.speed = m_speed;
+    // libmpv's own: the loop's adjustments of currentPosition() are no use here.
+    m_api->get_property(m_handle, "time-pos", MPV_FORMAT_DOUBLE, &counts.position);
     double rate = 0.0;
     if (m_api->get_property(m_handle, "container-fps", MPV_FORMAT_DOUBLE, &rate) >= 0)
         counts.frameRate = rate;

@@ -14,9 +14,11 @@ struct PictureCounts {
     std::int64_t framesDropped = 0;
     // No decoder could start on the track: no picture will come.
     bool undecodable = false;
-    // The recording is playing (not paused, stopped or opening), at speed.
+    // The recording is playing (not paused, stopped or opening), at speed,
+    // and where it is, in seconds: it falls behind when its sound is held up.
     bool playing = false;
     double speed = 1.0;
+    double position = 0.0;
     // Frames per second of the track; 0 when not known.
     double frameRate = 0.0;
 };

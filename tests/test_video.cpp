@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 constexpr int VideoTimeout = 120000;
@@ -56,35 +58,41 @@ TEST(VideoPicture, TellsADamagedOrTooDemandingPictureFromAGoodOne)
 {
     using T = PictureTrouble;
     // Looks one second apart; counts grow by the given amounts each second
-    // from the given start. From look `breakAt` on (when not -1) no frame is
-    // drawn, and the rest of the track fails at once.
+    // from the given start, and the position by `advance`. From look `breakAt` on (when not -1) no
+    // frame is drawn, and the rest of the track fails at once.
     const struct {
         const char *name;
         int looks;
-        double frameRate, speed;
+        double frameRate, speed, advance;
         std::int64_t drawnFrom, drawnEach, droppedEach, errorsFrom, errorsEach;
         int breakAt;
         bool undecodable;
         PictureTrouble trouble;
     } rows[] = {
-        {"plays well", 6, 25, 1.0, 0, 25, 0, 0, 0, -1, false, T::None},
-        {"a frame left out now and then", 6, 25, 1.0, 0, 24, 1, 0, 0, -1, false, T::None},
-        {"no decoder for the track", 1, 0, 1.0, 0, 0, 0, 0, 0, -1, true, T::Undecodable},
-        {"every piece broken, none drawn", 5, 25, 1.0, 0, 0, 0, 250, 0, -1, false, T::Damaged},
-        {"broken, but only two seconds seen", 3, 25, 1.0, 0, 0, 0, 250, 0, -1, false, T::None},
-        {"breaks off after a good start", 5, 25, 1.0, 100, 0, 0, 3, 20, -1, false, T::Damaged},
-        {"a glitch, then frames again", 5, 25, 1.0, 100, 25, 0, 3, 0, -1, false, T::None},
-        {"breaks off, the rest failing at once", 8, 25, 1.0, 0, 25, 0, 0, 0, 3, false, T::Damaged},
-        {"broken off for two seconds only", 6, 25, 1.0, 0, 25, 0, 0, 0, 3, false, T::None},
-        {"the picture ended before the sound", 6, 25, 1.0, 200, 0, 0, 3, 0, -1, false, T::None},
-        {"4K, the decoder far behind", 6, 60, 1.0, 0, 6, 9, 0, 0, -1, false, T::TooSlow},
-        {"far behind, but only three seconds", 4, 60, 1.0, 0, 6, 9, 0, 0, -1, false, T::None},
-        {"a third of the frames left out", 6, 25, 1.0, 0, 17, 8, 0, 0, -1, false, T::TooSlow},
-        {"a slide show: few frames, none late", 6, 30, 1.0, 0, 2, 0, 0, 0, -1, false, T::None},
-        {"fast practice, frames keep up", 6, 25, 1.5, 0, 37, 0, 0, 0, -1, false, T::None},
-        {"slow practice, half the frames due", 6, 25, 0.5, 0, 12, 0, 0, 0, -1, false, T::None},
-        {"unknown rate, most left out", 6, 0, 1.0, 0, 5, 10, 0, 0, -1, false, T::TooSlow},
-        {"unknown rate, none left out", 6, 0, 1.0, 0, 20, 0, 0, 0, -1, false, T::None},
+        {"plays well", 6, 25, 1.0, 1.0, 0, 25, 0, 0, 0, -1, false, T::None},
+        {"a frame left out now and then", 6, 25, 1.0, 1.0, 0, 24, 1, 0, 0, -1, false, T::None},
+        {"no decoder for the track", 1, 0, 1.0, 1.0, 0, 0, 0, 0, 0, -1, true, T::Undecodable},
+        {"every piece broken, none drawn", 5, 25, 1.0, 1.0, 0, 0, 0, 250, 0, -1, false, T::Damaged},
+        {"broken, but only two seconds seen", 3, 25, 1.0, 1.0, 0, 0, 0, 250, 0, -1, false, T::None},
+        {"breaks off after a good start", 5, 25, 1.0, 1.0, 100, 0, 0, 3, 20, -1, false, T::Damaged},
+        {"a glitch, then frames again", 5, 25, 1.0, 1.0, 100, 25, 0, 3, 0, -1, false, T::None},
+        {"breaks off, the rest failing at once", 8, 25, 1.0, 1.0, 0, 25, 0, 0, 0, 3, false,
+         T::Damaged},
+        {"broken off for two seconds only", 6, 25, 1.0, 1.0, 0, 25, 0, 0, 0, 3, false, T::None},
+        {"the picture ended before the sound", 6, 25, 1.0, 1.0, 200, 0, 0, 3, 0, -1, false,
+         T::None},
+        {"4K, the decoder far behind", 6, 60, 1.0, 1.0, 0, 6, 9, 0, 0, -1, false, T::TooSlow},
+        {"far behind, but only three seconds", 4, 60, 1.0, 1.0, 0, 6, 9, 0, 0, -1, false, T::None},
+        {"4K, the sound held up too", 6, 60, 1.0, 0.25, 0, 6, 9, 0, 0, -1, false, T::SoundHeldUp},
+        {"sound held up, the picture keeping up", 6, 25, 1.0, 0.25, 0, 25, 0, 0, 0, -1, false,
+         T::None},
+        {"far behind while a loop wraps", 6, 60, 1.0, -1.0, 0, 6, 9, 0, 0, -1, false, T::TooSlow},
+        {"a third of the frames left out", 6, 25, 1.0, 1.0, 0, 17, 8, 0, 0, -1, false, T::TooSlow},
+        {"a slide show: few frames, none late", 6, 30, 1.0, 1.0, 0, 2, 0, 0, 0, -1, false, T::None},
+        {"fast practice, frames keep up", 6, 25, 1.5, 1.5, 0, 37, 0, 0, 0, -1, false, T::None},
+        {"slow practice, half the frames due", 6, 25, 0.5, 0.5, 0, 12, 0, 0, 0, -1, false, T::None},
+        {"unknown rate, most left out", 6, 0, 1.0, 1.0, 0, 5, 10, 0, 0, -1, false, T::TooSlow},
+        {"unknown rate, none left out", 6, 0, 1.0, 1.0, 0, 20, 0, 0, 0, -1, false, T::None},
     };
     for (const auto &row : rows) {
         std::vector<PictureSample> samples;
@@ -101,6 +109,9 @@ TEST(VideoPicture, TellsADamagedOrTooDemandingPictureFromAGoodOne)
             sample.counts.playing = true;
             sample.counts.speed = row.speed;
             sample.counts.frameRate = row.frameRate;
+            // A negative advance: a loop of 2.5 s played at normal speed.
+            sample.counts.position =
+                row.advance >= 0 ? row.advance * look : std::fmod(double(look), 2.5);
             samples.push_back(sample);
         }
         EXPECT_EQ(pictureTrouble(samples), row.trouble) << row.name;

@@ -1617,5 +1617,9 @@ Recover it?</translation>
         <source>画面太大，这台电脑解码跟不上，会跳帧；声音照常播放，可在“查看”里关闭“显示画面”</source>
         <translation>The picture is too large for this computer to decode smoothly and will skip frames; the sound plays as usual. View &gt; Show Picture turns it off</translation>
     </message>
+    <message>
+        <source>画面太大，这台电脑解码跟不上，连声音也卡住了；已关闭画面，只播放声音</source>
+        <translation>The picture is too large for this computer to decode, and the sound was held up too; the picture is closed and only the sound plays</translation>
+    </message>
 </context>
 </TS>

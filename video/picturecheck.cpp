@@ -19,6 +19,27 @@ constexpr double DroppedShareTooSlow = 0.25;
 // stands still on purpose (a slide, a screen recording) also shows few.
 constexpr double DrawnShareTooSlow = 0.5;
 constexpr double DroppedShareBehind = 0.1;
+// The sound is held up when the recording moves on by less than this share
+// of the time it played.
+constexpr double AdvanceShareHeldUp = 0.7;
+
+// The share of the time played by which the recording moved on, over the
+// looks from `from` on; seeks and loop wraps (a move back, or far ahead) are
+// left out. Negative when too little is left to tell.
+double advanceShare(const std::vector<PictureSample> &samples, std::size_t from)
+{
+    double played = 0.0;
+    double moved = 0.0;
+    for (std::size_t i = from + 1; i < samples.size(); ++i) {
+        const double due = (samples[i].seconds - samples[i - 1].seconds) * samples[i].counts.speed;
+        const double step = samples[i].counts.position - samples[i - 1].counts.position;
+        if (due <= 0 || step < -0.05 || step > 2 * due + 0.5)
+            continue;
+        played += due;
+        moved += step;
+    }
+    return played >= 3.0 ? moved / played : -1.0;
+}
 
 // The newest sample at least `seconds` before the last one; null when the
 // looks do not reach that far back.
@@ -66,8 +87,11 @@ PictureTrouble pictureTrouble(const std::vector<PictureSample> &samples)
             now.frameRate > 0 ? now.frameRate * now.speed * seconds : drawn + dropped;
         const bool jerks = dropped >= DroppedShareTooSlow * due;
         const bool behind = drawn < DrawnShareTooSlow * due && dropped >= DroppedShareBehind * due;
-        if (due >= 1.0 && (jerks || behind))
-            return PictureTrouble::TooSlow;
+        if (due >= 1.0 && (jerks || behind)) {
+            const double share = advanceShare(samples, std::size_t(then - samples.data()));
+            return share >= 0 && share < AdvanceShareHeldUp ? PictureTrouble::SoundHeldUp
+                                                            : PictureTrouble::TooSlow;
+        }
     }
     return PictureTrouble::None;
 }

@@ -19,6 +19,8 @@ enum class PictureTrouble {
     Damaged,
     // The computer cannot decode or draw the picture as fast as it plays.
     TooSlow,
+    // So far behind that the sound is held up too.
+    SoundHeldUp,
 };
 
 // What is wrong with the picture, judged from looks about a second apart,

@@ -131,6 +131,9 @@ void VideoPane::watchPicture()
     case PictureTrouble::Damaged:
         giveUpPicture(tr("录音里的画面已损坏，无法显示，只播放声音"));
         break;
+    case PictureTrouble::SoundHeldUp:
+        giveUpPicture(tr("画面太大，这台电脑解码跟不上，连声音也卡住了；已关闭画面，只播放声音"));
+        break;
     case PictureTrouble::TooSlow:
         if (!m_slowTold) {
             m_slowTold = true;
