@@ -202,6 +202,7 @@ void TForm_Main::CloseSourceFile()
     m_recording->setPath(QString());
     m_sentences->open(QString());
     m_answerNotice->clear();
+    m_pictureNotice->clear();
     // The picture's render context goes before the recording.
     m_videoPane->setRecordingHasVideo(false);
     m_services.player->stop();

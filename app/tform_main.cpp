@@ -306,6 +306,10 @@ void TForm_Main::createComponents()
     m_answerNotice->setObjectName(QStringLiteral("Label_AnswerNotice"));
     m_answerNotice->setTextFormat(Qt::PlainText);
     statusBar->addPermanentWidget(m_answerNotice);
+    m_pictureNotice = new QLabel(statusBar);
+    m_pictureNotice->setObjectName(QStringLiteral("Label_PictureNotice"));
+    m_pictureNotice->setTextFormat(Qt::PlainText);
+    statusBar->addPermanentWidget(m_pictureNotice);
     m_lessonLabel = new QLabel(statusBar);
     m_lessonLabel->setObjectName(QStringLiteral("Label_LessonProgress"));
     m_lessonLabel->setTextFormat(Qt::PlainText);
@@ -469,8 +473,7 @@ void TForm_Main::createFeatures()
                 PlaySentence(index.row());
                 m_line->setFocus(Qt::OtherFocusReason);
             }));
-    connect(m_videoPane, &VideoPane::statusChanged, statusBar(),
-            [this](const QString &text) { statusBar()->showMessage(text); });
+    connect(m_videoPane, &VideoPane::statusChanged, m_pictureNotice, &QLabel::setText);
     connect(m_sentences, &SentenceTrack::tracksChanged, this, [this] { showSubtitleTracks(); });
     connect(m_transport, &Transport::positionShown, this, [this] { showCaption(); });
     connect(m_loop, &LoopRegion::changed, this, [this] { showCaption(); });

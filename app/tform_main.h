@@ -301,6 +301,9 @@ private:
     QLabel *m_dictationLabel = nullptr;
     QLabel *m_answerLabel = nullptr;
     QLabel *m_answerNotice = nullptr;
+    // What became of the open recording's picture (none to decode, damaged,
+    // too large), or that it has no sound.
+    QLabel *m_pictureNotice = nullptr;
     QLabel *m_volumeLabel = nullptr;
     HelpWindow *m_help = nullptr;
     QTabWidget *m_pages = nullptr;
