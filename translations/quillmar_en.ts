@@ -1614,12 +1614,12 @@ Recover it?</translation>
         <translation>The picture in the recording is damaged and cannot be shown; only the sound plays</translation>
     </message>
     <message>
-        <source>画面太大，这台电脑解码跟不上，会跳帧；声音照常播放，可在“查看”里关闭“显示画面”</source>
-        <translation>The picture is too large for this computer to decode smoothly and will skip frames; the sound plays as usual. View &gt; Show Picture turns it off</translation>
+        <source>画面太大，拖慢了声音，已关闭画面，只播放声音</source>
+        <translation>The picture held up the sound and is closed; only the sound plays</translation>
     </message>
     <message>
-        <source>画面太大，这台电脑解码跟不上，连声音也卡住了；已关闭画面，只播放声音</source>
-        <translation>The picture is too large for this computer to decode, and the sound was held up too; the picture is closed and only the sound plays</translation>
+        <source>画面太大，电脑解码跟不上，会跳帧；可在“查看”里关闭“显示画面”</source>
+        <translation>The picture is too large to decode smoothly and skips frames; View &gt; Show Picture hides it</translation>
     </message>
 </context>
 </TS>

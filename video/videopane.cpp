@@ -132,13 +132,13 @@ void VideoPane::watchPicture()
         giveUpPicture(tr("录音里的画面已损坏，无法显示，只播放声音"));
         break;
     case PictureTrouble::SoundHeldUp:
-        giveUpPicture(tr("画面太大，这台电脑解码跟不上，连声音也卡住了；已关闭画面，只播放声音"));
+        giveUpPicture(tr("画面太大，拖慢了声音，已关闭画面，只播放声音"));
         break;
     case PictureTrouble::TooSlow:
         if (!m_slowTold) {
             m_slowTold = true;
-            Q_EMIT statusChanged(tr(
-                "画面太大，这台电脑解码跟不上，会跳帧；声音照常播放，可在“查看”里关闭“显示画面”"));
+            Q_EMIT statusChanged(
+                tr("画面太大，电脑解码跟不上，会跳帧；可在“查看”里关闭“显示画面”"));
         }
         break;
     case PictureTrouble::None:
