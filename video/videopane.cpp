@@ -9,6 +9,7 @@
 #include <QLoggingCategory>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -108,9 +109,12 @@ void VideoPane::watchPicture()
         return;
     }
     const PictureCounts counts = m_source->pictureCounts();
-    // Frames are only drawn while the picture is on screen.
+    // Frames are only drawn while the picture is on screen: not while the
+    // window is minimised or on another desktop.
     const QWidget *window = m_view->window();
-    const bool onScreen = m_view->isVisible() && !(window && window->isMinimized());
+    const QWindow *handle = window ? window->windowHandle() : nullptr;
+    const bool onScreen =
+        m_view->isVisible() && !window->isMinimized() && handle && handle->isExposed();
     const bool sameRun = !m_samples.empty() && m_samples.back().counts.speed == counts.speed
                          && m_samples.back().counts.framesDrawn <= counts.framesDrawn;
     if (!sameRun || !counts.playing || !onScreen)
