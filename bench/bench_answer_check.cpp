@@ -1,7 +1,8 @@
 // The answer check through the window, on an answer text of about 1 MB:
 // opening the answer file, laying it out (display lines and filler lines
 // included) and the longest the window is held meanwhile, and one apply with
-// the check on, for a line found near the end and for a line found nowhere. Prints "name value unit" lines; times are medians.
+// the check on, for a line found near the end and for a line found nowhere. Prints "name value
+// unit" lines; times are medians.
 #include "app/tform_main.h"
 #include "dictation/answerlines.h"
 #include "dictation/answerpane.h"

@@ -502,7 +502,8 @@ int main(int argc, char *argv[])
                 player.setSpeed(speed);
                 setExactLoop(window, exact);
                 player.setCurrentPosition(LoopStart - 0.3);
-                waitFor(100);
+                // Until the output has played what it held before the seek.
+                waitFor(400);
                 MonitorRecorder recorder(server);
                 if (!recorder.waitUntilRecording()) {
                     std::fprintf(stderr, "the sink's monitor cannot be recorded\n");

@@ -31,6 +31,8 @@ Q_LOGGING_CATEGORY(lcMpv, "quillmar.mpv")
 
 constexpr double MinSpeed = 0.5;
 constexpr double MaxSpeed = 1.5;
+// Longer than libmpv's output holds at the slowest speed.
+constexpr qint64 MaxHoldUntilHeardMs = 600;
 
 } // namespace
 
@@ -147,6 +149,13 @@ void startMpv(MpvStartup &startup, const QString &library, const QString &audioO
         // libmpv from reading a file as a playlist and playing what it lists.
         {"demuxer", "lavf"},
         {"hr-seek", "yes"},
+        // The output keeps running across seeks: restarting it after the
+        // tick's seek back to the loop start lost the first 20 ms of the loop.
+        // What sounds after a seek then comes behind what the output holds.
+        {"audio-stream-silence", "yes"},
+        // What a sound server holds is heard after every seek made while
+        // playing; 40 ms keeps that short without gaps (the default is 100).
+        {"pulse-buffer", "40"},
         // Without it, exact seeks in wma files land up to 80 ms off.
         {"hr-seek-demuxer-offset", "0.5"},
         // Slower or faster practice keeps the speaker's pitch.
@@ -157,6 +166,9 @@ void startMpv(MpvStartup &startup, const QString &library, const QString &audioO
         options.push_back({"audio-client-name", clientName});
     for (const auto &[name, value] : options) {
         const int rc = api.set_option_string(handle, name, value.constData());
+        // A libmpv built without a sound server's output knows not its options.
+        if (rc == MPV_ERROR_OPTION_NOT_FOUND && std::strncmp(name, "pulse-", 6) == 0)
+            continue;
         if (rc < 0)
             return fail(QCoreApplication::translate("MpvPlayer", "无法设置播放器选项 %1=%2：%3")
                             .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
@@ -432,6 +444,7 @@ void MpvPlayer::pause()
         // takes effect; the paused position must not change under the caller.
         if (!m_heldPosition)
             m_heldPosition = currentPosition();
+        m_holdUntilHeard = false;
         setState(Paused);
     }
 }
@@ -444,6 +457,7 @@ void MpvPlayer::stop()
     if (m_loaded)
         seekTo(0.0);
     m_heldPosition = 0.0;
+    m_holdUntilHeard = false;
     if (m_state == Transitioning)
         m_stopWhenOpened = true;
     else
@@ -452,15 +466,23 @@ void MpvPlayer::stop()
 
 double MpvPlayer::currentPosition() const
 {
-    if (m_heldPosition)
+    if (m_heldPosition && !m_holdUntilHeard)
         return *m_heldPosition;
     if (!m_loaded)
         return 0.0;
     // Read directly: the observed property lags by up to 50 ms.
     double position = 0.0;
     if (m_api->get_property(m_handle, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0)
-        return 0.0;
+        return m_heldPosition.value_or(0.0);
     position -= clockLead();
+    if (m_heldPosition) {
+        // The sound sought sits behind what the output still holds: until it
+        // is heard, where the seek went is where playback is.
+        if (position < *m_heldPosition && m_holdingSince.elapsed() < MaxHoldUntilHeardMs)
+            return *m_heldPosition;
+        m_heldPosition.reset();
+        m_holdUntilHeard = false;
+    }
     const double a = std::min(m_loopA, m_loopB);
     const double b = std::max(m_loopA, m_loopB);
     if (a >= 0 && b > a && position < a) {
@@ -485,6 +507,7 @@ void MpvPlayer::setCurrentPosition(double seconds)
     seconds = std::max(0.0, seconds);
     seekTo(seconds + clockLead());
     m_heldPosition = seconds;
+    m_holdUntilHeard = false;
 }
 
 double MpvPlayer::duration() const
@@ -691,10 +714,12 @@ void MpvPlayer::onFlagChange(std::uint64_t id, bool value)
         if (value && m_state == Playing && readFlag("pause")) {
             // Paused by libmpv itself, not through pause().
             m_heldPosition = currentPosition();
+            m_holdUntilHeard = false;
             setState(Paused);
-        } else if (!value && m_state == Playing) {
-            // Once playing again libmpv reports the position right.
-            m_heldPosition.reset();
+        } else if (!value && m_state == Playing && m_heldPosition) {
+            // Played on, the paused moment sounds once the output has played
+            // what it holds.
+            holdUntilHeard();
         }
         break;
     default:
@@ -711,14 +736,21 @@ void MpvPlayer::onPlaybackRestart()
             m_stopWhenOpened = false;
             seekTo(0.0);
             m_heldPosition = 0.0;
+            m_holdUntilHeard = false;
             setState(Stopped);
         } else {
             setState(readFlag("pause") ? Paused : Playing);
         }
     }
     // A seek made while playing has now run.
-    if (m_state == Playing)
-        m_heldPosition.reset();
+    if (m_state == Playing && m_heldPosition)
+        holdUntilHeard();
+}
+
+void MpvPlayer::holdUntilHeard()
+{
+    m_holdUntilHeard = true;
+    m_holdingSince.start();
 }
 
 void MpvPlayer::onFileEnded(std::int64_t entryId, int reason, int error)
@@ -760,6 +792,7 @@ void MpvPlayer::finishAtEnd()
     setPaused(true);
     seekTo(0.0);
     m_heldPosition = 0.0;
+    m_holdUntilHeard = false;
     setState(Stopped);
 }
 
@@ -989,4 +1022,5 @@ void MpvPlayer::forgetRecording()
     m_ownSeekSinceRead = true;
     m_stopWhenOpened = false;
     m_heldPosition.reset();
+    m_holdUntilHeard = false;
 }

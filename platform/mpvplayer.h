@@ -3,6 +3,7 @@
 #include "platform/mediaplayer.h"
 #include "platform/videosource.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
@@ -144,6 +145,7 @@ private:
     void onLogMessage(const mpv_event_log_message &message);
     void onFileEnded(std::int64_t entryId, int reason, int error);
     void onPlaybackRestart();
+    void holdUntilHeard();
     void finishAtEnd();
     void failOpening(const QString &path, const QString &reason);
     // loadfile, for the picture too when forPicture; libmpv's error code.
@@ -194,7 +196,12 @@ private:
     // seek made while paused libmpv reports a position short of the target by
     // its output buffer, after a seek made while playing the old position
     // until the seek has run, and after a pause a position still moving.
-    std::optional<double> m_heldPosition;
+    // Once playing again (m_holdUntilHeard) it is reported until the sound
+    // reaches it, since the output, kept running, plays what it holds first;
+    // for a short while at most, in case a loop wrap comes first.
+    mutable std::optional<double> m_heldPosition;
+    mutable bool m_holdUntilHeard = false;
+    QElapsedTimer m_holdingSince;
     // Length of the loaded recording, kept up to date by libmpv; 0 when none.
     double m_duration = 0.0;
     double m_speed = 1.0;
