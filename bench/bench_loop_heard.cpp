@@ -398,7 +398,9 @@ std::vector<Pass> findWraps(const std::vector<float> &x, double end)
         }
         const std::optional<double> last = lineAt(pre, soundEnd);
         const std::optional<double> first = lineAt(post, soundStart);
-        if (last && first)
+        // A jump that does not come from about the loop end is the setting
+        // up of the loop, not a wrap.
+        if (last && first && std::abs(*last - end) < 0.5)
             passes.push_back({(*last - end) * 1000.0, (*first - LoopStart) * 1000.0,
                               (soundStart - soundEnd) * 1000.0 / Rate});
         j += 50;
