@@ -12,12 +12,11 @@
 #include "support/fakedialogs.h"
 #include "support/fakeplayer.h"
 #include "support/fakeshell.h"
+#include "support/tonewav.h"
 
 #include <QApplication>
-#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
@@ -35,48 +34,15 @@ namespace {
 
 constexpr int Sentences = 40;
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-}
-
 // A quiet tone with one subtitle cue per 2 s.
 QString writeLesson(const QString &folder)
 {
-    constexpr int Rate = 8000;
-    const int seconds = 2 * Sentences + 1;
-    QByteArray samples;
-    QDataStream out(&samples, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    for (int i = 0; i < seconds * Rate; ++i)
-        out << qint16(3000 * std::sin(i * 2 * M_PI * 300 / Rate));
-    QByteArray wav("RIFF");
-    QDataStream header(&wav, QIODevice::Append);
-    header.setByteOrder(QDataStream::LittleEndian);
-    header << quint32(36 + samples.size());
-    header.writeRawData("WAVEfmt ", 8);
-    header << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
-           << quint16(2) << quint16(16);
-    header.writeRawData("data", 4);
-    header << quint32(samples.size());
-    const QString path = folder + QStringLiteral("/lesson.wav");
-    writeFile(path, wav + samples);
-    QByteArray srt;
-    for (int i = 0; i < Sentences; ++i) {
-        const auto stamp = [](int ms) {
-            return QStringLiteral("00:%1:%2,%3")
-                .arg(ms / 60000, 2, 10, QLatin1Char('0'))
-                .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
-                .arg(ms % 1000, 3, 10, QLatin1Char('0'))
-                .toUtf8();
-        };
-        srt += QByteArray::number(i + 1) + "\n" + stamp(500 + 2000 * i) + " --> "
-               + stamp(1800 + 2000 * i) + "\nsentence number " + QByteArray::number(i + 1)
-               + " is here\n\n";
-    }
-    writeFile(folder + QStringLiteral("/lesson.srt"), srt);
+    QList<QByteArray> cues;
+    for (int i = 0; i < Sentences; ++i)
+        cues.append("sentence number " + QByteArray::number(i + 1) + " is here");
+    const QString path = writeCuedLesson(folder, cues, 1.3);
+    if (path.isEmpty())
+        std::fprintf(stderr, "cannot write the lesson in %s\n", qPrintable(folder));
     return path;
 }
 

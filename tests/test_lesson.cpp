@@ -1,6 +1,7 @@
 // Dictating a recording sentence by sentence, through the window on the
 // scripted player, and the lesson's rules on their own.
 #include "support/testutil.h"
+#include "support/tonewav.h"
 
 #include "feedback/feedbackstrip.h"
 #include "learner/learnerdatabase.h"
@@ -38,50 +39,13 @@ namespace {
 
 using Mark = WaveformView::Mark;
 
-// 12 s of a quiet 8 kHz tone: the cues beside it give the sentences.
-void writeRecording(const QString &path)
-{
-    constexpr int Rate = 8000;
-    QByteArray samples;
-    QDataStream out(&samples, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    for (int i = 0; i < 12 * Rate; ++i)
-        out << qint16(3000 * std::sin(i * 2 * M_PI * 300 / Rate));
-    QByteArray wav("RIFF");
-    QDataStream header(&wav, QIODevice::Append);
-    header.setByteOrder(QDataStream::LittleEndian);
-    header << quint32(36 + samples.size());
-    header.writeRawData("WAVEfmt ", 8);
-    header << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
-           << quint16(2) << quint16(16);
-    header.writeRawData("data", 4);
-    header << quint32(samples.size());
-    putFile(path, wav + samples);
-}
-
 const char *const Cues[] = {"One small step.", "The cat sat down.",
                             "It was a bright cold day in April.", "We went home.", "Good night."};
 
 // The recording and its subtitles, five sentences of 1.5 s, 0.5 s apart.
 QString writeLesson(const QString &folder)
 {
-    const QString wav = folder + QStringLiteral("/lesson.wav");
-    writeRecording(wav);
-    QByteArray srt;
-    for (int i = 0; i < 5; ++i) {
-        const double start = 0.5 + 2.0 * i;
-        const auto stamp = [](double t) {
-            const int ms = int(std::lround(t * 1000));
-            return QStringLiteral("00:00:%1,%2")
-                .arg(ms / 1000, 2, 10, QLatin1Char('0'))
-                .arg(ms % 1000, 3, 10, QLatin1Char('0'))
-                .toUtf8();
-        };
-        srt += QByteArray::number(i + 1) + "\n" + stamp(start) + " --> " + stamp(start + 1.5) + "\n"
-               + Cues[i] + "\n\n";
-    }
-    putFile(folder + QStringLiteral("/lesson.srt"), srt);
-    return wav;
+    return writeCuedLesson(folder, {Cues, Cues + 5});
 }
 
 struct LessonWindow : WindowHarness {
@@ -503,16 +467,7 @@ void writeSounds(const QString &path)
             out << (on ? qint16(10000 * std::sin(i * 2 * M_PI * 300 / Rate)) : qint16(i % 3 - 1));
         on = !on;
     }
-    QByteArray wav("RIFF");
-    QDataStream header(&wav, QIODevice::Append);
-    header.setByteOrder(QDataStream::LittleEndian);
-    header << quint32(36 + samples.size());
-    header.writeRawData("WAVEfmt ", 8);
-    header << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
-           << quint16(2) << quint16(16);
-    header.writeRawData("data", 4);
-    header << quint32(samples.size());
-    putFile(path, wav + samples);
+    putFile(path, monoWav(samples, Rate));
 }
 
 TEST(LessonHints, ASentenceWithoutACueHintsFromItsPlaceInTheAnswer)

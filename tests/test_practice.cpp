@@ -1,6 +1,7 @@
 // What a learner does in the first hour and the practice aids, through the
 // window on the scripted player.
 #include "support/testutil.h"
+#include "support/tonewav.h"
 
 #include "feedback/feedbackstrip.h"
 #include "playback/resumestore.h"
@@ -42,16 +43,7 @@ void writeSegments(const QString &path, std::initializer_list<double> seconds)
         for (int i = 0; i < count; ++i)
             out << qint16(length > 0 ? 12000 * std::sin(i * 2 * M_PI * 300 / Rate) : 0);
     }
-    QByteArray wav("RIFF");
-    QDataStream header(&wav, QIODevice::Append);
-    header.setByteOrder(QDataStream::LittleEndian);
-    header << quint32(36 + samples.size());
-    header.writeRawData("WAVEfmt ", 8);
-    header << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
-           << quint16(2) << quint16(16);
-    header.writeRawData("data", 4);
-    header << quint32(samples.size());
-    putFile(path, wav + samples);
+    putFile(path, monoWav(samples, Rate));
 }
 
 struct Practice : WindowHarness {

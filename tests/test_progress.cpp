@@ -2,6 +2,7 @@
 // the review list and practice through the window, the figures and the CSV
 // export, the practice clock, and a database killed while it is written.
 #include "support/testutil.h"
+#include "support/tonewav.h"
 
 #include "learner/learnerdatabase.h"
 #include "learner/recordingkey.h"
@@ -18,7 +19,6 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDataStream>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -354,38 +354,7 @@ const char *const ProgressCues[] = {"One small step.", "The cat sat down.",
 
 QString writeLesson(const QString &folder, int pitch)
 {
-    constexpr int Rate = 8000;
-    QByteArray samples;
-    QDataStream out(&samples, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    for (int i = 0; i < 12 * Rate; ++i)
-        out << qint16(3000 * std::sin(i * 2 * M_PI * pitch / Rate));
-    QByteArray wav("RIFF");
-    QDataStream header(&wav, QIODevice::Append);
-    header.setByteOrder(QDataStream::LittleEndian);
-    header << quint32(36 + samples.size());
-    header.writeRawData("WAVEfmt ", 8);
-    header << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
-           << quint16(2) << quint16(16);
-    header.writeRawData("data", 4);
-    header << quint32(samples.size());
-    const QString path = folder + QStringLiteral("/lesson.wav");
-    putFile(path, wav + samples);
-    QByteArray srt;
-    for (int i = 0; i < 5; ++i) {
-        const auto stamp = [](double t) {
-            const int ms = int(std::lround(t * 1000));
-            return QStringLiteral("00:00:%1,%2")
-                .arg(ms / 1000, 2, 10, QLatin1Char('0'))
-                .arg(ms % 1000, 3, 10, QLatin1Char('0'))
-                .toUtf8();
-        };
-        const double start = 0.5 + 2.0 * i;
-        srt += QByteArray::number(i + 1) + "\n" + stamp(start) + " --> " + stamp(start + 1.5) + "\n"
-               + ProgressCues[i] + "\n\n";
-    }
-    putFile(folder + QStringLiteral("/lesson.srt"), srt);
-    return path;
+    return writeCuedLesson(folder, {ProgressCues, ProgressCues + 5}, 1.5, pitch);
 }
 
 struct ReviewWindowHarness : WindowHarness {
