@@ -63,13 +63,13 @@ AnswerLines &AnswerPane::index()
     if (!m_lines) {
         m_lines = new AnswerLines(m_view);
         connect(m_lines, &AnswerLines::finished, this, [this] {
-            if (!m_fillerDue)
-                return;
-            m_fillerDue = false;
-            // As many empty lines as there are answer lines, so that every
-            // line of the text can be scrolled to the top.
-            m_fillerLeft = m_lines->count();
-            addFiller(FillerPass);
+            if (m_fillerDue) {
+                m_fillerDue = false;
+                // As many empty lines as there are answer lines, so that
+                // every line of the text can be scrolled to the top.
+                m_fillerLeft = m_lines->count();
+            }
+            addFiller(false);
         });
     }
     fitHiddenPage(m_pages, m_view);
@@ -80,19 +80,23 @@ AnswerLines &AnswerPane::lines()
 {
     AnswerLines &lines = index();
     lines.finish();
-    addFiller(m_fillerLeft);
+    addFiller(true);
     return lines;
 }
 
-void AnswerPane::addFiller(int most)
+void AnswerPane::addFiller(bool all)
 {
-    const int now = std::min(most, m_fillerLeft);
-    if (now <= 0)
+    if (m_fillerLeft <= 0)
         return;
+    // Laid out again meanwhile (the width changed): the filler goes on once
+    // that is done, rather than holding the window for it now.
+    if (!all && !m_lines->isFinished())
+        return;
+    const int now = all ? m_fillerLeft : std::min(FillerPass, m_fillerLeft);
     m_fillerLeft -= now;
     m_lines->appendEmptyLines(now);
     if (m_fillerLeft > 0)
-        QTimer::singleShot(0, this, [this] { addFiller(FillerPass); });
+        QTimer::singleShot(0, this, [this] { addFiller(false); });
 }
 
 int AnswerPane::lineCount()

@@ -42,7 +42,8 @@ private:
     // filler added.
     AnswerLines &index();
     AnswerLines &lines();
-    void addFiller(int most);
+    // A pass of the filler, or all that is left.
+    void addFiller(bool all);
     void setFileName(const QString &fileName);
 
     QTabWidget *m_pages;
