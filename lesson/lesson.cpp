@@ -46,6 +46,7 @@ void Lesson::setSentences(const QList<Sentence> &sentences, const QList<Sentence
         m_passages.clear();
         m_model->setProgress(m_progress);
     }
+    const int was = m_current;
     if (current < 0) {
         m_current = -1;
         m_hints = 0;
@@ -56,6 +57,9 @@ void Lesson::setSentences(const QList<Sentence> &sentences, const QList<Sentence
         m_model->setCurrent(current);
     }
     Q_EMIT sentencesChanged();
+    // A list laid out anew shows the current row again.
+    if (m_current >= 0 && (!extends || m_current != was))
+        Q_EMIT currentChanged(m_current);
 }
 
 void Lesson::clear()
