@@ -18,6 +18,7 @@
 #include "platform/mpvplayer.h"
 #include "platform/shell.h"
 #include "playback/loopregion.h"
+#include "support/tonewav.h"
 
 #include <QAction>
 #include <QApplication>
@@ -234,24 +235,17 @@ private:
 bool writeChirp(const QString &path)
 {
     const auto samples = quint32(ChirpSeconds * Rate);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QDataStream out(&file);
+    QByteArray pcm;
+    QDataStream out(&pcm, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + samples * 2);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(Rate) << quint32(Rate * 2)
-        << quint16(2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(samples * 2);
     for (quint32 i = 0; i < samples; ++i) {
         const double t = double(i) / Rate;
         const double phase = 2 * std::numbers::pi * (F0 * t + Slope * t * t / 2);
         out << qint16(std::lround(Amplitude * 32767.0 * std::sin(phase)));
     }
-    return out.status() == QDataStream::Ok && file.flush();
+    const QByteArray wav = monoWav(pcm, Rate);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size() && file.flush();
 }
 
 // A moment of the recording as heard: where in the monitor recording

@@ -6,6 +6,7 @@
 #include "sentences/sentencenavigation.h"
 #include "sentences/sentencetrack.h"
 #include "sentences/waveformview.h"
+#include "support/tonewav.h"
 
 #include <QDataStream>
 #include <QDateTime>
@@ -36,18 +37,12 @@ void writeSpeech(const QString &path, int count)
         for (int i = 0; i < 6400; ++i)
             samples.append(qint16(i % 3 - 1));
     }
-    QDataStream out(&file);
+    QByteArray pcm;
+    QDataStream out(&pcm, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
-    const auto bytes = quint32(samples.size() * 2);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + bytes);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2)
-        << quint16(16);
-    out.writeRawData("data", 4);
-    out << bytes;
     for (qint16 v : samples)
         out << v;
+    ASSERT_EQ(file.write(monoWav(pcm, 8000)), 44 + pcm.size());
 }
 
 Envelope smallEnvelope()

@@ -121,18 +121,12 @@ void writeBursts(const QString &path, const QList<double> &seconds)
                               : qint16(i % 3 - 1));
         on = !on;
     }
-    QDataStream out(&file);
+    QByteArray pcm;
+    QDataStream out(&pcm, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
-    const auto bytes = quint32(samples.size() * 2);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + bytes);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2)
-        << quint16(16);
-    out.writeRawData("data", 4);
-    out << bytes;
     for (qint16 v : samples)
         out << v;
+    ASSERT_EQ(file.write(monoWav(pcm, 8000)), 44 + pcm.size());
 }
 
 } // namespace
