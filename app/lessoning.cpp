@@ -44,9 +44,11 @@ bool TForm_Main::lessonApplies() const
 void TForm_Main::sentencesFound()
 {
     const QList<Sentence> &sentences = m_sentences->sentences();
-    QList<SentenceProgress> stored;
-    if (m_learner && m_recordingKey.isValid() && !sentences.isEmpty())
-        stored = m_learner->sentences(m_recordingKey);
+    if (!m_storedProgress && m_learner && m_recordingKey.isValid() && !sentences.isEmpty())
+        m_storedProgress = m_learner->sentences(m_recordingKey);
+    const QList<SentenceProgress> stored =
+        sentences.isEmpty() ? QList<SentenceProgress>()
+                            : m_storedProgress.value_or(QList<SentenceProgress>());
     std::optional<Sentence> looped;
     if (m_lesson->current() >= 0)
         looped = m_lesson->sentences().at(m_lesson->current());

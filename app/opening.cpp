@@ -196,6 +196,7 @@ void TForm_Main::CloseSourceFile()
     m_lessonPending = false;
     m_advanceTimer->stop();
     m_recordingKey = {};
+    m_storedProgress.reset();
     CloseDictationFile();
     CloseAnswerFile();
     m_loop->clear();

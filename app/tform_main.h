@@ -362,6 +362,10 @@ private:
     bool m_reviewTargetPending = false;
     AnswerFollower *m_answerFollower = nullptr;
     RecordingKey m_recordingKey;
+    // What the learner database holds for the open recording's sentences,
+    // read once as its first sentences arrive: what this visit adds, the
+    // lesson keeps itself.
+    std::optional<QList<SentenceProgress>> m_storedProgress;
     std::unique_ptr<ResumePlaces> m_resume;
     std::optional<ResumePoint> m_pendingResume;
 };
