@@ -55,8 +55,8 @@ void TForm_Main::sentencesFound()
     m_lesson->setSentences(sentences, stored);
     // The sentence looped, drawn a little differently once the whole
     // recording is known: the loop follows it, so the lesson goes on.
-    if (looped && m_lesson->current() < 0 && m_loop->start() == looped->start
-        && m_loop->end() == looped->end) {
+    if (looped && m_lesson->current() < 0
+        && sameSpan(m_loop->start(), m_loop->end(), looped->start, looped->end)) {
         const int index = matchingSentence(sentences, looped->start, looped->end);
         if (index >= 0)
             m_loop->setPoints(sentences.at(index).start, sentences.at(index).end);

@@ -140,16 +140,13 @@ void TForm_Main::showCaption()
     MediaPlayer *player = m_services.player;
     const double position = isPlaybackActive(*player) ? player->currentPosition() : -1.0;
     QString text;
-    if (m_sentences->fromSubtitles() && position >= 0) {
-        for (const Sentence &sentence : m_sentences->sentences()) {
-            if (position >= sentence.start && position < sentence.end) {
-                text = sentence.text;
-                break;
-            }
-        }
+    if (m_sentences->fromSubtitles()) {
+        const int index = sentenceAt(m_sentences->sentences(), position);
+        if (index >= 0)
+            text = m_sentences->sentences().at(index).text;
     }
     const double start = m_loop->start();
     const double end = m_loop->end();
-    const bool answered = start == m_answeredLoopStart && end == m_answeredLoopEnd;
+    const bool answered = sameSpan(start, end, m_answeredLoopStart, m_answeredLoopEnd);
     m_videoPane->setCaption(text, captionHidden(start, end, position, answered));
 }

@@ -1,5 +1,7 @@
 #include "lesson/lessonrules.h"
 
+#include "sentences/sentencenavigation.h"
+
 #include <QCoreApplication>
 #include <QHash>
 
@@ -155,7 +157,7 @@ int matchingSentence(const QList<Sentence> &sentences, double start, double end)
     double bestOverlap = 0.0;
     for (int i = 0; i < sentences.size(); ++i) {
         const Sentence &s = sentences.at(i);
-        if (std::abs(s.start - start) < 0.005 && std::abs(s.end - end) < 0.005)
+        if (sameSpan(s.start, s.end, start, end))
             return i;
         const double overlap = std::min(s.end, end) - std::max(s.start, start);
         if (overlap > bestOverlap) {

@@ -13,7 +13,7 @@
 struct CachedAnalysis {
     Envelope envelope;
     QList<Sentence> sentences; // found from the pauses
-    QByteArray detectorKey;    // the detector settings they were found with
+    QByteArray detectorKey;    // the identity of their source (SentenceSource)
 };
 
 // A folder of analyses, one file per recording, named after the recording's

@@ -42,9 +42,12 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
     result.path = path;
     result.subtitleFile = subtitleFileFor(path);
     const bool subtitles = !result.subtitleFile.isEmpty();
+    const SentenceSource fileSource =
+        subtitles ? SentenceSource::subtitleFileAt(result.subtitleFile) : SentenceSource();
+    const SentenceSource pauseSource = SentenceSource::pauses(params);
+    // Sentences kept from another detector or its other settings are not shown first.
+    const QByteArray detectorKey = pauseSource.identity().toUtf8();
 
-    // Sentences kept from other detector settings are not shown first.
-    const QByteArray detectorKey(reinterpret_cast<const char *>(&params), sizeof params);
     std::optional<Envelope> envelope;
     if (cache) {
         if (std::optional<CachedAnalysis> cached = cache->load(path)) {
@@ -52,6 +55,7 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
                 SentenceResult early = result;
                 early.envelope = std::make_shared<const Envelope>(cached->envelope);
                 early.sentences = cached->sentences;
+                early.source = pauseSource;
                 found(early);
             }
             envelope = std::move(cached->envelope);
@@ -77,6 +81,7 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
                     cuesShown = true;
                     early.sentences = cues;
                     early.fromSubtitles = true;
+                    early.source = fileSource;
                 } else {
                     // The detector sees the prefix as a whole recording; what
                     // it settles is added after what was shown already.
@@ -92,6 +97,7 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
                     if (shown.size() == before)
                         return;
                     early.sentences = shown;
+                    early.source = pauseSource;
                 }
                 early.envelope = onWholeLength(soFar, expectedSeconds);
                 found(early);
@@ -123,6 +129,8 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
         result.fromSubtitles = !cues.cues.isEmpty();
         result.subtitlesUnusable = cues.cues.isEmpty();
         result.sentences = std::move(cues.cues);
+        if (result.fromSubtitles)
+            result.source = fileSource;
     }
     // The tracks inside are listed also when the file beside gives the cues.
     TrackCues inside =
@@ -139,10 +147,18 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
         result.subtitlesUnusable = false;
         result.fromSubtitles = true;
         result.sentences = std::move(inside.cues);
+        QString language;
+        for (const SubtitleTrack &track : inside.tracks) {
+            if (track.stream == inside.stream)
+                language = track.language;
+        }
+        result.source = SentenceSource::subtitleTrack(inside.stream, language);
     }
     // Also for a cached envelope: the rules may have changed since it was kept.
-    if (!result.fromSubtitles)
+    if (!result.fromSubtitles) {
         result.sentences = detectSentences(*shared, params);
+        result.source = pauseSource;
+    }
     outcome.ok = true;
     return outcome;
 }

@@ -3,6 +3,7 @@
 #include "sentences/audiodecoder.h"
 #include "sentences/envelope.h"
 #include "sentences/sentencedetector.h"
+#include "sentences/sentencesource.h"
 #include "sentences/subtitletracks.h"
 
 #include <QFuture>
@@ -21,7 +22,8 @@ struct SentenceResult {
     std::shared_ptr<const Envelope> envelope;
     QList<Sentence> sentences;
     bool fromSubtitles = false;
-    QString subtitleFile; // the file the cues came from, if any
+    SentenceSource source; // where the sentences came from
+    QString subtitleFile;  // the file the cues came from, if any
     int malformedCues = 0;
     int mergedCues = 0;  // started with another cue: one sentence with both texts
     int droppedCues = 0; // past the end, or no time of their own left

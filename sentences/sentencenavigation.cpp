@@ -7,11 +7,25 @@
 
 namespace {
 
-// The loop region the window set from a sentence matches it to within a few
-// milliseconds; the loop label and the settings round to milliseconds.
-constexpr double Tolerance = 0.005;
+constexpr double SpanTolerance = 0.005;
 
 } // namespace
+
+bool sameSpan(double aStart, double aEnd, double bStart, double bEnd)
+{
+    return std::abs(aStart - bStart) <= SpanTolerance && std::abs(aEnd - bEnd) <= SpanTolerance;
+}
+
+int sentenceOfSpan(const QList<Sentence> &sentences, double start, double end)
+{
+    if (start < 0 || end <= start)
+        return -1;
+    for (qsizetype i = 0; i < sentences.size(); ++i) {
+        if (sameSpan(sentences[i].start, sentences[i].end, start, end))
+            return int(i);
+    }
+    return -1;
+}
 
 int sentenceAt(const QList<Sentence> &sentences, double seconds)
 {
@@ -27,13 +41,9 @@ int sentenceAt(const QList<Sentence> &sentences, double seconds)
 
 int currentSentence(const QList<Sentence> &sentences, const PlayPlace &place)
 {
-    if (place.loopStart >= 0 && place.loopEnd > place.loopStart) {
-        for (qsizetype i = 0; i < sentences.size(); ++i) {
-            if (std::abs(sentences[i].start - place.loopStart) <= Tolerance
-                && std::abs(sentences[i].end - place.loopEnd) <= Tolerance)
-                return int(i);
-        }
-    }
+    const int looped = sentenceOfSpan(sentences, place.loopStart, place.loopEnd);
+    if (looped >= 0)
+        return looped;
     return sentenceAt(sentences, place.position);
 }
 

@@ -12,6 +12,16 @@ struct PlayPlace {
     double position = -1.0;
 };
 
+// Whether two spans (start and end, seconds) are the same: both ends agree
+// to within 5 ms, either way. A loop set from a sentence goes through the
+// loop rules, and the loop label, the settings and the learner database keep
+// milliseconds, so a loop that stands for a sentence is that close to it and
+// never closer than 5 ms to another (sentences are far longer).
+bool sameSpan(double aStart, double aEnd, double bStart, double bEnd);
+
+// The sentence a span is (by sameSpan), or -1; an unset span (-1) is none.
+int sentenceOfSpan(const QList<Sentence> &sentences, double start, double end);
+
 // The sentence holding the time, or -1.
 int sentenceAt(const QList<Sentence> &sentences, double seconds);
 

@@ -6,8 +6,6 @@
 #include <QFileInfo>
 #include <QLabel>
 
-#include <cmath>
-
 SentenceTrack::SentenceTrack(WaveformView *view, QLabel *label, QObject *parent)
     : QObject(parent), m_view(view), m_label(label), m_analysis(new SentenceAnalysis(this))
 {
@@ -36,7 +34,7 @@ void SentenceTrack::open(const QString &recordingPath)
 {
     m_view->clear();
     m_label->clear();
-    m_fromSubtitles = false;
+    m_source = {};
     m_complete = false;
     m_path = recordingPath;
     m_wish.stream = -1;
@@ -86,7 +84,7 @@ void SentenceTrack::foundSoFar(const SentenceResult &soFar)
     m_view->setAnalysis(soFar);
     m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
     m_view->setPosition(m_place.position);
-    m_fromSubtitles = soFar.fromSubtitles;
+    m_source = soFar.source;
     showPlace();
     Q_EMIT sentencesChanged();
 }
@@ -97,7 +95,7 @@ void SentenceTrack::analysed(const SentenceResult &result)
     m_view->setAnalysis(result);
     m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
     m_view->setPosition(m_place.position);
-    m_fromSubtitles = result.fromSubtitles;
+    m_source = result.source;
     m_tracks = result.subtitleTracks;
     m_stream = result.subtitleStream;
     Q_EMIT tracksChanged();
@@ -123,16 +121,10 @@ void SentenceTrack::analysed(const SentenceResult &result)
 
 QString SentenceTrack::cueTextFor(double loopStart, double loopEnd) const
 {
-    if (!m_fromSubtitles)
+    if (!m_source.isSubtitles())
         return {};
-    // The loop points went through the loop rules; they keep the cue's times
-    // to well within a millisecond.
-    for (const Sentence &sentence : sentences()) {
-        if (std::abs(sentence.start - loopStart) < 0.005
-            && std::abs(sentence.end - loopEnd) < 0.005)
-            return sentence.text;
-    }
-    return {};
+    const int index = sentenceOfSpan(sentences(), loopStart, loopEnd);
+    return index >= 0 ? sentences().at(index).text : QString();
 }
 
 void SentenceTrack::setLoop(double start, double end)

@@ -2,6 +2,7 @@
 
 #include "sentences/envelope.h"
 #include "sentences/sentencenavigation.h"
+#include "sentences/sentencesource.h"
 #include "sentences/subtitletracks.h"
 
 #include <QList>
@@ -45,7 +46,9 @@ public:
     // sentences come from (-1: none); known once it has been analysed.
     const QList<SubtitleTrack> &subtitleTracks() const { return m_tracks; }
     int subtitleStream() const { return m_stream; }
-    bool fromSubtitles() const { return m_fromSubtitles; }
+    bool fromSubtitles() const { return m_source.isSubtitles(); }
+    // Where the sentences shown come from; None while nothing is found.
+    const SentenceSource &source() const { return m_source; }
     // The subtitle text of the sentence the loop region is exactly; empty
     // when there is none.
     QString cueTextFor(double loopStart, double loopEnd) const;
@@ -76,7 +79,7 @@ private:
     WaveformView *m_view;
     QLabel *m_label;
     SentenceAnalysis *m_analysis;
-    bool m_fromSubtitles = false;
+    SentenceSource m_source;
     bool m_complete = false;
     PlayPlace m_place;
 };

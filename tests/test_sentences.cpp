@@ -6,6 +6,7 @@
 #include "sentences/sentenceanalysis.h"
 #include "sentences/sentencedetector.h"
 #include "sentences/sentencenavigation.h"
+#include "sentences/sentencesource.h"
 #include "sentences/subtitles.h"
 #include "sentences/waveformview.h"
 #include "support/testutil.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QFutureWatcher>
 #include <QProcess>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -637,6 +639,81 @@ TEST(SentenceNavigation, CurrentNextPreviousAndLabel)
     EXPECT_EQ(sentenceLabel(0, 0), QString());
 }
 
+// A loop set from a sentence, a stored sentence and a subtitle's times all
+// name a sentence by its span; the loop rules and the millisecond texts move
+// it by a little, another sentence is far off.
+TEST(SentenceNavigation, ASpanIsTheSentenceWithinFiveMilliseconds)
+{
+    const QList<Sentence> list{{1.0, 2.0, {}}, {2.0, 3.5, {}}, {6.0, 7.0, {}}};
+    const struct {
+        const char *name;
+        double start, end;
+        int sentence;
+    } rows[] = {
+        {"the very times", 2.0, 3.5, 1},
+        {"rounded to milliseconds", 1.0004, 1.9996, 0},
+        {"four milliseconds off both ways", 5.996, 7.004, 2},
+        {"start six milliseconds late", 6.006, 7.0, -1},
+        {"end six milliseconds early", 6.0, 6.994, -1},
+        {"a sentence and a half", 1.0, 3.5, -1},
+        {"inside a sentence", 6.2, 6.8, -1},
+        {"unset loop", -1.0, -1.0, -1},
+        {"end before start", 2.0, 1.0, -1},
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(sentenceOfSpan(list, row.start, row.end), row.sentence) << row.name;
+        // A loop on the span is the current sentence wherever the position is.
+        EXPECT_EQ(currentSentence(list, {row.start, row.end, 4.0}), row.sentence) << row.name;
+    }
+    EXPECT_EQ(sentenceOfSpan({}, 1.0, 2.0), -1);
+    EXPECT_TRUE(sameSpan(-1.0, -1.0, -1.0, -1.0)); // no loop answered, no loop set
+    EXPECT_FALSE(sameSpan(1.0, 2.0, -1.0, -1.0));
+}
+
+// The identity of a division is kept by the analysis cache and the learner
+// database: it must read back, keep its text from run to run, and tell apart
+// what gives other sentences.
+TEST(SentenceSource, IdentityIsStableAndTellsSourcesApart)
+{
+    DetectorParams longer;
+    longer.longSentence = 12.0;
+    const struct {
+        const char *name;
+        SentenceSource source;
+        const char *identity; // empty: only its form is checked
+    } rows[] = {
+        {"nothing yet", SentenceSource(), ""},
+        {"subtitle file", SentenceSource::subtitleFile("abc"),
+         "subtitle-file:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"track", SentenceSource::subtitleTrack(2, QStringLiteral("eng")), "subtitle-track:2:eng"},
+        {"untagged track", SentenceSource::subtitleTrack(3, {}), "subtitle-track:3:"},
+        {"transcript", SentenceSource::transcript("abc"),
+         "transcript:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"pauses", SentenceSource::pauses(), nullptr},
+        {"pauses, longer sentences", SentenceSource::pauses(longer), nullptr},
+    };
+    QSet<QString> seen;
+    for (const auto &row : rows) {
+        const QString identity = row.source.identity();
+        if (row.identity)
+            EXPECT_EQ(identity, QString::fromLatin1(row.identity)) << row.name;
+        else
+            EXPECT_TRUE(identity.startsWith(QStringLiteral("pauses:1:"))) << row.name;
+        EXPECT_FALSE(seen.contains(identity)) << row.name;
+        seen.insert(identity);
+        if (row.source.isNone())
+            continue;
+        const std::optional<SentenceSource> back = SentenceSource::fromIdentity(identity);
+        ASSERT_TRUE(back) << row.name;
+        EXPECT_EQ(*back, row.source) << row.name;
+    }
+    EXPECT_EQ(SentenceSource::pauses().identity(), SentenceSource::pauses({}).identity());
+    EXPECT_NE(SentenceSource::subtitleFile("abc"), SentenceSource::transcript("abc"));
+    for (const char *bad : {"", "pauses", "subtitle-file:xyz", "subtitle-track:two:en",
+                            "transcript:", "video:1", "subtitle-file:BA7816BF"})
+        EXPECT_FALSE(SentenceSource::fromIdentity(QString::fromLatin1(bad))) << bad;
+}
+
 TEST(AudioDecoder, MeasuresTheEnvelopeOfAGeneratedFile)
 {
     QTemporaryDir dir;
@@ -769,6 +846,7 @@ TEST(SentenceAnalysisRuns, OnlyTheLatestRecordingReports)
     const auto result = finished.first().first().value<SentenceResult>();
     EXPECT_EQ(result.path, second);
     EXPECT_TRUE(result.fromSubtitles);
+    EXPECT_EQ(result.source, SentenceSource::subtitleFile("[00:00.40]one\nbad line\n[00:01.60]\n"));
     EXPECT_EQ(result.malformedCues, 1);
     ASSERT_EQ(result.sentences.size(), 1);
     EXPECT_EQ(result.sentences.first(), (Sentence{0.4, 1.6, QStringLiteral("one")}));
@@ -781,6 +859,7 @@ TEST(SentenceAnalysisRuns, OnlyTheLatestRecordingReports)
     ASSERT_TRUE(finished.wait(5000));
     const auto detected = finished.last().first().value<SentenceResult>();
     EXPECT_FALSE(detected.fromSubtitles);
+    EXPECT_EQ(detected.source, SentenceSource::pauses());
     EXPECT_EQ(detected.sentences.size(), 2);
 }
 

@@ -261,6 +261,8 @@ TEST_F(SubtitleTrackFiles, GiveTheirCuesAsSentences)
     EXPECT_NEAR(english.result.sentences[1].end, 4.0, 0.03);
     EXPECT_EQ(english.result.subtitleTracks.at(1).language, QStringLiteral("eng"));
     EXPECT_EQ(english.result.subtitleStream, english.result.subtitleTracks.at(1).stream);
+    EXPECT_EQ(english.result.source.identity(),
+              QStringLiteral("subtitle-track:%1:eng").arg(english.result.subtitleStream));
 
     // A subtitle file beside the recording wins over its tracks.
     QFile::copy(file("two.mkv"), file("beside.mkv"));
@@ -269,6 +271,7 @@ TEST_F(SubtitleTrackFiles, GiveTheirCuesAsSentences)
     EXPECT_EQ(cueTexts(beside.result.sentences), QStringList{QStringLiteral("From the file")});
     EXPECT_EQ(beside.result.subtitleTracks.size(), 2);
     EXPECT_EQ(beside.result.subtitleStream, -1);
+    EXPECT_EQ(beside.result.source.kind(), SentenceSource::Kind::SubtitleFile);
 }
 
 TEST_F(SubtitleTrackFiles, PrintSentencesPrintsTheTrackCues)
@@ -297,6 +300,7 @@ TEST_F(SubtitleTrackFiles, StripReportsTracksAndSwitchesThem)
     track.open(file("pictures.mkv"));
     ASSERT_TRUE(QTest::qWaitFor(finalStatus, 30000));
     EXPECT_FALSE(track.fromSubtitles());
+    EXPECT_EQ(track.source().kind(), SentenceSource::Kind::Pauses);
     EXPECT_TRUE(statuses.last().contains(QString::fromUtf8("图像")))
         << statuses.last().toStdString();
 
@@ -316,6 +320,8 @@ TEST_F(SubtitleTrackFiles, StripReportsTracksAndSwitchesThem)
     EXPECT_EQ(cueTexts(track.sentences()), QStringList{QString::fromUtf8("你好。")});
     EXPECT_EQ(track.subtitleStream(), track.subtitleTracks().at(0).stream);
     EXPECT_GE(changed.count(), 1);
+    EXPECT_EQ(track.source(), SentenceSource::subtitleTrack(track.subtitleStream(),
+                                                            track.subtitleTracks().at(0).language));
 }
 
 TEST(SubtitlesOnScreen, HiddenWhileTheLoopIsOnTheUnansweredSentence)
