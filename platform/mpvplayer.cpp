@@ -1,29 +1,21 @@
 #include "platform/mpvplayer.h"
 
-#include "platform/dynamiclibrary.h"
-
 #include "platform/errors.h"
+#include "platform/mpvlibrary.h"
 #include "platform/mpvvideo.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMetaObject>
-#include <QStringList>
-
 #include <QThread>
 
 #include <mpv/client.h>
 
 #include <algorithm>
-#include <clocale>
 #include <cmath>
 #include <cstring>
-#include <iterator>
-#include <type_traits>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -31,172 +23,9 @@ Q_LOGGING_CATEGORY(lcMpv, "quillmar.mpv")
 
 constexpr double MinSpeed = 0.5;
 constexpr double MaxSpeed = 1.5;
-// Longer than libmpv's output holds at the slowest speed.
-constexpr qint64 MaxHoldUntilHeardMs = 600;
-
-} // namespace
-
-// The libmpv functions the player uses, resolved from the library at run
-// time, so that loading libmpv and its FFmpeg libraries does not hold up the
-// window's start.
-struct MpvApi {
-    decltype(&::mpv_error_string) error_string = nullptr;
-    decltype(&::mpv_create) create = nullptr;
-    decltype(&::mpv_initialize) initialize = nullptr;
-    decltype(&::mpv_terminate_destroy) terminate_destroy = nullptr;
-    decltype(&::mpv_set_option_string) set_option_string = nullptr;
-    decltype(&::mpv_set_property) set_property = nullptr;
-    decltype(&::mpv_set_property_string) set_property_string = nullptr;
-    decltype(&::mpv_get_property) get_property = nullptr;
-    decltype(&::mpv_command) command = nullptr;
-    decltype(&::mpv_command_ret) command_ret = nullptr;
-    decltype(&::mpv_free_node_contents) free_node_contents = nullptr;
-    decltype(&::mpv_free) free = nullptr;
-    decltype(&::mpv_observe_property) observe_property = nullptr;
-    decltype(&::mpv_request_log_messages) request_log_messages = nullptr;
-    decltype(&::mpv_wait_event) wait_event = nullptr;
-    decltype(&::mpv_set_wakeup_callback) set_wakeup_callback = nullptr;
-};
-
-// What the loading thread leaves for the player: the functions and a
-// created, initialised handle, or why there are none.
-struct MpvStartup {
-    MpvApi api;
-    mpv_handle *handle = nullptr;
-    QString error;
-};
-
-namespace {
-
-// Fills the table; the library stays loaded for the life of the process.
-QString resolveApi(const QString &library, MpvApi &api)
-{
-    DynamicLibrary lib(library);
-    lib.resolve(api.error_string, "mpv_error_string");
-    lib.resolve(api.create, "mpv_create");
-    lib.resolve(api.initialize, "mpv_initialize");
-    lib.resolve(api.terminate_destroy, "mpv_terminate_destroy");
-    lib.resolve(api.set_option_string, "mpv_set_option_string");
-    lib.resolve(api.set_property, "mpv_set_property");
-    lib.resolve(api.set_property_string, "mpv_set_property_string");
-    lib.resolve(api.get_property, "mpv_get_property");
-    lib.resolve(api.command, "mpv_command");
-    lib.resolve(api.command_ret, "mpv_command_ret");
-    lib.resolve(api.free_node_contents, "mpv_free_node_contents");
-    lib.resolve(api.free, "mpv_free");
-    lib.resolve(api.observe_property, "mpv_observe_property");
-    lib.resolve(api.request_log_messages, "mpv_request_log_messages");
-    lib.resolve(api.wait_event, "mpv_wait_event");
-    lib.resolve(api.set_wakeup_callback, "mpv_set_wakeup_callback");
-    return lib.error();
-}
-
-// Runs on the loading thread: loads libmpv, then creates and initialises
-// the handle, the slow part of starting up.
-void startMpv(MpvStartup &startup, const QString &library, const QString &audioOutput,
-              const QByteArray &clientName)
-{
-    MpvApi &api = startup.api;
-    const QString unloadable = resolveApi(library, api);
-    if (!unloadable.isEmpty()) {
-        startup.error =
-            QCoreApplication::translate("MpvPlayer", "无法加载播放组件 libmpv：%1").arg(unloadable);
-        return;
-    }
-    auto mpvText = [&api](int error) { return QString::fromUtf8(api.error_string(error)); };
-
-    mpv_handle *handle = api.create();
-    if (!handle) {
-        const char *numeric = std::setlocale(LC_NUMERIC, nullptr);
-        if (numeric && std::strcmp(numeric, "C") != 0)
-            startup.error =
-                QCoreApplication::translate(
-                    "MpvPlayer", "无法创建播放器：数字格式的区域设置必须是“C”，当前是“%1”。")
-                    .arg(QString::fromLocal8Bit(numeric));
-        else
-            startup.error = QCoreApplication::translate("MpvPlayer", "无法创建播放器（libmpv）。");
-        return;
-    }
-    auto fail = [&](const QString &text) {
-        api.terminate_destroy(handle);
-        startup.error = text;
-    };
-
-    QStringList outputs = audioOutput.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    if (outputs.isEmpty() || outputs.last().trimmed() != QLatin1String("null"))
-        outputs << QStringLiteral("null");
-
-    std::vector<std::pair<const char *, QByteArray>> options = {
-        {"vid", "no"},
-        // No window of libmpv's own, ever; the picture comes through the
-        // render API (vo=libmpv) while it is attached.
-        {"vo", "null"},
-        // A cover image is no picture to show.
-        {"audio-display", "no"},
-        // Subtitles are the window's to show or hide (they give the answer
-        // away), never burnt into the picture.
-        {"sid", "no"},
-        {"sub-auto", "no"},
-        {"config", "no"},
-        {"terminal", "no"},
-        {"load-scripts", "no"},
-        {"ytdl", "no"},
-        {"idle", "yes"},
-        // A recording that plays out stays loaded, so it can be played again
-        // from the start; the end shows as eof-reached.
-        {"keep-open", "yes"},
-        // mp3, wma and wav all come through libavformat; forcing it keeps
-        // libmpv from reading a file as a playlist and playing what it lists.
-        {"demuxer", "lavf"},
-        {"hr-seek", "yes"},
-        // The output keeps running across seeks: restarting it after the
-        // tick's seek back to the loop start lost the first 20 ms of the loop.
-        // What sounds after a seek then comes behind what the output holds.
-        {"audio-stream-silence", "yes"},
-        // What a sound server holds is heard after every seek made while
-        // playing; 40 ms keeps that short without gaps (the default is 100).
-        {"pulse-buffer", "40"},
-        // Without it, exact seeks in wma files land up to 80 ms off.
-        {"hr-seek-demuxer-offset", "0.5"},
-        // Slower or faster practice keeps the speaker's pitch.
-        {"audio-pitch-correction", "yes"},
-        {"ao", outputs.join(QLatin1Char(',')).toUtf8()},
-    };
-    if (!clientName.isEmpty())
-        options.push_back({"audio-client-name", clientName});
-    for (const auto &[name, value] : options) {
-        const int rc = api.set_option_string(handle, name, value.constData());
-        // A libmpv built without a sound server's output knows not its options.
-        if (rc == MPV_ERROR_OPTION_NOT_FOUND && std::strncmp(name, "pulse-", 6) == 0)
-            continue;
-        if (rc < 0)
-            return fail(QCoreApplication::translate("MpvPlayer", "无法设置播放器选项 %1=%2：%3")
-                            .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
-    }
-    const int rc = api.initialize(handle);
-    if (rc < 0)
-        return fail(QCoreApplication::translate("MpvPlayer", "无法启动播放器（libmpv）：%1")
-                        .arg(mpvText(rc)));
-    startup.handle = handle;
-}
-
-// libmpv 0.35 stamps the sound its time stretcher (scaletempo2) gives out
-// with the time of the input it has taken in, less what it has given out,
-// leaving out the stretch it still holds to search and overlap: at speeds
-// other than 1.0 its clock runs ahead of what sounds, by some 40 ms above
-// 1.0x. The A-B loop and exact seeks work on that clock, so unless the player
-// makes up for it a faster loop is cut short at its end and starts before its
-// start. Later versions account for the held stretch themselves.
-bool stretcherClockLeads(const MpvApi &api, mpv_handle *handle)
-{
-    mpv_node version;
-    if (api.get_property(handle, "mpv-version", MPV_FORMAT_NODE, &version) < 0)
-        return false;
-    const bool leads =
-        version.format == MPV_FORMAT_STRING && std::strncmp(version.u.string, "mpv 0.35", 8) == 0;
-    api.free_node_contents(&version);
-    return leads;
-}
+// How often libmpv's position is read while playing: what a caller reads is
+// never older than that.
+constexpr int SampleMs = 10;
 
 // Why libmpv could not open a file, in the user's words.
 QString openFailureReason(int error, const QString &mpvText)
@@ -240,6 +69,9 @@ MpvPlayer::MpvPlayer(const QString &audioOutput, QObject *parent, const QString 
         startMpv(*startup, library, audioOutput, clientName);
     }));
     connect(m_loader.get(), &QThread::finished, this, [this] { finishStartup(); });
+    m_clock.start();
+    m_sampler.setInterval(SampleMs);
+    connect(&m_sampler, &QTimer::timeout, this, [this] { sample(); });
 }
 
 void MpvPlayer::startLoading()
@@ -286,7 +118,7 @@ void MpvPlayer::finishStartup()
         observe(EofReachedProperty, "eof-reached", MPV_FORMAT_FLAG);
         observe(PauseProperty, "pause", MPV_FORMAT_FLAG);
         observe(DurationProperty, "duration", MPV_FORMAT_DOUBLE);
-        m_clockLeads = stretcherClockLeads(*m_api, m_handle);
+        m_heard.setClockLeads(stretcherClockLeads(*m_api, m_handle));
         // Set before libmpv was there.
         setDoubleProperty("speed", m_speed);
         setDoubleProperty("volume", m_volume);
@@ -332,7 +164,7 @@ void MpvPlayer::waitUntilReady()
 
 QString MpvPlayer::mpvText(int error) const
 {
-    return QString::fromUtf8(m_api->error_string(error));
+    return mpvErrorText(*m_api, error);
 }
 
 void MpvPlayer::setUrl(const QString &path)
@@ -442,9 +274,8 @@ void MpvPlayer::pause()
     if (m_state == Playing) {
         // libmpv moves the position on by a few milliseconds while the pause
         // takes effect; the paused position must not change under the caller.
-        if (!m_heldPosition)
-            m_heldPosition = currentPosition();
-        m_holdUntilHeard = false;
+        sample();
+        m_heard.paused();
         setState(Paused);
     }
 }
@@ -456,8 +287,7 @@ void MpvPlayer::stop()
     setPaused(true);
     if (m_loaded)
         seekTo(0.0);
-    m_heldPosition = 0.0;
-    m_holdUntilHeard = false;
+    m_heard.sought(0.0);
     if (m_state == Transitioning)
         m_stopWhenOpened = true;
     else
@@ -466,38 +296,17 @@ void MpvPlayer::stop()
 
 double MpvPlayer::currentPosition() const
 {
-    if (m_heldPosition && !m_holdUntilHeard)
-        return *m_heldPosition;
+    return m_heard.position();
+}
+
+// Read directly: the observed property lags by up to 50 ms.
+void MpvPlayer::sample()
+{
     if (!m_loaded)
-        return 0.0;
-    // Read directly: the observed property lags by up to 50 ms.
+        return;
     double position = 0.0;
-    if (m_api->get_property(m_handle, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0)
-        return m_heldPosition.value_or(0.0);
-    position -= clockLead();
-    if (m_heldPosition) {
-        // The sound sought sits behind what the output still holds: until it
-        // is heard, where the seek went is where playback is.
-        if (position < *m_heldPosition && m_holdingSince.elapsed() < MaxHoldUntilHeardMs)
-            return *m_heldPosition;
-        m_heldPosition.reset();
-        m_holdUntilHeard = false;
-    }
-    const double a = std::min(m_loopA, m_loopB);
-    const double b = std::max(m_loopA, m_loopB);
-    if (a >= 0 && b > a && position < a) {
-        // A drop below a without a seek of ours is a loop wrap; until the
-        // buffered end of the lap has sounded, that end is what is heard.
-        if (!m_inLoopTail && m_lastRawPosition >= a && !m_ownSeekSinceRead)
-            m_inLoopTail = true;
-    } else {
-        m_inLoopTail = false;
-    }
-    m_lastRawPosition = position;
-    m_ownSeekSinceRead = false;
-    if (m_inLoopTail)
-        return std::min(b, position + (b - a));
-    return std::max(0.0, position);
+    if (m_api->get_property(m_handle, "time-pos", MPV_FORMAT_DOUBLE, &position) >= 0)
+        m_heard.observe(position, m_clock.elapsed());
 }
 
 void MpvPlayer::setCurrentPosition(double seconds)
@@ -505,9 +314,8 @@ void MpvPlayer::setCurrentPosition(double seconds)
     if (!m_loaded)
         return;
     seconds = std::max(0.0, seconds);
-    seekTo(seconds + clockLead());
-    m_heldPosition = seconds;
-    m_holdUntilHeard = false;
+    seekTo(m_heard.clockTime(seconds));
+    m_heard.sought(seconds);
 }
 
 double MpvPlayer::duration() const
@@ -526,32 +334,19 @@ void MpvPlayer::close()
     setState(Undefined);
 }
 
-double MpvPlayer::clockLead() const
-{
-    if (!m_clockLeads)
-        return 0.0;
-    // Measured through a sound server with libmpv 0.35 (bench_loop_heard):
-    // how far its clock runs ahead of the sound at 0.5x, 0.6x ... 1.5x, in ms.
-    static constexpr double LeadMs[] = {-4.2, -2.3, -2.9, 1.7,  2.9, 0.0,
-                                        35.4, 36.2, 41.2, 42.2, 45.6};
-    const double at = (std::clamp(m_speed, MinSpeed, MaxSpeed) - MinSpeed) * 10.0;
-    const auto below = std::min(std::size_t(at), std::size(LeadMs) - 2);
-    const double fraction = at - double(below);
-    return (LeadMs[below] * (1.0 - fraction) + LeadMs[below + 1] * fraction) / 1000.0;
-}
-
 void MpvPlayer::setSpeed(double factor)
 {
     if (std::isnan(factor))
         return;
     factor = std::clamp(factor, MinSpeed, MaxSpeed);
-    const double oldLead = clockLead();
+    const double oldLead = m_heard.clockLead();
     const bool ready = isReady();
     if (ready)
         setDoubleProperty("speed", factor);
     m_speed = factor;
+    m_heard.setSpeed(factor);
     // The loop points given to libmpv follow its clock.
-    if (ready && clockLead() != oldLead)
+    if (ready && m_heard.clockLead() != oldLead)
         applyLoopRange();
 }
 
@@ -577,16 +372,16 @@ void MpvPlayer::setLoopRange(double a, double b)
 {
     m_loopA = std::isnan(a) ? -1.0 : a;
     m_loopB = std::isnan(b) ? -1.0 : b;
-    m_inLoopTail = false;
+    m_heard.setLoopRange(m_loopA, m_loopB);
     if (isReady())
         applyLoopRange();
 }
 
 void MpvPlayer::applyLoopRange()
 {
-    const double lead = clockLead();
-    auto text = [lead](double seconds) {
-        return seconds < 0 ? QByteArray("no") : QByteArray::number(seconds + lead, 'f', 6);
+    auto text = [this](double seconds) {
+        return seconds < 0 ? QByteArray("no")
+                           : QByteArray::number(m_heard.clockTime(seconds), 'f', 6);
     };
     setStringProperty("ab-loop-a", text(m_loopA));
     setStringProperty("ab-loop-b", text(m_loopB));
@@ -600,6 +395,8 @@ void MpvPlayer::drainEvents()
             switch (event->event_id) {
             case MPV_EVENT_NONE:
             case MPV_EVENT_SHUTDOWN:
+                // Where the events left playback.
+                sample();
                 return;
             case MPV_EVENT_START_FILE:
                 m_startedEntryId =
@@ -611,7 +408,7 @@ void MpvPlayer::drainEvents()
                     m_loaded = true;
                     // Read once: the observed value may only come with a later drain.
                     m_duration = readDuration();
-                    m_hasVideo = readHasVideo();
+                    m_hasVideo = hasMovingPicture(*m_api, m_handle);
                     m_soundless = m_openedForPicture;
                     if (m_soundless && !m_hasVideo) {
                         // Opened again for a picture that is only a still image.
@@ -683,17 +480,8 @@ void MpvPlayer::onPropertyChange(const mpv_event_property &property, std::uint64
 
 void MpvPlayer::onLogMessage(const mpv_event_log_message &message)
 {
-    // A damaged picture gives one of these for every piece it fails on,
-    // many a second: they are counted, and only the first few logged.
-    const bool videoDecoding =
-        std::strcmp(message.prefix, "vd") == 0 || std::strncmp(message.prefix, "ffmpeg", 6) == 0;
-    if (videoDecoding && isVideoAttached()) {
-        if (std::strcmp(message.prefix, "vd") == 0
-            && std::strncmp(message.text, "Error while decoding frame", 26) == 0)
-            ++m_videoErrors;
-        if (m_videoErrors > 3)
-            return;
-    }
+    if (m_video && !m_video->isWorthLogging(message))
+        return;
     const QString text = QStringLiteral("%1: %2").arg(QString::fromUtf8(message.prefix),
                                                       QString::fromUtf8(message.text).trimmed());
     if (message.log_level <= MPV_LOG_LEVEL_ERROR)
@@ -713,13 +501,13 @@ void MpvPlayer::onFlagChange(std::uint64_t id, bool value)
     case PauseProperty:
         if (value && m_state == Playing && readFlag("pause")) {
             // Paused by libmpv itself, not through pause().
-            m_heldPosition = currentPosition();
-            m_holdUntilHeard = false;
+            sample();
+            m_heard.paused();
             setState(Paused);
-        } else if (!value && m_state == Playing && m_heldPosition) {
+        } else if (!value && m_state == Playing) {
             // Played on, the paused moment sounds once the output has played
             // what it holds.
-            holdUntilHeard();
+            m_heard.playing(m_clock.elapsed());
         }
         break;
     default:
@@ -735,22 +523,15 @@ void MpvPlayer::onPlaybackRestart()
         if (m_stopWhenOpened) {
             m_stopWhenOpened = false;
             seekTo(0.0);
-            m_heldPosition = 0.0;
-            m_holdUntilHeard = false;
+            m_heard.sought(0.0);
             setState(Stopped);
         } else {
             setState(readFlag("pause") ? Paused : Playing);
         }
     }
     // A seek made while playing has now run.
-    if (m_state == Playing && m_heldPosition)
-        holdUntilHeard();
-}
-
-void MpvPlayer::holdUntilHeard()
-{
-    m_holdUntilHeard = true;
-    m_holdingSince.start();
+    if (m_state == Playing)
+        m_heard.playing(m_clock.elapsed());
 }
 
 void MpvPlayer::onFileEnded(std::int64_t entryId, int reason, int error)
@@ -791,8 +572,7 @@ void MpvPlayer::finishAtEnd()
     setState(MediaEnded);
     setPaused(true);
     seekTo(0.0);
-    m_heldPosition = 0.0;
-    m_holdUntilHeard = false;
+    m_heard.sought(0.0);
     setState(Stopped);
 }
 
@@ -812,6 +592,11 @@ void MpvPlayer::setState(int state)
     if (state == m_state)
         return;
     m_state = state;
+    // Only a playing recording moves on by itself.
+    if (state == Playing || state == Transitioning)
+        m_sampler.start();
+    else
+        m_sampler.stop();
     QMetaObject::invokeMethod(
         this, [this, state] { Q_EMIT playStateChanged(state); }, Qt::QueuedConnection);
 }
@@ -828,8 +613,6 @@ void MpvPlayer::setPaused(bool paused)
 
 void MpvPlayer::seekTo(double seconds)
 {
-    m_ownSeekSinceRead = true;
-    m_inLoopTail = false;
     const QByteArray target = QByteArray::number(seconds, 'f', 6);
     const char *args[] = {"seek", target.constData(), "absolute+exact", nullptr};
     runCommand(args, QStringLiteral("seek %1").arg(QString::fromLatin1(target)));
@@ -855,10 +638,7 @@ void MpvPlayer::setDoubleProperty(const char *name, double value)
 
 void MpvPlayer::setStringProperty(const char *name, const QByteArray &value)
 {
-    const int rc = m_api->set_property_string(m_handle, name, value.constData());
-    if (rc < 0)
-        throw PlayerError(QCoreApplication::translate("MpvPlayer", "播放器无法设置 %1=%2：%3")
-                              .arg(QLatin1String(name), QString::fromUtf8(value), mpvText(rc)));
+    setMpvString(*m_api, m_handle, name, value);
 }
 
 void MpvPlayer::observe(std::uint64_t id, const char *name, int format)
@@ -885,36 +665,6 @@ bool MpvPlayer::readFlag(const char *name) const
     return flag != 0;
 }
 
-bool MpvPlayer::readHasVideo() const
-{
-    mpv_node tracks;
-    if (m_api->get_property(m_handle, "track-list", MPV_FORMAT_NODE, &tracks) < 0)
-        return false;
-    bool found = false;
-    if (tracks.format == MPV_FORMAT_NODE_ARRAY) {
-        for (int i = 0; i < tracks.u.list->num && !found; ++i) {
-            const mpv_node &track = tracks.u.list->values[i];
-            if (track.format != MPV_FORMAT_NODE_MAP)
-                continue;
-            bool video = false;
-            bool still = false;
-            const mpv_node_list *fields = track.u.list;
-            for (int f = 0; f < fields->num; ++f) {
-                const char *key = fields->keys[f];
-                const mpv_node &value = fields->values[f];
-                if (std::strcmp(key, "type") == 0 && value.format == MPV_FORMAT_STRING)
-                    video = std::strcmp(value.u.string, "video") == 0;
-                else if ((std::strcmp(key, "albumart") == 0 || std::strcmp(key, "image") == 0)
-                         && value.format == MPV_FORMAT_FLAG && value.u.flag)
-                    still = true;
-            }
-            found = video && !still;
-        }
-    }
-    m_api->free_node_contents(&tracks);
-    return found;
-}
-
 bool MpvPlayer::hasVideo() const
 {
     return m_loaded && m_hasVideo;
@@ -925,30 +675,8 @@ void MpvPlayer::attachVideo(ProcAddress getProcAddress, void *context,
 {
     waitUntilReady();
     if (!m_video)
-        m_video = std::make_unique<MpvVideo>(m_handle, m_library);
-    if (m_video->isAttached())
-        return;
-    m_video->attach(getProcAddress, context, std::move(frameReady));
-    m_videoErrors = 0;
-    // Plain scaling and no dithering: on a machine without a graphics card
-    // (Mesa's software renderer) the picture keeps up, and a learner sees no
-    // difference. A libmpv without one of them draws as it would anyway.
-    for (const char *option : {"scale", "cscale", "dscale"})
-        m_api->set_property_string(m_handle, option, "bilinear");
-    for (const char *option : {"dither-depth", "correct-downscaling", "linear-downscaling",
-                               "sigmoid-upscaling", "hdr-compute-peak"})
-        m_api->set_property_string(m_handle, option, "no");
-    // The render context exists before libmpv's video output looks for it.
-    try {
-        // A video without sound decodes its picture all along, for no output.
-        if (m_soundless)
-            setStringProperty("vid", "no");
-        setStringProperty("vo", "libmpv");
-        setStringProperty("vid", "auto");
-    } catch (...) {
-        detachVideo();
-        throw;
-    }
+        m_video = std::make_unique<MpvVideo>(*m_api, m_handle, m_library);
+    m_video->attach(getProcAddress, context, std::move(frameReady), m_soundless);
 }
 
 bool MpvPlayer::isVideoAttached() const
@@ -964,15 +692,8 @@ void MpvPlayer::renderVideo(int framebuffer, int width, int height)
 
 void MpvPlayer::detachVideo()
 {
-    if (!isVideoAttached())
-        return;
-    // Errors are of no use here: the context is freed whatever they say.
-    m_api->set_property_string(m_handle, "vid", "no");
-    m_video->detach();
-    m_api->set_property_string(m_handle, "vo", "null");
-    // Without sound, the picture keeps the time.
-    if (m_soundless)
-        m_api->set_property_string(m_handle, "vid", "auto");
+    if (m_video)
+        m_video->detach(m_soundless);
 }
 
 bool MpvPlayer::isSoundless() const
@@ -982,32 +703,13 @@ bool MpvPlayer::isSoundless() const
 
 PictureCounts MpvPlayer::pictureCounts() const
 {
-    PictureCounts counts;
-    if (!isVideoAttached())
+    if (!m_video)
+        return {};
+    PictureCounts counts = m_video->counts(hasVideo());
+    if (!m_video->isAttached())
         return counts;
-    counts.framesDrawn = m_video->framesDrawn();
-    counts.decodeErrors = m_videoErrors;
-    // libmpv gives the track up at once when no decoder for it starts, too
-    // soon for an observed property to tell.
-    if (hasVideo()) {
-        char *track = nullptr;
-        if (m_api->get_property(m_handle, "vid", MPV_FORMAT_STRING, &track) >= 0 && track) {
-            counts.undecodable = std::strcmp(track, "no") == 0;
-            m_api->free(track);
-        }
-    }
-    for (const char *name : {"frame-drop-count", "decoder-frame-drop-count"}) {
-        std::int64_t dropped = 0;
-        if (m_api->get_property(m_handle, name, MPV_FORMAT_INT64, &dropped) >= 0)
-            counts.framesDropped += dropped;
-    }
     counts.playing = m_state == Playing;
     counts.speed = m_speed;
-    // libmpv's own: the loop's adjustments of currentPosition() are no use here.
-    m_api->get_property(m_handle, "time-pos", MPV_FORMAT_DOUBLE, &counts.position);
-    double rate = 0.0;
-    if (m_api->get_property(m_handle, "container-fps", MPV_FORMAT_DOUBLE, &rate) >= 0)
-        counts.frameRate = rate;
     return counts;
 }
 
@@ -1018,9 +720,6 @@ void MpvPlayer::forgetRecording()
     m_entryId = 0;
     m_loaded = false;
     m_duration = 0.0;
-    m_inLoopTail = false;
-    m_ownSeekSinceRead = true;
     m_stopWhenOpened = false;
-    m_heldPosition.reset();
-    m_holdUntilHeard = false;
+    m_heard.forget();
 }

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "platform/heardposition.h"
 #include "platform/mediaplayer.h"
 #include "platform/videosource.h"
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 class QThread;
 struct MpvApi;
@@ -18,7 +19,8 @@ struct mpv_handle;
 struct mpv_event_property;
 struct mpv_event_log_message;
 
-// The product's player, on libmpv. One recording at a time, audio only.
+// The product's player, on libmpv. One recording at a time: its sound, and
+// the picture of a video while one is attached (see VideoSource).
 //
 // States it reports: Undefined (nothing open, also after close() and after a
 // recording failed to open), Transitioning (opening, right after setUrl),
@@ -40,16 +42,14 @@ struct mpv_event_log_message;
 //   a. Set while the position is already past b, it does not loop: playback
 //   runs on to the end. After a seek or stop() to before b it loops again.
 // - The wrap is decided when decoding reaches b and the seek to a is exact
-//   and gapless, so nothing past b is heard. libmpv's own position runs
-//   behind for the length of the audio buffer after a wrap (it shows times
-//   just before a while the end of the lap is still sounding);
-//   currentPosition() reports those as the end of the lap instead, so the
-//   position never leaves a..b while looping.
+//   and gapless, so nothing past b is heard.
 // - The range stays set across setUrl() and close() until it is changed.
-// - At speeds other than 1.0, libmpv 0.35 times its sound by a clock that
-//   runs ahead of what is heard (by about 40 ms above 1.0x); the loop range,
-//   seeks and reported positions are shifted by that lead, so that what is
-//   heard starts at a and ends at b at every speed.
+//
+// currentPosition() is what is heard, as HeardPosition works it out from
+// libmpv's own position: it never leaves a..b while looping, and the loop
+// range and seeks are shifted by the lead of libmpv 0.35's clock, so that
+// what is heard starts at a and ends at b at every speed. libmpv's position
+// is read as events come and every few milliseconds while playing.
 //
 // A libmpv message at warning level or above goes to the logging category
 // "quillmar.mpv" (errors as critical); of a damaged picture's decoding errors
@@ -136,16 +136,14 @@ private:
     void waitUntilReady();
     QString mpvText(int error) const;
     void applyLoopRange();
-    // How far libmpv's clock runs ahead of the sound at the current speed,
-    // in seconds; positions, seeks and the loop range make up for it.
-    double clockLead() const;
+    // Tells the model where libmpv is now.
+    void sample();
     void drainEvents();
     void onPropertyChange(const mpv_event_property &property, std::uint64_t id);
     void onFlagChange(std::uint64_t id, bool value);
     void onLogMessage(const mpv_event_log_message &message);
     void onFileEnded(std::int64_t entryId, int reason, int error);
     void onPlaybackRestart();
-    void holdUntilHeard();
     void finishAtEnd();
     void failOpening(const QString &path, const QString &reason);
     // loadfile, for the picture too when forPicture; libmpv's error code.
@@ -153,6 +151,7 @@ private:
 
     void setState(int state);
     void setPaused(bool paused);
+    // To libmpv's time (see HeardPosition::clockTime).
     void seekTo(double seconds);
     void runCommand(const char **args, const QString &what);
     void setDoubleProperty(const char *name, double value);
@@ -160,7 +159,6 @@ private:
     void observe(std::uint64_t id, const char *name, int format);
     double readDuration() const;
     bool readFlag(const char *name) const;
-    bool readHasVideo() const;
     void forgetRecording();
 
     // Written by the loading thread until it finishes, then read here only.
@@ -178,8 +176,6 @@ private:
     // clock drives it, and it is decoded while not shown.
     bool m_openedForPicture = false;
     bool m_soundless = false;
-    // Pieces the decoder failed on since the picture was attached.
-    std::int64_t m_videoErrors = 0;
     int m_state = Undefined;
     QString m_path;
     // Playlist entry of the recording asked for by the last setUrl; 0 when none.
@@ -192,29 +188,15 @@ private:
     bool m_stopWhenOpened = false;
     // Counts openings, so a failure queued for an earlier one is told apart.
     int m_openSerial = 0;
-    // The position to report while libmpv's own is not right yet: after a
-    // seek made while paused libmpv reports a position short of the target by
-    // its output buffer, after a seek made while playing the old position
-    // until the seek has run, and after a pause a position still moving.
-    // Once playing again (m_holdUntilHeard) it is reported until the sound
-    // reaches it, since the output, kept running, plays what it holds first;
-    // for a short while at most, in case a loop wrap comes first.
-    mutable std::optional<double> m_heldPosition;
-    mutable bool m_holdUntilHeard = false;
-    QElapsedTimer m_holdingSince;
+    // What is heard; fed by sample(), and by every seek, pause and play.
+    HeardPosition m_heard;
+    QElapsedTimer m_clock;
+    QTimer m_sampler;
     // Length of the loaded recording, kept up to date by libmpv; 0 when none.
     double m_duration = 0.0;
     double m_speed = 1.0;
     int m_volume = 100;
-    // libmpv 0.35's clock runs ahead of what sounds at speeds other than 1.0.
-    bool m_clockLeads = false;
     // The loop range as set; negative ends are unset.
     double m_loopA = -1.0;
     double m_loopB = -1.0;
-    // For telling a loop wrap from a seek before a: libmpv's last position
-    // read, whether a seek of our own came since, and whether the end of a
-    // lap is still sounding.
-    mutable double m_lastRawPosition = 0.0;
-    mutable bool m_ownSeekSinceRead = true;
-    mutable bool m_inLoopTail = false;
 };

@@ -2,14 +2,16 @@
 
 #include "platform/dynamiclibrary.h"
 #include "platform/errors.h"
+#include "platform/mpvlibrary.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
+#include <cstring>
 #include <type_traits>
+#include <utility>
 
 struct MpvRenderApi {
     decltype(&::mpv_render_context_create) create = nullptr;
@@ -42,17 +44,19 @@ QString resolveRenderApi(const QString &library, MpvRenderApi &api)
 
 } // namespace
 
-MpvVideo::MpvVideo(mpv_handle *handle, const QString &library)
-    : m_handle(handle), m_library(library)
+MpvVideo::MpvVideo(const MpvApi &api, mpv_handle *handle, const QString &library)
+    : m_mpv(api), m_handle(handle), m_library(library)
 {}
 
+// The player detaches the picture first; this is the last resort, before
+// the handle goes.
 MpvVideo::~MpvVideo()
 {
-    detach();
+    freeContext();
 }
 
 void MpvVideo::attach(VideoSource::ProcAddress getProcAddress, void *context,
-                      std::function<void()> frameReady)
+                      std::function<void()> frameReady, bool soundless)
 {
     if (m_context)
         return;
@@ -87,6 +91,27 @@ void MpvVideo::attach(VideoSource::ProcAddress getProcAddress, void *context,
                 ready();
         },
         this);
+    m_decodeErrors = 0;
+
+    // Plain scaling and no dithering: on a machine without a graphics card
+    // (Mesa's software renderer) the picture keeps up, and a learner sees no
+    // difference. A libmpv without one of them draws as it would anyway.
+    for (const char *option : {"scale", "cscale", "dscale"})
+        m_mpv.set_property_string(m_handle, option, "bilinear");
+    for (const char *option : {"dither-depth", "correct-downscaling", "linear-downscaling",
+                               "sigmoid-upscaling", "hdr-compute-peak"})
+        m_mpv.set_property_string(m_handle, option, "no");
+    // The render context exists before libmpv's video output looks for it.
+    try {
+        // A video without sound decodes its picture all along, for no output.
+        if (soundless)
+            setMpvString(m_mpv, m_handle, "vid", "no");
+        setMpvString(m_mpv, m_handle, "vo", "libmpv");
+        setMpvString(m_mpv, m_handle, "vid", "auto");
+    } catch (...) {
+        detach(soundless);
+        throw;
+    }
 }
 
 void MpvVideo::render(int framebuffer, int width, int height)
@@ -110,7 +135,20 @@ void MpvVideo::render(int framebuffer, int width, int height)
     m_api->report_swap(m_context);
 }
 
-void MpvVideo::detach()
+void MpvVideo::detach(bool soundless)
+{
+    if (!m_context)
+        return;
+    // Errors are of no use here: the context is freed whatever they say.
+    m_mpv.set_property_string(m_handle, "vid", "no");
+    freeContext();
+    m_mpv.set_property_string(m_handle, "vo", "null");
+    // Without sound, the picture keeps the time.
+    if (soundless)
+        m_mpv.set_property_string(m_handle, "vid", "auto");
+}
+
+void MpvVideo::freeContext()
 {
     if (!m_context)
         return;
@@ -118,4 +156,75 @@ void MpvVideo::detach()
     m_api->free(m_context);
     m_context = nullptr;
     m_frameReady = nullptr;
+}
+
+bool MpvVideo::isWorthLogging(const mpv_event_log_message &message)
+{
+    const bool decoding =
+        std::strcmp(message.prefix, "vd") == 0 || std::strncmp(message.prefix, "ffmpeg", 6) == 0;
+    if (!decoding || !isAttached())
+        return true;
+    if (std::strcmp(message.prefix, "vd") == 0
+        && std::strncmp(message.text, "Error while decoding frame", 26) == 0)
+        ++m_decodeErrors;
+    return m_decodeErrors <= 3;
+}
+
+PictureCounts MpvVideo::counts(bool hasVideo) const
+{
+    PictureCounts counts;
+    if (!isAttached())
+        return counts;
+    counts.framesDrawn = m_framesDrawn;
+    counts.decodeErrors = m_decodeErrors;
+    // libmpv gives the track up at once when no decoder for it starts, too
+    // soon for an observed property to tell.
+    if (hasVideo) {
+        char *track = nullptr;
+        if (m_mpv.get_property(m_handle, "vid", MPV_FORMAT_STRING, &track) >= 0 && track) {
+            counts.undecodable = std::strcmp(track, "no") == 0;
+            m_mpv.free(track);
+        }
+    }
+    for (const char *name : {"frame-drop-count", "decoder-frame-drop-count"}) {
+        std::int64_t dropped = 0;
+        if (m_mpv.get_property(m_handle, name, MPV_FORMAT_INT64, &dropped) >= 0)
+            counts.framesDropped += dropped;
+    }
+    // libmpv's own: what the player makes of it for the listener is no use here.
+    m_mpv.get_property(m_handle, "time-pos", MPV_FORMAT_DOUBLE, &counts.position);
+    double rate = 0.0;
+    if (m_mpv.get_property(m_handle, "container-fps", MPV_FORMAT_DOUBLE, &rate) >= 0)
+        counts.frameRate = rate;
+    return counts;
+}
+
+bool hasMovingPicture(const MpvApi &api, mpv_handle *handle)
+{
+    mpv_node tracks;
+    if (api.get_property(handle, "track-list", MPV_FORMAT_NODE, &tracks) < 0)
+        return false;
+    bool found = false;
+    if (tracks.format == MPV_FORMAT_NODE_ARRAY) {
+        for (int i = 0; i < tracks.u.list->num && !found; ++i) {
+            const mpv_node &track = tracks.u.list->values[i];
+            if (track.format != MPV_FORMAT_NODE_MAP)
+                continue;
+            bool video = false;
+            bool still = false;
+            const mpv_node_list *fields = track.u.list;
+            for (int f = 0; f < fields->num; ++f) {
+                const char *key = fields->keys[f];
+                const mpv_node &value = fields->values[f];
+                if (std::strcmp(key, "type") == 0 && value.format == MPV_FORMAT_STRING)
+                    video = std::strcmp(value.u.string, "video") == 0;
+                else if ((std::strcmp(key, "albumart") == 0 || std::strcmp(key, "image") == 0)
+                         && value.format == MPV_FORMAT_FLAG && value.u.flag)
+                    still = true;
+            }
+            found = video && !still;
+        }
+    }
+    api.free_node_contents(&tracks);
+    return found;
 }
