@@ -5,9 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
@@ -52,87 +51,315 @@ bool isBlankLine(QStringView line)
     return line.trimmed().isEmpty();
 }
 
-// Cue text as plain text: markup, styling codes and entities removed, lines joined.
+bool hasMarkup(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c == u'<' || c == u'&')
+            return true;
+    }
+    return false;
+}
+
+// Cue text as plain text: tags and entities removed, lines joined. Override
+// blocks in braces are left for cleanCueText(), which knows the format.
 QString plainText(const QList<QStringView> &textLines)
 {
-    static const QRegularExpression tags(QStringLiteral("<[^>]*>|\\{\\\\[^}]*\\}"));
+    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
     QString text;
     for (const QStringView line : textLines) {
         if (!text.isEmpty())
             text += QLatin1Char(' ');
         text += line;
     }
+    if (!hasMarkup(text))
+        return text.simplified();
     text.remove(tags);
     text.replace(QLatin1String("&lt;"), QLatin1String("<"));
     text.replace(QLatin1String("&gt;"), QLatin1String(">"));
     text.replace(QLatin1String("&nbsp;"), QLatin1String(" "));
     text.replace(QLatin1String("&lrm;"), QString());
     text.replace(QLatin1String("&rlm;"), QString());
+    text.replace(QLatin1String("&quot;"), QLatin1String("\""));
+    text.replace(QLatin1String("&apos;"), QLatin1String("'"));
     text.replace(QLatin1String("&amp;"), QLatin1String("&"));
     return text.simplified();
 }
 
-// Cues of SRT and WebVTT: blocks with an optional identifier line, a timing
-// line and text lines.
-SubtitleCues parseBlocks(const QString &text, bool vtt, const SubtitleCancel &cancelled)
+// Most lines are short or blank: they need not go through a substring search.
+bool hasArrow(QStringView line)
 {
-    static const QRegularExpression srtTiming(
-        QStringLiteral("^\\s*(\\d+):(\\d{1,2}):(\\d{1,2})[,.](\\d{1,3})\\s*-->\\s*(\\d+):(\\d{1,2})"
-                       ":(\\d{1,2})[,.](\\d{1,3})\\s*$"));
-    static const QRegularExpression vttTiming(
-        QStringLiteral("^\\s*(?:(\\d+):)?(\\d{2}):(\\d{2})\\.(\\d{3})\\s+-->\\s+(?:(\\d+):)?(\\d{2}"
-                       "):(\\d{2})\\.(\\d{3})(?:\\s.*)?$"));
-    const QRegularExpression &timing = vtt ? vttTiming : srtTiming;
+    return line.size() >= 3 && line.contains(QLatin1String("-->"));
+}
 
+bool isDigits(QStringView line)
+{
+    const QStringView trimmed = line.trimmed();
+    return !trimmed.isEmpty()
+           && std::all_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c.isDigit(); });
+}
+
+// SubRip as players read it: a cue runs from its timing line to the next
+// one, blank lines inside it included; the number line before a timing line
+// is the next cue's, not text. Anything may follow the times (DVD rips put
+// the cue's box there: "X1:63 X2:223 Y1:43 Y2:58").
+SubtitleCues parseSubRip(const QString &text, const SubtitleCancel &cancelled)
+{
+    static const QRegularExpression timing(
+        QStringLiteral("^\\s*(\\d+):(\\d{1,2}):(\\d{1,2})[,.](\\d{1,3})\\s*-->\\s*(\\d+):(\\d{1,2})"
+                       ":(\\d{1,2})[,.](\\d{1,3})(?:\\s.*)?$"));
     SubtitleCues out;
-    qsizetype index = 0;
-    const auto takeBlock = [&](const QList<QStringView> &block) {
-        const qsizetype b = index++;
-        if (vtt) {
-            const QStringView first = block.first().trimmed();
-            if (b == 0 && first.startsWith(QLatin1String("WEBVTT")))
-                return;
-            if (first.startsWith(QLatin1String("NOTE")) || first == QLatin1String("STYLE")
-                || first == QLatin1String("REGION"))
-                return;
+    std::optional<Sentence> cue;
+    QList<QStringView> lines;
+    bool skipping = false; // after a timing line that could not be read
+    bool stray = false;    // text outside any cue, counted once per block
+    const auto finishCue = [&] {
+        // The number line just before the next timing line belongs to it.
+        if (!lines.isEmpty() && isDigits(lines.last()))
+            lines.removeLast();
+        if (cue) {
+            cue->text = plainText(lines);
+            if (!cue->text.isEmpty())
+                out.cues.append(std::move(*cue));
         }
-        // The timing line is the first or, after an identifier, the second.
-        qsizetype at = block.first().contains(QLatin1String("-->")) ? 0 : 1;
-        const QRegularExpressionMatch m =
-            at < block.size() ? timing.match(block[at].toString()) : QRegularExpressionMatch();
-        if (!m.hasMatch()) {
-            ++out.malformed;
-            return;
-        }
-        Sentence cue;
-        cue.start = clockSeconds(m.captured(1), m.captured(2), m.captured(3), m.captured(4));
-        cue.end = clockSeconds(m.captured(5), m.captured(6), m.captured(7), m.captured(8));
-        const bool badClock = m.captured(3).toInt() >= 60 || m.captured(7).toInt() >= 60
-                              || m.captured(2).toInt() >= 60 || m.captured(6).toInt() >= 60;
-        if (badClock || cue.end <= cue.start) {
-            ++out.malformed;
-            return;
-        }
-        cue.text = plainText(block.mid(at + 1));
-        if (!cue.text.isEmpty())
-            out.cues.append(cue);
+        cue.reset();
+        lines.clear();
     };
-    // Blocks of non-blank lines.
-    QList<QStringView> block;
     const bool finished = forEachLine(text, cancelled, [&](QStringView line) {
-        if (!isBlankLine(line)) {
-            block.append(line);
-        } else if (!block.isEmpty()) {
-            takeBlock(block);
-            block.clear();
+        if (line.isEmpty()) {
+            stray = false;
+            return;
+        }
+        if (hasArrow(line)) {
+            finishCue();
+            stray = false;
+            const QRegularExpressionMatch m = timing.match(line.toString());
+            Sentence next;
+            bool good = m.hasMatch();
+            if (good) {
+                next.start =
+                    clockSeconds(m.captured(1), m.captured(2), m.captured(3), m.captured(4));
+                next.end = clockSeconds(m.captured(5), m.captured(6), m.captured(7), m.captured(8));
+                good = m.captured(2).toInt() < 60 && m.captured(3).toInt() < 60
+                       && m.captured(6).toInt() < 60 && m.captured(7).toInt() < 60
+                       && next.end > next.start;
+            }
+            skipping = !good;
+            if (good)
+                cue = next;
+            else
+                ++out.malformed;
+            return;
+        }
+        if (cue) {
+            // Blank lines add nothing to the joined text; not keeping them
+            // keeps a file of millions of them cheap.
+            if (!isBlankLine(line))
+                lines.append(line);
+        } else if (isBlankLine(line)) {
+            stray = false;
+        } else if (isDigits(line)) {
+            lines = {line}; // the next cue's number, perhaps
+        } else if (!skipping && !stray) {
+            stray = true;
+            ++out.malformed;
         }
     });
     if (!finished) {
         out.cancelled = true;
         return out;
     }
-    if (!block.isEmpty())
-        takeBlock(block);
+    finishCue();
+    return out;
+}
+
+// WebVTT as browsers read it.
+namespace vtt {
+
+bool isSpace(QChar c)
+{
+    // Not the vertical tab, nor any other white space Unicode knows.
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// hh:mm:ss.ttt or mm:ss.ttt at `at`, moving it past; nothing when it is none.
+std::optional<double> timestamp(QStringView line, qsizetype &at)
+{
+    const auto digits = [&](qsizetype &count) {
+        qint64 value = 0;
+        count = 0;
+        while (at < line.size() && isAsciiDigit(line[at])) {
+            value = std::min<qint64>(value * 10 + (line[at].unicode() - u'0'), 1LL << 40);
+            ++at;
+            ++count;
+        }
+        return value;
+    };
+    if (at >= line.size() || !isAsciiDigit(line[at]))
+        return std::nullopt;
+    qsizetype count = 0;
+    qint64 first = digits(count);
+    const bool hours = count != 2 || first > 59;
+    if (at >= line.size() || line[at] != u':')
+        return std::nullopt;
+    ++at;
+    qint64 second = digits(count);
+    if (count != 2)
+        return std::nullopt;
+    qint64 third = 0;
+    if (hours || (at < line.size() && line[at] == u':')) {
+        if (at >= line.size() || line[at] != u':')
+            return std::nullopt;
+        ++at;
+        third = digits(count);
+        if (count != 2)
+            return std::nullopt;
+    } else {
+        third = second;
+        second = first;
+        first = 0;
+    }
+    if (at >= line.size() || line[at] != u'.')
+        return std::nullopt;
+    ++at;
+    const qint64 millis = digits(count);
+    if (count != 3 || second > 59 || third > 59)
+        return std::nullopt;
+    return double(first) * 3600 + double(second) * 60 + double(third) + double(millis) / 1000.0;
+}
+
+// The times of a cue timing line; its settings are of no use here.
+std::optional<Sentence> timing(QStringView line)
+{
+    qsizetype at = 0;
+    const auto skipSpace = [&] {
+        while (at < line.size() && isSpace(line[at]))
+            ++at;
+    };
+    skipSpace();
+    const std::optional<double> start = timestamp(line, at);
+    if (!start)
+        return std::nullopt;
+    skipSpace();
+    if (!line.sliced(at).startsWith(QLatin1String("-->")))
+        return std::nullopt;
+    at += 3;
+    skipSpace();
+    const std::optional<double> end = timestamp(line, at);
+    if (!end)
+        return std::nullopt;
+    Sentence cue;
+    cue.start = *start;
+    cue.end = *end;
+    return cue;
+}
+
+} // namespace vtt
+
+SubtitleCues parseWebVtt(QString text, const SubtitleCancel &cancelled)
+{
+    SubtitleCues out;
+    text.replace(QChar(0), QChar::ReplacementCharacter);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    // The signature, alone or followed by white space.
+    if (!text.startsWith(QLatin1String("WEBVTT"))
+        || (text.size() > 6 && text[6] != u' ' && text[6] != u'\t' && text[6] != u'\n'
+            && text[6] != u'\r')) {
+        out.wrongFormat = true;
+        return out;
+    }
+    enum class State { Signature, Header, Between, Block };
+    State state = State::Signature;
+    qsizetype lineCount = 0; // lines of the block so far
+    bool seenArrow = false;
+    std::optional<Sentence> cue;
+    bool badTiming = false;
+    bool named = false; // a block that is no cue by its first word: NOTE, STYLE, REGION
+    QList<QStringView> lines;
+    const auto finishBlock = [&] {
+        if (seenArrow && cue) {
+            cue->text = plainText(lines);
+            if (cue->end <= cue->start)
+                ++out.malformed;
+            else if (!cue->text.isEmpty())
+                out.cues.append(std::move(*cue));
+        } else if (badTiming || (!seenArrow && !named)) {
+            ++out.malformed;
+        }
+        lineCount = 0;
+        seenArrow = false;
+        badTiming = false;
+        named = false;
+        cue.reset();
+        lines.clear();
+        state = State::Between;
+    };
+    const auto takeLine = [&](QStringView line) {
+        const bool arrow = hasArrow(line);
+        if (state == State::Signature) {
+            state = State::Header;
+            return;
+        }
+        if (state == State::Header) {
+            // The header ends at a blank line, or where a cue begins without one.
+            if (line.isEmpty()) {
+                state = State::Between;
+                return;
+            }
+            if (!arrow)
+                return;
+            state = State::Between;
+        }
+        if (state == State::Between) {
+            if (line.isEmpty())
+                return;
+            state = State::Block;
+        }
+        if (arrow) {
+            if (lineCount == 0 || (lineCount == 1 && !seenArrow)) {
+                seenArrow = true;
+                cue = vtt::timing(line);
+                badTiming = !cue;
+                ++lineCount;
+                return;
+            }
+            // A second timing line: the next cue, with no blank line before it.
+            finishBlock();
+            state = State::Block;
+            seenArrow = true;
+            cue = vtt::timing(line);
+            badTiming = !cue;
+            lineCount = 1;
+            return;
+        }
+        if (line.isEmpty()) {
+            finishBlock();
+            return;
+        }
+        if (lineCount == 0) {
+            for (const char *word : {"NOTE", "STYLE", "REGION"}) {
+                const QLatin1String w(word);
+                named = named
+                        || (line.startsWith(w)
+                            && (line.size() == w.size() || vtt::isSpace(line[w.size()])));
+            }
+        }
+        if (seenArrow)
+            lines.append(line);
+        ++lineCount;
+    };
+    const bool finished = forEachLine(text, cancelled, takeLine);
+    if (!finished) {
+        out.cancelled = true;
+        return out;
+    }
+    if (state == State::Block)
+        finishBlock();
     return out;
 }
 
@@ -213,37 +440,57 @@ SubtitleCues parseLrc(const QString &text, double duration, const SubtitleCancel
     return out;
 }
 
+// The same line drawn twice (an ASS sign on two layers, a shadow under the
+// text) is one cue: a later cue with the same text that starts within this
+// of an earlier one while that one still runs is taken into it.
+constexpr double SameLineSeconds = 0.5;
+
 void tidy(SubtitleCues &out, double duration)
 {
     QList<Sentence> &cues = out.cues;
     std::stable_sort(cues.begin(), cues.end(),
                      [](const Sentence &a, const Sentence &b) { return a.start < b.start; });
+    {
+        QList<Sentence> once;
+        once.reserve(cues.size());
+        QHash<QString, qsizetype> lastWith; // text -> its latest cue in `once`
+        for (Sentence &cue : cues) {
+            const auto seen = lastWith.constFind(cue.text);
+            if (seen != lastWith.cend()) {
+                Sentence &earlier = once[*seen];
+                if (cue.start - earlier.start < SameLineSeconds && earlier.end > cue.start) {
+                    earlier.end = std::max(earlier.end, cue.end);
+                    ++out.merged;
+                    continue;
+                }
+            }
+            lastWith.insert(cue.text, once.size());
+            once.append(std::move(cue));
+        }
+        cues = std::move(once);
+    }
     // Two speakers at once, or a cue split over two entries: one sentence
     // with both texts, as long as the longer.
-    // A text that comes twice (a chorus under one stamp) is taken once.
     QList<Sentence> joined;
     joined.reserve(cues.size());
     QStringList parts;
-    QSet<QString> seen;
     const auto joinParts = [&] {
         if (parts.size() > 1)
             joined.last().text = parts.join(QLatin1Char(' '));
     };
     for (Sentence &cue : cues) {
         if (!joined.isEmpty() && std::abs(joined.last().start - cue.start) < 0.0005) {
-            if (!cue.text.isEmpty() && !seen.contains(cue.text)) {
-                seen.insert(cue.text);
+            if (!cue.text.isEmpty())
                 parts.append(cue.text);
-            }
             joined.last().end = std::max(joined.last().end, cue.end);
             ++out.merged;
             continue;
         }
         joinParts();
         parts = QStringList{cue.text};
-        seen = QSet<QString>{cue.text};
         joined.append(std::move(cue));
     }
+    // The last group too.
     if (!joined.isEmpty())
         joinParts();
     cues = std::move(joined);
@@ -258,67 +505,29 @@ void tidy(SubtitleCues &out, double duration)
 
 } // namespace
 
-namespace {
-
-// UTF-16 without a byte-order mark: text whose every other byte is NUL
-// (the high bytes of Latin letters, digits and line breaks).
-std::optional<QStringConverter::Encoding> utf16WithoutBom(const QByteArray &bytes)
-{
-    const qsizetype sample = std::min<qsizetype>(bytes.size(), 4096) & ~qsizetype(1);
-    if (sample < 2)
-        return std::nullopt;
-    qsizetype evenNuls = 0, oddNuls = 0;
-    for (qsizetype i = 0; i < sample; i += 2) {
-        evenNuls += bytes[i] == '\0';
-        oddNuls += bytes[i + 1] == '\0';
-    }
-    const qsizetype units = sample / 2;
-    if (oddNuls * 4 >= units && evenNuls * 16 < units)
-        return QStringConverter::Utf16LE;
-    if (evenNuls * 4 >= units && oddNuls * 16 < units)
-        return QStringConverter::Utf16BE;
-    return std::nullopt;
-}
-
-} // namespace
-
 QString decodeSubtitleText(const QByteArray &bytes)
 {
-    if (const std::optional<QStringConverter::Encoding> utf16 = utf16WithoutBom(bytes)) {
-        QStringDecoder decoder(*utf16, QStringConverter::Flag::ConvertInvalidToNull);
-        return decoder.decode(bytes);
-    }
-    if (const std::optional<QStringConverter::Encoding> bom =
-            QStringConverter::encodingForData(bytes)) {
-        QStringDecoder decoder(*bom, QStringConverter::Flag::ConvertInvalidToNull);
-        if (*bom != QStringConverter::Utf8 || bytes.startsWith("\xEF\xBB\xBF"))
-            return decoder.decode(bytes);
-    }
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder gb18030("GB18030");
-    if (gb18030.isValid())
-        return gb18030.decode(bytes);
-    return text;
+    return decodeSubtitleBytes(bytes).text;
 }
 
 SubtitleCues parseSubtitles(const QByteArray &bytes, SubtitleFormat format, double duration,
-                            const SubtitleCancel &cancelled)
+                            const SubtitleCancel &cancelled, const SubtitleEncodingHints &hints)
 {
-    const QString text = decodeSubtitleText(bytes);
-    SubtitleCues out = format == SubtitleFormat::Lrc ? parseLrc(text, duration, cancelled)
-                       : format == SubtitleFormat::Ass
-                           ? parseAssScript(text)
-                           : parseBlocks(text, format == SubtitleFormat::Vtt, cancelled);
+    DecodedSubtitle decoded = decodeSubtitleBytes(bytes, hints);
+    SubtitleCues out = format == SubtitleFormat::Lrc   ? parseLrc(decoded.text, duration, cancelled)
+                       : format == SubtitleFormat::Ass ? parseAssScript(decoded.text)
+                       : format == SubtitleFormat::Vtt
+                           ? parseWebVtt(std::move(decoded.text), cancelled)
+                           : parseSubRip(decoded.text, cancelled);
     if (out.cancelled) {
         SubtitleCues none;
         none.cancelled = true;
         return none;
     }
+    out.encoding = decoded.encoding;
     // Markup the line readers left, and cues that only describe sounds.
-    keepSpokenCues(out.cues);
+    keepSpokenCues(out.cues,
+                   format == SubtitleFormat::Vtt ? CueMarkup::Html : CueMarkup::AssOverrides);
     tidy(out, duration);
     return out;
 }
@@ -349,16 +558,20 @@ void tidyCues(QList<Sentence> &cues, double duration)
     cues = std::move(out.cues);
 }
 
-SubtitleCues readSubtitleFile(const QString &path, double duration, const SubtitleCancel &cancelled)
+SubtitleCues readSubtitleFile(const QString &path, double duration, const SubtitleCancel &cancelled,
+                              const SubtitleEncodingHints &hints)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxSubtitleBytes)
-        return {};
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxSubtitleBytes) {
+        SubtitleCues unread;
+        unread.unreadable = true;
+        return unread;
+    }
     const QString suffix = QFileInfo(path).suffix().toLower();
     const SubtitleFormat format = suffix == QLatin1String("vtt")   ? SubtitleFormat::Vtt
                                   : suffix == QLatin1String("lrc") ? SubtitleFormat::Lrc
                                   : suffix == QLatin1String("ass") || suffix == QLatin1String("ssa")
                                       ? SubtitleFormat::Ass
                                       : SubtitleFormat::Srt;
-    return parseSubtitles(file.readAll(), format, duration, cancelled);
+    return parseSubtitles(file.readAll(), format, duration, cancelled, hints);
 }

@@ -59,30 +59,74 @@ bool hasWord(const QString &text)
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
-// Markup only, the sound descriptions kept.
-QString withoutMarkup(const QString &text)
+// Override blocks removed, and the text drawn between {\p1} (any scale
+// but 0) and {\p0}, which is shapes, not words. A brace never closed is text.
+QString withoutOverrides(const QString &text)
 {
-    static const QRegularExpression overrides(QStringLiteral("\\{[^}]*\\}"));
+    static const QRegularExpression drawing(QStringLiteral("\\\\p(\\d+)"));
+    QString out;
+    out.reserve(text.size());
+    bool drawn = false;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        const qsizetype open = text.indexOf(QLatin1Char('{'), at);
+        const qsizetype close = open < 0 ? -1 : text.indexOf(QLatin1Char('}'), open);
+        const qsizetype plainEnd = close < 0 ? text.size() : open;
+        if (!drawn)
+            out += QStringView(text).sliced(at, plainEnd - at);
+        if (close < 0)
+            break;
+        const QString block = text.mid(open + 1, close - open - 1);
+        for (const QRegularExpressionMatch &m : drawing.globalMatch(block))
+            drawn = m.captured(1).toInt() != 0;
+        at = close + 1;
+    }
+    return out;
+}
+
+// Markup only, the sound descriptions kept.
+QString withoutMarkup(const QString &text, CueMarkup markup)
+{
     static const QRegularExpression tags(QStringLiteral("</?[A-Za-z][^>]*>"));
     QString out = text;
-    out.remove(overrides);
-    out.replace(QLatin1String("\\N"), QLatin1String(" "));
-    out.replace(QLatin1String("\\n"), QLatin1String(" "));
-    out.replace(QLatin1String("\\h"), QLatin1String(" "));
-    out.remove(tags);
-    out.replace(QLatin1String("&lt;"), QLatin1String("<"));
-    out.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    out.replace(QLatin1String("&nbsp;"), QLatin1String(" "));
-    out.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    if (markup == CueMarkup::AssOverrides) {
+        if (out.contains(QLatin1Char('{')))
+            out = withoutOverrides(out);
+        if (out.contains(QLatin1Char('\\'))) {
+            out.replace(QLatin1String("\\N"), QLatin1String(" "));
+            out.replace(QLatin1String("\\n"), QLatin1String(" "));
+            out.replace(QLatin1String("\\h"), QLatin1String(" "));
+        }
+    }
+    if (out.contains(QLatin1Char('<')))
+        out.remove(tags);
+    if (out.contains(QLatin1Char('&'))) {
+        out.replace(QLatin1String("&lt;"), QLatin1String("<"));
+        out.replace(QLatin1String("&gt;"), QLatin1String(">"));
+        out.replace(QLatin1String("&nbsp;"), QLatin1String(" "));
+        out.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    }
+    out.remove(QChar(0));
+    out.remove(QChar::ReplacementCharacter);
     return out.simplified();
+}
+
+bool mayHoldSounds(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'[' || u == u'(' || u == u'（' || u == u'【' || isMusicSign(c))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
 
-QString cleanCueText(const QString &text)
+QString cleanCueText(const QString &text, CueMarkup markup)
 {
-    const QString plain = withoutMarkup(text);
-    const QString spoken = withoutSounds(plain).simplified();
+    const QString plain = withoutMarkup(text, markup);
+    const QString spoken = mayHoldSounds(plain) ? withoutSounds(plain).simplified() : plain;
     return hasWord(spoken) ? spoken : QString();
 }
 
@@ -91,10 +135,10 @@ bool isSoundOnlyCue(const QString &text)
     return cleanCueText(text).isEmpty();
 }
 
-void keepSpokenCues(QList<Sentence> &cues)
+void keepSpokenCues(QList<Sentence> &cues, CueMarkup markup)
 {
     for (Sentence &cue : cues)
-        cue.text = cleanCueText(cue.text);
+        cue.text = cleanCueText(cue.text, markup);
     cues.removeIf([](const Sentence &cue) { return cue.text.isEmpty(); });
 }
 

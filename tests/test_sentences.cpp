@@ -518,15 +518,15 @@ TEST(Subtitles, ReadsTheThreeFormats)
          10,
          {{1.0, 2.5, "Hello, world & you"}, {3.0, 4.0, QString::fromUtf8("再见")}},
          0},
-        {"srt malformed cues skipped and counted",
+        {"srt malformed cues skipped and counted; text after a blank line stays with its cue",
          SubtitleFormat::Srt,
          "1\n00:00:01,000 -> 00:00:02,000\nno arrow\n\n2\n00:00:05,000 --> "
          "00:00:04,000\nbackwards\n\n"
          "3\n00:00:06,000 --> 00:00:07,000\nkept\n\njust text\n\n4\n00:00:08,000 --> "
          "00:00:09,000\n",
          10,
-         {{6.0, 7.0, "kept"}},
-         3},
+         {{6.0, 7.0, "kept just text"}},
+         2},
         {"srt unordered and overlapping cues sorted and clipped",
          SubtitleFormat::Srt,
          "2\n00:00:05,000 --> 00:00:08,000\nsecond\n\n1\n00:00:01,000 --> 00:00:06,000\nfirst\n",
@@ -764,7 +764,7 @@ TEST(PrintSentences, PrintsSentencesOrFails)
     const QString subtitled = dir.filePath(QStringLiteral("tone.wav"));
     ASSERT_TRUE(writeToneWav(subtitled, 3.0));
     putFile(dir.filePath(QStringLiteral("tone.srt")),
-            "1\n00:00:00,500 --> 00:00:01,250\n你好\n\nbroken\n\n2\n00:00:02,000 --> "
+            "broken\n\n1\n00:00:00,500 --> 00:00:01,250\n你好\n\n2\n00:00:02,000 --> "
             "00:00:09,000\nbye\n");
     putFile(dir.filePath(QStringLiteral("text.mp3")), QByteArray("not a recording\n").repeated(50));
     struct Row {

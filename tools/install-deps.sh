@@ -7,7 +7,7 @@ apt-get install -y -qq --no-install-recommends \
     build-essential cmake ninja-build pkg-config ccache \
     qt6-base-dev qt6-svg-dev libqt6opengl6-dev libgl-dev libgl1-mesa-dri libqt6sql6-sqlite qt6-charts-dev \
     libmpv-dev libgtest-dev \
-    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev \
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libuchardet-dev libicu-dev \
     espeak-ng sox ffmpeg pocketsphinx-testdata \
     clang libclang-rt-14-dev clang-format-14 dpkg-dev \
     qt6-translations-l10n qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
