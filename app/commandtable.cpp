@@ -142,18 +142,14 @@ void TForm_Main::createActions()
               [this] { ShowStats(); });
     m_showSentenceList =
         addAction(QStringLiteral("Action_ShowSentenceList"), tr("显示句子列表"), none, -1, [this] {
-            m_settings->setPreference(QStringLiteral("SentenceList"),
-                                      FlagPreference(m_showSentenceList->isChecked()),
-                                      QStringLiteral("1"));
+            m_settings->setFlag(Preferences::SentenceList, m_showSentenceList->isChecked());
             showLessonProgress();
         });
     m_showSentenceList->setCheckable(true);
     m_showSentenceList->setChecked(true);
     m_hideAnswer =
         addAction(QStringLiteral("Action_HideAnswer"), tr("听写时隐藏答案"), none, -1, [this] {
-            m_settings->setPreference(QStringLiteral("HideAnswer"),
-                                      FlagPreference(m_hideAnswer->isChecked()),
-                                      QStringLiteral("1"));
+            m_settings->setFlag(Preferences::HideAnswer, m_hideAnswer->isChecked());
             followAnswer();
         });
     m_hideAnswer->setCheckable(true);
@@ -175,9 +171,7 @@ void TForm_Main::createActions()
     QAction *exact =
         addAction(QStringLiteral("Action_ExactLoop"), tr("精确循环"), none, -1, [this] {
             applyExactLoop();
-            m_settings->setPreference(QStringLiteral("ExactLoop"),
-                                      FlagPreference(m_exactLoop->isChecked()),
-                                      QStringLiteral("1"));
+            m_settings->setFlag(Preferences::ExactLoop, m_exactLoop->isChecked());
         });
     exact->setCheckable(true);
     exact->setChecked(true);
@@ -185,9 +179,7 @@ void TForm_Main::createActions()
     QAction *feedback =
         addAction(QStringLiteral("Action_ShowFeedback"), tr("显示逐词反馈"), none, -1, [this] {
             m_feedbackStrip->setVisible(m_showFeedback->isChecked());
-            m_settings->setPreference(QStringLiteral("ShowFeedback"),
-                                      FlagPreference(m_showFeedback->isChecked()),
-                                      QStringLiteral("1"));
+            m_settings->setFlag(Preferences::ShowFeedback, m_showFeedback->isChecked());
         });
     feedback->setCheckable(true);
     feedback->setChecked(true);
@@ -310,7 +302,7 @@ void TForm_Main::createLanguageMenu(QMenu *parent)
 
 void TForm_Main::showLanguageChoice()
 {
-    const QString stored = m_settings->preference(LanguageChoice::Key, LanguageChoice::System);
+    const QString stored = m_settings->text(Preferences::Language);
     const QList<QAction *> choices = m_languageGroup->actions();
     // An unknown stored value follows the system, as the start-up does.
     QAction *checked = choices.first();
@@ -323,10 +315,9 @@ void TForm_Main::showLanguageChoice()
 
 void TForm_Main::chooseLanguage(const QString &choice)
 {
-    const QString before = m_settings->preference(LanguageChoice::Key, LanguageChoice::System);
-    if (choice == before)
+    if (choice == m_settings->text(Preferences::Language))
         return;
-    m_settings->setPreference(LanguageChoice::Key, choice, LanguageChoice::System);
+    m_settings->setText(Preferences::Language, choice);
     m_services.dialogs->messageBox(messageCaption(), tr("界面语言将在程序下次启动时更换。"),
                                    {Dialogs::Button::Ok}, Dialogs::Icon::Information,
                                    Dialogs::Button::Ok);
@@ -403,8 +394,7 @@ void TForm_Main::createToolBars()
     connect(m_volume, &QSlider::valueChanged, this, m_guard.wrap([this](int value) {
         showVolume();
         m_services.player->setVolume(value);
-        m_settings->setPreference(QStringLiteral("Volume"), QString::number(value),
-                                  QStringLiteral("100"));
+        m_settings->setWhole(Preferences::Volume, value);
     }));
     // This bar is not flat: its buttons stand raised.
     for (QAction *item : transportBar->actions()) {

@@ -362,8 +362,7 @@ void TForm_Main::showProgressNotKept(const QString &reason)
 
 void TForm_Main::toggleSentenceMode()
 {
-    m_settings->setPreference(QStringLiteral("SentenceMode"),
-                              FlagPreference(m_sentenceMode->isChecked()), QStringLiteral("1"));
+    m_settings->setFlag(Preferences::SentenceMode, m_sentenceMode->isChecked());
     // A sentence already looped stays; otherwise the lesson leads from the
     // first one not yet done.
     if (m_sentenceMode->isChecked() && !m_recording->path().isEmpty() && !lessonApplies()) {

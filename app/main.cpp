@@ -1,6 +1,5 @@
 #include "app/tform_main.h"
 #include "platform/desktopshell.h"
-#include "platform/errors.h"
 #include "platform/imagelist.h"
 #include "platform/mpvplayer.h"
 #include "platform/qtdialogs.h"
@@ -37,16 +36,12 @@ int printSentencesCommand(int argc, char *argv[])
     return printSentences(arguments.at(2), out, err);
 }
 
-// The learner's choice of language; when the settings cannot be read, the
-// window reports why, and the language follows the system meanwhile.
+// The learner's choice of language. Reading the settings never fails: what
+// cannot be read follows the system.
 QString storedLanguageChoice(const QString &programDir)
 {
-    try {
-        const SettingsStore settings(programDir, nullptr);
-        return settings.preference(LanguageChoice::Key, LanguageChoice::System);
-    } catch (const AppError &) {
-        return LanguageChoice::System;
-    }
+    const SettingsStore settings(programDir, nullptr);
+    return settings.text(Preferences::Language);
 }
 
 } // namespace

@@ -59,38 +59,6 @@ QString answerFilter()
                       "所有支持的文件 (*.txt;*.srt;*.vtt;*.lrc)|*.txt;*.srt;*.vtt;*.lrc");
 }
 
-// The dialogs start on "所有支持的文件", the last entry, until the learner
-// picks another; the choice is kept, so it does not reset at every opening.
-struct FilterChoice {
-    QString key;
-    int entries;
-};
-const FilterChoice RecordingFilterChoice{QStringLiteral("RecordingFilter"), 2};
-const FilterChoice AnswerFilterChoice{QStringLiteral("AnswerFilter"), 3};
-
-int storedFilter(const SettingsStore &settings, const FilterChoice &choice)
-{
-    const int fallback = choice.entries - 1;
-    try {
-        bool ok = false;
-        const int index = settings.preference(choice.key, QString::number(fallback)).toInt(&ok);
-        return ok && index >= 0 && index < choice.entries ? index : fallback;
-    } catch (const AppError &) {
-        return fallback; // unreadable settings are reported where they matter
-    }
-}
-
-void keepFilter(SettingsStore &settings, const FilterChoice &choice, int index)
-{
-    try {
-        settings.setPreference(choice.key, QString::number(index),
-                               QString::number(choice.entries - 1));
-    } catch (const AppError &) {
-        // Not worth a message on every opening: the dialog starts on the
-        // default entry next time.
-    }
-}
-
 } // namespace
 
 void TForm_Main::SelectSourceFile()
@@ -100,11 +68,11 @@ void TForm_Main::SelectSourceFile()
     request.filter = recordingFilter();
     request.fileName = m_recording->path();
     request.fileMustExist = true;
-    request.filterIndex = storedFilter(*m_settings, RecordingFilterChoice);
+    request.filterIndex = m_settings->whole(Preferences::RecordingFilter);
     int chosenFilter = request.filterIndex;
     request.chosenFilterIndex = &chosenFilter;
     if (const std::optional<QString> chosen = m_services.dialogs->openFile(request)) {
-        keepFilter(*m_settings, RecordingFilterChoice, chosenFilter);
+        m_settings->setWhole(Preferences::RecordingFilter, chosenFilter);
         OpenSourceFile(*chosen);
     }
 }
@@ -240,12 +208,12 @@ void TForm_Main::OpenAnswerFile()
     // The recording's folder, with its final separator; none without a recording.
     const QString recording = m_recording->path();
     request.initialDir = recording.left(recording.lastIndexOf(QLatin1Char('/')) + 1);
-    request.filterIndex = storedFilter(*m_settings, AnswerFilterChoice);
+    request.filterIndex = m_settings->whole(Preferences::AnswerFilter);
     int chosenFilter = request.filterIndex;
     request.chosenFilterIndex = &chosenFilter;
     const std::optional<QString> chosen = m_services.dialogs->openFile(request);
     if (chosen)
-        keepFilter(*m_settings, AnswerFilterChoice, chosenFilter);
+        m_settings->setWhole(Preferences::AnswerFilter, chosenFilter);
     if (chosen && QFileInfo(*chosen).isFile())
         m_answer->open(*chosen);
 }

@@ -7,7 +7,6 @@
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
 #include "playback/transport.h"
-#include "sentences/sentencedetector.h"
 #include "sentences/sentencetrack.h"
 #include "settings/settingsstore.h"
 
@@ -20,8 +19,9 @@
 
 namespace {
 
-constexpr int SlowestTenths = 5;
-constexpr int FastestTenths = 15;
+// The speed's range, in tenths: the steps the speed keys take.
+constexpr int SlowestTenths = static_cast<int>(Preferences::Speed.lowest * 10 + 0.5);
+constexpr int FastestTenths = static_cast<int>(Preferences::Speed.highest * 10 + 0.5);
 
 int tenthsOf(double speed)
 {
@@ -48,8 +48,7 @@ void TForm_Main::changeSpeed(int tenths)
         tenths == 0 ? 10 : std::clamp(current + tenths, SlowestTenths, FastestTenths);
     player->setSpeed(wanted / 10.0);
     showSpeed();
-    m_settings->setPreference(QStringLiteral("Speed"), QString::number(wanted / 10.0, 'f', 1),
-                              QStringLiteral("1.0"));
+    m_settings->setNumber(Preferences::Speed, wanted / 10.0);
 }
 
 void TForm_Main::showSpeed()
@@ -106,50 +105,23 @@ void TForm_Main::applyExactLoop()
 
 void TForm_Main::loadPreferences()
 {
-    bool ok = false;
-    const double speed =
-        m_settings->preference(QStringLiteral("Speed"), QStringLiteral("1.0")).toDouble(&ok);
-    // Anything but a number in range (nan, inf, a word, 7) is the default.
-    const bool speedFits = ok && std::isfinite(speed) && speed >= SlowestTenths / 10.0
-                           && speed <= FastestTenths / 10.0;
-    const int tenths = speedFits ? tenthsOf(speed) : 10;
-    m_services.player->setSpeed(tenths / 10.0);
+    m_services.player->setSpeed(tenthsOf(m_settings->number(Preferences::Speed)) / 10.0);
     showSpeed();
-    const int volume =
-        m_settings->preference(QStringLiteral("Volume"), QStringLiteral("100")).toInt(&ok);
     {
         const QSignalBlocker quiet(m_volume);
-        m_volume->setValue(ok && volume >= 0 && volume <= 100 ? volume : 100);
+        m_volume->setValue(m_settings->whole(Preferences::Volume));
     }
     showVolume();
     m_services.player->setVolume(m_volume->value());
-    m_exactLoop->setChecked(m_settings->preference(QStringLiteral("ExactLoop"), QStringLiteral("1"))
-                            != QLatin1String("0"));
-    m_showFeedback->setChecked(
-        m_settings->preference(QStringLiteral("ShowFeedback"), QStringLiteral("1"))
-        != QLatin1String("0"));
+    m_exactLoop->setChecked(m_settings->flag(Preferences::ExactLoop));
+    m_showFeedback->setChecked(m_settings->flag(Preferences::ShowFeedback));
     m_feedbackStrip->setVisible(m_showFeedback->isChecked());
-    m_sentenceMode->setChecked(
-        m_settings->preference(QStringLiteral("SentenceMode"), QStringLiteral("1"))
-        != QLatin1String("0"));
-    m_showSentenceList->setChecked(
-        m_settings->preference(QStringLiteral("SentenceList"), QStringLiteral("1"))
-        != QLatin1String("0"));
-    m_hideAnswer->setChecked(
-        m_settings->preference(QStringLiteral("HideAnswer"), QStringLiteral("1"))
-        != QLatin1String("0"));
-    const int passMark =
-        m_settings->preference(QStringLiteral("PassMark"), QStringLiteral("100")).toInt(&ok);
-    m_passMark = ok && passMark >= 1 && passMark <= 100 ? passMark : 100;
-    const double step =
-        m_settings->preference(QStringLiteral("RewindStep"), QStringLiteral("2")).toDouble(&ok);
-    m_rewindStep = ok && step > 0 && step <= 60 ? step : 2.0;
-    // Seconds a sentence may last before it is split for dictation.
-    const double standard = DetectorParams().longSentence;
-    const double longest =
-        m_settings->preference(QStringLiteral("SentenceLength"), QString::number(standard))
-            .toDouble(&ok);
-    m_sentences->setLongestSentence(ok && longest >= 2 && longest <= 20 ? longest : standard);
+    m_sentenceMode->setChecked(m_settings->flag(Preferences::SentenceMode));
+    m_showSentenceList->setChecked(m_settings->flag(Preferences::SentenceList));
+    m_hideAnswer->setChecked(m_settings->flag(Preferences::HideAnswer));
+    m_passMark = m_settings->whole(Preferences::PassMark);
+    m_rewindStep = m_settings->number(Preferences::RewindStep);
+    m_sentences->setLongestSentence(m_settings->number(Preferences::SentenceLength));
     showLanguageChoice();
     loadVideoPreferences();
 }

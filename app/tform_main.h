@@ -255,10 +255,6 @@ private:
     void showSpeed();
     void showVolume();
     PlayPlace currentPlace() const;
-    static QString FlagPreference(bool on)
-    {
-        return on ? QStringLiteral("1") : QStringLiteral("0");
-    }
     void loadPreferences();
     // The picture and its subtitles: the view menu, the subtitle tracks, the
     // language dictated.

@@ -14,15 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 
-namespace {
-
-const QString ShowPictureKey = QStringLiteral("ShowPicture");
-const QString ShowSubtitlesKey = QStringLiteral("ShowSubtitles");
-const QString DictationLanguageKey = QStringLiteral("DictationLanguage");
-const QString DefaultDictationLanguage = QStringLiteral("en");
-
-} // namespace
-
 void TForm_Main::createViewMenu()
 {
     QMenu *view = menuBar()->addMenu(tr("查看"));
@@ -34,7 +25,7 @@ void TForm_Main::createViewMenu()
     m_showPicture->setChecked(true);
     connect(m_showPicture, &QAction::triggered, this, m_guard.wrap([this](bool on) {
         m_videoPane->setPictureShown(on);
-        m_settings->setPreference(ShowPictureKey, FlagPreference(on), QStringLiteral("1"));
+        m_settings->setFlag(Preferences::ShowPicture, on);
     }));
 
     m_showCaptions = view->addAction(tr("显示字幕"));
@@ -43,7 +34,7 @@ void TForm_Main::createViewMenu()
     connect(m_showCaptions, &QAction::triggered, this, m_guard.wrap([this](bool on) {
         m_videoPane->setCaptionsShown(on);
         showCaption();
-        m_settings->setPreference(ShowSubtitlesKey, FlagPreference(on), QStringLiteral("0"));
+        m_settings->setFlag(Preferences::ShowSubtitles, on);
     }));
 
     view->addSeparator();
@@ -78,20 +69,18 @@ void TForm_Main::createDictationLanguageMenu(QMenu *parent)
     connect(group, &QActionGroup::triggered, this, m_guard.wrap([this](QAction *choice) {
         const QString code = choice->data().toString();
         m_sentences->setLanguage(code);
-        m_settings->setPreference(DictationLanguageKey, code, DefaultDictationLanguage);
+        m_settings->setText(Preferences::DictationLanguage, code);
     }));
 }
 
 void TForm_Main::loadVideoPreferences()
 {
-    m_showPicture->setChecked(m_settings->preference(ShowPictureKey, QStringLiteral("1"))
-                              != QLatin1String("0"));
+    m_showPicture->setChecked(m_settings->flag(Preferences::ShowPicture));
     m_videoPane->setPictureShown(m_showPicture->isChecked());
-    m_showCaptions->setChecked(m_settings->preference(ShowSubtitlesKey, QStringLiteral("0"))
-                               == QLatin1String("1"));
+    m_showCaptions->setChecked(m_settings->flag(Preferences::ShowSubtitles));
     m_videoPane->setCaptionsShown(m_showCaptions->isChecked());
 
-    const QString stored = m_settings->preference(DictationLanguageKey, DefaultDictationLanguage);
+    const QString stored = m_settings->text(Preferences::DictationLanguage);
     // An unknown stored language falls back to English, the first.
     QAction *checked = m_dictationLanguageGroup->actions().first();
     for (QAction *choice : m_dictationLanguageGroup->actions()) {

@@ -9,10 +9,8 @@ class QLocale;
 // written in, and English, from translations/quillmar_en.ts.
 enum class InterfaceLanguage { Chinese, English };
 
-// The stored choice of language ([Preferences] Language): these values, the
-// first the default, which is not written.
+// The stored choice of language: these values, the first the default.
 namespace LanguageChoice {
-inline const QString Key = QStringLiteral("Language");
 inline const QString System = QStringLiteral("system");
 inline const QString Chinese = QStringLiteral("zh_CN");
 inline const QString English = QStringLiteral("en");

@@ -114,20 +114,74 @@ const QString PreferencesSection = QStringLiteral("Preferences");
 
 } // namespace
 
-QString SettingsStore::preference(const QString &key, const QString &defaultValue) const
+QString SettingsStore::preference(const QString &key, const QString &missing) const
 {
-    return readProfileString(filePath(), PreferencesSection, key, defaultValue);
+    return readProfileString(filePath(), PreferencesSection, key, missing);
 }
 
-void SettingsStore::setPreference(const QString &key, const QString &value,
-                                  const QString &defaultValue)
+double SettingsStore::value(const PreferenceKey &key) const
+{
+    const std::optional<double> stored = preferenceValue(key, preference(key.name, key.fallback));
+    return stored ? *stored : preferenceValue(key, key.fallback).value_or(0.0);
+}
+
+bool SettingsStore::flag(const PreferenceKey &key) const
+{
+    Q_ASSERT(key.type == PreferenceType::Flag);
+    return value(key) != 0;
+}
+
+int SettingsStore::whole(const PreferenceKey &key) const
+{
+    Q_ASSERT(key.type == PreferenceType::Whole);
+    return static_cast<int>(value(key));
+}
+
+double SettingsStore::number(const PreferenceKey &key) const
+{
+    Q_ASSERT(key.type == PreferenceType::Number);
+    return value(key);
+}
+
+QString SettingsStore::text(const PreferenceKey &key) const
+{
+    Q_ASSERT(key.type == PreferenceType::Text);
+    return preference(key.name, key.fallback);
+}
+
+void SettingsStore::setFlag(const PreferenceKey &key, bool on)
+{
+    Q_ASSERT(key.type == PreferenceType::Flag);
+    setPreference(key, preferenceText(key, on ? 1 : 0));
+}
+
+void SettingsStore::setWhole(const PreferenceKey &key, int value)
+{
+    Q_ASSERT(key.type == PreferenceType::Whole);
+    setPreference(key, preferenceText(key, value));
+}
+
+void SettingsStore::setNumber(const PreferenceKey &key, double value)
+{
+    Q_ASSERT(key.type == PreferenceType::Number);
+    setPreference(key, preferenceText(key, value));
+}
+
+void SettingsStore::setText(const PreferenceKey &key, const QString &text)
+{
+    Q_ASSERT(key.type == PreferenceType::Text);
+    setPreference(key, text);
+}
+
+void SettingsStore::setPreference(const PreferenceKey &key, const QString &text)
 {
     // A key that is not there yet is written only for a value of its own.
     const QString missing(QChar(0xFFFF));
-    const QString stored = readProfileString(filePath(), PreferencesSection, key, missing);
-    if (stored == value || (stored == missing && value == defaultValue))
+    const QString stored = preference(key.name, missing);
+    if (stored == text || (stored == missing && text == key.fallback))
         return;
-    write([&](const QString &path) { writeProfileString(path, PreferencesSection, key, value); });
+    write(
+        [&](const QString &path) { writeProfileString(path, PreferencesSection, key.name, text); });
 }
 
 QStringList SettingsStore::loadRecentFiles() const

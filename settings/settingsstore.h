@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/optionflags.h"
+#include "settings/preferences.h"
 
 #include <QObject>
 #include <QString>
@@ -29,11 +30,18 @@ public:
     void loadOptions();
     void saveOptions();
 
-    // Settings beyond the options, in a section of their own that is written
-    // only once a value differs from its default: the default file stays as
-    // it is.
-    QString preference(const QString &key, const QString &defaultValue) const;
-    void setPreference(const QString &key, const QString &value, const QString &defaultValue);
+    // Settings beyond the options, in a section of their own, each read and
+    // written as its entry in settings/preferences.h says.
+    bool flag(const PreferenceKey &key) const;
+    int whole(const PreferenceKey &key) const;
+    double number(const PreferenceKey &key) const;
+    QString text(const PreferenceKey &key) const;
+    void setFlag(const PreferenceKey &key, bool on);
+    void setWhole(const PreferenceKey &key, int value);
+    void setNumber(const PreferenceKey &key, double value);
+    void setText(const PreferenceKey &key, const QString &text);
+    // The text stored under a key of that section, `missing` when there is none.
+    QString preference(const QString &key, const QString &missing) const;
 
     QStringList loadRecentFiles() const;
     void saveRecentFiles(const QStringList &list);
@@ -50,6 +58,9 @@ private:
     template <typename Write>
     void write(Write &&write);
     void reportFailure(const QString &reason);
+    // The key's value as read, the default for anything it does not accept.
+    double value(const PreferenceKey &key) const;
+    void setPreference(const PreferenceKey &key, const QString &text);
 
     bool m_failureReported = false;
     QString m_programDir;
