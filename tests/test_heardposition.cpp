@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace {
+// Named, not anonymous: the short helper names below must not meet those of
+// other suites compiled in the same unity batch.
+namespace heardposition_test {
 
 constexpr std::int64_t Bound = HeardPosition::MaxHoldMs;
 
@@ -279,4 +281,4 @@ TEST(HeardPosition, StaysWithinTheLoopOverWrapsAtEverySpeed)
     }
 }
 
-} // namespace
+} // namespace heardposition_test
