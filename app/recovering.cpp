@@ -5,10 +5,10 @@
 #include "dictation/dictationdocument.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
+#include "platform/terminationsignals.h"
 #include "playback/recording.h"
 #include "recovery/recoverystore.h"
 #include "recovery/recoverywriter.h"
-#include "recovery/terminationsignals.h"
 
 #include <QApplication>
 #include <QFileInfo>

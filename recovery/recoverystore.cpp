@@ -15,8 +15,6 @@
 #include <algorithm>
 #include <utility>
 
-#include <unistd.h>
-
 namespace {
 
 const QByteArray Magic = QByteArrayLiteral("Quillmar recovery copy 1");
@@ -320,7 +318,7 @@ RecoveryStore::RecoveryStore(QString folder) : m_folder(std::move(folder))
     // The pid tells programs apart while they run; the random part keeps a
     // later program that gets the same pid from taking over an old copy.
     const QString id = QStringLiteral("%1-%2")
-                           .arg(::getpid())
+                           .arg(QCoreApplication::applicationPid())
                            .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
     m_ownPath = QDir(m_folder).filePath(QStringLiteral("quillmar-") + id + Suffix);
 }

@@ -1,9 +1,9 @@
 // Recovery copies of unsaved dictation: what a copy keeps, how copies of
 // several programs stay apart, what happens to damaged ones, and when the
 // writer writes, deletes and reports.
+#include "platform/terminationsignals.h"
 #include "recovery/recoverystore.h"
 #include "recovery/recoverywriter.h"
-#include "recovery/terminationsignals.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,10 @@
-#include "recovery/terminationsignals.h"
+#include "platform/terminationsignals.h"
 
 #include <QSocketNotifier>
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -26,6 +27,13 @@ extern "C" void onTerminationSignal(int signal)
 
 } // namespace
 
+struct TerminationSignals::PreviousHandlers {
+    struct sigaction term {
+    };
+    struct sigaction hup {
+    };
+};
+
 TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {
     static_assert(std::atomic<int>::is_always_lock_free);
@@ -35,19 +43,20 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
         return;
     writeEnd.store(m_fds[0]);
 
+    m_previous = std::make_unique<PreviousHandlers>();
     struct sigaction action {
     };
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    if (::sigaction(SIGTERM, &action, &m_previousTerm) != 0) {
+    if (::sigaction(SIGTERM, &action, &m_previous->term) != 0) {
         writeEnd.store(-1);
         ::close(m_fds[0]);
         ::close(m_fds[1]);
         m_fds[0] = m_fds[1] = -1;
         return;
     }
-    ::sigaction(SIGHUP, &action, &m_previousHup);
+    ::sigaction(SIGHUP, &action, &m_previous->hup);
 
     m_notifier = std::make_unique<QSocketNotifier>(m_fds[1], QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &TerminationSignals::readSignals);
@@ -58,8 +67,8 @@ TerminationSignals::~TerminationSignals()
 {
     if (!m_active)
         return;
-    ::sigaction(SIGTERM, &m_previousTerm, nullptr);
-    ::sigaction(SIGHUP, &m_previousHup, nullptr);
+    ::sigaction(SIGTERM, &m_previous->term, nullptr);
+    ::sigaction(SIGHUP, &m_previous->hup, nullptr);
     writeEnd.store(-1);
     m_notifier.reset();
     ::close(m_fds[0]);

@@ -2,7 +2,6 @@
 
 #include <QObject>
 
-#include <csignal>
 #include <memory>
 
 class QSocketNotifier;
@@ -30,11 +29,11 @@ signals:
 private:
     void readSignals();
 
+    // The handlers in place before, given back at the end.
+    struct PreviousHandlers;
+
     bool m_active = false;
     int m_fds[2] = {-1, -1};
-    struct sigaction m_previousTerm {
-    };
-    struct sigaction m_previousHup {
-    };
+    std::unique_ptr<PreviousHandlers> m_previous;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
