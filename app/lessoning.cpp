@@ -49,6 +49,14 @@ void TForm_Main::sentencesFound()
     const QList<SentenceProgress> stored =
         sentences.isEmpty() ? QList<SentenceProgress>()
                             : m_storedProgress.value_or(QList<SentenceProgress>());
+    if (m_learner && m_recordingKey.isValid()) {
+        QList<SentenceMatch::Span> division;
+        division.reserve(sentences.size());
+        for (const Sentence &s : sentences)
+            division.append({s.start, s.end, s.text});
+        m_learner->setDivision(m_recordingKey, m_recording->path(), division,
+                               m_sentences->isComplete());
+    }
     std::optional<Sentence> looped;
     if (m_lesson->current() >= 0)
         looped = m_lesson->sentences().at(m_lesson->current());

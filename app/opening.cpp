@@ -6,6 +6,7 @@
 #include "dictation/dictationdocument.h"
 #include "feedback/wordfeedback.h"
 #include "learner/learnerdatabase.h"
+#include "lesson/lesson.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/mediaplayer.h"
@@ -170,6 +171,8 @@ void TForm_Main::CloseSourceFile()
     m_loop->clear();
     m_recording->setPath(QString());
     m_sentences->open(QString());
+    // What was done on this recording's sentences stays with it.
+    m_lesson->clear();
     m_answerNotice->clear();
     m_pictureNotice->clear();
     // The picture's render context goes before the recording.

@@ -483,6 +483,19 @@ void TForm_Main::createFeatures()
         m_learner->setConnectOptions(m_services.learnerConnectOptions);
         connect(m_learner, &LearnerDatabase::problemOccurred, this,
                 [this](const QString &text) { showProgressNotKept(text); });
+        // Writes work again: what the open lesson holds goes in once more
+        // (only forward, so nothing counts twice), and the sign goes.
+        connect(m_learner, &LearnerDatabase::keepingAgain, this, [this] {
+            m_progressNotKept->hide();
+            m_progressNotKept->setToolTip({});
+            if (!m_recordingKey.isValid())
+                return;
+            for (const SentenceProgress &record : m_lesson->progress()) {
+                if (record.state != SentenceState::NotStarted || record.tries > 0)
+                    m_learner->saveSentence(m_recordingKey, m_recording->path(), record,
+                                            std::nullopt);
+            }
+        });
         m_resume = std::make_unique<LearnerResumePlaces>(m_learner, m_services.resumeFile);
         createProgress();
     } else if (!m_services.resumeFile.isEmpty()) {

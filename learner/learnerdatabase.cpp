@@ -1,6 +1,7 @@
 #include "learner/learnerdatabase.h"
 
 #include "learner/learnerschema.h"
+#include "learner/sentencerows.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -10,10 +11,14 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QThread>
+#include <QTimer>
 #include <QVariant>
 
 #include <cmath>
+#include <deque>
+#include <limits>
 
 namespace {
 
@@ -72,33 +77,125 @@ std::optional<qint64> recordingId(QSqlDatabase &database, const RecordingKey &ke
 
 } // namespace
 
-// Lives on the writer thread with a connection of its own.
+// Lives on the writer thread with a connection of its own. Writes wait in
+// order until they are made: one that fails for a reason that passes (a
+// full disk, a lock, a read-only disk) holds the others behind it and is
+// tried again later; one that can never be made is dropped.
 class LearnerWriter : public QObject
 {
 public:
-    LearnerWriter(QString path, QString name, int busyTimeoutMs, QString options)
+    using Job = std::function<bool(QSqlDatabase &, QSqlError &)>;
+    // Told on the writer thread; the database passes it on to its own.
+    struct Listener {
+        std::function<void(int nativeCode)> failed;
+        std::function<void()> damaged;
+        std::function<void()> working;
+    };
+
+    LearnerWriter(QString path, QString name, int busyTimeoutMs, QString options, int retryMs,
+                  Listener listener)
         : m_path(std::move(path)), m_name(std::move(name)), m_busyTimeoutMs(busyTimeoutMs),
-          m_options(std::move(options))
+          m_options(std::move(options)), m_retryMs(retryMs), m_listener(std::move(listener))
     {}
 
-    // False with the error when the write could not be made; nothing of it stays.
-    bool run(const std::function<bool(QSqlDatabase &, QSqlError &)> &job, QSqlError &error)
+    void add(Job job)
+    {
+        m_pending.push_back(std::move(job));
+        drain();
+    }
+
+    void drain()
+    {
+        if (m_halted)
+            return;
+        while (!m_pending.empty()) {
+            QSqlError error;
+            if (run(m_pending.front(), error)) {
+                m_pending.pop_front();
+                if (m_failing) {
+                    m_failing = false;
+                    m_listener.working();
+                }
+                continue;
+            }
+            const int code = error.nativeErrorCode().toInt();
+            const int primary = code & 0xff;
+            if (primary == 11 || primary == 26) { // SQLITE_CORRUPT, SQLITE_NOTADB
+                m_halted = true;
+                close();
+                m_listener.damaged();
+                return;
+            }
+            if (!m_failing)
+                m_listener.failed(code);
+            m_failing = true;
+            if (passes(primary)) {
+                retryLater();
+                return;
+            }
+            m_pending.pop_front();
+        }
+    }
+
+    // While a damaged file is replaced.
+    void halt()
+    {
+        m_halted = true;
+        close();
+    }
+
+    // After the damaged file was replaced.
+    void resume()
+    {
+        m_halted = false;
+        drain();
+    }
+
+    void setRetryInterval(int ms) { m_retryMs = ms; }
+
+    QSqlDatabase &connection() { return m_database; }
+
+    bool ensureOpen(QSqlError &error)
     {
         if (!m_database.isValid()) {
             m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
             m_database.setDatabaseName(m_path);
             m_database.setConnectOptions(m_options);
         }
-        if (!m_database.isOpen()) {
-            if (!m_database.open()) {
-                error = m_database.lastError();
-                return false;
-            }
-            if (!prepare(m_database, m_busyTimeoutMs, error)) {
-                m_database.close();
-                return false;
-            }
+        if (m_database.isOpen())
+            return true;
+        if (!m_database.open()) {
+            error = m_database.lastError();
+            return false;
         }
+        // The layout too: the file may have been made while writes failed.
+        const LearnerSchema::Result layout = LearnerSchema::migrate(m_database);
+        if (!prepare(m_database, m_busyTimeoutMs, error)
+            || layout.outcome != LearnerSchema::Outcome::Ready) {
+            if (!error.isValid())
+                error = QSqlError(layout.detail, {}, QSqlError::StatementError,
+                                  QString::number(layout.nativeCode));
+            m_database.close();
+            return false;
+        }
+        return true;
+    }
+
+    void close()
+    {
+        if (m_database.isValid()) {
+            m_database.close();
+            m_database = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+        }
+    }
+
+private:
+    // False with the error when the write could not be made; nothing of it stays.
+    bool run(const Job &job, QSqlError &error)
+    {
+        if (!ensureOpen(error))
+            return false;
         if (!m_database.transaction()) {
             error = m_database.lastError();
             return false;
@@ -115,21 +212,48 @@ public:
         return true;
     }
 
-    void close()
+    // Reasons that go away: the write waits for them to.
+    static bool passes(int primary)
     {
-        if (m_database.isValid()) {
-            m_database.close();
-            m_database = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_name);
+        switch (primary) {
+        case 5:  // SQLITE_BUSY
+        case 6:  // SQLITE_LOCKED
+        case 8:  // SQLITE_READONLY
+        case 10: // SQLITE_IOERR
+        case 13: // SQLITE_FULL
+        case 14: // SQLITE_CANTOPEN
+        case 15: // SQLITE_PROTOCOL
+            return true;
+        default:
+            return false;
         }
     }
 
-private:
+    void retryLater()
+    {
+        if (!m_retry) {
+            m_retry = new QTimer(this);
+            m_retry->setSingleShot(true);
+            connect(m_retry, &QTimer::timeout, this, [this] {
+                // A connection that failed may hold a stale view of the file.
+                close();
+                drain();
+            });
+        }
+        m_retry->start(m_retryMs);
+    }
+
     QString m_path;
     QString m_name;
     int m_busyTimeoutMs;
     QString m_options;
+    int m_retryMs;
+    Listener m_listener;
     QSqlDatabase m_database;
+    std::deque<Job> m_pending;
+    QTimer *m_retry = nullptr;
+    bool m_failing = false;
+    bool m_halted = false;
 };
 
 LearnerDatabase::LearnerDatabase(QString path, QObject *parent)
@@ -170,39 +294,143 @@ bool LearnerDatabase::open()
         report(tr("学习进度没有保存：无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder)));
         return false;
     }
-    m_open = openFile(false);
+    m_open = openFile({});
     if (!m_open)
         return false;
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("LearnerWriter"));
+    // The writer tells the window's thread; the database outlives its writer.
+    const auto toUs = [this](std::function<void()> call) {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    };
+    LearnerWriter::Listener listener;
+    listener.failed = [this, toUs](int code) { toUs([this, code] { writeFailed(code); }); };
+    listener.damaged = [this, toUs] { toUs([this] { replaceDamaged(); }); };
+    listener.working = [this, toUs] { toUs([this] { writesWorkAgain(); }); };
     m_writer = new LearnerWriter(m_path, connectionName(this, "writer"), m_busyTimeoutMs,
-                                 m_connectOptions);
+                                 m_connectOptions, m_retryMs, std::move(listener));
     m_writer->moveToThread(m_thread);
     m_thread->start();
     return true;
 }
 
-bool LearnerDatabase::openFile(bool afterMovingAside)
+namespace {
+
+// What can still be read of a damaged file, into the new one: each table
+// from its first row up to the damage, and from its last row down to it.
+void carryOver(QSqlDatabase &fresh, const QString &damaged, const QString &connection)
+{
+    QSqlDatabase old = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    old.setDatabaseName(damaged);
+    old.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    if (old.open()) {
+        QSqlQuery(fresh).exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+        if (fresh.transaction()) {
+            for (const char *table : {"recordings", "sentences", "attempts", "reviews",
+                                      "practice_days", "resume_places", "settings"}) {
+                const QString name = QLatin1String(table);
+                QStringList columns;
+                QSqlQuery info(fresh);
+                info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(name));
+                QStringList freshColumns;
+                while (info.next())
+                    freshColumns.append(info.value(1).toString());
+                QSqlQuery probe(old);
+                if (!probe.exec(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(name)))
+                    continue;
+                const QSqlRecord record = probe.record();
+                for (int i = 0; i < record.count(); ++i) {
+                    if (freshColumns.contains(record.fieldName(i)))
+                        columns.append(record.fieldName(i));
+                }
+                if (columns.isEmpty())
+                    continue;
+                QSqlQuery insert(fresh);
+                insert.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 (%2) VALUES (%3)")
+                                   .arg(name, columns.join(QLatin1Char(',')),
+                                        QStringList(columns.size(), QStringLiteral("?"))
+                                            .join(QLatin1Char(','))));
+                qint64 upTo = std::numeric_limits<qint64>::min();
+                for (const char *order : {"ASC", "DESC"}) {
+                    QSqlQuery scan(old);
+                    scan.setForwardOnly(true);
+                    scan.prepare(
+                        QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > ?"
+                                       " ORDER BY rowid %3")
+                            .arg(columns.join(QLatin1Char(',')), name, QLatin1String(order)));
+                    scan.addBindValue(upTo);
+                    if (!scan.exec())
+                        continue;
+                    const bool ascending = qstrcmp(order, "ASC") == 0;
+                    while (scan.next()) {
+                        if (ascending)
+                            upTo = scan.value(0).toLongLong();
+                        for (int i = 0; i < columns.size(); ++i)
+                            insert.bindValue(i, scan.value(i + 1));
+                        insert.exec();
+                    }
+                }
+            }
+            // Rows whose owner was lost with the damage.
+            QSqlQuery tidy(fresh);
+            tidy.exec(QStringLiteral("DELETE FROM sentences WHERE recording_id NOT IN"
+                                     " (SELECT id FROM recordings)"));
+            tidy.exec(QStringLiteral("DELETE FROM attempts WHERE sentence_id NOT IN"
+                                     " (SELECT id FROM sentences)"));
+            tidy.exec(QStringLiteral("DELETE FROM reviews WHERE sentence_id NOT IN"
+                                     " (SELECT id FROM sentences)"));
+            QSqlError error;
+            if (SentenceRows::mergeOverlapping(fresh, error))
+                fresh.commit();
+            else
+                fresh.rollback();
+        }
+        QSqlQuery(fresh).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+        old.close();
+    }
+    old = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connection);
+}
+
+} // namespace
+
+bool LearnerDatabase::openFile(const QString &carryFrom)
 {
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_readerName);
     database.setDatabaseName(m_path);
     database.setConnectOptions(m_connectOptions);
     QSqlError error;
     LearnerSchema::Result result;
-    if (!database.open()) {
-        error = database.lastError();
-        result.nativeCode = error.nativeErrorCode().toInt();
-        result.detail = error.text();
-    } else if (!prepare(database, 200, error)) {
-        result.nativeCode = error.nativeErrorCode().toInt();
-        result.detail = error.text();
+    const auto take = [&result](const QSqlError &e) {
+        result.nativeCode = e.nativeErrorCode().toInt();
+        result.detail = e.text();
         const int primary = result.nativeCode & 0xff;
-        if (primary == 11 || primary == 26)
-            result.outcome = LearnerSchema::Outcome::Damaged;
+        result.outcome = primary == 11 || primary == 26 ? LearnerSchema::Outcome::Damaged
+                                                        : LearnerSchema::Outcome::Failed;
+    };
+    if (!database.open()) {
+        take(database.lastError());
+    } else if (!prepare(database, 200, error)) {
+        take(error);
     } else {
         result = LearnerSchema::migrate(database);
     }
+    bool readable = false;
     if (result.outcome == LearnerSchema::Outcome::Ready) {
+        // Damage inside the file, where opening it does not look.
+        QSqlQuery check(database);
+        if (!check.exec(QStringLiteral("PRAGMA quick_check")) || !check.next()
+            || check.value(0).toString() != QLatin1String("ok")) {
+            if (check.lastError().isValid()
+                && (check.lastError().nativeErrorCode().toInt() & 0xff) != 11)
+                take(check.lastError());
+            else
+                result.outcome = LearnerSchema::Outcome::Damaged;
+        }
+    }
+    if (result.outcome == LearnerSchema::Outcome::Ready) {
+        if (!carryFrom.isEmpty())
+            carryOver(database, carryFrom, connectionName(this, "carry"));
         // A write now tells a read-only or full disk from the start, not at
         // the learner's first line.
         QSqlQuery probe(database);
@@ -211,12 +439,17 @@ bool LearnerDatabase::openFile(bool afterMovingAside)
         probe.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
         if (probe.exec())
             return true;
-        result.outcome = LearnerSchema::Outcome::Failed;
-        result.nativeCode = probe.lastError().nativeErrorCode().toInt();
-        result.detail = probe.lastError().text();
+        take(probe.lastError());
+        // What is stored is still shown.
+        readable = result.outcome != LearnerSchema::Outcome::Damaged;
+    } else if (result.outcome == LearnerSchema::Outcome::Failed && database.isOpen()) {
+        // Kept from changing its layout (locked, read-only): readable as it is?
+        readable = QSqlQuery(database).exec(QStringLiteral("SELECT count(*) FROM sentences"));
     }
-    database = QSqlDatabase();
-    closeReader();
+    if (!readable) {
+        database = QSqlDatabase();
+        closeReader();
+    }
 
     switch (result.outcome) {
     case LearnerSchema::Outcome::Ready:
@@ -225,30 +458,96 @@ bool LearnerDatabase::openFile(bool afterMovingAside)
         report(tr("学习进度没有保存：学习记录来自较新版本的 Quillmar"));
         return false;
     case LearnerSchema::Outcome::Damaged: {
-        if (afterMovingAside)
+        if (!carryFrom.isEmpty())
             break;
-        const QString aside =
-            m_path + QStringLiteral(".damaged-")
-            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
-        if (!QFile::rename(m_path, aside)) {
+        const QString aside = moveAside();
+        if (aside.isEmpty()) {
             report(tr("学习进度没有保存：学习记录已损坏，且无法移开"));
             return false;
         }
-        for (const char *suffix : {"-wal", "-shm"}) {
-            const QString companion = m_path + QLatin1String(suffix);
-            if (QFile::exists(companion))
-                QFile::rename(companion, aside + QLatin1String(suffix));
-        }
         // Progress is kept in the new file, so this is no reason to stay silent later.
-        Q_EMIT problemOccurred(
-            tr("学习记录已损坏，已移到“%1”，从头记录").arg(QDir::toNativeSeparators(aside)));
-        return openFile(true);
+        Q_EMIT problemOccurred(tr("学习记录已损坏，已移到“%1”，能读出的进度已转入新的学习记录")
+                                   .arg(QDir::toNativeSeparators(aside)));
+        return openFile(aside);
     }
     case LearnerSchema::Outcome::Failed:
         break;
     }
     reportError(result.nativeCode, result.detail);
-    return false;
+    // The file is there: writes wait for it to take them.
+    return true;
+}
+
+QString LearnerDatabase::moveAside()
+{
+    const QString aside =
+        m_path + QStringLiteral(".damaged-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    if (!QFile::rename(m_path, aside))
+        return {};
+    for (const char *suffix : {"-wal", "-shm"}) {
+        const QString companion = m_path + QLatin1String(suffix);
+        if (QFile::exists(companion))
+            QFile::rename(companion, aside + QLatin1String(suffix));
+    }
+    return aside;
+}
+
+void LearnerDatabase::replaceDamaged()
+{
+    if (m_replacing || !m_thread)
+        return;
+    m_replacing = true;
+    QMetaObject::invokeMethod(
+        m_writer, [writer = m_writer] { writer->halt(); }, Qt::BlockingQueuedConnection);
+    closeReader();
+    const QString aside = moveAside();
+    if (aside.isEmpty()) {
+        report(tr("学习进度没有保存：学习记录已损坏，且无法移开"));
+    } else {
+        Q_EMIT problemOccurred(tr("学习记录已损坏，已移到“%1”，能读出的进度已转入新的学习记录")
+                                   .arg(QDir::toNativeSeparators(aside)));
+        openFile(aside);
+        m_failed = false;
+        Q_EMIT keepingAgain();
+    }
+    QMetaObject::invokeMethod(
+        m_writer, [writer = m_writer] { writer->resume(); }, Qt::QueuedConnection);
+    m_replacing = false;
+}
+
+void LearnerDatabase::writeFailed(int nativeCode)
+{
+    reportError(nativeCode, {});
+}
+
+void LearnerDatabase::writesWorkAgain()
+{
+    if (!m_failed)
+        return;
+    m_failed = false;
+    Q_EMIT keepingAgain();
+}
+
+void LearnerDatabase::retryNow()
+{
+    if (m_writer)
+        QMetaObject::invokeMethod(
+            m_writer, [writer = m_writer] { writer->drain(); }, Qt::QueuedConnection);
+}
+
+void LearnerDatabase::onWriterConnection(const std::function<void(QSqlDatabase &)> &work)
+{
+    if (!open())
+        return;
+    QMetaObject::invokeMethod(
+        m_writer,
+        [writer = m_writer, &work] {
+            QSqlError error;
+            if (writer->ensureOpen(error))
+                work(writer->connection());
+        },
+        Qt::BlockingQueuedConnection);
 }
 
 void LearnerDatabase::report(const QString &text)
@@ -259,7 +558,7 @@ void LearnerDatabase::report(const QString &text)
     Q_EMIT problemOccurred(text);
 }
 
-void LearnerDatabase::reportError(int nativeCode, const QString &detail)
+void LearnerDatabase::reportError(int nativeCode, const QString &)
 {
     QString reason;
     switch (nativeCode & 0xff) {
@@ -276,7 +575,8 @@ void LearnerDatabase::reportError(int nativeCode, const QString &detail)
         reason = tr("磁盘已满");
         break;
     default:
-        reason = detail;
+        // The learner is told what it means for them, never the library's words.
+        reason = tr("学习记录无法写入");
         break;
     }
     report(tr("学习进度没有保存：%1").arg(reason));
@@ -294,8 +594,15 @@ QList<SentenceProgress> LearnerDatabase::sentences(const RecordingKey &key)
         " WHERE r.digest = ? AND r.size = ? ORDER BY s.start_ms"));
     query.addBindValue(key.digest);
     query.addBindValue(key.size);
+    const auto failed = [this](const QSqlError &error) {
+        if ((error.nativeErrorCode().toInt() & 0xff) == 11)
+            QMetaObject::invokeMethod(
+                this, [this] { replaceDamaged(); }, Qt::QueuedConnection);
+        else
+            reportError(error.nativeErrorCode().toInt(), error.text());
+    };
     if (!query.exec()) {
-        reportError(query.lastError().nativeErrorCode().toInt(), query.lastError().text());
+        failed(query.lastError());
         return found;
     }
     while (query.next()) {
@@ -310,6 +617,8 @@ QList<SentenceProgress> LearnerDatabase::sentences(const RecordingKey &key)
         p.expected = query.value(6).toString();
         found.append(p);
     }
+    if (query.lastError().isValid())
+        failed(query.lastError());
     return found;
 }
 
@@ -364,17 +673,7 @@ void LearnerDatabase::queue(Job job)
         return;
     QMetaObject::invokeMethod(
         m_writer,
-        [this, writer = m_writer, job = std::move(job)] {
-            QSqlError error;
-            if (writer->run(job, error)) {
-                return;
-            }
-            const int code = error.nativeErrorCode().toInt();
-            const QString detail = error.text();
-            // Reported from the window's thread; the database outlives its writer.
-            QMetaObject::invokeMethod(
-                this, [this, code, detail] { reportError(code, detail); }, Qt::QueuedConnection);
-        },
+        [writer = m_writer, job = std::move(job)]() mutable { writer->add(std::move(job)); },
         Qt::QueuedConnection);
 }
 
@@ -403,37 +702,103 @@ void LearnerDatabase::noteRecording(const RecordingKey &key, const QString &path
     });
 }
 
+void LearnerDatabase::setDivision(const RecordingKey &key, const QString &path,
+                                  const QList<SentenceMatch::Span> &division, bool settled)
+{
+    if (!key.isValid())
+        return;
+    m_divisions.insert(key.digest, division);
+    if (!settled || division.isEmpty())
+        return;
+    queue([key, path, division](QSqlDatabase &database, QSqlError &error) {
+        const std::optional<qint64> recording = recordingId(database, key, path, error);
+        if (!recording || !SentenceRows::settleAll(database, *recording, division, error))
+            return false;
+        QSqlQuery query(database);
+        query.prepare(QStringLiteral("UPDATE recordings SET sentence_count = ? WHERE id = ?"));
+        query.addBindValue(division.size());
+        query.addBindValue(*recording);
+        return exec(query, error);
+    });
+}
+
 void LearnerDatabase::saveSentence(const RecordingKey &key, const QString &path,
                                    const SentenceProgress &progress,
                                    const std::optional<AttemptRecord> &attempt)
 {
     if (!key.isValid())
         return;
-    queue([key, path, progress, attempt, hook = m_attemptHook](QSqlDatabase &database,
-                                                               QSqlError &error) {
+    // The sentence among those the recording is divided into now; alone when
+    // the division is not known.
+    QList<SentenceMatch::Span> division = m_divisions.value(key.digest);
+    int index = -1;
+    for (qsizetype i = 0; i < division.size(); ++i) {
+        if (milliseconds(division.at(i).start) == milliseconds(progress.start)
+            && milliseconds(division.at(i).end) == milliseconds(progress.end)) {
+            index = int(i);
+            break;
+        }
+    }
+    if (index < 0) {
+        division = {{progress.start, progress.end, progress.expected}};
+        index = 0;
+    }
+    queue([key, path, progress, attempt, division, index,
+           hook = m_attemptHook](QSqlDatabase &database, QSqlError &error) {
         const std::optional<qint64> recording = recordingId(database, key, path, error);
         if (!recording)
             return false;
-        QSqlQuery query(database);
-        query.prepare(QStringLiteral(
-            "INSERT INTO sentences (recording_id, start_ms, end_ms, expected, state, tries,"
-            " best_score, best_line) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"
-            " ON CONFLICT (recording_id, start_ms, end_ms) DO UPDATE SET"
-            " expected = coalesce(excluded.expected, expected), state = excluded.state,"
-            " tries = excluded.tries, best_score = excluded.best_score,"
-            " best_line = excluded.best_line RETURNING id"));
-        query.addBindValue(*recording);
-        query.addBindValue(milliseconds(progress.start));
-        query.addBindValue(milliseconds(progress.end));
-        query.addBindValue(progress.expected.isEmpty() ? QVariant() : QVariant(progress.expected));
-        query.addBindValue(int(progress.state));
-        query.addBindValue(progress.tries);
-        query.addBindValue(progress.bestScore < 0 ? QVariant() : QVariant(progress.bestScore));
-        query.addBindValue(progress.bestLine);
-        if (!exec(query, error) || !query.next())
+        qint64 sentence = 0;
+        if (!SentenceRows::settleSentence(database, *recording, division, index, progress.expected,
+                                          sentence, error))
             return false;
-        const qint64 sentence = query.value(0).toLongLong();
-        query.finish();
+        QSqlQuery query(database);
+        if (sentence == 0) {
+            query.prepare(QStringLiteral(
+                "INSERT INTO sentences (recording_id, start_ms, end_ms, expected, state, tries,"
+                " best_score, best_line) VALUES (?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"));
+            query.addBindValue(*recording);
+            query.addBindValue(milliseconds(progress.start));
+            query.addBindValue(milliseconds(progress.end));
+            query.addBindValue(progress.expected.isEmpty() ? QVariant()
+                                                           : QVariant(progress.expected));
+            query.addBindValue(int(progress.state));
+            query.addBindValue(progress.tries);
+            query.addBindValue(progress.bestScore < 0 ? QVariant() : QVariant(progress.bestScore));
+            query.addBindValue(progress.bestLine);
+            if (!exec(query, error) || !query.next())
+                return false;
+            sentence = query.value(0).toLongLong();
+            query.finish();
+        } else {
+            // Only forward, whatever another copy wrote since this one read:
+            // an attempt adds a try to the stored ones (the window's count
+            // wins when it knows more), the better state and score stay.
+            query.prepare(QStringLiteral(
+                "UPDATE sentences SET tries = max(tries + ?, ?),"
+                " state = CASE WHEN (CASE ? WHEN 2 THEN 3 WHEN 3 THEN 2 ELSE ? END)"
+                "  > (CASE state WHEN 2 THEN 3 WHEN 3 THEN 2 ELSE state END) THEN ? ELSE state END,"
+                " best_line = CASE WHEN ? > coalesce(best_score, -1)"
+                "  OR coalesce(best_line, '') = '' THEN ? ELSE best_line END,"
+                " best_score = max(coalesce(best_score, -1), ?) WHERE id = ?"));
+            query.addBindValue(attempt ? 1 : 0);
+            query.addBindValue(progress.tries);
+            query.addBindValue(int(progress.state));
+            query.addBindValue(int(progress.state));
+            query.addBindValue(int(progress.state));
+            query.addBindValue(progress.bestScore);
+            query.addBindValue(progress.bestLine);
+            query.addBindValue(progress.bestScore);
+            query.addBindValue(sentence);
+            if (!exec(query, error))
+                return false;
+            // No score kept as none.
+            query.prepare(QStringLiteral(
+                "UPDATE sentences SET best_score = NULL WHERE id = ? AND best_score < 0"));
+            query.addBindValue(sentence);
+            if (!exec(query, error))
+                return false;
+        }
         if (!attempt)
             return true;
         query.prepare(

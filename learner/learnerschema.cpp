@@ -1,5 +1,7 @@
 #include "learner/learnerschema.h"
 
+#include "learner/sentencerows.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -64,14 +66,24 @@ const char *const Version2[] = {
     "CREATE TABLE practice_days (day TEXT PRIMARY KEY, seconds REAL NOT NULL DEFAULT 0)",
 };
 
+// Version 3: a sentence's row follows the sentence rather than its times
+// (see sentencematch.h), so rows left by two divisions of one recording become
+// one; and the number of sentences each recording was last divided into.
+const char *const Version3[] = {
+    "ALTER TABLE recordings ADD COLUMN sentence_count INTEGER",
+};
+
 struct Step {
     const char *const *statements;
     std::size_t count;
+    // What the statements cannot say, after them.
+    bool (*data)(QSqlDatabase &, QSqlError &) = nullptr;
 };
 
 const Step Steps[] = {
     {Version1, std::size(Version1)},
     {Version2, std::size(Version2)},
+    {Version3, std::size(Version3), SentenceRows::mergeOverlapping},
 };
 
 LearnerSchema::Result failure(const QSqlError &error)
@@ -116,6 +128,12 @@ LearnerSchema::Result LearnerSchema::migrate(QSqlDatabase &database)
                 database.rollback();
                 return result;
             }
+        }
+        QSqlError dataError;
+        if (step.data && !step.data(database, dataError)) {
+            const Result result = failure(dataError);
+            database.rollback();
+            return result;
         }
         // PRAGMA takes no bound values; the number is ours.
         if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1))

@@ -22,10 +22,13 @@ bool sameTimes(const Sentence &a, const Sentence &b)
 void Lesson::setSentences(const QList<Sentence> &sentences, const QList<SentenceProgress> &stored)
 {
     // Sentences arrive as the recording is analysed: more of them, or the
-    // same ones settled. What this visit did outlives that, and so does the
-    // sentence worked on with the help taken on it.
-    QList<SentenceProgress> known = stored;
-    known += m_progress; // later records of the same times win
+    // same ones settled, or the recording is divided anew. The records (the
+    // stored ones, as this visit changed them) follow their sentences; the
+    // sentence worked on keeps the help taken on it while its times stay.
+    if (!m_haveRecords && !sentences.isEmpty()) {
+        m_records = stored;
+        m_haveRecords = true;
+    }
     const bool extends =
         !m_sentences.isEmpty() && sentences.size() >= m_sentences.size()
         && std::equal(m_sentences.cbegin(), m_sentences.cend(), sentences.cbegin(), sameTimes);
@@ -39,7 +42,7 @@ void Lesson::setSentences(const QList<Sentence> &sentences, const QList<Sentence
     }
     const qsizetype before = m_progress.size();
     m_sentences = sentences;
-    m_progress = matchProgress(sentences, known);
+    m_progress = matchProgress(sentences, m_records);
     if (extends) {
         m_model->appendRows(m_progress.mid(before));
     } else {
@@ -67,6 +70,8 @@ void Lesson::clear()
     // Another recording: nothing of this one carries over.
     m_sentences.clear();
     m_progress.clear();
+    m_records.clear();
+    m_haveRecords = false;
     m_current = -1;
     setSentences({}, {});
 }
@@ -102,9 +107,29 @@ double Lesson::secondsOnCurrent() const
     return m_since.isValid() ? m_since.elapsed() / 1000.0 : 0.0;
 }
 
+void Lesson::keepRecord(int index)
+{
+    // The records this sentence took give way to its new one, as in the
+    // learner database.
+    const QList<int> owners = sentencesOfRecords(m_sentences, m_records);
+    const SentenceProgress &now = m_progress.at(index);
+    QList<SentenceProgress> kept;
+    kept.reserve(m_records.size() + 1);
+    for (qsizetype r = 0; r < m_records.size(); ++r) {
+        const SentenceProgress &record = m_records.at(r);
+        const bool same = record.start == now.start && record.end == now.end;
+        if (owners.at(r) != index && !same)
+            kept.append(record);
+    }
+    kept.append(now);
+    m_records = kept;
+    m_haveRecords = true;
+}
+
 const SentenceProgress &Lesson::update(int index, const SentenceProgress &progress)
 {
     m_progress[index] = progress;
+    keepRecord(index);
     m_model->setRow(index, progress);
     Q_EMIT progressChanged(index);
     return m_progress.at(index);
@@ -112,8 +137,10 @@ const SentenceProgress &Lesson::update(int index, const SentenceProgress &progre
 
 void Lesson::setExpected(int index, const QString &text)
 {
-    if (index >= 0 && index < count())
+    if (index >= 0 && index < count()) {
         m_progress[index].expected = text;
+        keepRecord(index);
+    }
 }
 
 std::optional<TextRange> Lesson::passage(int index) const

@@ -54,14 +54,22 @@ public:
     void setPassage(int index, const TextRange &range);
     void forgetPassages();
 
+    // The records as the learner database holds them after this visit's
+    // writes, with their own times.
+    const QList<SentenceProgress> &records() const { return m_records; }
+
 Q_SIGNALS:
     void sentencesChanged();
     void progressChanged(int index);
     void currentChanged(int index);
 
 private:
+    void keepRecord(int index);
+
     QList<Sentence> m_sentences;
     QList<SentenceProgress> m_progress;
+    QList<SentenceProgress> m_records;
+    bool m_haveRecords = false;
     SentenceListModel *m_model;
     int m_current = -1;
     int m_hints = 0;

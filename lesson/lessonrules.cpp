@@ -1,21 +1,11 @@
 #include "lesson/lessonrules.h"
 
-#include "sentences/sentencenavigation.h"
+#include "learner/sentencematch.h"
 
 #include <QCoreApplication>
-#include <QHash>
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-qint64 ms(double seconds)
-{
-    return std::llround(seconds * 1000.0);
-}
-
-} // namespace
 
 bool isFinished(SentenceState state)
 {
@@ -66,21 +56,54 @@ int firstUnfinished(const QList<SentenceProgress> &progress, int from)
     return -1;
 }
 
+QList<SentenceMatch::Span> spansOf(const QList<Sentence> &sentences)
+{
+    QList<SentenceMatch::Span> spans;
+    spans.reserve(sentences.size());
+    for (const Sentence &s : sentences)
+        spans.append({s.start, s.end, s.text});
+    return spans;
+}
+
+QList<int> sentencesOfRecords(const QList<Sentence> &sentences,
+                              const QList<SentenceProgress> &records)
+{
+    const QList<SentenceMatch::Span> spans = spansOf(sentences);
+    const double longest = SentenceMatch::longest(spans);
+    QList<int> found;
+    found.reserve(records.size());
+    for (const SentenceProgress &r : records)
+        found.append(SentenceMatch::sentenceFor(spans, {r.start, r.end, {}}, longest));
+    return found;
+}
+
 QList<SentenceProgress> matchProgress(const QList<Sentence> &sentences,
                                       const QList<SentenceProgress> &stored)
 {
-    QHash<QPair<qint64, qint64>, SentenceProgress> byTimes;
-    for (const SentenceProgress &p : stored)
-        byTimes.insert({ms(p.start), ms(p.end)}, p);
-    QList<SentenceProgress> matched;
-    matched.reserve(sentences.size());
-    for (const Sentence &s : sentences) {
-        SentenceProgress p = byTimes.value({ms(s.start), ms(s.end)});
+    const QList<int> owners = sentencesOfRecords(sentences, stored);
+    QList<SentenceProgress> matched(sentences.size());
+    QList<bool> taken(sentences.size(), false);
+    for (qsizetype r = 0; r < stored.size(); ++r) {
+        const int i = owners.at(r);
+        if (i < 0)
+            continue;
+        const SentenceProgress &record = stored.at(r);
+        SentenceProgress &p = matched[i];
+        const QString text = p.expected;
+        p = taken.at(i) ? SentenceMatch::merged(p, record) : record;
+        taken[i] = true;
+        // A text goes only with nearly the same span.
+        const bool same = SentenceMatch::nearlySame(
+            {record.start, record.end, {}}, {sentences.at(i).start, sentences.at(i).end, {}});
+        p.expected = !text.isEmpty() ? text : same ? record.expected : QString();
+    }
+    for (qsizetype i = 0; i < sentences.size(); ++i) {
+        const Sentence &s = sentences.at(i);
+        SentenceProgress &p = matched[i];
         p.start = s.start;
         p.end = s.end;
         if (!s.text.isEmpty())
             p.expected = s.text;
-        matched.append(p);
     }
     return matched;
 }
@@ -153,17 +176,5 @@ QString stateText(SentenceState state)
 
 int matchingSentence(const QList<Sentence> &sentences, double start, double end)
 {
-    int best = -1;
-    double bestOverlap = 0.0;
-    for (int i = 0; i < sentences.size(); ++i) {
-        const Sentence &s = sentences.at(i);
-        if (sameSpan(s.start, s.end, start, end))
-            return i;
-        const double overlap = std::min(s.end, end) - std::max(s.start, start);
-        if (overlap > bestOverlap) {
-            bestOverlap = overlap;
-            best = i;
-        }
-    }
-    return bestOverlap >= 0.5 * (end - start) ? best : -1;
+    return SentenceMatch::sentenceFor(spansOf(sentences), {start, end, {}});
 }

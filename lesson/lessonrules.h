@@ -24,10 +24,15 @@ SentenceProgress afterSkip(SentenceProgress progress);
 // before it; -1 when every sentence is finished.
 int firstUnfinished(const QList<SentenceProgress> &progress, int from = 0);
 
-// The stored records laid over the sentences found now: a record counts only
-// for the sentence with its very times (to the millisecond).
+// The stored records laid over the sentences found now, by the rule of
+// learner/sentencematch.h: a record follows its sentence when the division
+// changes, goes to one sentence only, and records meeting on one sentence
+// count as one.
 QList<SentenceProgress> matchProgress(const QList<Sentence> &sentences,
                                       const QList<SentenceProgress> &stored);
+// For each record, the sentence it goes to by that rule; -1 for none.
+QList<int> sentencesOfRecords(const QList<Sentence> &sentences,
+                              const QList<SentenceProgress> &records);
 
 // In sentence mode, "下一句" counts from the sentence looped; with none, it
 // takes the first one starting at or after the position. At the last
@@ -43,7 +48,6 @@ QString lessonStatusText(const QList<SentenceProgress> &progress);
 // "未开始", "做过", "已过关", "借助提示过关".
 QString stateText(SentenceState state);
 
-// The sentence a stored one (its times) stands for: the same times, or else
-// the one that overlaps it most, since sentences found again may move a
-// little; -1 when none overlaps.
+// The sentence a stored one (its times) stands for, by the same rule; -1
+// when none matches.
 int matchingSentence(const QList<Sentence> &sentences, double start, double end);

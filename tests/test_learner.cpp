@@ -79,6 +79,120 @@ TEST(LearnerSchema, MigratesForwardAndLeavesANewerFileAlone)
     }
 }
 
+// A file as the previous layout left it: one recording practised once by its
+// pauses and once with a subtitle file, so that its first sentence has two
+// rows, each with attempts and a review.
+void writeLayout2File(const QString &path)
+{
+    RawDatabase raw(path);
+    const char *const statements[] = {
+        "CREATE TABLE recordings (id INTEGER PRIMARY KEY, digest TEXT NOT NULL,"
+        " size INTEGER NOT NULL, path TEXT NOT NULL, length REAL, title TEXT,"
+        " last_opened TEXT, UNIQUE (digest, size))",
+        "CREATE TABLE sentences (id INTEGER PRIMARY KEY, recording_id INTEGER NOT NULL"
+        " REFERENCES recordings(id) ON DELETE CASCADE, start_ms INTEGER NOT NULL,"
+        " end_ms INTEGER NOT NULL, expected TEXT, state INTEGER NOT NULL DEFAULT 0,"
+        " tries INTEGER NOT NULL DEFAULT 0, best_score INTEGER, best_line TEXT,"
+        " UNIQUE (recording_id, start_ms, end_ms))",
+        "CREATE TABLE attempts (id INTEGER PRIMARY KEY, sentence_id INTEGER NOT NULL"
+        " REFERENCES sentences(id) ON DELETE CASCADE, at TEXT NOT NULL, typed TEXT NOT NULL,"
+        " score INTEGER, hints INTEGER NOT NULL DEFAULT 0, answer_shown INTEGER NOT NULL"
+        " DEFAULT 0, seconds REAL NOT NULL DEFAULT 0, passed INTEGER NOT NULL DEFAULT 0)",
+        "CREATE INDEX attempts_by_sentence ON attempts (sentence_id, at)",
+        "CREATE INDEX attempts_by_time ON attempts (at)",
+        "CREATE TABLE resume_places (path TEXT PRIMARY KEY, place TEXT NOT NULL,"
+        " updated INTEGER NOT NULL)",
+        "CREATE INDEX resume_places_by_age ON resume_places (updated)",
+        "CREATE TABLE settings (key TEXT PRIMARY KEY, value TEXT)",
+        "CREATE TABLE reviews (sentence_id INTEGER PRIMARY KEY REFERENCES sentences(id)"
+        " ON DELETE CASCADE, step INTEGER NOT NULL, due TEXT NOT NULL, last_review TEXT,"
+        " last_score INTEGER)",
+        "CREATE INDEX reviews_by_due ON reviews (due)",
+        "CREATE TABLE practice_days (day TEXT PRIMARY KEY, seconds REAL NOT NULL DEFAULT 0)",
+        "INSERT INTO recordings VALUES (1, 'd', 10, '/x/talk.mp3', 60, 'talk', NULL)",
+        "INSERT INTO recordings VALUES (2, 'e', 20, '/x/other.mp3', 60, 'other', NULL)",
+        // Pauses: 2650-5300 passed; the cue 2600-5290 failed later; 8000-9000 apart.
+        "INSERT INTO sentences VALUES (1, 1, 2650, 5300, NULL, 2, 2, 100, 'thy self')",
+        "INSERT INTO sentences VALUES (2, 1, 2600, 5290, 'Thy self thy foe', 1, 1, 40, 'thy')",
+        "INSERT INTO sentences VALUES (3, 1, 8000, 9000, NULL, 3, 1, 100, 'help')",
+        "INSERT INTO sentences VALUES (4, 2, 2650, 5300, NULL, 1, 1, 20, 'x')",
+        "INSERT INTO attempts VALUES (1, 1, '2026-03-02T09:00:00.000Z', 'a', 50, 0, 0, 3, 0)",
+        "INSERT INTO attempts VALUES (2, 1, '2026-03-02T09:01:00.000Z', 'b', 100, 0, 0, 3, 1)",
+        "INSERT INTO attempts VALUES (3, 2, '2026-03-05T09:00:00.000Z', 'c', 40, 0, 0, 3, 0)",
+        "INSERT INTO attempts VALUES (4, 3, '2026-03-02T09:02:00.000Z', 'd', 100, 1, 0, 3, 1)",
+        "INSERT INTO attempts VALUES (5, 4, '2026-03-02T09:03:00.000Z', 'e', 20, 0, 0, 3, 0)",
+        "INSERT INTO reviews VALUES (1, 1, '2026-03-06', '2026-03-03', 100)",
+        "INSERT INTO reviews VALUES (2, 0, '2026-03-06', '2026-03-05', 40)",
+        "INSERT INTO reviews VALUES (3, 0, '2026-03-03', '2026-03-02', 100)",
+        "INSERT INTO practice_days VALUES ('2026-03-02', 600)",
+        "PRAGMA user_version = 2",
+    };
+    for (const char *statement : statements)
+        ASSERT_TRUE(raw.exec(QString::fromLatin1(statement))) << statement;
+}
+
+// The previous layout is brought forward in one step, keeping every attempt;
+// the two rows of one sentence become one.
+TEST(LearnerSchema, Layout2FileKeepsEveryAttemptWithOneRowPerSentence)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("learner.db"));
+    writeLayout2File(path);
+    RawDatabase raw(path);
+    ASSERT_EQ(LearnerSchema::migrate(raw.db()).outcome, LearnerSchema::Outcome::Ready);
+    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 3);
+    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA foreign_key_check")), QVariant());
+    struct Row {
+        const char *query;
+        QVariant value;
+    } rows[] = {
+        {"SELECT count(*) FROM attempts", 5},
+        {"SELECT count(*) FROM sentences", 3},
+        {"SELECT count(*) FROM sentences WHERE recording_id = 2", 1},
+        // The cue's row was written last, so its times stay; the pass stays.
+        {"SELECT start_ms || '-' || end_ms FROM sentences WHERE recording_id = 1"
+         " AND start_ms < 6000",
+         "2600-5290"},
+        {"SELECT state FROM sentences WHERE start_ms = 2600", 2},
+        {"SELECT tries FROM sentences WHERE start_ms = 2600", 3},
+        {"SELECT best_score FROM sentences WHERE start_ms = 2600", 100},
+        {"SELECT expected FROM sentences WHERE start_ms = 2600", "Thy self thy foe"},
+        {"SELECT count(*) FROM attempts a JOIN sentences s ON s.id = a.sentence_id"
+         " WHERE s.start_ms = 2600",
+         3},
+        // One review each, the one practised last.
+        {"SELECT count(*) FROM reviews", 2},
+        {"SELECT last_review FROM reviews v JOIN sentences s ON s.id = v.sentence_id"
+         " WHERE s.start_ms = 2600",
+         "2026-03-05"},
+        {"SELECT seconds FROM practice_days", 600.0},
+        {"SELECT count(*) FROM pragma_table_info('recordings') WHERE name = 'sentence_count'", 1},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(raw.value(QString::fromLatin1(row.query)).toString(), row.value.toString())
+            << row.query;
+}
+
+// A file the layout step cannot change (written by the other copy, a disk
+// going read-only) stays at its version, whole.
+TEST(LearnerSchema, Layout2FileLeftWholeWhenTheStepFails)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("learner.db"));
+    writeLayout2File(path);
+    RawDatabase holder(path);
+    ASSERT_TRUE(holder.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    {
+        RawDatabase raw(path);
+        ASSERT_TRUE(raw.exec(QStringLiteral("PRAGMA busy_timeout = 50")));
+        EXPECT_EQ(LearnerSchema::migrate(raw.db()).outcome, LearnerSchema::Outcome::Failed);
+    }
+    ASSERT_TRUE(holder.exec(QStringLiteral("ROLLBACK")));
+    EXPECT_EQ(holder.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    EXPECT_EQ(holder.value(QStringLiteral("SELECT count(*) FROM sentences")).toInt(), 4);
+}
+
 TEST(LearnerResume, TheOldFileIsTakenOverOnce)
 {
     QTemporaryDir shared;

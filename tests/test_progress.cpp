@@ -7,6 +7,7 @@
 #include "learner/learnerdatabase.h"
 #include "learner/recordingkey.h"
 #include "lesson/lesson.h"
+#include "lesson/lessonrules.h"
 #include "progress/practiceclock.h"
 #include "progress/progresscenter.h"
 #include "progress/progressfigures.h"
@@ -293,6 +294,165 @@ TEST(ProgressFigures, DaysWeeksRecordingsAndTheCsv)
         << lines[1].toStdString();
     EXPECT_TRUE(lines[1].contains(QStringLiteral(",\"say hi, 你好\",50,0,0,4.0,0")))
         << lines[1].toStdString();
+}
+
+namespace {
+
+// A learner's visit as the window makes it: the lesson's record of each
+// sentence, written through the learner database with the review hook.
+struct Visit {
+    LearnerDatabase &db;
+    Lesson &lesson;
+    RecordingKey key;
+    QString path;
+
+    void divide(const QList<Sentence> &sentences, bool settled)
+    {
+        QList<SentenceMatch::Span> spans;
+        for (const Sentence &s : sentences)
+            spans.append({s.start, s.end, s.text});
+        db.setDivision(key, path, spans, settled);
+        db.flush();
+        lesson.setSentences(sentences, db.sentences(key));
+    }
+    void apply(int index, const QDateTime &at, int score, int hints = 0)
+    {
+        const bool passed = score >= 80;
+        const SentenceProgress &p =
+            lesson.update(index, afterAttempt(lesson.at(index), score, QStringLiteral("typed"),
+                                              passed, hints > 0));
+        AttemptRecord a;
+        a.at = at;
+        a.typed = QStringLiteral("typed");
+        a.score = score;
+        a.hints = hints;
+        a.passed = passed;
+        db.saveSentence(key, path, p, a);
+    }
+};
+
+int finishedIn(const QList<SentenceProgress> &progress)
+{
+    return int(std::count_if(progress.cbegin(), progress.cend(),
+                             [](const SentenceProgress &p) { return isFinished(p.state); }));
+}
+
+} // namespace
+
+// However the recording comes to be divided after the lines were applied,
+// the passes and the reviews stay, nothing counts twice, each review item
+// plays the sentence whose text it shows and is no longer due once done, and
+// the lesson, the review and the statistics count alike.
+TEST(ProgressAcrossDivisions, PassesAndReviewsFollowTheirSentences)
+{
+    const QList<Sentence> pauses{{1.0, 2.5, {}}, {3.0, 4.5, {}}, {5.0, 6.5, {}}, {7.0, 8.5, {}}};
+    const QList<Sentence> cues{{0.9, 2.6, "One small step."},
+                               {2.9, 4.6, "The cat sat down."},
+                               {4.9, 6.6, "It was a bright cold day."},
+                               {6.9, 8.6, "Good night."}};
+    struct Case {
+        const char *what;
+        QList<Sentence> before; // divided so while the lines are applied
+        bool settledBefore;
+        QList<Sentence> after;
+        int finished; // sentences done afterwards, wherever counted
+        int due;      // review items the next day
+    } cases[] = {
+        {"arrivals during the analysis",
+         {{1.0, 2.52, {}}, {3.0, 4.53, {}}, {5.0, 6.51, {}}},
+         false,
+         pauses,
+         3,
+         2},
+        {"a subtitle file added", pauses, true, cues, 3, 2},
+        {"a subtitle file removed", cues, true, pauses, 3, 2},
+        {"a cue edited",
+         cues,
+         true,
+         {cues[0], {2.95, 4.4, "The cat sat."}, cues[2], cues[3]},
+         3,
+         2},
+        {"cues dividing the first sentence in two",
+         pauses,
+         true,
+         {{1.0, 1.9, "One small"}, {1.9, 2.5, "step."}, cues[1], cues[2], cues[3]},
+         3,
+         2},
+        {"a detector joining the first two sentences",
+         pauses,
+         true,
+         {{1.0, 4.5, {}}, {5.0, 6.5, {}}, {7.0, 8.5, {}}},
+         2,
+         2},
+    };
+    const QDate day0(2026, 3, 2);
+    const QDate day1 = day0.addDays(1);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("learner.db"));
+        LearnerDatabase db(path);
+        db.setAttemptHook(ReviewStore::recordAttempt);
+        ASSERT_TRUE(db.open());
+        Lesson lesson;
+        Visit visit{db, lesson, {QStringLiteral("divisions"), 1234}, QStringLiteral("/x/talk.mp3")};
+        visit.divide(c.before, c.settledBefore);
+        // The first passed at once; the second failed, then passed; the
+        // third passed with a hint; the fourth not started.
+        visit.apply(0, QDateTime(day0, QTime(9, 0)), 100);
+        visit.apply(1, QDateTime(day0, QTime(9, 1)), 40);
+        visit.apply(1, QDateTime(day0, QTime(9, 2)), 100);
+        visit.apply(2, QDateTime(day0, QTime(9, 3)), 100, 1);
+        db.flush();
+        visit.divide(c.after, true);
+        db.flush();
+
+        // The same visit, a new one reading the file, and the statistics.
+        Lesson fresh;
+        fresh.setSentences(c.after, db.sentences(visit.key));
+        EXPECT_EQ(finishedIn(lesson.progress()), c.finished);
+        EXPECT_EQ(finishedIn(fresh.progress()), c.finished);
+        EXPECT_EQ(lessonStatusText(lesson.progress()), lessonStatusText(fresh.progress()));
+        int tries = 0;
+        for (const SentenceProgress &p : fresh.progress())
+            tries += p.tries;
+        EXPECT_EQ(tries, 4);
+        {
+            ProgressDatabaseFile raw(path);
+            const ProgressFigures figures = ProgressQueries::load(raw.db, day1, 30);
+            ASSERT_EQ(figures.recordings.size(), 1);
+            EXPECT_EQ(figures.recordings.first().done, c.finished);
+            EXPECT_EQ(figures.attempts, 4);
+            EXPECT_EQ(raw.value(QStringLiteral("SELECT sentence_count FROM recordings")).toInt(),
+                      c.after.size());
+            const QList<ReviewStore::DueSentence> due = ReviewStore::dueSentences(raw.db, day1);
+            ASSERT_EQ(due.size(), c.due);
+            QList<int> played;
+            for (const ReviewStore::DueSentence &d : due) {
+                const int index = matchingSentence(c.after, d.start, d.end);
+                ASSERT_GE(index, 0);
+                EXPECT_FALSE(played.contains(index)) << "listed twice";
+                played.append(index);
+                // The text shown is that of the sentence played.
+                if (!d.expected.isEmpty()) {
+                    EXPECT_EQ(d.expected, fresh.at(index).expected);
+                }
+                if (!c.after.at(index).text.isEmpty()) {
+                    EXPECT_EQ(d.expected, c.after.at(index).text);
+                }
+            }
+            raw.db.close();
+            // The review the next day, each passed alone.
+            for (int index : played)
+                visit.apply(index, QDateTime(day1, QTime(8, 0)), 100);
+            db.flush();
+            raw.db.open();
+            EXPECT_TRUE(ReviewStore::dueSentences(raw.db, day1).isEmpty());
+            EXPECT_EQ(ReviewStore::dueSentences(raw.db, day1.addDays(3)).size(), c.due);
+            EXPECT_EQ(raw.value(QStringLiteral("SELECT count(*) FROM attempts")).toInt(),
+                      4 + c.due);
+        }
+    }
 }
 
 TEST(ProgressFigures, CsvFieldsAreQuotedOnlyWhenNeeded)

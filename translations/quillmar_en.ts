@@ -260,10 +260,6 @@ Struck out in round brackets: an extra word</translation>
         <translation>Progress is not being kept: the learner records are damaged and cannot be moved aside</translation>
     </message>
     <message>
-        <source>学习记录已损坏，已移到“%1”，从头记录</source>
-        <translation>The learner records were damaged; they were moved to “%1” and new ones started</translation>
-    </message>
-    <message>
         <source>另一个正在运行的 Quillmar 占用着学习记录</source>
         <translation>another running Quillmar holds the learner records</translation>
     </message>
@@ -278,6 +274,14 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>学习进度没有保存：%1</source>
         <translation>Progress is not being kept: %1</translation>
+    </message>
+    <message>
+        <source>学习记录已损坏，已移到“%1”，能读出的进度已转入新的学习记录</source>
+        <translation>The learner records were damaged; they were moved to “%1”, and the progress that could still be read went into new ones</translation>
+    </message>
+    <message>
+        <source>学习记录无法写入</source>
+        <translation>the learner records cannot be written</translation>
     </message>
 </context>
 <context>
