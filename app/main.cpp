@@ -1,5 +1,8 @@
+#include "align/printalignment.h"
 #include "app/tform_main.h"
+#include "dictation/textfile.h"
 #include "platform/desktopshell.h"
+#include "platform/errors.h"
 #include "platform/imagelist.h"
 #include "platform/mpvplayer.h"
 #include "platform/qtdialogs.h"
@@ -21,16 +24,36 @@
 
 namespace {
 
-// `quillmar --print-sentences FILE`: the sentences of a recording, one per
-// line, for scripts; needs no display.
+// The language dictated, for the voice a text is read in.
+QString storedDictationLanguage(const QString &programDir)
+{
+    const SettingsStore settings(programDir, nullptr);
+    return settings.text(Preferences::DictationLanguage);
+}
+
+// `quillmar --print-sentences FILE [--text TRANSCRIPT]`: the sentences of a
+// recording, one per line, for scripts; with a transcript, its sentences
+// aligned to the speech. Needs no display.
 int printSentencesCommand(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() == 5 && arguments.at(3) == QLatin1String("--text")) {
+        QString text;
+        try {
+            text = readTextFile(arguments.at(4)).text;
+        } catch (const AppError &e) {
+            err << e.text() << Qt::endl;
+            return 2;
+        }
+        const QString programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+        return printAlignedSentences(arguments.at(2), text, storedDictationLanguage(programDir),
+                                     out, err);
+    }
     if (arguments.size() != 3) {
-        err << "usage: quillmar --print-sentences FILE\n";
+        err << "usage: quillmar --print-sentences FILE [--text TRANSCRIPT]\n";
         return 2;
     }
     return printSentences(arguments.at(2), out, err);

@@ -20,6 +20,7 @@ static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN && sizeof(float) == 4);
 namespace {
 
 constexpr char Magic[] = "QMAC";
+constexpr char ExtraMagic[] = "QMAX";
 constexpr quint32 Version = 1;
 const QString Suffix = QStringLiteral(".analysis");
 // An hour at 10 ms frames is 360,000; a day is far more than anyone practises with.
@@ -153,6 +154,81 @@ bool AnalysisCache::store(const QString &recording, const Envelope &envelope,
         for (const Sentence &sentence : sentences)
             out << sentence.start << sentence.end;
         out << detectorKey;
+    }
+    const quint64 sum = checksum(bytes.constData(), bytes.size());
+    bytes.append(reinterpret_cast<const char *>(&sum), sizeof sum);
+    if (!writeFileAtomically(entry, bytes))
+        return false;
+    trim();
+    return true;
+}
+
+QString AnalysisCache::extraEntryFor(const QString &recording, const QByteArray &key) const
+{
+    if (m_folder.isEmpty())
+        return {};
+    const std::optional<FileVersion> stamp = fileVersion(recording);
+    if (!stamp)
+        return {};
+    const QByteArray name =
+        QCryptographicHash::hash(keyOf(*stamp) + '|' + key, QCryptographicHash::Sha1).toHex();
+    return m_folder + QLatin1Char('/') + QString::fromLatin1(name) + Suffix;
+}
+
+std::optional<QByteArray> AnalysisCache::loadExtra(const QString &recording,
+                                                   const QByteArray &key) const
+{
+    const QString entry = extraEntryFor(recording, key);
+    if (entry.isEmpty())
+        return std::nullopt;
+    QFile file(entry);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const auto damaged = [&]() -> std::optional<QByteArray> {
+        QFile::remove(entry);
+        return std::nullopt;
+    };
+    if (bytes.size() < qsizetype(sizeof(quint64)))
+        return damaged();
+    const qsizetype body = bytes.size() - qsizetype(sizeof(quint64));
+    quint64 stored = 0;
+    std::memcpy(&stored, bytes.constData() + body, sizeof stored);
+    if (stored != checksum(bytes.constData(), body))
+        return damaged();
+    QDataStream in(bytes);
+    in.setByteOrder(QDataStream::LittleEndian);
+    char magic[4] = {};
+    quint32 version = 0;
+    QByteArray stamp;
+    QByteArray storedKey;
+    QByteArray data;
+    in.readRawData(magic, 4);
+    in >> version >> stamp >> storedKey >> data;
+    const std::optional<FileVersion> now = fileVersion(recording);
+    if (in.status() != QDataStream::Ok || in.device()->pos() != body
+        || std::memcmp(magic, ExtraMagic, 4) != 0 || version != Version || !now
+        || stamp != keyOf(*now) || storedKey != key)
+        return damaged();
+    if (file.open(QIODevice::ReadWrite))
+        file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    return data;
+}
+
+bool AnalysisCache::storeExtra(const QString &recording, const QByteArray &key,
+                               const QByteArray &data) const
+{
+    const QString entry = extraEntryFor(recording, key);
+    const std::optional<FileVersion> stamp = fileVersion(recording);
+    if (entry.isEmpty() || !stamp || !QDir().mkpath(m_folder))
+        return false;
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setByteOrder(QDataStream::LittleEndian);
+        out.writeRawData(ExtraMagic, 4);
+        out << Version << keyOf(*stamp) << key << data;
     }
     const quint64 sum = checksum(bytes.constData(), bytes.size());
     bytes.append(reinterpret_cast<const char *>(&sum), sizeof sum);

@@ -39,12 +39,19 @@ public:
     bool store(const QString &recording, const Envelope &envelope, const QList<Sentence> &sentences,
                const QByteArray &detectorKey = {}) const;
 
+    // Further results about the recording as it is now (an alignment to a
+    // text), each under a key of its own, bounded and checked as the
+    // analyses are; a changed recording has none.
+    std::optional<QByteArray> loadExtra(const QString &recording, const QByteArray &key) const;
+    bool storeExtra(const QString &recording, const QByteArray &key, const QByteArray &data) const;
+
     // The file an entry for the recording as it is now would have; empty
     // when the recording does not exist.
     QString entryFor(const QString &recording) const;
 
 private:
     void trim() const;
+    QString extraEntryFor(const QString &recording, const QByteArray &key) const;
 
     QString m_folder;
     qint64 m_limit;

@@ -96,6 +96,22 @@ DecodeResult decodeEnvelope(const QString &path, const DecodeControl &control, d
     return DecoderModule::programModule().decode(path, control, frameSeconds);
 }
 
+DecodeResult decodeSamples(const QString &path, int rate, const SampleSink &sink,
+                           const DecodeControl &control)
+{
+    const DecoderModule &module = DecoderModule::programModule();
+    DecodeResult result;
+    const auto entry = reinterpret_cast<DecodeSamplesEntry>(module.entry(DecodeSamplesEntryName));
+    if (!entry) {
+        result.error = module.isLoaded() ? QCoreApplication::translate("AudioDecoder",
+                                                                       "解码组件过旧，无法读取声音")
+                                         : module.error();
+        return result;
+    }
+    entry(path, control, rate, sink, result);
+    return result;
+}
+
 void quietDecoderMessages()
 {
     DecoderModule::programModule().quietMessages();

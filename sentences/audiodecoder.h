@@ -33,6 +33,13 @@ struct DecodeResult {
 // none of them holds up its start. Safe to call from several threads at once.
 DecodeResult decodeEnvelope(const QString &path, const DecodeControl &control = {},
                             double frameSeconds = 0.01);
+// Decodes the first audio stream mixed to mono at rate samples a second and
+// hands the samples to sink in order, a packet's worth at a time, as they are
+// decoded; nothing is kept, so an hour costs no more memory than a minute.
+// The result holds no envelope. Same threading as decodeEnvelope().
+using SampleSink = std::function<void(const float *samples, int count)>;
+DecodeResult decodeSamples(const QString &path, int rate, const SampleSink &sink,
+                           const DecodeControl &control = {});
 // Keeps FFmpeg's notes about damaged frames off standard error (for the
 // command line). Loads the module if needed; does nothing if it cannot.
 void quietDecoderMessages();

@@ -17,6 +17,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <type_traits>
 
@@ -86,7 +87,12 @@ private:
     long long m_total = 0;
 };
 
-DecodeResult decode(const QString &path, const DecodeControl &control, double frameSeconds)
+// Decodes the first audio stream, mixed to mono at the given rate, handing the
+// samples to sink as they come; afterPacket runs after each packet of sound
+// with the number of samples decoded so far.
+DecodeResult decodeSound(const QString &path, const DecodeControl &control, int rate,
+                         const SampleSink &sink,
+                         const std::function<void(long long decoded, double expected)> &afterPacket)
 {
     DecodeResult result;
     const auto cancelled = [&] { return control.isCancelled && control.isCancelled(); };
@@ -127,21 +133,15 @@ DecodeResult decode(const QString &path, const DecodeControl &control, double fr
         av_channel_layout_copy(&inLayout, &decoder->ch_layout);
     AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
     SwrContext *rawSwr = nullptr;
-    const int swrOk =
-        swr_alloc_set_opts2(&rawSwr, &mono, AV_SAMPLE_FMT_FLT, AnalysisRate, &inLayout,
-                            decoder->sample_fmt, decoder->sample_rate, 0, nullptr);
+    const int swrOk = swr_alloc_set_opts2(&rawSwr, &mono, AV_SAMPLE_FMT_FLT, rate, &inLayout,
+                                          decoder->sample_fmt, decoder->sample_rate, 0, nullptr);
     av_channel_layout_uninit(&inLayout);
     std::unique_ptr<SwrContext, SwrFreer> swr(rawSwr);
     if (swrOk < 0 || swr_init(swr.get()) < 0)
         return fail(QCoreApplication::translate("AudioDecoder", "无法转换采样"));
 
-    Envelope envelope;
-    const int frameSamples = std::max(1, int(std::lround(frameSeconds * AnalysisRate)));
-    envelope.frameSeconds = double(frameSamples) / AnalysisRate;
     const double expected = format->duration > 0 ? double(format->duration) / AV_TIME_BASE : 0.0;
-    if (expected > 0)
-        envelope.levels.reserve(std::size_t(expected / envelope.frameSeconds) + 16);
-    LevelMeter meter(frameSamples, envelope.levels);
+    long long total = 0;
 
     std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
     std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
@@ -166,7 +166,9 @@ DecodeResult decode(const QString &path, const DecodeControl &control, double fr
                         in ? const_cast<const uint8_t **>(in->extended_data) : nullptr, inCount);
         if (got < 0)
             return false;
-        meter.add(mixed.data(), got);
+        if (got > 0)
+            sink(mixed.data(), got);
+        total += got;
         return true;
     };
     const auto drain = [&] {
@@ -177,23 +179,6 @@ DecodeResult decode(const QString &path, const DecodeControl &control, double fr
                 return false;
         }
         return true;
-    };
-
-    // The first sentences are wanted at once, the rest as they come.
-    QElapsedTimer sincePartial;
-    sincePartial.start();
-    bool partialSent = false;
-    const auto offerPartial = [&] {
-        if (!control.partial)
-            return;
-        const double decoded = double(meter.totalSamples()) / AnalysisRate;
-        if (partialSent ? sincePartial.elapsed() < PartialIntervalMs
-                        : decoded < FirstPartialSeconds)
-            return;
-        envelope.duration = decoded;
-        control.partial(envelope, expected);
-        partialSent = true;
-        sincePartial.restart();
     };
 
     report(0);
@@ -217,21 +202,58 @@ DecodeResult decode(const QString &path, const DecodeControl &control, double fr
                 ++decodedPackets;
             if (!drain())
                 return fail(QCoreApplication::translate("AudioDecoder", "无法转换采样"));
-            offerPartial();
+            if (afterPacket)
+                afterPacket(total, expected);
         }
         av_packet_unref(packet.get());
     }
     avcodec_send_packet(decoder.get(), nullptr);
     if (!drain() || !convert(nullptr))
         return fail(QCoreApplication::translate("AudioDecoder", "无法转换采样"));
-    meter.finish();
-    if (meter.totalSamples() == 0)
+    if (total == 0)
         return fail(decodeErrors > 0 && decodedPackets == 0
                         ? QCoreApplication::translate("AudioDecoder", "无法解码")
                         : QCoreApplication::translate("AudioDecoder", "没有声音"));
-    envelope.duration = double(meter.totalSamples()) / AnalysisRate;
-    envelope.levels.shrink_to_fit();
     report(100);
+    return result;
+}
+
+DecodeResult decode(const QString &path, const DecodeControl &control, double frameSeconds)
+{
+    Envelope envelope;
+    std::vector<float> &levels = envelope.levels;
+    const int frameSamples = std::max(1, int(std::lround(frameSeconds * AnalysisRate)));
+    envelope.frameSeconds = double(frameSamples) / AnalysisRate;
+    LevelMeter meter(frameSamples, levels);
+    bool reserved = false;
+
+    // The first sentences are wanted at once, the rest as they come.
+    QElapsedTimer sincePartial;
+    sincePartial.start();
+    bool partialSent = false;
+    const auto afterPacket = [&](long long decodedSamples, double expected) {
+        if (!reserved && expected > 0)
+            levels.reserve(std::size_t(expected / envelope.frameSeconds) + 16);
+        reserved = true;
+        if (!control.partial)
+            return;
+        const double decoded = double(decodedSamples) / AnalysisRate;
+        if (partialSent ? sincePartial.elapsed() < PartialIntervalMs
+                        : decoded < FirstPartialSeconds)
+            return;
+        envelope.duration = decoded;
+        control.partial(envelope, expected);
+        partialSent = true;
+        sincePartial.restart();
+    };
+    DecodeResult result = decodeSound(
+        path, control, AnalysisRate,
+        [&](const float *samples, int count) { meter.add(samples, count); }, afterPacket);
+    if (!result.error.isEmpty() || result.cancelled)
+        return result;
+    meter.finish();
+    envelope.duration = double(meter.totalSamples()) / AnalysisRate;
+    levels.shrink_to_fit();
     result.envelope = std::move(envelope);
     return result;
 }
@@ -245,10 +267,19 @@ extern "C" Q_DECL_EXPORT void quillmar_decode_envelope_2(const QString &path,
     result = decode(path, control, frameSeconds);
 }
 
+extern "C" Q_DECL_EXPORT void quillmar_decode_samples_1(const QString &path,
+                                                        const DecodeControl &control, int rate,
+                                                        const SampleSink &sink,
+                                                        DecodeResult &result)
+{
+    result = decodeSound(path, control, rate, sink, {});
+}
+
 extern "C" Q_DECL_EXPORT void quillmar_decoder_quiet_2()
 {
     av_log_set_level(AV_LOG_QUIET);
 }
 
 static_assert(std::is_same_v<decltype(&quillmar_decode_envelope_2), DecodeEnvelopeEntry>);
+static_assert(std::is_same_v<decltype(&quillmar_decode_samples_1), DecodeSamplesEntry>);
 static_assert(std::is_same_v<decltype(&quillmar_decoder_quiet_2), DecoderQuietEntry>);

@@ -211,17 +211,28 @@ std::vector<Run> dictationSized(const std::vector<Stretch> &stretches, const std
 
 } // namespace
 
-QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &params)
+namespace {
+
+struct Levels {
+    std::vector<double> db;
+    std::vector<Run> runs;
+};
+
+// The recording's levels and its runs of sound: above the low threshold and
+// reaching the high one somewhere.
+Levels soundRuns(const Envelope &envelope, const DetectorParams &params)
 {
+    Levels out;
     const int n = int(envelope.levels.size());
     const double frame = envelope.frameSeconds;
     if (n < 3 || frame <= 0.0)
-        return {};
+        return out;
     const auto frames = [frame](double seconds) {
         return std::max(1, int(std::lround(seconds / frame)));
     };
 
-    const std::vector<double> db = smoothedDb(envelope.levels, frames(0.015));
+    out.db = smoothedDb(envelope.levels, frames(0.015));
+    const std::vector<double> &db = out.db;
     // The floor is what the quietest tenth of the recording sits at (the
     // pauses); the speech level is near the top. Both move with the gain, so
     // the thresholds sit between them rather than at fixed levels.
@@ -229,7 +240,7 @@ QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &
     const double speech = percentile(db, 0.97);
     const double contrast = speech - floor;
     if (contrast < params.minContrastDb)
-        return {};
+        return out;
     // The background is whatever sits in the lower half between floor and
     // speech; a music bed or a noise that swings keeps the lower threshold
     // above its usual peaks, so it neither starts a sentence nor stretches one.
@@ -241,8 +252,6 @@ QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &
     const double low = std::max(floor + std::max(4.0, 0.22 * contrast), swing);
     const double high = std::max(floor + std::max(6.0, 0.35 * contrast), low + 2.0);
 
-    // Runs above the low threshold that reach the high one somewhere.
-    std::vector<Run> runs;
     for (int i = 0; i < n;) {
         if (db[std::size_t(i)] < low) {
             ++i;
@@ -255,10 +264,36 @@ QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &
             ++j;
         }
         if (loud)
-            runs.push_back({i, j});
+            out.runs.push_back({i, j});
         i = j;
     }
+    return out;
+}
 
+} // namespace
+
+std::vector<SpeechPiece> soundPieces(const Envelope &envelope, const DetectorParams &params)
+{
+    std::vector<SpeechPiece> pieces;
+    const Levels levels = soundRuns(envelope, params);
+    pieces.reserve(levels.runs.size());
+    for (const Run &run : levels.runs)
+        pieces.push_back({run.first * envelope.frameSeconds, run.last * envelope.frameSeconds});
+    return pieces;
+}
+
+QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &params)
+{
+    const int n = int(envelope.levels.size());
+    const double frame = envelope.frameSeconds;
+    if (n < 3 || frame <= 0.0)
+        return {};
+    const auto frames = [frame](double seconds) {
+        return std::max(1, int(std::lround(seconds / frame)));
+    };
+    const Levels levels = soundRuns(envelope, params);
+    const std::vector<double> &db = levels.db;
+    const std::vector<Run> &runs = levels.runs;
     if (runs.empty())
         return {};
     const int radius = frames(0.015);

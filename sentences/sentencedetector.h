@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sentences/envelope.h"
+#include "sentences/pauserules.h"
 
 #include <QList>
 
@@ -24,3 +25,7 @@ struct DetectorParams {
 // and a sentence break taken from the speaker's own pauses. A pure function
 // of the envelope, so it may run again on a growing one.
 QList<Sentence> detectSentences(const Envelope &envelope, const DetectorParams &params = {});
+
+// The stretches of sound the sentences above are made of, in seconds, with
+// the same thresholds: what lies between two of them is a pause.
+std::vector<SpeechPiece> soundPieces(const Envelope &envelope, const DetectorParams &params = {});

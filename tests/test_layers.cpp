@@ -32,6 +32,7 @@ const QMap<QString, QStringList> &links()
         {QStringLiteral("help"), {QStringLiteral("platform")}},
         {QStringLiteral("video"), {QStringLiteral("platform")}},
         {QStringLiteral("dictation"), {QStringLiteral("platform"), QStringLiteral("sentences")}},
+        {QStringLiteral("align"), {QStringLiteral("sentences")}},
         {QStringLiteral("learner"), {QStringLiteral("playback")}},
         {QStringLiteral("lesson"),
          {QStringLiteral("sentences"), QStringLiteral("feedback"), QStringLiteral("learner")}},
@@ -40,7 +41,8 @@ const QMap<QString, QStringList> &links()
          {QStringLiteral("playback"), QStringLiteral("dictation"), QStringLiteral("settings"),
           QStringLiteral("about"), QStringLiteral("sentences"), QStringLiteral("feedback"),
           QStringLiteral("recovery"), QStringLiteral("learner"), QStringLiteral("lesson"),
-          QStringLiteral("help"), QStringLiteral("progress"), QStringLiteral("video")}},
+          QStringLiteral("help"), QStringLiteral("progress"), QStringLiteral("video"),
+          QStringLiteral("align")}},
     };
     return table;
 }
@@ -70,7 +72,8 @@ const QStringList SystemHeaderUsers{QStringLiteral("platform"), QStringLiteral("
                                     QStringLiteral("bench")};
 
 // Libraries wrapped by one folder: libmpv (loaded at run time) by platform/,
-// FFmpeg (in the decoder module) by sentences/.
+// FFmpeg (in the decoder module) by sentences/, the synthesizer and the FFT
+// by align/.
 const QMap<QString, QString> WrappedLibraries{
     {QStringLiteral("mpv/"), QStringLiteral("platform")},
     {QStringLiteral("libavcodec/"), QStringLiteral("sentences")},
@@ -78,6 +81,8 @@ const QMap<QString, QString> WrappedLibraries{
     {QStringLiteral("libavutil/"), QStringLiteral("sentences")},
     {QStringLiteral("libswresample/"), QStringLiteral("sentences")},
     {QStringLiteral("libswscale/"), QStringLiteral("sentences")},
+    {QStringLiteral("espeak-ng/"), QStringLiteral("align")},
+    {QStringLiteral("fftw3.h"), QStringLiteral("align")},
 };
 
 // The folders a folder may include: itself and all it links, transitively.

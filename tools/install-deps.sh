@@ -8,7 +8,7 @@ apt-get install -y -qq --no-install-recommends \
     qt6-base-dev qt6-svg-dev libqt6opengl6-dev libgl-dev libgl1-mesa-dri libqt6sql6-sqlite qt6-charts-dev \
     libmpv-dev libgtest-dev \
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libuchardet-dev libicu-dev \
-    espeak-ng sox ffmpeg pocketsphinx-testdata \
+    espeak-ng libespeak-ng-dev libfftw3-dev sox ffmpeg pocketsphinx-testdata festival festvox-kallpc16k \
     clang libclang-rt-14-dev clang-format-14 dpkg-dev \
     qt6-translations-l10n qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
     desktop-file-utils appstream \

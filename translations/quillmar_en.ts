@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>Aligner</name>
+    <message>
+        <source>文本与录音的语音不符，句子按停顿划分</source>
+        <translation>The text does not match the speech in the recording; sentences follow the pauses</translation>
+    </message>
+    <message>
+        <source>无法启动语音合成（espeak-ng）</source>
+        <translation>Cannot start speech synthesis (espeak-ng)</translation>
+    </message>
+    <message>
+        <source>语音合成没有“%1”的声音</source>
+        <translation>Speech synthesis has no voice for &quot;%1&quot;</translation>
+    </message>
+</context>
+<context>
     <name>AnswerFollower</name>
     <message>
         <source>（本句答案已隐藏：提交一句或按 Ctrl+Shift+H 显示）</source>
@@ -71,6 +86,10 @@
     <message>
         <source>；</source>
         <translation>; </translation>
+    </message>
+    <message>
+        <source>解码组件过旧，无法读取声音</source>
+        <translation>The decoder component is too old to read the sound</translation>
     </message>
 </context>
 <context>
@@ -1593,6 +1612,17 @@ Recover it?</translation>
     <message>
         <source>读取文件“%1”时出错：%2</source>
         <translation>Error reading the file &quot;%1&quot;: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TranscriptAligner</name>
+    <message>
+        <source>答案文本与录音的语音不符，句子按停顿划分</source>
+        <translation>The answer text does not match the speech in the recording; sentences follow the pauses</translation>
+    </message>
+    <message>
+        <source>答案文本有 %1 句在录音中找不到，那里的句子按停顿划分</source>
+        <translation>%1 sentences of the answer text were not found in the recording; sentences there follow the pauses</translation>
     </message>
 </context>
 <context>

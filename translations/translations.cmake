@@ -15,7 +15,7 @@ cmake_minimum_required(VERSION 3.25)
 get_filename_component(source_dir "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(ts_file "${CMAKE_CURRENT_LIST_DIR}/quillmar_en.ts")
 # Every folder with interface texts; tests, benchmarks and fuzz targets have none.
-set(text_folders app platform playback dictation settings about sentences feedback recovery learner lesson
+set(text_folders app platform playback dictation settings about sentences align feedback recovery learner lesson
     help progress video)
 
 foreach(tool LUPDATE LRELEASE)
