@@ -1,0 +1,221 @@
+// Aligning a recording's text: boundary errors against known truth (a
+// reader's recording and another synthesizer's voice with noise), the time
+// an hour takes against its length, how soon the first sentences come, and
+// reopening from the cache. Prints "name value unit" lines.
+#include "align/alignrecording.h"
+#include "align/speechsynth.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace {
+
+struct Spoken {
+    QString text;
+    double start;
+    double end;
+};
+
+void run(const QString &program, const QStringList &arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    if (!p.waitForFinished(600000) || p.exitCode() != 0) {
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program),
+                     p.readAllStandardError().constData());
+        std::exit(1);
+    }
+}
+
+double soundSeconds(const QString &file)
+{
+    QProcess p;
+    p.start(QStringLiteral("soxi"), {QStringLiteral("-D"), file});
+    p.waitForFinished();
+    return p.readAllStandardOutput().trimmed().toDouble();
+}
+
+// Each piece trimmed to its sound and joined with known pauses; noise over all.
+QList<Spoken> joinSpeech(const QTemporaryDir &dir, const QString &name, const QStringList &pieces,
+                         const QStringList &sentences, double noise)
+{
+    QList<Spoken> truth;
+    QStringList parts;
+    double at = 0.0;
+    const QString gap = dir.filePath(name + QStringLiteral("-gap.wav"));
+    run(QStringLiteral("sox"),
+        {"-n", "-r", "16000", "-c", "1", "-b", "16", gap, "trim", "0", "0.7"});
+    for (int k = 0; k < pieces.size(); ++k) {
+        const QString trimmed = dir.filePath(name + QStringLiteral("-trim%1.wav").arg(k));
+        run(QStringLiteral("sox"),
+            {pieces[k], "-r", "16000", "-c", "1", "-b", "16", trimmed, "silence", "1", "0.02", "1%",
+             "reverse", "silence", "1", "0.02", "1%", "reverse"});
+        const double length = soundSeconds(trimmed);
+        truth.append({sentences[k], at, at + length});
+        at += length + 0.7;
+        if (k > 0)
+            parts.append(gap);
+        parts.append(trimmed);
+    }
+    const QString clean = dir.filePath(name + QStringLiteral("-clean.wav"));
+    run(QStringLiteral("sox"), parts + QStringList{clean});
+    const QString hiss = dir.filePath(name + QStringLiteral("-noise.wav"));
+    run(QStringLiteral("sox"), {"-n", "-r", "16000", "-c", "1", "-b", "16", hiss, "synth",
+                                QString::number(at), "whitenoise", "vol", QString::number(noise)});
+    run(QStringLiteral("sox"), {"-m", clean, hiss, dir.filePath(name + QStringLiteral(".wav"))});
+    return truth;
+}
+
+const QStringList ReaderSentences = {
+    "And Mister John Dashwood had then leisure to consider how much there might be prudently in "
+    "his power to do for them.",
+    "He was not an ill disposed young man.",
+    "Unless to be rather cold hearted and rather selfish is to be ill disposed.",
+    "Had he married a more amiable woman, he might have been made still more respectable than he "
+    "was.",
+    "He might even have been made amiable himself.",
+};
+const QStringList FestivalSentences = {
+    "The train leaves at seven every morning.",
+    "On Sundays it waits for the bus from the village.",
+    "Most passengers sleep until the coast.",
+    "Then the sea appears between the hills.",
+};
+
+// An hour of varied sentences, so no stretch repeats another.
+QString hourOfText()
+{
+    const QStringList words =
+        QStringLiteral(
+            "the a river town morning letter window garden teacher station quiet early late "
+            "walked opened carried found brought waited listened remembered painted moved small "
+            "old bright cold green heavy narrow friendly slowly never always together across "
+            "under behind through before after market bridge forest kitchen mountain harbour "
+            "children neighbours travellers farmers students sailors bicycle lantern basket "
+            "blanket orchard village meadow island summer winter evening yesterday tomorrow")
+            .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    std::mt19937 random(7);
+    QString text;
+    for (int k = 0; k < 760; ++k) {
+        const int n = 6 + int(random() % 10);
+        QStringList sentence;
+        for (int w = 0; w < n; ++w)
+            sentence.append(words[int(random() % words.size())]);
+        sentence[0][0] = sentence[0][0].toUpper();
+        text += sentence.join(QLatin1Char(' '))
+                + (k % 7 == 3 ? QStringLiteral("? ") : QStringLiteral(". "));
+        if (k % 5 == 4)
+            text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+
+    // The test set.
+    QStringList reader;
+    for (const char *id : {"870", "880", "890", "920", "930"})
+        reader.append(QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/"
+                                     "sense_and_sensibility_01_austen_64kb-0%1.wav")
+                          .arg(QLatin1String(id)));
+    QStringList festival;
+    for (int k = 0; k < FestivalSentences.size(); ++k) {
+        const QString text = dir.filePath(QStringLiteral("s%1.txt").arg(k));
+        QFile f(text);
+        f.open(QIODevice::WriteOnly);
+        f.write(FestivalSentences[k].toUtf8());
+        f.close();
+        festival.append(dir.filePath(QStringLiteral("f%1.wav").arg(k)));
+        run(QStringLiteral("text2wave"),
+            {text, "-o", festival.last(), "-eval", "(voice_kal_diphone)"});
+    }
+    const struct {
+        const char *name;
+        QList<Spoken> truth;
+    } sets[] = {
+        {"reader", joinSpeech(dir, QStringLiteral("reader"), reader, ReaderSentences, 0.003)},
+        {"festival",
+         joinSpeech(dir, QStringLiteral("festival"), festival, FestivalSentences, 0.01)},
+    };
+    std::vector<double> errors;
+    int missing = 0;
+    for (const auto &set : sets) {
+        QStringList texts;
+        for (const Spoken &s : set.truth)
+            texts.append(s.text);
+        const QString text = texts.join(QLatin1Char(' '));
+        const AlignOutcome outcome =
+            alignRecording(dir.filePath(QLatin1String(set.name) + QStringLiteral(".wav")), text,
+                           voiceFor(QStringLiteral("en"), text), QString());
+        for (const Spoken &truth : set.truth) {
+            const auto found =
+                std::find_if(outcome.alignment.sentences.begin(), outcome.alignment.sentences.end(),
+                             [&](const AlignedSentence &s) { return s.text == truth.text; });
+            if (found == outcome.alignment.sentences.end()) {
+                ++missing;
+                continue;
+            }
+            errors.push_back(std::abs(found->start - truth.start) * 1000.0);
+            errors.push_back(std::abs(found->end - truth.end) * 1000.0);
+        }
+    }
+    std::printf("align_boundary_error_median_ms %.0f ms\n", median(errors));
+    std::printf("align_boundary_error_max_ms %.0f ms\n",
+                errors.empty() ? 0.0 : *std::max_element(errors.begin(), errors.end()));
+    std::printf("align_sentences_missed %d count\n", missing);
+
+    // An hour: its text read by another espeak-ng voice, slower, at 16 kHz.
+    const QString text = hourOfText();
+    const QString textFile = dir.filePath(QStringLiteral("hour.txt"));
+    QFile f(textFile);
+    f.open(QIODevice::WriteOnly);
+    f.write(text.toUtf8());
+    f.close();
+    const QString raw = dir.filePath(QStringLiteral("hour-raw.wav"));
+    run(QStringLiteral("espeak-ng"), {"-v", "en-us+m3", "-s", "150", "-f", textFile, "-w", raw});
+    const QString hour = dir.filePath(QStringLiteral("hour.wav"));
+    run(QStringLiteral("sox"), {raw, "-r", "16000", hour});
+    const double length = soundSeconds(hour);
+    const QString cache = dir.filePath(QStringLiteral("cache"));
+    QElapsedTimer clock;
+    qint64 firstMs = -1;
+    AlignControl control;
+    control.first = [&](const Alignment &) {
+        if (firstMs < 0)
+            firstMs = clock.elapsed();
+    };
+    clock.start();
+    const AlignOutcome outcome =
+        alignRecording(hour, text, voiceFor(QStringLiteral("en"), text), cache, control);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    std::printf("align_recording_minutes %.1f min\n", length / 60.0);
+    std::printf("align_ratio %.4f ratio\n", seconds / length);
+    std::printf("align_first_sentences_ms %lld ms\n", (long long)firstMs);
+    std::printf("align_hour_sentences %lld count\n", (long long)outcome.alignment.sentences.size());
+    clock.restart();
+    const AlignOutcome again =
+        alignRecording(hour, text, voiceFor(QStringLiteral("en"), text), cache, control);
+    std::printf("align_reopen_ms %.1f ms\n", clock.nsecsElapsed() / 1e6);
+    return again.fromCache ? 0 : 1;
+}
