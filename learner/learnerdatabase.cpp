@@ -108,6 +108,9 @@ public:
     {
         if (m_halted)
             return;
+        // A connection that failed may hold a stale view of the file.
+        if (m_failing)
+            close();
         while (!m_pending.empty()) {
             QSqlError error;
             if (run(m_pending.front(), error)) {
@@ -129,7 +132,8 @@ public:
             if (!m_failing)
                 m_listener.failed(code);
             m_failing = true;
-            if (passes(primary)) {
+            // A failed commit comes without a code: the disk, never the write.
+            if (passes(primary) || error.nativeErrorCode().isEmpty()) {
                 retryLater();
                 return;
             }
@@ -234,11 +238,7 @@ private:
         if (!m_retry) {
             m_retry = new QTimer(this);
             m_retry->setSingleShot(true);
-            connect(m_retry, &QTimer::timeout, this, [this] {
-                // A connection that failed may hold a stale view of the file.
-                close();
-                drain();
-            });
+            connect(m_retry, &QTimer::timeout, this, [this] { drain(); });
         }
         m_retry->start(m_retryMs);
     }

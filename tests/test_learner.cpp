@@ -3,9 +3,12 @@
 // window, where no dictated line may be lost.
 #include "support/filesizelimit.h"
 #include "support/testutil.h"
+#include "support/tonewav.h"
 
 #include "learner/learnerdatabase.h"
 #include "learner/learnerschema.h"
+#include "lesson/lesson.h"
+#include "lesson/lessonrules.h"
 #include "playback/resumestore.h"
 
 #include <QDir>
@@ -14,8 +17,10 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStatusBar>
+#include <QTest>
 #include <QVariant>
 
 #include <gtest/gtest.h>
@@ -337,6 +342,249 @@ TEST(LearnerFaults, ProgressNotKeptSaysWhyOnceAndNoLineIsLost)
             EXPECT_TRUE(database->isOpen());
         }
         holder.reset();
+    }
+}
+
+// The window on a lesson of five cued sentences, with the learner database.
+struct LessonWindow : WindowHarness {
+    LessonWindow(const QString &database, const QString &options) : WindowHarness(true)
+    {
+        learnerDatabase = database;
+        learnerConnectOptions = options;
+        create();
+        // Tried again when the test says, not after a while.
+        learner().setRetryInterval(3600 * 1000);
+        learner().setBusyTimeout(100);
+    }
+    ~LessonWindow()
+    {
+        dialogs.answers.enqueue(Dialogs::Button::No); // the dictation is not saved
+        w().close();
+    }
+    LearnerDatabase &learner() const { return feature<LearnerDatabase>(); }
+    bool open(const QString &wav)
+    {
+        w().OpenSourceFile(wav);
+        player.length = 12.0;
+        player.setStateAndNotify(MediaPlayer::Playing);
+        FakePlayer::flushEvents();
+        return QTest::qWaitFor([&] { return feature<Lesson>().count() == 5; }, 30000);
+    }
+    // One Enter in the dictation line.
+    void enter(const QString &text)
+    {
+        auto *edit = widget<QLineEdit>("LabeledEdit_Dictation");
+        edit->setText(text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    int records(const QString &text) { return int(doc().text().count("\r\n" + text + "\r\n")); }
+};
+
+const char *const FaultCues[] = {"One small step.", "The cat sat down.", "We went home.",
+                                 "Good night.", "The end."};
+
+// The lesson's first sentence as the file holds it: tries, state; -1 when none.
+std::pair<int, int> firstSentence(const QString &database)
+{
+    RawDatabase raw(database);
+    QSqlQuery query(raw.db());
+    if (!query.exec(QStringLiteral("SELECT tries, state FROM sentences WHERE start_ms = 500"
+                                   " AND end_ms = 2000"))
+        || !query.next())
+        return {-1, -1};
+    return {query.value(0).toInt(), query.value(1).toInt()};
+}
+
+// Overwrites one page in the middle of the file; the first page stays whole.
+void damageInside(const QString &path)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    qint64 page = 0;
+    {
+        // A page of the attempts' rows, not of an index.
+        RawDatabase raw(path);
+        page = raw.value(QStringLiteral("SELECT max(pageno) FROM dbstat WHERE name = 'attempts'"
+                                        " AND pagetype = 'leaf'"))
+                   .toLongLong();
+    }
+    ASSERT_GT(page, 6);
+    ASSERT_TRUE(file.seek((page - 1) * 4096));
+    ASSERT_EQ(file.write(QByteArray(4096, '\xA5')), 4096);
+}
+
+// Faults of the learner database met while a lesson goes on: the learner is
+// told once in their words, no dictated line is lost or applied twice, and
+// once writes work again the lesson's state is in the file and the sign goes.
+TEST(LearnerFaults, TheDatabaseHealsAndNoLineIsLostOrAppliedTwice)
+{
+    enum class Heals { AtOnce, WhenFreed, Never };
+    struct Case {
+        const char *name;
+        const char *options;
+        // Before the window: the file as an earlier day left it.
+        std::function<void(const QString &database)> before;
+        // With the lesson open: the fault starts; and it ends.
+        std::function<void(const QString &database)> fault;
+        std::function<void()> cure;
+        const char *message;
+        Heals heals;
+        int firstTries; // the first sentence's tries in the file afterwards
+    };
+    std::unique_ptr<FileSizeLimit> limit;
+    std::unique_ptr<RawDatabase> holder;
+    const auto nothing = [](const QString &) {};
+    const auto earlierPass = [](const QString &database, const QString &wav) {
+        LessonWindow first(database, {});
+        ASSERT_TRUE(first.open(wav));
+        first.enter(QStringLiteral("one small step"));
+        first.learner().flush();
+    };
+    QTemporaryDir shared;
+    const QString wav = writeCuedLesson(shared.path(), {FaultCues, FaultCues + 5});
+    ASSERT_FALSE(wav.isEmpty());
+    const Case cases[] = {
+        {"a page overwritten inside", "",
+         [&](const QString &database) {
+             earlierPass(database, wav);
+             {
+                 // Enough attempts for pages beyond the first few.
+                 RawDatabase raw(database);
+                 for (int i = 0; i < 400; ++i)
+                     raw.exec(QStringLiteral("INSERT INTO attempts (sentence_id, at, typed)"
+                                             " SELECT max(id), '2026-03-02T09:00:00.000Z', '%1'"
+                                             " FROM sentences")
+                                  .arg(QString(200, QLatin1Char('a' + i % 26))));
+             }
+             damageInside(database);
+         },
+         nothing, [] {}, "学习记录已损坏，已移到", Heals::AtOnce, 1},
+        {"the disk full, then freed", "", nothing,
+         [&](const QString &) { limit = std::make_unique<FileSizeLimit>(1024); },
+         [&] { limit.reset(); }, "学习进度没有保存：", Heals::WhenFreed, 2},
+        {"held by another program past the wait", "", nothing,
+         [&](const QString &database) {
+             holder = std::make_unique<RawDatabase>(database);
+             holder->exec(QStringLiteral("BEGIN EXCLUSIVE"));
+         },
+         [&] { holder.reset(); }, "学习进度没有保存：另一个正在运行的 Quillmar 占用着学习记录",
+         Heals::WhenFreed, 2},
+        {"read-only", "QSQLITE_OPEN_READONLY",
+         [&](const QString &database) { earlierPass(database, wav); }, nothing, [] {},
+         "学习进度没有保存：学习记录所在的位置不能写入", Heals::Never, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString database = dir.filePath(QStringLiteral("learner.db"));
+        c.before(database);
+        const bool storedPass = firstSentence(database).second == 2;
+        {
+            LessonWindow h(database, QString::fromLatin1(c.options));
+            QSignalSpy problems(&h.learner(), &LearnerDatabase::problemOccurred);
+            QSignalSpy again(&h.learner(), &LearnerDatabase::keepingAgain);
+            ASSERT_TRUE(h.open(wav));
+            // What was stored is shown, whatever the fault.
+            if (storedPass) {
+                EXPECT_TRUE(isFinished(h.feature<Lesson>().at(0).state));
+            }
+            c.fault(database);
+            const QString wrong = QStringLiteral("one small stop");
+            h.enter(wrong);
+            EXPECT_EQ(h.records(wrong), 1);
+            if (!storedPass) {
+                h.enter(QStringLiteral("one small step"));
+                EXPECT_EQ(h.records(QStringLiteral("one small step")), 1);
+            }
+            h.learner().flush();
+            QCoreApplication::processEvents();
+            ASSERT_EQ(problems.size(), 1);
+            EXPECT_TRUE(
+                problems.first().first().toString().startsWith(QString::fromUtf8(c.message)))
+                << problems.first().first().toString().toStdString();
+            // Never the library's English.
+            EXPECT_FALSE(problems.first().first().toString().contains(QLatin1String("SQL")));
+            const auto *sign = h.widget<QLabel>("Label_ProgressNotKept");
+            EXPECT_EQ(sign->isVisibleTo(&h.w()), c.heals != Heals::AtOnce);
+            c.cure();
+            if (c.heals == Heals::WhenFreed) {
+                h.learner().retryNow();
+                ASSERT_TRUE(again.wait(10000));
+                h.learner().flush();
+                EXPECT_FALSE(sign->isVisibleTo(&h.w()));
+                EXPECT_TRUE(h.learner().keepsProgress());
+            }
+            EXPECT_EQ(h.records(wrong), 1);
+        }
+        const std::pair<int, int> first = firstSentence(database);
+        EXPECT_EQ(first.first, c.firstTries);
+        EXPECT_EQ(first.second, 2); // passed
+        if (c.heals == Heals::AtOnce) {
+            // What could be read of the damaged file was carried over.
+            RawDatabase raw(database);
+            const int carried = raw.value(QStringLiteral("SELECT count(*) FROM attempts")).toInt();
+            EXPECT_GT(carried, 2);
+            EXPECT_LT(carried, 402);
+            EXPECT_EQ(raw.value(QStringLiteral("PRAGMA integrity_check")).toString(),
+                      QStringLiteral("ok"));
+        }
+    }
+}
+
+// A write is whole or not at all: an attempt whose write fails leaves neither
+// its sentence row nor the attempt; one failing for a while is made once.
+TEST(LearnerFaults, AnAttemptIsWrittenWholeOrNotAtAll)
+{
+    struct Case {
+        const char *name;
+        int failures; // of the review write, before it works
+        int code;     // SQLite's code of the failure
+        int rows;     // sentence rows and attempts afterwards
+    } cases[] = {
+        {"fails for good", 1000, 1, 0},
+        {"full twice, then room", 2, 13, 1},
+        {"locked once", 1, 5, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("learner.db"));
+        int calls = 0;
+        {
+            LearnerDatabase db(path);
+            db.setRetryInterval(3600 * 1000);
+            db.setAttemptHook([&](QSqlDatabase &, qint64, const AttemptRecord &, QSqlError &error) {
+                if (++calls > c.failures)
+                    return true;
+                error = QSqlError(QStringLiteral("refused"), {}, QSqlError::StatementError,
+                                  QString::number(c.code));
+                return false;
+            });
+            ASSERT_TRUE(db.open());
+            QSignalSpy problems(&db, &LearnerDatabase::problemOccurred);
+            SentenceProgress p;
+            p.start = 1.0;
+            p.end = 2.5;
+            p.state = SentenceState::Attempted;
+            p.tries = 1;
+            AttemptRecord a;
+            a.at = QDateTime::currentDateTimeUtc();
+            a.typed = QStringLiteral("line");
+            db.saveSentence({QStringLiteral("k"), 1}, QStringLiteral("/x/k.wav"), p, a);
+            db.flush();
+            QCoreApplication::processEvents();
+            EXPECT_EQ(problems.size(), 1);
+            for (int i = 0; i < c.failures && i < 3; ++i) {
+                db.retryNow();
+                db.flush();
+            }
+        }
+        RawDatabase raw(path);
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT count(*) FROM sentences")).toInt(), c.rows);
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT count(*) FROM attempts")).toInt(), c.rows);
+        EXPECT_EQ(
+            raw.value(QStringLiteral("SELECT coalesce(sum(tries), 0) FROM sentences")).toInt(),
+            c.rows);
     }
 }
 

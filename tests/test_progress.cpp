@@ -504,6 +504,54 @@ TEST(ProgressDatabase, KilledWhileWritingAttemptsKeepsEveryCommittedOne)
         stored);
 }
 
+// Two copies of the program on one recording, each with what it read at its
+// start: whatever order they write in, the tries add up and the better state
+// and score stay.
+TEST(ProgressDatabase, TwoCopiesOnOneRecordingOnlyMoveForward)
+{
+    struct Case {
+        int first;
+        int second; // the scores each copy applies, in this order
+        int state;
+        int best;
+    } cases[] = {
+        {100, 40, int(SentenceState::Passed), 100},
+        {40, 100, int(SentenceState::Passed), 100},
+        {30, 60, int(SentenceState::Attempted), 60},
+    };
+    const QString program =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/progress_driver");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.first);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("learner.db"));
+        QProcess a, b;
+        a.start(program, {path, QStringLiteral("apply"), QString::number(c.first)});
+        b.start(program, {path, QStringLiteral("apply"), QString::number(c.second)});
+        for (QProcess *copy : {&a, &b}) {
+            ASSERT_TRUE(copy->waitForStarted(30000));
+            while (!copy->canReadLine())
+                ASSERT_TRUE(copy->waitForReadyRead(30000));
+            ASSERT_EQ(copy->readLine().trimmed(), QByteArray("ready"));
+        }
+        for (QProcess *copy : {&a, &b}) {
+            copy->write("go\n");
+            while (!copy->canReadLine())
+                ASSERT_TRUE(copy->waitForReadyRead(30000));
+            EXPECT_EQ(copy->readLine().trimmed(), QByteArray("done"));
+            ASSERT_TRUE(copy->waitForFinished(30000));
+        }
+        ProgressDatabaseFile raw(path);
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT count(*) FROM sentences")).toInt(), 1);
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT tries FROM sentences")).toInt(), 2);
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT state FROM sentences")).toInt(), c.state);
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT best_score FROM sentences")).toInt(), c.best);
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT best_line FROM sentences")).toString(),
+                  QStringLiteral("line %1").arg(c.best));
+        EXPECT_EQ(raw.value(QStringLiteral("SELECT count(*) FROM attempts")).toInt(), 2);
+    }
+}
+
 namespace {
 
 // 12 s of a quiet tone, its pitch telling one recording from another, and
