@@ -6,6 +6,7 @@
 #include "dictation/dictationdocument.h"
 #include "dictation/dictationline.h"
 #include "feedback/wordfeedback.h"
+#include "lesson/lessoncontroller.h"
 #include "platform/blanks.h"
 #include "platform/dialogs.h"
 #include "platform/mediaplayer.h"
@@ -35,19 +36,20 @@ void TForm_Main::LabeledEdit_DictationChange()
 void TForm_Main::Button_ApplyClick()
 {
     // A line applied while the lesson waits to move on is for the next sentence.
-    finishPendingAdvance();
+    m_lessonControl->finishPendingAdvance();
     const QString text = m_dictationLine->text();
-    const bool lesson = lessonApplies();
+    const bool lesson = m_lessonControl->applies();
     if (!ApplyDictationLine(text))
         return;
     // The sentence has been answered: its subtitle may show now.
-    m_answeredLoopStart = m_loop->start();
-    m_answeredLoopEnd = m_loop->end();
+    m_lessonControl->noteAnswered(m_loop->start(), m_loop->end());
     showCaption();
-    if (lesson)
-        lessonAfterApplying(text);
-    else
+    if (lesson) {
+        m_lessonControl->takeLine(text);
+        FocusDictationLine();
+    } else {
         AfterApplying();
+    }
 }
 
 bool TForm_Main::ApplyDictationLine(const QString &text)
@@ -59,7 +61,7 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
     // Word by word against what was said; the answer check below decides,
     // as before, whether the line is taken. A lesson compares once the line
     // is taken, against its sentence.
-    if (!lessonApplies()) {
+    if (!m_lessonControl->applies()) {
         const QString cue = m_sentences->cueTextFor(m_loop->start(), m_loop->end());
         if (const std::optional<Passage> passage = m_feedback->compare(text, cue))
             m_answer->highlight(passage->start, passage->end);

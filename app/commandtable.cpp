@@ -2,6 +2,7 @@
 
 #include "dictation/dictationdocument.h"
 #include "feedback/feedbackstrip.h"
+#include "lesson/lessoncontroller.h"
 #include "platform/dialogs.h"
 #include "platform/imagelist.h"
 #include "platform/mediaplayer.h"
@@ -150,7 +151,7 @@ void TForm_Main::createActions()
     m_hideAnswer =
         addAction(QStringLiteral("Action_HideAnswer"), tr("听写时隐藏答案"), none, -1, [this] {
             m_settings->setFlag(Preferences::HideAnswer, m_hideAnswer->isChecked());
-            followAnswer();
+            m_lessonControl->setHideAnswer(m_hideAnswer->isChecked());
         });
     m_hideAnswer->setCheckable(true);
     m_hideAnswer->setChecked(true);

@@ -7,6 +7,7 @@
 #include "feedback/wordfeedback.h"
 #include "learner/learnerdatabase.h"
 #include "lesson/lesson.h"
+#include "lesson/lessoncontroller.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/mediaplayer.h"
@@ -94,11 +95,12 @@ void TForm_Main::OpenSourceFile(const QString &path)
     m_recent->add(path);
     OpenDictationFile(CompanionDictationPath(path));
     m_feedback->reset();
+    RecordingKey key;
     if (m_learner) {
-        m_recordingKey = recordingKeyOf(path);
-        m_learner->noteRecording(m_recordingKey, path, 0.0);
+        key = recordingKeyOf(path);
+        m_learner->noteRecording(key, path, 0.0);
     }
-    m_lessonPending = true;
+    m_lessonControl->openRecording(key, path);
     m_sentences->open(path);
     if (m_resume)
         m_pendingResume = m_resume->find(path);
@@ -151,7 +153,7 @@ void TForm_Main::resumePlace()
     const ResumePoint point =
         fitToLength(*std::exchange(m_pendingResume, std::nullopt), player->duration());
     // In a lesson the first sentence not yet done is the place to start.
-    if (m_lessonPending && sentenceModeOn())
+    if (m_lessonControl->isPending() && m_lessonControl->isOn())
         return;
     if (point.position > 0)
         player->setCurrentPosition(point.position);
@@ -162,10 +164,7 @@ void TForm_Main::CloseSourceFile()
 {
     rememberPlace();
     m_pendingResume.reset();
-    m_lessonPending = false;
-    m_advanceTimer->stop();
-    m_recordingKey = {};
-    m_storedProgress.reset();
+    m_lessonControl->closeRecording();
     CloseDictationFile();
     CloseAnswerFile();
     m_loop->clear();

@@ -3,6 +3,7 @@
 #include "app/tform_main.h"
 
 #include "feedback/feedbackstrip.h"
+#include "lesson/lessoncontroller.h"
 #include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
@@ -119,7 +120,9 @@ void TForm_Main::loadPreferences()
     m_sentenceMode->setChecked(m_settings->flag(Preferences::SentenceMode));
     m_showSentenceList->setChecked(m_settings->flag(Preferences::SentenceList));
     m_hideAnswer->setChecked(m_settings->flag(Preferences::HideAnswer));
-    m_passMark = m_settings->whole(Preferences::PassMark);
+    m_lessonControl->setHideAnswer(m_hideAnswer->isChecked());
+    m_lessonControl->setSwitchedOn(m_sentenceMode->isChecked());
+    m_lessonControl->setPassMark(m_settings->whole(Preferences::PassMark));
     m_rewindStep = m_settings->number(Preferences::RewindStep);
     m_sentences->setLongestSentence(m_settings->number(Preferences::SentenceLength));
     showLanguageChoice();

@@ -3,13 +3,12 @@
 #include "app/tform_main.h"
 
 #include "lesson/lesson.h"
+#include "lesson/lessoncontroller.h"
 #include "lesson/lessonrules.h"
 #include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
 #include "sentences/sentencetrack.h"
-
-#include <QTimer>
 
 void TForm_Main::PlaySentence(int index)
 {
@@ -17,8 +16,7 @@ void TForm_Main::PlaySentence(int index)
     if (index < 0 || index >= sentences.size())
         return;
     // Choosing a sentence ends a wait for the next one.
-    m_advanceTimer->stop();
-    m_advanceTarget = -1;
+    m_lessonControl->cancelAdvance();
     MediaPlayer *player = m_services.player;
     // A stopped recording starts; one that is still opening has nothing to loop yet.
     if (player->playState() == MediaPlayer::Stopped)
@@ -36,7 +34,7 @@ void TForm_Main::PlaySentence(int index)
 void TForm_Main::PreviousSentence()
 {
     const QList<Sentence> &sentences = m_sentences->sentences();
-    if (sentenceModeOn()) {
+    if (m_lessonControl->isOn()) {
         PlaySentence(lessonPrevious(sentences, m_lesson->current(), currentPlace().position));
     } else {
         PlaySentence(previousSentence(sentences, currentPlace()));
@@ -46,7 +44,7 @@ void TForm_Main::PreviousSentence()
 void TForm_Main::NextSentence()
 {
     const QList<Sentence> &sentences = m_sentences->sentences();
-    if (sentenceModeOn()) {
+    if (m_lessonControl->isOn()) {
         PlaySentence(lessonNext(sentences, m_lesson->current(), currentPlace().position));
     } else {
         PlaySentence(nextSentence(sentences, currentPlace()));
@@ -55,7 +53,7 @@ void TForm_Main::NextSentence()
 
 void TForm_Main::RepeatSentence()
 {
-    if (sentenceModeOn() && m_lesson->current() >= 0) {
+    if (m_lessonControl->isOn() && m_lesson->current() >= 0) {
         PlaySentence(m_lesson->current());
     } else {
         PlaySentence(repeatSentence(m_sentences->sentences(), currentPlace()));

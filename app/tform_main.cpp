@@ -11,6 +11,7 @@
 #include "learner/learnerresumeplaces.h"
 #include "lesson/answerfollower.h"
 #include "lesson/lesson.h"
+#include "lesson/lessoncontroller.h"
 #include "lesson/sentencelistmodel.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
@@ -26,6 +27,7 @@
 #include "playback/tdragtrackbar.h"
 #include "playback/transport.h"
 #include "progress/progresscenter.h"
+#include "progress/reviewsession.h"
 #include "recovery/recoverywriter.h"
 #include "sentences/sentencetrack.h"
 #include "sentences/waveformview.h"
@@ -128,7 +130,8 @@ TForm_Main::~TForm_Main()
     // The features go before the guard their handlers run under.
     for (QObject *feature : std::initializer_list<QObject *>{
              m_transport, m_loop, m_recent, m_document, m_dictationLine, m_answer, m_sentences,
-             m_feedback, m_recoveryWriter, m_answerFollower, m_lesson, m_progress, m_videoPane})
+             m_feedback, m_recoveryWriter, m_lessonControl, m_answerFollower, m_progress, m_review,
+             m_videoPane})
         delete feature;
 }
 
@@ -338,10 +341,6 @@ void TForm_Main::createComponents()
     m_sentenceDock->setWidget(m_sentenceList);
     addDockWidget(Qt::RightDockWidgetArea, m_sentenceDock);
     m_sentenceDock->hide();
-    m_advanceTimer = new QTimer(this);
-    m_advanceTimer->setObjectName(QStringLiteral("Timer_NextSentence"));
-    m_advanceTimer->setSingleShot(true);
-    m_advanceTimer->setInterval(500);
 }
 
 void TForm_Main::createFeatures()
@@ -359,14 +358,7 @@ void TForm_Main::createFeatures()
     m_sentences = new SentenceTrack(m_waveform, m_sentenceLabel, this);
     m_sentences->setCacheFolder(m_services.analysisCacheFolder);
     m_feedback = new WordFeedback(m_feedbackStrip, this);
-    m_lesson = new Lesson(this);
     m_answerFollower = new AnswerFollower(m_answerView, m_cueList, this);
-    m_sentenceList->setModel(m_lesson->model());
-    m_sentenceList->setColumnWidth(SentenceListModel::Number, 36);
-    m_sentenceList->setColumnWidth(SentenceListModel::Time, 56);
-    m_sentenceList->setColumnWidth(SentenceListModel::State, 130);
-    m_sentenceList->setColumnWidth(SentenceListModel::Score, 60);
-    resizeDocks({m_sentenceDock}, {480}, Qt::Horizontal);
     m_videoPane = new VideoPane(m_videoPanel, m_captionLabel, m_services.video, this);
 
     connect(player, &MediaPlayer::playStateChanged, this,
@@ -437,42 +429,8 @@ void TForm_Main::createFeatures()
                 {Dialogs::Button::Ok}, Dialogs::Icon::Warning, Dialogs::Button::Ok);
         },
         Qt::QueuedConnection);
-    connect(m_sentences, &SentenceTrack::sentencesChanged, this,
-            m_guard.wrap([this] { sentencesFound(); }));
-    connect(m_loop, &LoopRegion::changed, this, [this] { followLoopInLesson(); });
-    connect(m_advanceTimer, &QTimer::timeout, this, m_guard.wrap([this] { advanceLesson(); }));
-    connect(m_lesson, &Lesson::currentChanged, this, [this](int index) {
-        if (index < 0) {
-            m_sentenceList->clearSelection();
-            return;
-        }
-        const QModelIndex row = m_lesson->model()->index(index, 0);
-        m_sentenceList->selectRow(index);
-        m_sentenceList->scrollTo(row);
-    });
-    // After the feedback has the answer's text.
-    connect(m_answer, &AnswerPane::fileNameChanged, this, [this](const QString &fileName) {
-        m_lesson->forgetPassages();
-        m_answerFollower->setAnswerOpen(!fileName.isEmpty());
-        followAnswer();
-    });
-    connect(m_lesson, &Lesson::sentencesChanged, this, [this] {
-        QStringList cues;
-        if (m_sentences->fromSubtitles()) {
-            for (const Sentence &sentence : m_lesson->sentences())
-                cues.append(sentence.text);
-        }
-        m_answerFollower->setCues(cues);
-    });
-    connect(m_lesson, &Lesson::currentChanged, this, [this] { followAnswer(); });
-    connect(m_pages, &QTabWidget::currentChanged, this, [this] { followAnswer(); });
-    connect(m_answerFollower, &AnswerFollower::cueActivated, this,
-            m_guard.wrap([this](int index) { PlaySentence(index); }));
-    connect(m_sentenceList, &QTableView::activated, this,
-            m_guard.wrap([this](const QModelIndex &index) {
-                PlaySentence(index.row());
-                m_line->setFocus(Qt::OtherFocusReason);
-            }));
+    // After the feedback has the answer's text, and the sentence track the loop.
+    createLesson();
     connect(m_videoPane, &VideoPane::statusChanged, m_pictureNotice, &QLabel::setText);
     connect(m_sentences, &SentenceTrack::tracksChanged, this, [this] { showSubtitleTracks(); });
     connect(m_transport, &Transport::positionShown, this, [this] { showCaption(); });
@@ -497,6 +455,7 @@ void TForm_Main::createFeatures()
             }
         });
         m_resume = std::make_unique<LearnerResumePlaces>(m_learner, m_services.resumeFile);
+        m_lessonControl->setLearner(m_learner);
         createProgress();
     } else if (!m_services.resumeFile.isEmpty()) {
         m_resume = std::make_unique<ResumeStore>(m_services.resumeFile);
@@ -659,7 +618,7 @@ void TForm_Main::WindowsMediaPlayer_MainPlayStateChange(int newState)
     UpdatePlayPauseAction();
     if (newState == MediaPlayer::Playing || newState == MediaPlayer::Paused) {
         resumePlace();
-        startLessonWhenReady();
+        m_lessonControl->startWhenReady();
         m_videoPane->setRecordingHasVideo(m_services.video && m_services.video->hasVideo());
     }
 }

@@ -1,12 +1,8 @@
 #pragma once
 
-#include "learner/recordingkey.h"
-#include "learner/sentenceprogress.h"
-#include "lesson/answerplace.h"
 #include "platform/guard.h"
 #include "platform/qttranslations.h"
 #include "playback/resumestore.h"
-#include "progress/reviewstore.h"
 #include "sentences/sentencenavigation.h"
 
 #include <QDateTime>
@@ -32,6 +28,8 @@ class QActionGroup;
 class LearnerDatabase;
 class ProgressCenter;
 class Lesson;
+class LessonController;
+class ReviewSession;
 class QDockWidget;
 class QDragEnterEvent;
 class QTableView;
@@ -205,34 +203,14 @@ private:
     void NextSentence();
     void RepeatSentence();
 
-    // Sentence by sentence ("逐句听写"): the lesson leads from one sentence
-    // to the next; the records written stay those of an ordinary apply.
-    bool sentenceModeOn() const;
-    // A lesson runs: the switch is on and the loop is one of the sentences.
-    bool lessonApplies() const;
-    void sentencesFound();
-    void startLessonWhenReady();
-    void followLoopInLesson();
-    void lessonAfterApplying(const QString &text);
-    void advanceLesson();
-    void finishPendingAdvance();
+    // Sentence by sentence ("逐句听写"): the lesson controller leads from one
+    // sentence to the next; the records written stay those of an ordinary
+    // apply. The window wires it to the player, the loop and the line.
+    void createLesson();
     void skipSentence();
     void giveHint();
     void showSentenceAnswer();
-    // What the sentence is compared with: its cue, the passage used before,
-    // the passage nearest the typed text, else (forHelp: a hint or the answer
-    // is wanted) the passage at the sentence's place in the answer.
-    QString lessonExpected(int index, const QString &typed, bool forHelp = false);
-    // Where the sentence stands in the answer text; `search`: find it when
-    // not yet known (the answer page shows), else only what is known.
-    std::optional<TextRange> sentencePassage(int index, bool search);
-    // The answer passage at the sentence's place: after the passage of the
-    // one before it, else at its share of the recording.
-    std::optional<TextRange> placePassage(int index);
-    // The answer page follows the current sentence, hiding its text for now.
-    void followAnswer();
     void showProgressNotKept(const QString &reason);
-    void storeLessonSentence(int index, const std::optional<AttemptRecord> &attempt);
     void showLessonProgress();
     void toggleSentenceMode();
     // Review ("复习"): the due sentences of all recordings, one after another
@@ -240,13 +218,7 @@ private:
     void ShowReview();
     void ShowStats();
     void createProgress();
-    void startReview(const QList<ReviewStore::DueSentence> &queue);
-    // Loops the sentence under review once its recording's sentences are
-    // known; false when no review is waiting for them.
-    bool playReviewTarget();
-    // After a passed line: the next due sentence; false when not reviewing.
-    bool continueReview();
-    void endReview(const QString &message);
+    void createReview();
     // Practice controls.
     void changeSpeed(int tenths); // 0: back to normal
     void jump(double seconds);
@@ -321,18 +293,11 @@ private:
     QDockWidget *m_sentenceDock = nullptr;
     QTableView *m_sentenceList = nullptr;
     QLabel *m_lessonLabel = nullptr;
-    QTimer *m_advanceTimer = nullptr;
-    int m_advanceTarget = -1;
-    int m_passMark = 100;
-    bool m_lessonPending = false;
     QActionGroup *m_languageGroup = nullptr;
     QAction *m_showPicture = nullptr;
     QAction *m_showCaptions = nullptr;
     QMenu *m_trackMenu = nullptr;
     QActionGroup *m_dictationLanguageGroup = nullptr;
-    // The loop a line was last applied for: its subtitle may show.
-    double m_answeredLoopStart = -1.0;
-    double m_answeredLoopEnd = -1.0;
     double m_rewindStep = 2.0;
 
     // Features.
@@ -351,17 +316,11 @@ private:
     RecoveryWriter *m_recoveryWriter = nullptr;
     QLabel *m_recoveryWarning = nullptr;
     LearnerDatabase *m_learner = nullptr;
-    Lesson *m_lesson = nullptr;
+    LessonController *m_lessonControl = nullptr;
+    Lesson *m_lesson = nullptr; // the controller's
     ProgressCenter *m_progress = nullptr;
-    QList<ReviewStore::DueSentence> m_reviewQueue;
-    std::optional<ReviewStore::DueSentence> m_reviewing;
-    bool m_reviewTargetPending = false;
+    ReviewSession *m_review = nullptr;
     AnswerFollower *m_answerFollower = nullptr;
-    RecordingKey m_recordingKey;
-    // What the learner database holds for the open recording's sentences,
-    // read once as its first sentences arrive: what this visit adds, the
-    // lesson keeps itself.
-    std::optional<QList<SentenceProgress>> m_storedProgress;
     std::unique_ptr<ResumePlaces> m_resume;
     std::optional<ResumePoint> m_pendingResume;
 };

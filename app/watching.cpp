@@ -2,6 +2,7 @@
 // track its sentences come from and the language dictated.
 #include "app/tform_main.h"
 
+#include "lesson/lessoncontroller.h"
 #include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
@@ -136,6 +137,6 @@ void TForm_Main::showCaption()
     }
     const double start = m_loop->start();
     const double end = m_loop->end();
-    const bool answered = sameSpan(start, end, m_answeredLoopStart, m_answeredLoopEnd);
+    const bool answered = m_lessonControl->isAnswered(start, end);
     m_videoPane->setCaption(text, captionHidden(start, end, position, answered));
 }

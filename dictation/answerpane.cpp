@@ -56,6 +56,12 @@ AnswerPane::AnswerPane(QTabWidget *pages, QPlainTextEdit *view, QLabel *label, Q
     : QObject(parent), m_pages(pages), m_view(view), m_label(label)
 {
     setObjectName(QStringLiteral("AnswerPane"));
+    connect(m_pages, &QTabWidget::currentChanged, this, [this] { Q_EMIT shownChanged(isShown()); });
+}
+
+bool AnswerPane::isShown() const
+{
+    return m_pages->currentWidget() == m_view->parentWidget();
 }
 
 AnswerLines &AnswerPane::index()

@@ -33,9 +33,13 @@ public:
     std::optional<CheckHit> find(const QString &typed);
     // Marks the characters [start, end) of the text and scrolls them into view.
     void highlight(qsizetype start, qsizetype end);
+    // The answer page is the page shown.
+    bool isShown() const;
 
 Q_SIGNALS:
     void fileNameChanged(const QString &fileName);
+    // The answer page came into view or went out of it.
+    void shownChanged(bool shown);
 
 private:
     // The answer lines of the view; lines() has them all laid out and the

@@ -30,6 +30,30 @@ void DictationLine::clear()
     m_line->clear();
 }
 
+void DictationLine::clearNow()
+{
+    clear();
+    m_line->repaint();
+}
+
+void DictationLine::selectAll()
+{
+    m_line->selectAll();
+}
+
+void DictationLine::showHint(const QString &line, int cursor)
+{
+    const QString typed = m_line->text();
+    const QString indent = typed.left(typed.size() - text().size());
+    m_line->setText(indent + line);
+    m_line->setCursorPosition(int(indent.size()) + cursor);
+}
+
+void DictationLine::focus()
+{
+    m_line->setFocus(Qt::OtherFocusReason);
+}
+
 void DictationLine::setEnabled(bool enabled)
 {
     m_line->setEnabled(enabled);

@@ -19,6 +19,15 @@ public:
     QString text() const;
     // Empties the line without reporting it as the learner's change.
     void clear();
+    // The same, painted at once: a wait that blocks the window may follow.
+    void clearNow();
+    // Selects the whole line, for correction.
+    void selectAll();
+    // Writes a hint into the line: `line` stands for text() (the leading
+    // blanks typed stay), the cursor going to `cursor` within it.
+    void showHint(const QString &line, int cursor);
+    // The line takes the keyboard focus.
+    void focus();
     void setEnabled(bool enabled);
 
 Q_SIGNALS:

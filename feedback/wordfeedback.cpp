@@ -98,3 +98,8 @@ void WordFeedback::reset()
     m_strip->clear();
     Q_EMIT summaryChanged(QString());
 }
+
+void WordFeedback::showMessage(const QString &text)
+{
+    m_strip->showMessage(text);
+}

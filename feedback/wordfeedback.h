@@ -39,7 +39,8 @@ public:
     // counted; one that matches nothing shows 0%. The score in whole percent,
     // -1 when nothing is expected.
     int compareSentence(const QString &typed, const QString &expected, const QString &note);
-    FeedbackStrip *strip() const { return m_strip; }
+    // A word to the learner in the strip (a hint, the sentence's answer).
+    void showMessage(const QString &text);
     // A new recording starts a new session.
     void reset();
 

@@ -144,6 +144,12 @@ void ProgressCenter::showReview()
     refreshReview();
 }
 
+void ProgressCenter::refreshReviewIfShown()
+{
+    if (m_review && m_review->isVisible())
+        refreshReview();
+}
+
 void ProgressCenter::refreshReview()
 {
     if (!m_review)

@@ -38,6 +38,8 @@ public:
 
     void showReview();
     void refreshReview();
+    // Refreshes the review list when its window shows (a review ended).
+    void refreshReviewIfShown();
     void showStats();
     void refreshStats();
     void exportCsv();
@@ -45,9 +47,8 @@ public:
 
     // Practice time: writes what was counted so far.
     void flushPractice();
-    PracticeClock &clock() { return m_clock; }
 
-    ReviewWindow *reviewWindow() const { return m_review; }
+    const ReviewWindow *reviewWindow() const { return m_review; }
     StatsWindow *statsWindow() const { return m_stats; }
 
 Q_SIGNALS:

@@ -331,6 +331,41 @@ Struck out in round brackets: an extra word</translation>
     </message>
 </context>
 <context>
+    <name>LessonController</name>
+    <message>
+        <source>这段录音的句子都已完成</source>
+        <translation>Every sentence of this recording is done</translation>
+    </message>
+    <message>
+        <source>借助提示</source>
+        <translation>with help</translation>
+    </message>
+    <message>
+        <source>没有可对照的文字，已记下</source>
+        <translation>Nothing to compare with; line kept</translation>
+    </message>
+    <message>
+        <source>这一句没有可对照的文字</source>
+        <translation>This sentence has no text to compare with</translation>
+    </message>
+    <message>
+        <source>这一句已经全对了，按回车提交</source>
+        <translation>This sentence is all right; press Enter to apply it</translation>
+    </message>
+    <message>
+        <source>提示：下一个词是“%1”</source>
+        <translation>Hint: the next word is “%1”</translation>
+    </message>
+    <message>
+        <source>提示：下一个词以“%1”开头</source>
+        <translation>Hint: the next word begins with “%1”</translation>
+    </message>
+    <message>
+        <source>本句答案：%1</source>
+        <translation>This sentence: %1</translation>
+    </message>
+</context>
+<context>
     <name>LoopRules</name>
     <message>
         <source>  循环开始点: %1 结束点: %2</source>
@@ -667,6 +702,25 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>无法写入 %1</source>
         <translation>Cannot write %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewSession</name>
+    <message>
+        <source>复习完成</source>
+        <translation>Review finished</translation>
+    </message>
+    <message>
+        <source>在“%1”里找不到要复习的句子，已跳过</source>
+        <translation>The sentence to review was not found in “%1”; skipped</translation>
+    </message>
+    <message>
+        <source>复习：本句之后还有 %1 句</source>
+        <translation>Review: %1 more sentence(s) after this one</translation>
+    </message>
+    <message>
+        <source>复习：最后一句</source>
+        <translation>Review: the last sentence</translation>
     </message>
 </context>
 <context>
@@ -1422,34 +1476,6 @@ Recover it?</translation>
         <translation>Every sentence of this recording is done</translation>
     </message>
     <message>
-        <source>借助提示</source>
-        <translation>with help</translation>
-    </message>
-    <message>
-        <source>没有可对照的文字，已记下</source>
-        <translation>Nothing to compare with; line kept</translation>
-    </message>
-    <message>
-        <source>这一句没有可对照的文字</source>
-        <translation>This sentence has no text to compare with</translation>
-    </message>
-    <message>
-        <source>这一句已经全对了，按回车提交</source>
-        <translation>This sentence is all right; press Enter to apply it</translation>
-    </message>
-    <message>
-        <source>提示：下一个词是“%1”</source>
-        <translation>Hint: the next word is “%1”</translation>
-    </message>
-    <message>
-        <source>提示：下一个词以“%1”开头</source>
-        <translation>Hint: the next word begins with “%1”</translation>
-    </message>
-    <message>
-        <source>本句答案：%1</source>
-        <translation>This sentence: %1</translation>
-    </message>
-    <message>
         <source>句子</source>
         <translation>Sentences</translation>
     </message>
@@ -1482,22 +1508,6 @@ Recover it?</translation>
     <message>
         <source>学习进度没有保存，没有学习统计</source>
         <translation>Progress is not being kept; there is no progress to show</translation>
-    </message>
-    <message>
-        <source>复习完成</source>
-        <translation>Review finished</translation>
-    </message>
-    <message>
-        <source>在“%1”里找不到要复习的句子，已跳过</source>
-        <translation>The sentence to review was not found in “%1”; skipped</translation>
-    </message>
-    <message>
-        <source>复习：本句之后还有 %1 句</source>
-        <translation>Review: %1 more sentence(s) after this one</translation>
-    </message>
-    <message>
-        <source>复习：最后一句</source>
-        <translation>Review: the last sentence</translation>
     </message>
     <message>
         <source>查看</source>
