@@ -446,13 +446,7 @@ void TForm_Main::createFeatures()
         connect(m_learner, &LearnerDatabase::keepingAgain, this, [this] {
             m_progressNotKept->hide();
             m_progressNotKept->setToolTip({});
-            if (!m_recordingKey.isValid())
-                return;
-            for (const SentenceProgress &record : m_lesson->progress()) {
-                if (record.state != SentenceState::NotStarted || record.tries > 0)
-                    m_learner->saveSentence(m_recordingKey, m_recording->path(), record,
-                                            std::nullopt);
-            }
+            m_lessonControl->storeAgain();
         });
         m_resume = std::make_unique<LearnerResumePlaces>(m_learner, m_services.resumeFile);
         m_lessonControl->setLearner(m_learner);

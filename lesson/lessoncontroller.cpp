@@ -83,6 +83,13 @@ void LessonController::setSentences(const QList<Sentence> &sentences, bool compl
     const QList<SentenceProgress> stored = sentences.isEmpty()
                                                ? QList<SentenceProgress>()
                                                : m_stored.value_or(QList<SentenceProgress>());
+    if (m_learner && m_key.isValid()) {
+        QList<SentenceMatch::Span> division;
+        division.reserve(sentences.size());
+        for (const Sentence &s : sentences)
+            division.append({s.start, s.end, s.text});
+        m_learner->setDivision(m_key, m_path, division, complete);
+    }
     std::optional<Sentence> looped;
     if (m_lesson->current() >= 0)
         looped = m_lesson->sentences().at(m_lesson->current());
@@ -234,6 +241,16 @@ void LessonController::store(int index, const std::optional<AttemptRecord> &atte
 {
     if (m_learner && m_key.isValid())
         m_learner->saveSentence(m_key, m_path, m_lesson->at(index), attempt);
+}
+
+void LessonController::storeAgain()
+{
+    if (!m_learner || !m_key.isValid())
+        return;
+    for (const SentenceProgress &record : m_lesson->progress()) {
+        if (record.state != SentenceState::NotStarted || record.tries > 0)
+            m_learner->saveSentence(m_key, m_path, record, std::nullopt);
+    }
 }
 
 void LessonController::takeLine(const QString &text)

@@ -100,6 +100,10 @@ public:
     void noteAnswered(double loopStart, double loopEnd);
     bool isAnswered(double loopStart, double loopEnd) const;
 
+    // Writes work again after failing: what the lesson holds goes in once
+    // more (writes only move forward, so nothing counts twice).
+    void storeAgain();
+
     // The answer page follows the current sentence (after the answer text
     // or the sentences changed).
     void followAnswer();
