@@ -22,6 +22,8 @@
 
 namespace {
 
+using SentenceRows::exec;
+
 qint64 milliseconds(double seconds)
 {
     return std::llround(seconds * 1000.0);
@@ -46,14 +48,6 @@ bool prepare(QSqlDatabase &database, int busyTimeoutMs, QSqlError &error)
         }
     }
     return true;
-}
-
-bool exec(QSqlQuery &query, QSqlError &error)
-{
-    if (query.exec())
-        return true;
-    error = query.lastError();
-    return false;
 }
 
 // The id of the recording's row, made or brought up to date.

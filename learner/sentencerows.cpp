@@ -11,6 +11,8 @@
 
 namespace {
 
+using SentenceRows::exec;
+
 using SentenceMatch::Span;
 
 qint64 ms(double seconds)
@@ -26,14 +28,6 @@ struct Row {
 
     Span span() const { return {startMs / 1000.0, endMs / 1000.0, {}}; }
 };
-
-bool exec(QSqlQuery &query, QSqlError &error)
-{
-    if (query.exec())
-        return true;
-    error = query.lastError();
-    return false;
-}
 
 const char *const RowColumns =
     "id, start_ms, end_ms, state, tries, best_score, best_line, expected";
@@ -132,6 +126,14 @@ bool settleGroup(QSqlDatabase &database, const QList<Row> &rows, const Span &sen
 }
 
 } // namespace
+
+bool SentenceRows::exec(QSqlQuery &query, QSqlError &error)
+{
+    if (query.exec())
+        return true;
+    error = query.lastError();
+    return false;
+}
 
 bool SentenceRows::mergeInto(QSqlDatabase &database, qint64 survivor, qint64 other,
                              QSqlError &error)

@@ -9,11 +9,15 @@
 
 class QSqlDatabase;
 class QSqlError;
+class QSqlQuery;
 
 // The sentence rows of a recording as writes change them, by the rule of
 // sentencematch.h. Each runs inside the caller's transaction; false with the
 // error set when a statement fails.
 namespace SentenceRows {
+
+// Runs the prepared query; false with the error set when it fails.
+bool exec(QSqlQuery &query, QSqlError &error);
 
 // Makes `other` part of `survivor`: the counts combined, the attempts moved,
 // the review schedule practised last kept; `other` is gone afterwards.

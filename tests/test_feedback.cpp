@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(Scores, PercentTable,
 
 // Nearest passage ------------------------------------------------------------
 
-const QString repeated = QStringLiteral(
+const QString catTwice = QStringLiteral(
     "The cat sat on the mat. Birds sing in the morning. The cat sat on the mat. Rain falls.");
 
 struct NearestCase {
@@ -204,37 +204,37 @@ TEST_P(NearestTable, FindsPassage)
     EXPECT_EQ(found->distance, c.distance);
 }
 
-const qsizetype afterFirstMat = repeated.indexOf(QStringLiteral("Birds"));
-const qsizetype afterSecondMat = repeated.indexOf(QStringLiteral("Rain"));
+const qsizetype afterFirstMat = catTwice.indexOf(QStringLiteral("Birds"));
+const qsizetype afterSecondMat = catTwice.indexOf(QStringLiteral("Rain"));
 const QString chinese = QString::fromUcs4(U"\U00020000第一句。我们去公园。第三句有别的词。");
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, NearestTable,
     testing::Values(
-        NearestCase{"RepeatFirstWithoutPreference", repeated, "the cat sat on a mat", 0,
+        NearestCase{"RepeatFirstWithoutPreference", catTwice, "the cat sat on a mat", 0,
                     "The cat sat on the mat", 0, 1},
-        NearestCase{"RepeatAfterPreviousMatch", repeated, "the cat sat on a mat", afterFirstMat,
+        NearestCase{"RepeatAfterPreviousMatch", catTwice, "the cat sat on a mat", afterFirstMat,
                     "The cat sat on the mat", 1, 1},
-        NearestCase{"RepeatWrapsToFirst", repeated, "the cat sat on a mat", afterSecondMat,
+        NearestCase{"RepeatWrapsToFirst", catTwice, "the cat sat on a mat", afterSecondMat,
                     "The cat sat on the mat", 0, 1},
-        NearestCase{"NearerPassageBeatsPreferred", repeated, "birds sing in the morning",
+        NearestCase{"NearerPassageBeatsPreferred", catTwice, "birds sing in the morning",
                     afterSecondMat, "Birds sing in the morning", 0, 0},
-        NearestCase{"MissingWordInside", repeated, "birds sing the morning", 0,
+        NearestCase{"MissingWordInside", catTwice, "birds sing the morning", 0,
                     "Birds sing in the morning", 0, 1},
-        NearestCase{"WrongLastWordStaysInPassage", repeated, "rain fells", 0, "Rain falls", 0, 1},
-        NearestCase{"ExtraTypedWordsOutside", repeated, "oh birds sing in the morning today", 0,
+        NearestCase{"WrongLastWordStaysInPassage", catTwice, "rain fells", 0, "Rain falls", 0, 1},
+        NearestCase{"ExtraTypedWordsOutside", catTwice, "oh birds sing in the morning today", 0,
                     "Birds sing in the morning", 0, 2},
         NearestCase{"AcrossLineBreak", "first line ends\r\nsecond line starts", "ends second", 0,
                     "ends\r\nsecond", 0, 0},
         NearestCase{"ChineseOffsetsAfterSurrogatePair", chinese, "我们去公圆", 0, "我们去公园", 0,
                     1},
-        NearestCase{"NoTypedWordInAnswer", repeated, "completely unrelated words", 0, "", 0, 0},
-        NearestCase{"EmptyLine", repeated, " ,. ", 0, "", 0, 0},
+        NearestCase{"NoTypedWordInAnswer", catTwice, "completely unrelated words", 0, "", 0, 0},
+        NearestCase{"EmptyLine", catTwice, " ,. ", 0, "", 0, 0},
         NearestCase{"EmptyAnswer", "", "the cat", 0, "", 0, 0}));
 
 TEST(Nearest, ComparedPassageGivesTheLineScore)
 {
-    const AnswerIndex index(repeated);
+    const AnswerIndex index(catTwice);
     const std::optional<Passage> passage = index.nearest("birds sing the morning");
     ASSERT_TRUE(passage.has_value());
     const Comparison c = compareWords("birds sing the morning", passage->expected);
