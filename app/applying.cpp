@@ -54,7 +54,7 @@ void TForm_Main::Button_ApplyClick()
 
 bool TForm_Main::ApplyDictationLine(const QString &text)
 {
-    if (trimBlanks(text).isEmpty())
+    if (isBlankLine(text))
         return false;
     const TOptionFlags &options = m_settings->options();
 

@@ -2,6 +2,7 @@
 // track its sentences come from and the language dictated.
 #include "app/tform_main.h"
 
+#include "feedback/wordfeedback.h"
 #include "lesson/lessoncontroller.h"
 #include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
@@ -70,6 +71,7 @@ void TForm_Main::createDictationLanguageMenu(QMenu *parent)
     connect(group, &QActionGroup::triggered, this, m_guard.wrap([this](QAction *choice) {
         const QString code = choice->data().toString();
         m_sentences->setLanguage(code);
+        m_feedback->setLanguage(code);
         m_settings->setText(Preferences::DictationLanguage, code);
     }));
 }
@@ -90,6 +92,7 @@ void TForm_Main::loadVideoPreferences()
     }
     checked->setChecked(true);
     m_sentences->setLanguage(checked->data().toString());
+    m_feedback->setLanguage(checked->data().toString());
     showSubtitleTracks();
 }
 

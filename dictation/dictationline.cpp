@@ -21,7 +21,7 @@ DictationLine::DictationLine(QLineEdit *line, QPushButton *apply, QObject *paren
 
 QString DictationLine::text() const
 {
-    return trimLeftBlanks(m_line->text());
+    return typedLineForApplying(m_line->text());
 }
 
 void DictationLine::clear()

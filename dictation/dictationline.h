@@ -15,7 +15,8 @@ class DictationLine : public QObject
 public:
     DictationLine(QLineEdit *line, QPushButton *apply, QObject *parent);
 
-    // The typed text without leading blanks.
+    // The typed text as it is applied: without control characters, and
+    // without blanks at the start (also full-width and invisible ones).
     QString text() const;
     // Empties the line without reporting it as the learner's change.
     void clear();

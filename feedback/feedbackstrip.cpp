@@ -29,30 +29,46 @@ QString coloured(const QString &colour, const QString &html)
     return QStringLiteral("<span style=\"color:%1\">%2</span>").arg(colour, html);
 }
 
+bool endsInHyphen(const QString &shown)
+{
+    return !shown.isEmpty()
+           && (shown.back() == u'-' || shown.back() == u'\u2010' || shown.back() == u'\u2011');
+}
+
 QString marksHtml(const Comparison &comparison, const MarkColours &colours)
 {
     QString html;
     bool previousCjk = false;
+    bool joined = false; // the word before ends in the hyphen that joins it to this one
     for (qsizetype k = 0; k < comparison.marks.size(); ++k) {
         const WordMark &mark = comparison.marks.at(k);
-        // Chinese and Japanese run together; words are set apart by a blank.
-        if (k > 0 && !(previousCjk && mark.cjk))
+        // Chinese and Japanese run together; words are set apart by a blank,
+        // unless a hyphen joins them.
+        if (k > 0 && !(previousCjk && mark.cjk) && !joined)
             html += QLatin1Char(' ');
         previousCjk = mark.cjk;
-        const QString typed = mark.typed.toHtmlEscaped();
-        const QString expected = mark.expected.toHtmlEscaped();
+        // Apostrophes and hyphens as they were typed and as the text has them.
+        const QString typedText = mark.typedShown.isEmpty() ? mark.typed : mark.typedShown;
+        const QString expectedText =
+            mark.expectedShown.isEmpty() ? mark.expected : mark.expectedShown;
+        const QString typed = typedText.toHtmlEscaped();
+        const QString expected = expectedText.toHtmlEscaped();
         switch (mark.kind) {
         case WordMark::Kind::Right:
             html += typed;
+            joined = endsInHyphen(typedText);
             break;
         case WordMark::Kind::Wrong:
             html += coloured(colours.wrong, QStringLiteral("<s>%1</s>[%2]").arg(typed, expected));
+            joined = endsInHyphen(expectedText);
             break;
         case WordMark::Kind::Missing:
             html += coloured(colours.missing, QStringLiteral("＿[%1]").arg(expected));
+            joined = endsInHyphen(expectedText);
             break;
         case WordMark::Kind::Extra:
             html += coloured(colours.extra, QStringLiteral("(<s>%1</s>)").arg(typed));
+            joined = endsInHyphen(typedText);
             break;
         }
     }
@@ -119,7 +135,7 @@ void FeedbackStrip::render()
     if (!m_shown)
         return;
     if (m_shown->tooLong) {
-        m_words->setText(tr("这一行太长，不作比较"));
+        m_words->setText(tr("这一行超过 %1 个词，不作比较").arg(MaxCompareWords));
         m_score->clear();
         return;
     }

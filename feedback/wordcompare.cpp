@@ -41,10 +41,10 @@ bool similarSpelling(const QString &a, const QString &b)
     return row[b.size()] * 2 <= std::max(a.size(), b.size());
 }
 
-Comparison compareWords(const QString &typed, const QString &expected)
+Comparison compareWords(const QString &typed, const QString &expected, const QString &language)
 {
-    const QList<WordToken> a = tokenize(typed);
-    const QList<WordToken> b = tokenize(expected);
+    const QList<WordToken> a = comparedWords(typed, language);
+    const QList<WordToken> b = comparedWords(expected, language);
     Comparison result;
     if (a.size() > MaxCompareWords || b.size() > MaxCompareWords) {
         result.tooLong = true;
@@ -80,11 +80,13 @@ Comparison compareWords(const QString &typed, const QString &expected)
                                      : EditWeight + 1;
             int best = cost[(i - 1) * width + j - 1] + diagonal;
             unsigned char how = Diagonal;
-            if (cost[(i - 1) * width + j] + EditWeight < best) {
+            // On a tie the words at the end are the extra or missing ones,
+            // which the walk back from the end meets first.
+            if (cost[(i - 1) * width + j] + EditWeight <= best) {
                 best = cost[(i - 1) * width + j] + EditWeight;
                 how = Up;
             }
-            if (cost[i * width + j - 1] + EditWeight < best) {
+            if (cost[i * width + j - 1] + EditWeight <= best) {
                 best = cost[i * width + j - 1] + EditWeight;
                 how = Left;
             }
@@ -105,6 +107,8 @@ Comparison compareWords(const QString &typed, const QString &expected)
             mark.kind = same ? WordMark::Kind::Right : WordMark::Kind::Wrong;
             mark.typed = t.original;
             mark.expected = e.original;
+            mark.typedShown = t.shown;
+            mark.expectedShown = e.shown;
             mark.cjk = t.cjk && e.cjk;
             result.right += same ? 1 : 0;
             --i;
@@ -114,12 +118,14 @@ Comparison compareWords(const QString &typed, const QString &expected)
         case Up:
             mark.kind = WordMark::Kind::Extra;
             mark.typed = a[i - 1].original;
+            mark.typedShown = a[i - 1].shown;
             mark.cjk = a[i - 1].cjk;
             --i;
             break;
         default:
             mark.kind = WordMark::Kind::Missing;
             mark.expected = b[j - 1].original;
+            mark.expectedShown = b[j - 1].shown;
             mark.cjk = b[j - 1].cjk;
             --j;
             break;

@@ -9,6 +9,10 @@ struct WordMark {
     Kind kind = Kind::Right;
     QString typed;    // as typed; empty for Missing
     QString expected; // as in the expected text; empty for Extra
+    // The same with the apostrophes and joining hyphens written beside them,
+    // for showing ("self-" where the text has "self-substantial").
+    QString typedShown;
+    QString expectedShown;
     bool cjk = false; // a single Chinese, Japanese or Korean character
 };
 
@@ -42,6 +46,10 @@ bool similarSpelling(const QString &a, const QString &b);
 
 // Compares the typed line with the expected text word by word: the fewest
 // wrong, missing and extra words that turn one into the other; of equally few,
-// the most right words, then a wrong word where the spelling is close. Case,
-// punctuation, full-width forms and apostrophe variants do not count.
-Comparison compareWords(const QString &typed, const QString &expected);
+// the most right words, then a wrong word where the spelling is close, then
+// the typed words as early in the text as they can stand (a learner writes
+// from the start: "his" is the first "His", not a later "his"). Case,
+// punctuation, full-width forms and apostrophe variants do not count; numbers
+// in words and in digits are the same where the language is known.
+Comparison compareWords(const QString &typed, const QString &expected,
+                        const QString &language = {});

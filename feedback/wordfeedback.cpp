@@ -42,7 +42,7 @@ std::optional<Passage> WordFeedback::compare(const QString &typed, const QString
         m_strip->clear();
         return std::nullopt;
     }
-    const Comparison comparison = compareWords(typed, expected);
+    const Comparison comparison = compareWords(typed, expected, m_language);
     m_strip->showComparison(comparison);
     m_session.add(comparison);
     Q_EMIT summaryChanged(m_session.statusText());
@@ -79,8 +79,12 @@ int WordFeedback::compareSentence(const QString &typed, const QString &expected,
         Q_EMIT summaryChanged(m_session.statusText());
         return 0;
     }
-    const Comparison comparison = compareWords(typed, expected);
-    if (comparison.right == 0 && !comparison.tooLong) {
+    const Comparison comparison = compareWords(typed, expected, m_language);
+    if (comparison.tooLong) {
+        m_strip->showMessage(tr("这一行超过 %1 个词，无法比较，不算过关").arg(MaxCompareWords));
+        return NotComparable;
+    }
+    if (comparison.right == 0) {
         m_strip->showUnmatched(typed, expected);
         m_session.addScore(0.0);
         Q_EMIT summaryChanged(m_session.statusText());
@@ -89,7 +93,7 @@ int WordFeedback::compareSentence(const QString &typed, const QString &expected,
     m_strip->showComparison(comparison, note);
     m_session.add(comparison);
     Q_EMIT summaryChanged(m_session.statusText());
-    return comparison.hasScore() ? scorePercent(comparison.score()) : -1;
+    return scorePercent(comparison.score());
 }
 
 void WordFeedback::reset()

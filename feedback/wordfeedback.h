@@ -11,6 +11,10 @@
 
 class FeedbackStrip;
 
+// What compareSentence gives for a line too long to compare: no score, and
+// so no pass either.
+inline constexpr int NotComparable = -2;
+
 // Word-by-word feedback on each applied line: what it is compared with (the
 // sentence's subtitle text, else the nearest passage of the answer), the strip
 // that shows the result, and the session's running summary.
@@ -37,10 +41,14 @@ public:
     std::optional<Passage> nearestPassage(const QString &typed);
     // A line of a lesson against its sentence's expected text, shown and
     // counted; one that matches nothing shows 0%. The score in whole percent,
-    // -1 when nothing is expected.
+    // -1 when nothing is expected, NotComparable for a line too long to compare.
     int compareSentence(const QString &typed, const QString &expected, const QString &note);
     // A word to the learner in the strip (a hint, the sentence's answer).
     void showMessage(const QString &text);
+    // The dictation language ("en"...): numbers in words and in digits are
+    // the same word where it is known.
+    void setLanguage(const QString &language) { m_language = language; }
+    const QString &language() const { return m_language; }
     // A new recording starts a new session.
     void reset();
 
@@ -53,6 +61,7 @@ private:
     FeedbackSession m_session;
     QFuture<AnswerIndex> m_index;
     QString m_answerText;
+    QString m_language;
     bool m_hasAnswer = false;
     qsizetype m_lastPassageEnd = 0;
 };

@@ -1,5 +1,7 @@
 #include "feedback/wordtokens.h"
 
+#include "feedback/numberwords.h"
+
 namespace {
 
 char32_t codePointAt(const QString &text, qsizetype i, qsizetype *length)
@@ -146,6 +148,40 @@ void forEachToken(const QString &text,
     }
 }
 
+namespace {
+
+bool isJoiningHyphen(QChar c)
+{
+    return c == u'-' || c == u'\u2010' || c == u'\u2011';
+}
+
+bool isWordUnit(const QString &text, qsizetype i)
+{
+    return i >= 0 && i < text.size() && (text.at(i).isLetterOrNumber() || text.at(i).isMark());
+}
+
+// The apostrophes and hyphens that the split leaves out of the words, put
+// back for showing them.
+void addShownForms(const QString &text, QList<WordToken> &tokens)
+{
+    for (qsizetype k = 0; k < tokens.size(); ++k) {
+        WordToken &token = tokens[k];
+        qsizetype start = token.start;
+        qsizetype end = token.end;
+        if (start > 0 && isApostrophe(text.at(start - 1).unicode()) && !isWordUnit(text, start - 2)
+            && (k == 0 || tokens.at(k - 1).end < start - 1))
+            --start;
+        if (end < text.size() && isApostrophe(text.at(end).unicode()) && !isWordUnit(text, end + 1))
+            ++end;
+        if (k + 1 < tokens.size() && end < text.size() && isJoiningHyphen(text.at(end))
+            && tokens.at(k + 1).start == end + 1)
+            ++end;
+        token.shown = text.mid(start, end - start);
+    }
+}
+
+} // namespace
+
 QList<WordToken> tokenize(const QString &text)
 {
     QList<WordToken> tokens;
@@ -159,5 +195,11 @@ QList<WordToken> tokenize(const QString &text)
         token.cjk = isCjk(codePointAt(text, start, &length));
         tokens.append(token);
     });
+    addShownForms(text, tokens);
     return tokens;
+}
+
+QList<WordToken> comparedWords(const QString &text, const QString &language)
+{
+    return withNumbersAsDigits(text, tokenize(text), language);
 }

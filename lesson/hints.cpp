@@ -18,12 +18,14 @@ bool startsLike(const QString &typed, const QString &word)
 
 } // namespace
 
-std::optional<Hint> nextHint(const QString &typed, const QString &expected, int previousWord)
+std::optional<Hint> nextHint(const QString &typed, const QString &expected, int previousWord,
+                             const QString &language)
 {
-    const Comparison comparison = compareWords(typed, expected);
+    const Comparison comparison = compareWords(typed, expected, language);
     if (comparison.tooLong || comparison.expectedCount == 0)
         return std::nullopt;
-    const QList<WordToken> tokens = tokenize(typed);
+    // The words as the comparison counted them, so the marks line up with them.
+    const QList<WordToken> tokens = comparedWords(typed, language);
     int expectedIndex = 0;
     int typedIndex = 0;
     for (qsizetype k = 0; k < comparison.marks.size(); ++k) {

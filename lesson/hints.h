@@ -16,5 +16,7 @@ struct Hint {
 };
 
 // Nothing when every expected word is already right, or nothing is expected.
-// previousWord is the word the last hint was for (-1 for none).
-std::optional<Hint> nextHint(const QString &typed, const QString &expected, int previousWord);
+// previousWord is the word the last hint was for (-1 for none); language is
+// the dictation language, for numbers written in words.
+std::optional<Hint> nextHint(const QString &typed, const QString &expected, int previousWord,
+                             const QString &language = {});

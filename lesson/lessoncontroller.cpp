@@ -91,16 +91,25 @@ void LessonController::setSentences(const QList<Sentence> &sentences, bool compl
         m_learner->setDivision(m_key, m_path, division, complete);
     }
     std::optional<Sentence> looped;
-    if (m_lesson->current() >= 0)
-        looped = m_lesson->sentences().at(m_lesson->current());
+    bool fresh = false;
+    if (const int current = m_lesson->current(); current >= 0) {
+        looped = m_lesson->sentences().at(current);
+        fresh = !m_wantedStart() && current == firstUnfinished(m_lesson->progress())
+                && m_lesson->at(current).tries == 0 && !m_lesson->helped();
+    }
     m_lesson->setSentences(sentences, stored);
     // The sentence looped, drawn a little differently once the whole
-    // recording is known: the loop follows it, so the lesson goes on.
-    if (looped && m_lesson->current() < 0
-        && sameSpan(m_loopStart, m_loopEnd, looped->start, looped->end)) {
-        const int index = matchingSentence(sentences, looped->start, looped->end);
-        if (index >= 0)
-            Q_EMIT loopRequested(sentences.at(index).start, sentences.at(index).end);
+    // recording is known: the loop follows it, so the lesson goes on. A
+    // lesson that had only just started goes to the first sentence not yet
+    // done among those found now.
+    if (looped && sameSpan(m_loopStart, m_loopEnd, looped->start, looped->end)) {
+        const int index = placeAfterNewSentences(sentences, m_lesson->progress(), *looped, fresh);
+        if (index >= 0 && index != m_lesson->current()) {
+            if (index == matchingSentence(sentences, looped->start, looped->end))
+                Q_EMIT loopRequested(sentences.at(index).start, sentences.at(index).end);
+            else
+                Q_EMIT playRequested(index);
+        }
     }
     followLoop(m_loopStart, m_loopEnd);
     Q_EMIT progressChanged();
@@ -263,8 +272,9 @@ void LessonController::takeLine(const QString &text)
     if (wanted.isEmpty() && !m_feedback->hasAnswer())
         note = tr("没有可对照的文字，已记下");
     const int score = m_feedback->compareSentence(text, wanted, note);
-    // With nothing to compare against, the learner's line is taken as it is.
-    const bool pass = score < 0 || passes(score, m_passMark);
+    // With nothing to compare against, the learner's line is taken as it is;
+    // one too long to compare is not.
+    const bool pass = linePasses(score, m_passMark);
 
     AttemptRecord attempt;
     attempt.at = m_now();
@@ -331,7 +341,8 @@ std::optional<Hint> LessonController::hint(const QString &typed)
         m_feedback->showMessage(tr("这一句没有可对照的文字"));
         return std::nullopt;
     }
-    const std::optional<Hint> hint = nextHint(typed, wanted, m_lesson->hintedWord());
+    const std::optional<Hint> hint =
+        nextHint(typed, wanted, m_lesson->hintedWord(), m_feedback->language());
     if (!hint) {
         m_feedback->showMessage(tr("这一句已经全对了，按回车提交"));
         return std::nullopt;

@@ -17,6 +17,11 @@ bool passes(int scorePercent, int passMark)
     return scorePercent >= 100 || (scorePercent >= 0 && scorePercent >= passMark);
 }
 
+bool linePasses(int score, int passMark)
+{
+    return score == -1 || passes(score, passMark);
+}
+
 SentenceProgress afterAttempt(SentenceProgress progress, int score, const QString &line,
                               bool passed, bool helped)
 {
@@ -106,6 +111,18 @@ QList<SentenceProgress> matchProgress(const QList<Sentence> &sentences,
             p.expected = s.text;
     }
     return matched;
+}
+
+int placeAfterNewSentences(const QList<Sentence> &sentences,
+                           const QList<SentenceProgress> &progress, const Sentence &looped,
+                           bool fresh)
+{
+    if (fresh) {
+        const int first = firstUnfinished(progress);
+        if (first >= 0)
+            return first;
+    }
+    return matchingSentence(sentences, looped.start, looped.end);
 }
 
 int lessonNext(const QList<Sentence> &sentences, int current, double position)

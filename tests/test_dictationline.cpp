@@ -233,6 +233,44 @@ TEST(Apply, BlankLineIsRefusedSilently)
     }
 }
 
+// What an input method types and a paste brings: blanks of other widths and
+// invisible characters never make a line of their own, and control
+// characters never reach the document. Spaces typed at the end stay.
+TEST(Apply, TypedLineIsCleanedBeforeItIsApplied)
+{
+    struct Row {
+        const char *name;
+        QString typed;
+        const char *applied; // null: refused
+    } rows[] = {
+        {"full-width spaces", QStringLiteral("\u3000\u3000"), nullptr},
+        {"no-break space", QStringLiteral("\u00A0"), nullptr},
+        {"zero-width space and byte order mark", QStringLiteral("\u200B\uFEFF\u2060"), nullptr},
+        {"thin and ideographic spaces", QStringLiteral(" \u2009\u3000\u202F"), nullptr},
+        {"only control characters", QStringLiteral("\x01\x7f\u0085"), nullptr},
+        {"leading full-width space", QStringLiteral("\u3000我们去公园"), "我们去公园"},
+        {"trailing invisible characters", QStringLiteral("hello\u200B\u3000"), "hello"},
+        {"trailing plain spaces stay", QStringLiteral("hello  "), "hello  "},
+        {"a control character inside", QStringLiteral("he\x01llo\x1b"), "hello"},
+        {"a pasted tab and line break", QStringLiteral("one\ttwo\r\nthree"), "one two  three"},
+        {"a format character inside stays", QStringLiteral("a\u200Db"), "a\u200Db"},
+        {"a letter outside the first plane", QString::fromUcs4(U"\U00020000\u3000"),
+         "\xF0\xA0\x80\x80"},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        Dictating h;
+        h.line()->setText(r.typed);
+        h.clickApply();
+        if (!r.applied) {
+            EXPECT_TRUE(h.added().isEmpty());
+            EXPECT_EQ(h.line()->text(), r.typed);
+        } else {
+            EXPECT_EQ(h.added(), record(QString::fromUtf8(r.applied), QString()));
+        }
+    }
+}
+
 // Real key events on a shown, active window.
 TEST(Keyboard, EnterAppliesAndNeverReachesTheLine)
 {

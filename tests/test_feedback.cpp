@@ -115,6 +115,64 @@ INSTANTIATE_TEST_SUITE_P(
         CompareCase{"LongerThanPassage", "I went to the big park today", "to the park",
                     "+I|+went|to|the|+big|park|+today", 3, 3}));
 
+// Numbers said in words and written in digits, where the language is known.
+struct NumberCase {
+    const char *name;
+    const char *language;
+    const char *typed;
+    const char *expected;
+    const char *marks;
+    int right;
+};
+
+TEST(Compare, NumbersInWordsAndDigitsAreTheSameWord)
+{
+    const NumberCase cases[] = {
+        {"one and 1", "en", "One small step", "1 small step.", "One|small|step", 3},
+        {"hyphenated tens", "en", "21 cats", "Twenty-one cats.", "21|cats", 2},
+        {"tens apart", "en", "twenty one cats", "21 cats", "twenty one|cats", 2},
+        {"hundreds with and", "en", "105 days", "one hundred and five days", "105|days", 2},
+        {"thousands", "en", "3,250 people", "three thousand two hundred fifty people",
+         "3,250|people", 2},
+        {"two numbers stay two", "en", "one two", "1 2", "one|two", 2},
+        {"an and that is no number", "en", "one and all", "1 and all", "one|and|all", 3},
+        {"wrong number", "en", "twenty-two", "21", "twenty-two>21", 0},
+        {"the language unknown", "", "one", "1", "one>1", 0},
+        {"Chinese has no words for it", "zh", "one", "1", "one>1", 0},
+        {"French", "fr", "quatre-vingt-dix-sept ans", "97 ans", "quatre-vingt-dix-sept|ans", 2},
+        {"French et", "fr", "vingt et un", "21", "vingt et un", 1},
+        {"Spanish", "es", "ciento veintiuno", "121", "ciento veintiuno", 1},
+        {"Spanish y", "es", "treinta y dos", "32", "treinta y dos", 1},
+        {"Portuguese", "pt", "vinte e um", "21", "vinte e um", 1},
+        {"Russian", "ru", "две тысячи двадцать четыре", "2024", "две тысячи двадцать четыре", 1},
+        {"German compound", "de", "einundzwanzig Jahre", "21 Jahre", "einundzwanzig|Jahre", 2},
+        {"Italian compound", "it", "ventuno anni", "21 anni", "ventuno|anni", 2},
+        {"case of a regional code", "en-GB", "Eleven", "11", "Eleven", 1},
+    };
+    for (const NumberCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const Comparison result =
+            compareWords(QString::fromUtf8(c.typed), QString::fromUtf8(c.expected),
+                         QString::fromLatin1(c.language));
+        EXPECT_EQ(marksText(result), QString::fromUtf8(c.marks));
+        EXPECT_EQ(result.right, c.right);
+    }
+}
+
+// A word that comes again later in the line is the first one for a learner
+// who has written only the start.
+TEST(Compare, TypedWordsStandAsEarlyAsTheyCan)
+{
+    EXPECT_EQ(marksText(compareWords("His", "His tender heir might bear his memory")).toStdString(),
+              "His|-tender|-heir|-might|-bear|-his|-memory");
+    EXPECT_EQ(marksText(compareWords("the the", "the cat")).toStdString(), "the|the>cat");
+    EXPECT_EQ(marksText(compareWords("his his", "his")).toStdString(), "his|+his");
+    // A later word still matches where it is the better fit.
+    EXPECT_EQ(marksText(compareWords("bear his memory", "His tender heir might bear his memory"))
+                  .toStdString(),
+              "-His|-tender|-heir|-might|bear|his|memory");
+}
+
 TEST(Compare, NothingExpectedHasNoScore)
 {
     EXPECT_FALSE(compareWords("hello", "").hasScore());
@@ -298,13 +356,39 @@ TEST(Strip, TooLongAndClear)
 {
     FeedbackStrip strip;
     strip.showComparison(compareWords(QStringLiteral("w ").repeated(MaxCompareWords + 1), "w"));
-    EXPECT_EQ(shownWords(strip).text, "这一行太长，不作比较");
+    EXPECT_EQ(shownWords(strip).text, "这一行超过 300 个词，不作比较");
     EXPECT_EQ(shownScore(strip), "");
     strip.showComparison(compareWords("markup <b>", "markup <b>"));
     EXPECT_EQ(shownWords(strip).text, "markup b");
     strip.clear();
     EXPECT_EQ(shownWords(strip).text, "");
     EXPECT_EQ(shownScore(strip), "");
+}
+
+// Hyphens and apostrophes stay where they were typed and where the text has
+// them, though they never make two words differ.
+TEST(Strip, KeepsHyphensAndApostrophes)
+{
+    struct Row {
+        const char *typed;
+        const char *expected;
+        const char *shown;
+    } rows[] = {
+        {"self-substantial fuel", "Thy self-substantial fuel.", "＿[Thy] self-substantial fuel"},
+        {"self substantial", "self-substantial", "self substantial"},
+        {"self-sustaining", "self-substantial", "self-sustaining[substantial]"},
+        {"feed'st thy", "Feed'st thy light", "feed'st thy ＿[light]"},
+        {"the students' books", "The students' books", "the students' books"},
+        {"'tis so", "'Tis so", "'tis so"},
+        {"rock and roll", "rock 'n' roll", "rock and['n'] roll"},
+        {"twenty-one years", "21 years", "twenty-one years"},
+    };
+    FeedbackStrip strip;
+    for (const Row &r : rows) {
+        strip.showComparison(compareWords(QString::fromUtf8(r.typed), QString::fromUtf8(r.expected),
+                                          QStringLiteral("en")));
+        EXPECT_EQ(shownWords(strip).text, QString::fromUtf8(r.shown)) << r.typed;
+    }
 }
 
 TEST(Session, SummarizesScoredLines)

@@ -4,6 +4,7 @@
 #include "support/tonewav.h"
 
 #include "feedback/feedbackstrip.h"
+#include "feedback/wordfeedback.h"
 #include "learner/learnerdatabase.h"
 #include "learner/learnerschema.h"
 #include "learner/recordingkey.h"
@@ -29,6 +30,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -538,6 +540,93 @@ TEST(LessonHints, ASentenceWithoutACueHintsFromItsPlaceInTheAnswer)
     EXPECT_TRUE(hidesText(view->extraSelections().first()));
 }
 
+// Lines a learner really applies that went wrong: blanks an input method or a
+// paste brings, a pasted page, control characters, numbers in words, a hyphen,
+// and hints past a repeated word. Each step works on the sentence the one
+// before left looped.
+TEST(LessonWindowFlow, LessonFaults)
+{
+    QTemporaryDir shared;
+    const QString wav =
+        writeCuedLesson(shared.path(), {"One small step.", "I have 1 dog and 21 cats.",
+                                        "Thy self-substantial fuel.",
+                                        "His tender heir might bear his memory.", "Good night."});
+    LessonWindow h(shared.filePath(QStringLiteral("learner.db")));
+    h.open(wav);
+    ASSERT_TRUE(h.waitForLoop(0));
+    const QString pasted = QStringLiteral("word ").repeated(MaxCompareWords + 1);
+    struct Step {
+        const char *name;
+        QString typed;
+        int hintPresses;    // Ctrl+H before applying; the line is not applied then
+        const char *record; // the line as written into the document; null: nothing written
+        SentenceState state;
+        int tries;
+        QString strip; // the strip's words, as far as the row says
+        int nextLoop;  // the sentence looped afterwards
+    } steps[] = {
+        {"full-width spaces",
+         QStringLiteral("\u3000\u3000"),
+         0,
+         nullptr,
+         SentenceState::NotStarted,
+         0,
+         {},
+         0},
+        {"no-break and zero-width spaces",
+         QStringLiteral("\u00A0\u200B\uFEFF \u2060"),
+         0,
+         nullptr,
+         SentenceState::NotStarted,
+         0,
+         {},
+         0},
+        {"a pasted page", pasted, 0, "", SentenceState::Attempted, 1,
+         QStringLiteral("这一行超过 300 个词，无法比较，不算过关"), 0},
+        {"control characters", QStringLiteral("\u3000one\x01 small\tstep\u200B"), 0,
+         "one small step", SentenceState::Passed, 2, QStringLiteral("one small step"), 1},
+        {"numbers in words", QStringLiteral("I have one dog and twenty-one cats"), 0,
+         "I have one dog and twenty-one cats", SentenceState::Passed, 1,
+         QStringLiteral("I have one dog and twenty-one cats"), 2},
+        {"a hyphen", QStringLiteral("thy self-substantial fuel"), 0, "thy self-substantial fuel",
+         SentenceState::Passed, 1, QStringLiteral("thy self-substantial fuel"), 3},
+        {"hints past a repeated word", QString(), 8, nullptr, SentenceState::NotStarted, 0, {}, 3},
+    };
+    int records = 0;
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        const int index = h.lesson().current();
+        const qsizetype before = h.doc().text().size();
+        h.edit()->setText(step.typed);
+        for (int press = 0; press < step.hintPresses; ++press)
+            h.action(QStringLiteral("Action_Hint"))->trigger();
+        if (step.hintPresses == 0)
+            h.clickApply();
+        if (step.record) {
+            ++records;
+            const QStringList lines = h.doc().text().split(QStringLiteral("\r\n"));
+            ASSERT_GE(lines.size(), 3);
+            if (*step.record) {
+                EXPECT_EQ(lines.at(lines.size() - 3), QString::fromUtf8(step.record));
+            }
+        } else {
+            EXPECT_EQ(h.doc().text().size(), before);
+        }
+        EXPECT_EQ(h.lesson().at(index).state, step.state);
+        EXPECT_EQ(h.lesson().at(index).tries, step.tries);
+        if (!step.strip.isEmpty()) {
+            QTextDocument shown;
+            shown.setHtml(h.widget<QLabel>("FeedbackWords")->text());
+            EXPECT_EQ(shown.toPlainText(), step.strip);
+        }
+        if (step.hintPresses > 0) {
+            EXPECT_EQ(h.edit()->text(), QStringLiteral("His tender heir might"));
+        }
+        EXPECT_TRUE(h.waitForLoop(step.nextLoop));
+    }
+    EXPECT_EQ(h.doc().text().count(QStringLiteral("循环开始点")), records);
+}
+
 // The rules on their own.
 
 TEST(LessonRules, AttemptsPassesAndTheNextUnfinished)
@@ -767,12 +856,19 @@ TEST(LessonRules, HintsFillTheNextWordInPlace)
         {"it was a bright c", "It was a bright cold day in April.", 4, "it was a bright cold",
          true},
         {"the sat", "The cat sat.", -1, "the c sat", false},
+        // An extra word typed: the hint goes after the words that are right.
+        {"the very cat", "The cat sat.", -1, "the very cat s", false},
+        {"the very cat s", "The cat sat.", 2, "the very cat sat", true},
+        // A first word that comes again later is the first one.
+        {"His", "His tender heir might bear his memory", 0, "His te", false},
+        {"one small", "1 small step.", -1, "one small s", false},
         {"bright cold", "bright cold", -1, nullptr, false},
         {"我爱", "我爱北京", -1, "我爱北", true},
     };
     for (const Row &r : rows) {
         const std::optional<Hint> hint =
-            nextHint(QString::fromUtf8(r.typed), QString::fromUtf8(r.expected), r.previousWord);
+            nextHint(QString::fromUtf8(r.typed), QString::fromUtf8(r.expected), r.previousWord,
+                     QStringLiteral("en"));
         if (!r.line) {
             EXPECT_FALSE(hint) << r.typed;
             continue;
@@ -782,6 +878,106 @@ TEST(LessonRules, HintsFillTheNextWordInPlace)
         EXPECT_EQ(hint->whole, r.whole) << r.typed;
     }
     EXPECT_FALSE(nextHint(QStringLiteral("x"), QString(), -1));
+}
+
+// Ctrl+H pressed again and again gets through the whole sentence, also past
+// a word that comes again later in it.
+TEST(LessonRules, HintsGetThroughASentenceWithARepeatedWord)
+{
+    const QString expected = QStringLiteral("His tender heir might bear his memory.");
+    QString line;
+    int previous = -1;
+    QStringList lines;
+    for (int press = 0; press < 14; ++press) {
+        const std::optional<Hint> hint = nextHint(line, expected, previous, QStringLiteral("en"));
+        if (!hint)
+            break;
+        line = hint->line;
+        previous = hint->wordIndex;
+        lines << line;
+    }
+    EXPECT_EQ(lines.value(7), QStringLiteral("His tender heir might"));
+    EXPECT_EQ(line, QStringLiteral("His tender heir might bear his memory"));
+    EXPECT_EQ(lines.size(), 14);
+    EXPECT_FALSE(nextHint(line, expected, previous));
+}
+
+TEST(LessonRules, FirstUnfinishedFromAnySentence)
+{
+    using S = SentenceState;
+    struct Row {
+        const char *name;
+        QList<S> states;
+        int from;
+        int first;
+    } rows[] = {
+        {"from the start", {S::Passed, S::NotStarted, S::Attempted}, 0, 1},
+        {"the sentence it starts at is unfinished", {S::Attempted, S::Passed, S::Attempted}, 2, 2},
+        {"starting at an attempted one", {S::Passed, S::Attempted, S::NotStarted}, 1, 1},
+        {"starting at a finished one goes on", {S::NotStarted, S::Passed, S::Attempted}, 1, 2},
+        {"wraps to one skipped", {S::Attempted, S::Passed, S::PassedWithHelp}, 1, 0},
+        {"from past the end wraps", {S::Passed, S::Attempted}, 2, 1},
+        {"from before the start", {S::Attempted, S::Passed}, -3, 0},
+        {"all finished", {S::Passed, S::PassedWithHelp}, 0, -1},
+        {"no sentences", {}, 0, -1},
+    };
+    for (const Row &r : rows) {
+        QList<SentenceProgress> progress;
+        for (S state : r.states) {
+            SentenceProgress p;
+            p.state = state;
+            progress.append(p);
+        }
+        EXPECT_EQ(firstUnfinished(progress, r.from), r.first) << r.name;
+    }
+}
+
+// Where the lesson stands when its sentences are found anew.
+TEST(LessonRules, PlaceAfterTheSentencesAreFoundAnew)
+{
+    const QList<Sentence> pauses{{0.8, 4.0, {}}, {4.5, 7.0, {}}};
+    const QList<Sentence> cues{
+        {1.0, 2.0, "Dawn."}, {2.2, 4.4, "The ship sails."}, {4.5, 7.0, "Go."}};
+    QList<SentenceProgress> untouched(3);
+    QList<SentenceProgress> firstDone(3);
+    QList<SentenceProgress> allDone(3);
+    for (SentenceProgress &p : allDone)
+        p.state = SentenceState::Passed;
+    firstDone[0].state = SentenceState::Passed;
+    firstDone[1].state = SentenceState::Passed;
+    struct Row {
+        const char *name;
+        QList<Sentence> sentences;
+        QList<SentenceProgress> progress;
+        Sentence looped;
+        bool fresh;
+        int place;
+    } rows[] = {
+        // The first pause overlaps the second cue most; the film starts at its first.
+        {"a film's cues replace the pauses", cues, untouched, pauses[0], true, 0},
+        {"a sentence worked on follows its overlap", cues, untouched, pauses[0], false, 1},
+        {"reopened: the settled sentences show what was done", cues, firstDone, cues[0], true, 2},
+        {"the same times stay", cues, firstDone, cues[0], false, 0},
+        {"everything done: the overlap", cues, allDone, pauses[1], true, 2},
+        {"nothing overlaps", cues, untouched, Sentence{8.0, 9.0, {}}, false, -1},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(placeAfterNewSentences(r.sentences, r.progress, r.looped, r.fresh), r.place)
+            << r.name;
+}
+
+TEST(LessonRules, ALineTooLongToCompareNeverPasses)
+{
+    struct Row {
+        int score;
+        int passMark;
+        bool passes;
+    } rows[] = {
+        {-1, 100, true}, // nothing to compare with: the line is taken
+        {NotComparable, 0, false}, {100, 100, true}, {99, 100, false}, {80, 80, true}, {0, 0, true},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(linePasses(r.score, r.passMark), r.passes) << r.score << " " << r.passMark;
 }
 
 TEST(LessonRules, NavigationFromTheCurrentSentence)

@@ -155,12 +155,12 @@ Keep a copy of the original file beside it (%2) first?</translation>
 Struck out in round brackets: an extra word</translation>
     </message>
     <message>
-        <source>这一行太长，不作比较</source>
-        <translation>This line is too long to compare</translation>
-    </message>
-    <message>
         <source>得分 %1%</source>
         <translation>Score %1%</translation>
+    </message>
+    <message>
+        <source>这一行超过 %1 个词，不作比较</source>
+        <translation>This line has more than %1 words and is not compared</translation>
     </message>
 </context>
 <context>
@@ -1664,6 +1664,13 @@ Recover it?</translation>
     <message>
         <source>画面太大，电脑解码跟不上，会跳帧；可在“查看”里关闭“显示画面”</source>
         <translation>The picture is too large to decode smoothly and skips frames; View &gt; Show Picture hides it</translation>
+    </message>
+</context>
+<context>
+    <name>WordFeedback</name>
+    <message>
+        <source>这一行超过 %1 个词，无法比较，不算过关</source>
+        <translation>This line has more than %1 words: it cannot be compared and does not pass</translation>
     </message>
 </context>
 </TS>
