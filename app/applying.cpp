@@ -16,11 +16,6 @@
 #include "sentences/sentencetrack.h"
 #include "settings/settingsstore.h"
 
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextCursor>
-
 void TForm_Main::LabeledEdit_DictationChange()
 {
     if (!isPlaybackActive(*m_services.player))
@@ -92,25 +87,18 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
         information = QLatin1Char('(') + information + QLatin1Char(')');
 
     // Only the learner's own text (and the tail) is written, not the forms compared.
-    m_document->appendLine(QString());
-    m_document->appendLine(text + tail);
-    m_document->appendLine(information);
+    m_document->appendRecord({QString(), text + tail, information});
     // An applied line is finished work: into the copy now, not after the
     // quiet time that typing gets.
     if (m_recoveryWriter)
         m_recoveryWriter->writeSoon();
-    // The record just written is what the learner looks for.
-    m_dictationEditor->moveCursor(QTextCursor::End);
-    QScrollBar *scroll = m_dictationEditor->verticalScrollBar();
-    scroll->setValue(scroll->maximum());
     return true;
 }
 
 void TForm_Main::AfterApplying()
 {
-    m_dictationLine->clear();
     // Shown empty before any wait below blocks the window.
-    m_line->repaint();
+    m_dictationLine->clearNow();
 
     const TOptionFlags &options = m_settings->options();
     MediaPlayer *player = m_services.player;

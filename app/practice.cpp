@@ -78,7 +78,7 @@ void TForm_Main::jump(double seconds)
     if (seconds < 0 && start >= 0 && insideLoop)
         to = std::max(to, start);
     player->setCurrentPosition(to);
-    m_transport->updatePositionDisplay();
+    UpdatePositionDisplay();
 }
 
 void TForm_Main::changeVolume(int step)

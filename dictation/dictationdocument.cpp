@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -31,6 +32,16 @@ QString DictationDocument::text() const
     // only the block separators and Shift+Enter's line separators become line
     // breaks.
     return fromEditorRawText(m_editor->document()->toRawText());
+}
+
+void DictationDocument::appendRecord(const QStringList &lines)
+{
+    for (const QString &line : lines)
+        appendLine(line);
+    // The record just written is what the learner looks for.
+    m_editor->moveCursor(QTextCursor::End);
+    QScrollBar *scroll = m_editor->verticalScrollBar();
+    scroll->setValue(scroll->maximum());
 }
 
 void DictationDocument::appendLine(const QString &line)

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class Dialogs;
 class QLabel;
@@ -32,6 +33,8 @@ public:
     QString text() const;
     // Adds a line at the end: after a final line break, or ending the last line.
     void appendLine(const QString &line);
+    // Appends the lines of a record and keeps its end in view.
+    void appendRecord(const QStringList &lines);
 
     // The answer file that is open: the document is never saved over it.
     void setAnswerFileName(const QString &fileName) { m_answerFileName = fileName; }

@@ -159,11 +159,6 @@ bool AnswerFollower::hidesCurrent() const
     return m_marked && m_hidden;
 }
 
-std::optional<TextRange> AnswerFollower::markedPassage() const
-{
-    return m_marked ? m_passage : std::nullopt;
-}
-
 void AnswerFollower::refresh(bool scroll)
 {
     const bool cues = showsCues();

@@ -36,8 +36,6 @@ public:
     bool showsCues() const;
     // The current sentence's text is hidden on the page now.
     bool hidesCurrent() const;
-    // The passage marked in the answer text; nothing when none is.
-    std::optional<TextRange> markedPassage() const;
 
     // What stands in place of a hidden text in the cue list.
     static QString hiddenText();

@@ -30,7 +30,7 @@ void RecentFiles::add(const QString &path)
 {
     AddRecentPath(m_list, path);
     buildMenu();
-    m_store->saveRecentFiles(m_list);
+    Q_EMIT listChanged();
 }
 
 void RecentFiles::clear()
@@ -44,7 +44,7 @@ void RecentFiles::clear()
         return;
     }
     m_list.clear();
-    m_store->saveRecentFiles(m_list);
+    Q_EMIT listChanged();
     buildMenu();
 }
 

@@ -22,9 +22,9 @@ public:
     QString pathAt(int index) const;
 
     void load();
-    // Puts the path at the top, rebuilds the menu and saves the list.
+    // Puts the path at the top, rebuilds the menu and has the list saved.
     void add(const QString &path);
-    // Asks, then empties and saves the list.
+    // Asks, then empties the list and has it saved.
     void clear();
     void buildMenu();
 
@@ -32,6 +32,8 @@ Q_SIGNALS:
     // The menu item of the entry at this index was clicked.
     void entryTriggered(int index);
     void clearTriggered();
+    // The list changed and is to be kept; the window saves it (SaveRecentFiles).
+    void listChanged();
 
 private:
     SettingsStore *m_store;

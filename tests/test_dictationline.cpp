@@ -2,6 +2,8 @@
 // check, and what follows an apply.
 #include "support/testutil.h"
 
+#include "dictation/dictationline.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -137,6 +139,53 @@ TEST(Record, RecordsFollowEachOther)
     }
     EXPECT_EQ(h.added(),
               record(QStringLiteral("one"), QString()) + record(QStringLiteral("two"), QString()));
+}
+
+// The record just written is what the learner looks for: it stays in view
+// however long the document grows.
+TEST(Record, TheRecordJustAppliedStaysInView)
+{
+    Dictating h;
+    auto *editor = h.widget<QPlainTextEdit>("Memo_Dictation");
+    for (int i = 0; i < 60; ++i) {
+        h.line()->setText(QStringLiteral("line %1").arg(i));
+        h.clickApply();
+    }
+    QScrollBar *scroll = editor->verticalScrollBar();
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), scroll->maximum());
+    EXPECT_TRUE(editor->textCursor().atEnd());
+}
+
+// A hint is worked out on the text without its leading blanks; written into
+// the line, the blanks the learner typed stay and the cursor lands after it.
+TEST(Hint, WrittenIntoTheLineKeepsTheLeadingBlanks)
+{
+    const struct {
+        const char *typed;
+        const char *hintLine; // for the typed text without leading blanks
+        int cursor;
+        const char *shown;
+        int shownCursor;
+    } rows[] = {
+        {"one", "one s", 5, "one s", 5},
+        {"  one", "one s", 5, "  one s", 7},
+        {"\t it", "it was", 6, "\t it was", 8},
+        {"   ", "The", 3, "   The", 6},
+        {"", "The", 3, "The", 3},
+    };
+    for (const auto &row : rows) {
+        QLineEdit edit;
+        QPushButton apply;
+        DictationLine line(&edit, &apply, nullptr);
+        edit.setText(QString::fromUtf8(row.typed));
+        QSignalSpy edited(&line, &DictationLine::edited);
+        line.showHint(QString::fromUtf8(row.hintLine), row.cursor);
+        EXPECT_EQ(edit.text(), QString::fromUtf8(row.shown)) << row.typed;
+        EXPECT_EQ(edit.cursorPosition(), row.shownCursor) << row.typed;
+        // A hint is a change the learner sees as typed: it may pause playback.
+        EXPECT_EQ(edited.size(), 1) << row.typed;
+    }
 }
 
 // The answer check through the window, on consecutive lines of an answer file.

@@ -35,7 +35,6 @@ public:
     void setRecordingHasVideo(bool hasVideo);
     // The learner's switch; on by default.
     void setPictureShown(bool shown);
-    bool isPictureShown() const { return m_pictureShown; }
     // The pane is up and the picture drawn.
     bool isShowing() const { return m_source && m_hasVideo && m_pictureShown && !m_failed; }
 
