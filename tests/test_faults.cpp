@@ -240,6 +240,19 @@ ino_t inodeOf(const QByteArray &path)
     return ::stat(path.constData(), &info) == 0 ? info.st_ino : 0;
 }
 
+// False once the process has ended: it stays a zombie until reaped, and
+// QProcess still calls it running until its event loop notices.
+bool hasNotEnded(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype afterName = line.lastIndexOf(')');
+    return afterName >= 0 && line.size() > afterName + 2 && line.at(afterName + 2) != 'Z'
+           && line.at(afterName + 2) != 'X';
+}
+
 TEST(KilledSave, EachCutLeavesTheOldOrTheNewVersionWhole)
 {
     QTemporaryDir dir;
@@ -316,7 +329,7 @@ TEST(KilledSave, EachCutLeavesTheOldOrTheNewVersionWhole)
                     ::sched_yield();
                 ::kill(pid_t(pid), SIGSTOP);
                 // Stopped, the child can no longer move: the point is judged now.
-                landed = child.state() == QProcess::Running && reached()
+                landed = child.state() == QProcess::Running && hasNotEnded(pid) && reached()
                          && (c.outcome == Outcome::New) == (inodeOf(finalPath) != oldInode);
                 ::kill(pid_t(pid), SIGKILL);
             } else {
