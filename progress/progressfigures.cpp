@@ -7,6 +7,9 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 QDate mondayOf(const QDate &day)
@@ -15,6 +18,39 @@ QDate mondayOf(const QDate &day)
 }
 
 } // namespace
+
+WholeAxis wholeNumberAxis(double highest, int maxTicks)
+{
+    const double top = std::max(highest, 0.0);
+    maxTicks = std::max(maxTicks, 2);
+    // Steps of 1, 2 and 5 times a power of ten.
+    for (qint64 scale = 1;; scale *= 10) {
+        for (const qint64 base : {1, 2, 5}) {
+            const qint64 step = base * scale;
+            const qint64 count = std::max<qint64>(1, qint64(std::ceil(top / double(step) - 1e-9)));
+            if (count <= maxTicks - 1 || step >= (qint64(1) << 40))
+                return {int(count * step), int(step)};
+        }
+    }
+}
+
+double shownMinutes(double minutes)
+{
+    return std::round(minutes * 10.0) / 10.0;
+}
+
+double shownTotalMinutes(const QList<DayFigures> &days)
+{
+    qint64 tenths = 0;
+    for (const DayFigures &d : days)
+        tenths += std::llround(d.minutes * 10.0);
+    return double(tenths) / 10.0;
+}
+
+QString dayLabelFormat(const QDate &first, const QDate &last)
+{
+    return first.year() == last.year() ? QStringLiteral("MM-dd") : QStringLiteral("yyyy-MM-dd");
+}
 
 ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today, int days)
 {
@@ -103,7 +139,10 @@ ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today
             {it.key(), it->second > 0 ? it->first / it->second : -1.0, it->second});
 
     if (query.exec(QStringLiteral(
-            "SELECT r.title, r.path, count(s.id), sum(s.state >= 2), avg(s.best_score),"
+            // The sentences the recording was divided into; rows exist only
+            // for those practised, so they count only when it never was.
+            "SELECT r.title, r.path, max(coalesce(r.sentence_count, 0), count(s.id)),"
+            " sum(s.state >= 2), avg(s.best_score),"
             " (SELECT max(a.at) FROM attempts a JOIN sentences t ON t.id = a.sentence_id"
             "  WHERE t.recording_id = r.id) AS last FROM recordings r"
             " JOIN sentences s ON s.recording_id = r.id GROUP BY r.id ORDER BY last DESC"))) {

@@ -24,7 +24,7 @@ struct WeekFigures {
 struct RecordingFigures {
     QString title;
     QString path;
-    int sentences = 0;
+    int sentences = 0; // the recording's sentences, as last divided
     int done = 0;
     double averageScore = -1.0;
     QDateTime lastPractised; // local time; invalid when never
@@ -36,6 +36,24 @@ struct ProgressFigures {
     QList<RecordingFigures> recordings;
     int attempts = 0;
 };
+
+// A value axis of whole numbers from 0: its top and the step between its
+// ticks, with at most maxTicks ticks. Minutes below one still get 0 and 1.
+struct WholeAxis {
+    int top = 1;
+    int step = 1;
+    int ticks() const { return top / step + 1; }
+};
+WholeAxis wholeNumberAxis(double highest, int maxTicks = 6);
+
+// Minutes as the tables show them, to a tenth; the header's total adds up
+// the same tenths, so the two never disagree.
+double shownMinutes(double minutes);
+double shownTotalMinutes(const QList<DayFigures> &days);
+
+// The format of day labels for a range: with the year once the range runs
+// over more than one calendar year.
+QString dayLabelFormat(const QDate &first, const QDate &last);
 
 namespace ProgressQueries {
 

@@ -1,5 +1,8 @@
 #include "progress/statswindow.h"
 
+#include <QtCharts/QBarSeries>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QDateTimeAxis>
@@ -13,6 +16,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -45,10 +49,23 @@ qint64 msecs(const QDate &day)
     return QDateTime(day, QTime(12, 0)).toMSecsSinceEpoch();
 }
 
-// A line through the points, with the points marked: one series per chart,
-// so its colour tells nothing the axes do not.
-void drawSeries(QChart *chart, const QList<QPointF> &points, const QDate &first, const QDate &last,
-                double top, const QString &valueTitle)
+// Columns as wide as their header or their widest cell, in either language,
+// and the table at least as wide as its columns.
+void fitColumns(QTableWidget *table)
+{
+    // The last column stretches; measured unstretched, it says what it needs.
+    QHeaderView *header = table->horizontalHeader();
+    const bool stretch = header->stretchLastSection();
+    header->setStretchLastSection(false);
+    table->resizeColumnsToContents();
+    int width = 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < table->columnCount(); ++column)
+        width += table->columnWidth(column);
+    header->setStretchLastSection(stretch);
+    table->setMinimumWidth(width);
+}
+
+void clearChart(QChart *chart)
 {
     chart->removeAllSeries();
     // The chart gives up an axis it removes without deleting it.
@@ -56,6 +73,65 @@ void drawSeries(QChart *chart, const QList<QPointF> &points, const QDate &first,
         chart->removeAxis(axis);
         delete axis;
     }
+}
+
+QValueAxis *wholeNumbers(double highest, const QString &title)
+{
+    const WholeAxis scale = wholeNumberAxis(highest);
+    auto *y = new QValueAxis;
+    y->setRange(0, scale.top);
+    y->setTickCount(scale.ticks());
+    y->setLabelFormat(QStringLiteral("%d"));
+    y->setTitleText(title);
+    return y;
+}
+
+// One bar a day, on whole-number ticks; a few days along the bottom, spread
+// so their labels never crowd, with the year once the range runs over one.
+void drawDayBars(QChart *chart, const QList<QDate> &days, const QList<double> &values,
+                 const QString &valueTitle)
+{
+    clearChart(chart);
+    auto *set = new QBarSet(valueTitle);
+    double highest = 0.0;
+    for (const double v : values) {
+        *set << v;
+        highest = std::max(highest, v);
+    }
+    auto *bars = new QBarSeries;
+    bars->append(set);
+    bars->setBarWidth(0.8);
+    chart->addSeries(bars);
+    // Outlined in their own colour: a year of days leaves bars thinner than
+    // a pixel, which would fade to nothing.
+    set->setPen(QPen(set->brush().color(), 0));
+    const int n = int(days.size());
+    auto *x = new QCategoryAxis;
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setStartValue(-0.5);
+    x->setRange(-0.5, std::max(n, 1) - 0.5);
+    if (n > 0) {
+        const QString format = dayLabelFormat(days.first(), days.last());
+        const int labels = std::min(n, 6);
+        for (int k = 0; k < labels; ++k) {
+            const int i = labels == 1 ? 0 : int(std::lround(double(k) * (n - 1) / (labels - 1)));
+            x->append(days.at(i).toString(format), i);
+        }
+    }
+    x->setGridLineVisible(false);
+    QValueAxis *y = wholeNumbers(highest, valueTitle);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    bars->attachAxis(x);
+    bars->attachAxis(y);
+}
+
+// A line through the weekly points, with the points marked: one series per
+// chart, so its colour tells nothing the axes do not.
+void drawSeries(QChart *chart, const QList<QPointF> &points, const QDate &first, const QDate &last,
+                double top, const QString &valueTitle)
+{
+    clearChart(chart);
     auto *line = new QLineSeries;
     auto *marks = new QScatterSeries;
     marks->setMarkerSize(6);
@@ -67,14 +143,12 @@ void drawSeries(QChart *chart, const QList<QPointF> &points, const QDate &first,
     chart->addSeries(line);
     chart->addSeries(marks);
     auto *x = new QDateTimeAxis;
-    x->setFormat(QStringLiteral("MM-dd"));
+    x->setFormat(dayLabelFormat(first, last));
     x->setRange(QDateTime(first, QTime(0, 0)), QDateTime(last, QTime(23, 59)));
-    x->setTickCount(std::clamp(int(first.daysTo(last)) + 1, 2, 7));
-    auto *y = new QValueAxis;
-    y->setRange(0, std::max(top, 1.0));
-    y->setLabelFormat(QStringLiteral("%d"));
-    y->setTitleText(valueTitle);
-    y->applyNiceNumbers();
+    // Dates with their year take more room.
+    const int most = first.year() == last.year() ? 6 : 4;
+    x->setTickCount(std::clamp(int(first.daysTo(last)) + 1, 2, most));
+    QValueAxis *y = wholeNumbers(top, valueTitle);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries *s :
@@ -114,11 +188,17 @@ StatsWindow::StatsWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     m_pages->setObjectName(QStringLiteral("Tabs_Stats"));
     m_pages->addTab(chartPage(m_minutesView, m_minutesTable, {tr("日期"), tr("分钟")}),
                     tr("每天练习分钟"));
+    m_minutesView->setObjectName(QStringLiteral("Chart_Minutes"));
+    m_minutesTable->setObjectName(QStringLiteral("Table_Minutes"));
     m_pages->addTab(chartPage(m_sentencesView, m_sentencesTable, {tr("日期"), tr("句数")}),
                     tr("每天听写句数"));
+    m_sentencesView->setObjectName(QStringLiteral("Chart_Sentences"));
+    m_sentencesTable->setObjectName(QStringLiteral("Table_Sentences"));
     m_pages->addTab(
         chartPage(m_scoreView, m_scoreTable, {tr("周（起于周一）"), tr("首次得分"), tr("句数")}),
         tr("每周首次得分"));
+    m_scoreView->setObjectName(QStringLiteral("Chart_Scores"));
+    m_scoreTable->setObjectName(QStringLiteral("Table_Scores"));
     m_recordings =
         makeTable(this, {tr("录音"), tr("句子"), tr("已完成"), tr("平均得分"), tr("上次练习")});
     m_recordings->setObjectName(QStringLiteral("Table_Recordings"));
@@ -144,10 +224,9 @@ QWidget *StatsWindow::chartPage(QChartView *&view, QTableWidget *&table, const Q
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumWidth(360);
     table = makeTable(page, columns);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->horizontalHeader()->setStretchLastSection(true);
     // The chart takes the room; the table beside it reads the same figures.
-    table->setMinimumWidth(220);
-    table->setMaximumWidth(320);
+    fitColumns(table);
     layout->addWidget(view, 3);
     layout->addWidget(table, 1);
     return page;
@@ -171,30 +250,28 @@ void StatsWindow::setMessage(const QString &text)
 void StatsWindow::setFigures(const ProgressFigures &figures)
 {
     const QLocale locale;
-    double minutes = 0.0;
-    double topMinutes = 0.0;
-    int topSentences = 0;
-    QList<QPointF> minutePoints;
-    QList<QPointF> sentencePoints;
+    QList<QDate> days;
+    QList<double> minutes;
+    QList<double> sentences;
     // The tables list the newest day first; the charts run left to right.
     m_minutesTable->setRowCount(int(figures.days.size()));
     m_sentencesTable->setRowCount(int(figures.days.size()));
     for (qsizetype i = 0; i < figures.days.size(); ++i) {
         const DayFigures &d = figures.days.at(i);
-        minutes += d.minutes;
-        topMinutes = std::max(topMinutes, d.minutes);
-        topSentences = std::max(topSentences, d.sentences);
-        minutePoints.append(QPointF(msecs(d.day), d.minutes));
-        sentencePoints.append(QPointF(msecs(d.day), d.sentences));
+        days.append(d.day);
+        minutes.append(shownMinutes(d.minutes));
+        sentences.append(d.sentences);
         const int row = int(figures.days.size() - 1 - i);
         const QString day = locale.toString(d.day, QLocale::ShortFormat);
-        setRow(m_minutesTable, row, {day, QString::number(d.minutes, 'f', 1)});
+        setRow(m_minutesTable, row, {day, QString::number(shownMinutes(d.minutes), 'f', 1)});
         setRow(m_sentencesTable, row, {day, QString::number(d.sentences)});
     }
+    fitColumns(m_minutesTable);
+    fitColumns(m_sentencesTable);
     const QDate first = figures.days.isEmpty() ? QDate::currentDate() : figures.days.first().day;
     const QDate last = figures.days.isEmpty() ? QDate::currentDate() : figures.days.last().day;
-    drawSeries(m_minutesView->chart(), minutePoints, first, last, topMinutes, tr("分钟"));
-    drawSeries(m_sentencesView->chart(), sentencePoints, first, last, topSentences, tr("句数"));
+    drawDayBars(m_minutesView->chart(), days, minutes, tr("分钟"));
+    drawDayBars(m_sentencesView->chart(), days, sentences, tr("句数"));
 
     QList<QPointF> scorePoints;
     m_scoreTable->setRowCount(int(figures.weeks.size()));
@@ -208,6 +285,7 @@ void StatsWindow::setFigures(const ProgressFigures &figures)
                 w.firstTryScore < 0 ? tr("—") : QStringLiteral("%1%").arg(qRound(w.firstTryScore)),
                 QString::number(w.lines)});
     }
+    fitColumns(m_scoreTable);
     drawSeries(m_scoreView->chart(), scorePoints, first, last, 100.0, tr("得分 %"));
 
     m_recordings->setRowCount(int(figures.recordings.size()));
@@ -221,7 +299,8 @@ void StatsWindow::setFigures(const ProgressFigures &figures)
         m_recordings->item(row, 0)->setToolTip(r.path);
     }
     m_recordings->resizeColumnsToContents();
+    // The same tenths of a minute as the table beside the chart.
     m_summary->setText(tr("共练习 %1 分钟，听写 %2 次")
-                           .arg(QString::number(minutes, 'f', 0))
+                           .arg(QString::number(shownTotalMinutes(figures.days), 'f', 1))
                            .arg(figures.attempts));
 }
