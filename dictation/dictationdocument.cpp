@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/filelabel.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -71,7 +72,7 @@ void DictationDocument::open(const QString &fileName, const QString &recordingPa
         m_loading = false;
         m_encoding = content.encoding;
         m_modified = false;
-        m_base = FileStamp::of(fileName);
+        takeBase(fileName);
     }
     if (m_editor->document()->isEmpty() && !recordingPath.isEmpty()) {
         appendLine(QStringLiteral("听写记录"));
@@ -122,6 +123,7 @@ void DictationDocument::close()
     m_modified = false;
     m_encoding = TextFileContent::Encoding::Utf8;
     m_base = FileStamp();
+    m_baseVersion.reset();
     setFileName(QString());
     m_open = false;
     Q_EMIT openChanged(false);
@@ -151,7 +153,34 @@ void DictationDocument::write(const QString &fileName)
                               Dialogs::Icon::Error, Dialogs::Button::Ok);
         throw Abandon();
     }
+    takeBase(fileName);
+}
+
+void DictationDocument::takeBase(const QString &fileName)
+{
     m_base = FileStamp::of(fileName);
+    m_baseVersion = fileVersion(fileName);
+}
+
+bool DictationDocument::changedOnDisk() const
+{
+    const QFileInfo info(m_fileName);
+    if (!m_base.exists || !info.isFile())
+        return false;
+    if (FileStamp::of(m_fileName) != m_base)
+        return true;
+    return m_baseVersion && fileVersion(m_fileName) != m_baseVersion;
+}
+
+void DictationDocument::reload()
+{
+    const TextFileContent content = readTextFile(m_fileName);
+    m_loading = true;
+    m_editor->setPlainText(toEditorText(content.text));
+    m_loading = false;
+    m_encoding = content.encoding;
+    m_modified = false;
+    takeBase(m_fileName);
 }
 
 void DictationDocument::saveTo(const QString &fileName)
@@ -160,6 +189,28 @@ void DictationDocument::saveTo(const QString &fileName)
         return;
     if (IsSameFile(fileName, m_answerFileName))
         refuseSameFile(tr("听写文件和答案文件相同，请另存！"));
+    // Another copy of the program, or an editor, saved the file meanwhile:
+    // never replaced without asking.
+    if (fileName == m_fileName && changedOnDisk()) {
+        const Dialogs::Button answer = m_dialogs->messageBox(
+            tr("系统提示"),
+            tr("听写文件“%1”在打开或上次保存后已被改动（也许另一个 Quillmar 也打开了它）。\n"
+               "是：用当前的听写内容替换它\n"
+               "否：保留磁盘上的文件，重新打开它（当前未保存的内容将放弃）\n"
+               "取消：另存为其他文件")
+                .arg(QDir::toNativeSeparators(fileName)),
+            {Dialogs::Button::Yes, Dialogs::Button::No, Dialogs::Button::Cancel},
+            Dialogs::Icon::Warning, Dialogs::Button::Cancel);
+        if (answer == Dialogs::Button::No) {
+            reload();
+            Q_EMIT saved();
+            return;
+        }
+        if (answer != Dialogs::Button::Yes) {
+            saveAs();
+            return;
+        }
+    }
     write(fileName);
     m_modified = false;
     Q_EMIT saved();
@@ -192,6 +243,7 @@ void DictationDocument::restore(const QString &text, const QString &fileName,
     m_editor->setPlainText(toEditorText(text));
     m_encoding = encoding;
     m_base = base;
+    m_baseVersion.reset();
     setFileName(fileName);
     m_modified = true;
 }

@@ -72,6 +72,11 @@ private:
     void offerBackup(const QString &fileName);
     void write(const QString &fileName);
     void refuseSameFile(const QString &text);
+    // The file was written by someone else since the text last matched it.
+    bool changedOnDisk() const;
+    void takeBase(const QString &fileName);
+    // Replaces the text with the file's, as unchanged.
+    void reload();
 
     Dialogs *m_dialogs;
     QPlainTextEdit *m_editor;
@@ -80,6 +85,7 @@ private:
     QString m_answerFileName;
     TextFileContent::Encoding m_encoding = TextFileContent::Encoding::Utf8;
     FileStamp m_base;
+    std::optional<FileVersion> m_baseVersion; // finer, when known
     bool m_modified = false;
     bool m_open = false;
     bool m_loading = false; // the program, not the learner, changes the text

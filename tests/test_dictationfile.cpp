@@ -307,6 +307,83 @@ TEST(FileFormat, TypedCharactersSurviveSaving)
     EXPECT_EQ(QString::fromUtf8(readAll(txt)), typed + QStringLiteral("\r\n"));
 }
 
+// Two copies of the program on one dictation file: the second save never
+// replaces the first one's lines without asking, and each answer does what
+// it says.
+TEST(TwoCopies, SavingOverAFileChangedOnDiskAsksFirst)
+{
+    struct Case {
+        const char *what;
+        bool otherSaves; // the other copy saves first
+        QList<Button> answers;
+        const char *onDisk;   // the file afterwards
+        const char *inEditor; // the second copy's text afterwards
+        bool elsewhere;       // the second copy's text went to another file
+    } cases[] = {
+        {"not changed on disk: no question",
+         false,
+         {},
+         "old\r\nline B\r\n",
+         "old\r\nline B\r\n",
+         false},
+        {"replace", true, {Button::Yes}, "old\r\nline B\r\n", "old\r\nline B\r\n", false},
+        {"keep the disk's file and reopen it",
+         true,
+         {Button::No},
+         "old\r\nline A\r\n",
+         "old\r\nline A\r\n",
+         false},
+        {"save under another name",
+         true,
+         {Button::Cancel},
+         "old\r\nline A\r\n",
+         "old\r\nline B\r\n",
+         true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Doc a;
+        Doc b;
+        const QString txt = a.writeFile(QStringLiteral("shared.txt"), "old\r\n");
+        a.w().OpenDictationFile(txt);
+        b.w().OpenDictationFile(txt);
+        a.doc().appendLine(QStringLiteral("line A"));
+        b.doc().appendLine(QStringLiteral("line B"));
+        if (c.otherSaves)
+            a.run("Action_SaveDictationFile");
+        const QString other = b.path(QStringLiteral("other.txt"));
+        for (Button answer : c.answers)
+            b.dialogs.answers.enqueue(answer);
+        b.dialogs.fileAnswers.enqueue(other);
+        b.run("Action_SaveDictationFile");
+        if (c.answers.isEmpty()) {
+            EXPECT_TRUE(b.dialogs.messages.isEmpty());
+        } else {
+            ASSERT_EQ(b.dialogs.messages.size(), 1);
+            const FakeDialogs::Message &m = b.dialogs.messages[0];
+            EXPECT_EQ(m.caption, QStringLiteral("系统提示"));
+            EXPECT_TRUE(m.text.startsWith(QStringLiteral("听写文件“%1”在打开或上次保存后已被改动")
+                                              .arg(QDir::toNativeSeparators(txt))))
+                << m.text.toStdString();
+            EXPECT_EQ(m.buttons, (QList<Button>{Button::Yes, Button::No, Button::Cancel}));
+        }
+        EXPECT_EQ(readAll(txt), QByteArray(c.onDisk));
+        EXPECT_EQ(b.doc().text(), QString::fromUtf8(c.inEditor));
+        EXPECT_FALSE(b.doc().isModified());
+        EXPECT_EQ(QFile::exists(other), c.elsewhere);
+        if (c.elsewhere) {
+            EXPECT_EQ(readAll(other), QByteArray(c.inEditor));
+            EXPECT_EQ(b.doc().fileName(), other);
+        }
+        // What the second copy holds now matches its file: no question again.
+        b.doc().appendLine(QStringLiteral("more"));
+        b.run("Action_SaveDictationFile");
+        EXPECT_EQ(b.dialogs.messages.size(), c.answers.size());
+        b.dialogs.answers.enqueue(Button::No);
+        a.dialogs.answers.enqueue(Button::No);
+    }
+}
+
 TEST(Failures, WriteErrorKeepsTheDocumentModifiedAndTheOldFile)
 {
     Doc h;

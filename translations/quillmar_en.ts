@@ -136,6 +136,16 @@ Keep a copy of the original file beside it (%2) first?</translation>
         <source>听写文件</source>
         <translation>Dictation file</translation>
     </message>
+    <message>
+        <source>听写文件“%1”在打开或上次保存后已被改动（也许另一个 Quillmar 也打开了它）。
+是：用当前的听写内容替换它
+否：保留磁盘上的文件，重新打开它（当前未保存的内容将放弃）
+取消：另存为其他文件</source>
+        <translation>The dictation file “%1” was changed after it was opened or last saved (perhaps another Quillmar has it open too).
+Yes: replace it with the current dictation
+No: keep the file on disk and open it again (the current unsaved text is dropped)
+Cancel: save under another name</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackSession</name>
