@@ -44,7 +44,10 @@ void DictationLine::selectAll()
 void DictationLine::showHint(const QString &line, int cursor)
 {
     const QString typed = m_line->text();
-    const QString indent = typed.left(typed.size() - text().size());
+    const QString applied = text();
+    // A line cleaned of control characters gives way to the clean one.
+    const QString indent =
+        typed.endsWith(applied) ? typed.left(typed.size() - applied.size()) : QString();
     m_line->setText(indent + line);
     m_line->setCursorPosition(int(indent.size()) + cursor);
 }

@@ -173,6 +173,9 @@ TEST(Hint, WrittenIntoTheLineKeepsTheLeadingBlanks)
         {"\t it", "it was", 6, "\t it was", 8},
         {"   ", "The", 3, "   The", 6},
         {"", "The", 3, "The", 3},
+        {"  a\x01"
+         "b",
+         "ab c", 4, "ab c", 4},
     };
     for (const auto &row : rows) {
         QLineEdit edit;
