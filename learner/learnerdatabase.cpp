@@ -795,9 +795,9 @@ void LearnerDatabase::saveSentence(const RecordingKey &key, const QString &path,
         }
         if (!attempt)
             return true;
-        query.prepare(
-            QStringLiteral("INSERT INTO attempts (sentence_id, at, typed, score, hints,"
-                           " answer_shown, seconds, passed) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+        query.prepare(QStringLiteral("INSERT INTO attempts (sentence_id, at, typed, score, hints,"
+                                     " answer_shown, seconds, passed, utc_offset)"
+                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         query.addBindValue(sentence);
         query.addBindValue(attempt->at.toUTC().toString(Qt::ISODateWithMs));
         query.addBindValue(attempt->typed);
@@ -806,6 +806,7 @@ void LearnerDatabase::saveSentence(const RecordingKey &key, const QString &path,
         query.addBindValue(attempt->answerShown ? 1 : 0);
         query.addBindValue(attempt->seconds);
         query.addBindValue(attempt->passed ? 1 : 0);
+        query.addBindValue(attempt->at.offsetFromUtc());
         return exec(query, error) && (!hook || hook(database, sentence, *attempt, error));
     });
 }

@@ -73,6 +73,12 @@ const char *const Version3[] = {
     "ALTER TABLE recordings ADD COLUMN sentence_count INTEGER",
 };
 
+// Version 4: each attempt's offset from UTC where it was made, in seconds,
+// so it counts on the learner's day there, wherever the figures are read.
+const char *const Version4[] = {
+    "ALTER TABLE attempts ADD COLUMN utc_offset INTEGER",
+};
+
 struct Step {
     const char *const *statements;
     std::size_t count;
@@ -84,6 +90,7 @@ const Step Steps[] = {
     {Version1, std::size(Version1)},
     {Version2, std::size(Version2)},
     {Version3, std::size(Version3), SentenceRows::mergeOverlapping},
+    {Version4, std::size(Version4)},
 };
 
 LearnerSchema::Result failure(const QSqlError &error)

@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTimeZone>
 #include <QVariant>
 
 #include <algorithm>
@@ -59,11 +60,14 @@ ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today
     query.setForwardOnly(true);
     QDate first = today.addDays(1 - std::max(days, 1));
     if (days <= 0) {
-        if (query.exec(QStringLiteral("SELECT min(at) FROM attempts")) && query.next()
-            && !query.value(0).isNull())
-            first = QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs)
-                        .toLocalTime()
-                        .date();
+        if (query.exec(QStringLiteral("SELECT at, utc_offset FROM attempts ORDER BY at LIMIT 1"))
+            && query.next()) {
+            const QDateTime at =
+                QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs);
+            // The day it was where it was made; older lines know no offset.
+            first = query.value(1).isNull() ? at.toLocalTime().date()
+                                            : at.toUTC().addSecs(query.value(1).toInt()).date();
+        }
         query.finish();
         if (query.exec(QStringLiteral("SELECT min(day) FROM practice_days")) && query.next()
             && !query.value(0).isNull())
@@ -96,19 +100,20 @@ ProgressFigures ProgressQueries::load(QSqlDatabase &database, const QDate &today
     // One pass over the range: per day and sentence, the lines and the first
     // one's score (SQLite gives the bare column of the row with the min()).
     // The first line of a sentence on a day is what the ear caught before any
-    // second try or hint. Days are the learner's, at today's offset from UTC:
-    // far quicker than converting each time on its own, and a shift of summer
-    // time moves only lines near midnight.
+    // second try or hint. Days are the learner's where each line was made, by
+    // the offset kept with it; lines from before offsets were kept take
+    // today's offset here, and a shift of summer time moves only lines near
+    // midnight. A day's lines lie within 14 hours of its UTC day either side.
     const int offset = QDateTime(today, QTime(12, 0)).offsetFromUtc();
-    query.prepare(
-        QStringLiteral(
-            "SELECT d, score, min(at), count(*) FROM (SELECT date(at, '%1 seconds') AS d,"
-            " sentence_id, score, at FROM attempts WHERE at >= ? AND at < ?) GROUP BY d, "
-            "sentence_id")
-            .arg(offset >= 0 ? QStringLiteral("+%1").arg(offset) : QString::number(offset)));
-    query.addBindValue(QDateTime(first, QTime(0, 0)).toUTC().toString(Qt::ISODateWithMs));
+    query.prepare(QStringLiteral(
+        "SELECT d, score, min(at), count(*) FROM (SELECT"
+        " date(at, printf('%+d seconds', coalesce(utc_offset, ?))) AS d,"
+        " sentence_id, score, at FROM attempts WHERE at >= ? AND at < ?) GROUP BY d, sentence_id"));
+    query.addBindValue(offset);
     query.addBindValue(
-        QDateTime(today.addDays(1), QTime(0, 0)).toUTC().toString(Qt::ISODateWithMs));
+        QDateTime(first.addDays(-1), QTime(0, 0), QTimeZone::utc()).toString(Qt::ISODateWithMs));
+    query.addBindValue(
+        QDateTime(today.addDays(2), QTime(0, 0), QTimeZone::utc()).toString(Qt::ISODateWithMs));
     QMap<QDate, std::pair<double, int>> weeks;
     for (QDate m = mondayOf(first); m <= today; m = m.addDays(7))
         weeks.insert(m, {0.0, 0});

@@ -145,7 +145,8 @@ TEST(LearnerSchema, Layout2FileKeepsEveryAttemptWithOneRowPerSentence)
     writeLayout2File(path);
     RawDatabase raw(path);
     ASSERT_EQ(LearnerSchema::migrate(raw.db()).outcome, LearnerSchema::Outcome::Ready);
-    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 3);
+    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA user_version")).toInt(),
+              LearnerSchema::currentVersion());
     EXPECT_EQ(raw.value(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
     EXPECT_EQ(raw.value(QStringLiteral("PRAGMA foreign_key_check")), QVariant());
     struct Row {

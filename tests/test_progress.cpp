@@ -18,11 +18,13 @@
 #include "progress/statswindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -32,6 +34,7 @@
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimeZone>
 #include <QTimer>
 #include <QTranslator>
 #include <QtCharts/QAbstractSeries>
@@ -43,6 +46,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
 #include <map>
 
 namespace {
@@ -926,6 +930,94 @@ TEST(StatsWindowShows, BarsWholeTicksYearsMinutesAndWholeHeaders)
                 EXPECT_LE(header->length(), table->viewport()->width())
                     << table->horizontalHeaderItem(0)->text().toStdString();
             }
+        }
+    }
+}
+
+namespace {
+
+// The process's own time zone for one test, as where the figures are read.
+struct ProcessZone {
+    explicit ProcessZone(const char *zone)
+        : m_before(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~ProcessZone()
+    {
+        if (m_had)
+            qputenv("TZ", m_before);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+    QByteArray m_before;
+    bool m_had;
+};
+
+} // namespace
+
+// A learner in Shanghai practises at 00:30 and at 07:00, both on the day
+// before in UTC. Minutes and sentences count on the learner's day, read on a
+// computer set to a zone far from theirs.
+TEST(ProgressFigures, PracticeCountsOnTheLearnersLocalDay)
+{
+    const ProcessZone viewer("America/Los_Angeles");
+    const QTimeZone shanghai("Asia/Shanghai");
+    ASSERT_TRUE(shanghai.isValid());
+    const QDate day(2026, 3, 10);
+    const QDateTime times[] = {QDateTime(day, QTime(0, 30), shanghai),
+                               QDateTime(day, QTime(7, 0), shanghai)};
+    ASSERT_EQ(times[0].toUTC().date(), day.addDays(-1));
+    ASSERT_EQ(times[1].toUTC().date(), day.addDays(-1));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("learner.db"));
+    {
+        LearnerDatabase db(path);
+        ASSERT_TRUE(db.open());
+        QWidget window;
+        ProgressCenter center(&db, nullptr, &window);
+        QDateTime now;
+        qint64 ms = 0;
+        center.setClock([&] { return now; });
+        center.setMonotonic([&] { return ms; });
+        // The window in front: the time from here on is practice.
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        const RecordingKey key{QStringLiteral("a"), 10};
+        for (int i = 0; i < 2; ++i) {
+            now = times[i];
+            ms += 30'000;
+            // A key press: the learner at work, 30 s after the last sign.
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+            QApplication::sendEvent(&window, &press);
+            center.flushPractice();
+            AttemptRecord attempt = attemptAt(day, 0, 100);
+            attempt.at = times[i];
+            db.saveSentence(key, QStringLiteral("/x/a.wav"), sentenceAt(1.0 + 2.0 * i), attempt);
+        }
+        db.flush();
+    }
+    ProgressDatabaseFile raw(path);
+    struct Row {
+        const char *range;
+        int days;
+    } rows[] = {{"a month", 30}, {"everything", 0}};
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.range);
+        const ProgressFigures figures = ProgressQueries::load(raw.db, day, r.days);
+        ASSERT_FALSE(figures.days.isEmpty());
+        EXPECT_EQ(figures.days.first().day, r.days == 0 ? day : day.addDays(-29));
+        const DayFigures &last = figures.days.last();
+        EXPECT_EQ(last.day, day);
+        EXPECT_DOUBLE_EQ(last.minutes, 1.0);
+        EXPECT_EQ(last.sentences, 2);
+        EXPECT_EQ(figures.attempts, 2);
+        for (const DayFigures &d : figures.days.first(figures.days.size() - 1)) {
+            EXPECT_EQ(d.sentences, 0) << d.day.toString(Qt::ISODate).toStdString();
+            EXPECT_DOUBLE_EQ(d.minutes, 0.0) << d.day.toString(Qt::ISODate).toStdString();
         }
     }
 }
