@@ -20,7 +20,6 @@ struct MpvRenderApi {
     decltype(&::mpv_render_context_render) render = nullptr;
     decltype(&::mpv_render_context_report_swap) report_swap = nullptr;
     decltype(&::mpv_render_context_free) free = nullptr;
-    decltype(&::mpv_error_string) error_string = nullptr;
 };
 
 namespace {
@@ -38,7 +37,6 @@ QString resolveRenderApi(const QString &library, MpvRenderApi &api)
     lib.resolve(api.render, "mpv_render_context_render");
     lib.resolve(api.report_swap, "mpv_render_context_report_swap");
     lib.resolve(api.free, "mpv_render_context_free");
-    lib.resolve(api.error_string, "mpv_error_string");
     return lib.error();
 }
 
@@ -79,7 +77,7 @@ void MpvVideo::attach(VideoSource::ProcAddress getProcAddress, void *context,
     if (rc < 0) {
         m_context = nullptr;
         throw PlayerError(QCoreApplication::translate("MpvPlayer", "无法显示画面：%1")
-                              .arg(QString::fromUtf8(m_api->error_string(rc))));
+                              .arg(mpvErrorText(m_mpv, rc)));
     }
     m_frameReady = std::move(frameReady);
     m_framesDrawn = 0;
