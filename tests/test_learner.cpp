@@ -347,8 +347,8 @@ TEST(LearnerFaults, ProgressNotKeptSaysWhyOnceAndNoLineIsLost)
 }
 
 // The window on a lesson of five cued sentences, with the learner database.
-struct LessonWindow : WindowHarness {
-    LessonWindow(const QString &database, const QString &options) : WindowHarness(true)
+struct LearnerLessonWindow : WindowHarness {
+    LearnerLessonWindow(const QString &database, const QString &options) : WindowHarness(true)
     {
         learnerDatabase = database;
         learnerConnectOptions = options;
@@ -357,7 +357,7 @@ struct LessonWindow : WindowHarness {
         learner().setRetryInterval(3600 * 1000);
         learner().setBusyTimeout(100);
     }
-    ~LessonWindow()
+    ~LearnerLessonWindow()
     {
         dialogs.answers.enqueue(Dialogs::Button::No); // the dictation is not saved
         w().close();
@@ -436,7 +436,7 @@ TEST(LearnerFaults, TheDatabaseHealsAndNoLineIsLostOrAppliedTwice)
     std::unique_ptr<RawDatabase> holder;
     const auto nothing = [](const QString &) {};
     const auto earlierPass = [](const QString &database, const QString &wav) {
-        LessonWindow first(database, {});
+        LearnerLessonWindow first(database, {});
         ASSERT_TRUE(first.open(wav));
         first.enter(QStringLiteral("one small step"));
         first.learner().flush();
@@ -481,7 +481,7 @@ TEST(LearnerFaults, TheDatabaseHealsAndNoLineIsLostOrAppliedTwice)
         c.before(database);
         const bool storedPass = firstSentence(database).second == 2;
         {
-            LessonWindow h(database, QString::fromLatin1(c.options));
+            LearnerLessonWindow h(database, QString::fromLatin1(c.options));
             QSignalSpy problems(&h.learner(), &LearnerDatabase::problemOccurred);
             QSignalSpy again(&h.learner(), &LearnerDatabase::keepingAgain);
             ASSERT_TRUE(h.open(wav));
