@@ -24,11 +24,13 @@
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <utility>
 
@@ -95,17 +97,37 @@ void TForm_Main::OpenSourceFile(const QString &path)
     m_recent->add(path);
     OpenDictationFile(CompanionDictationPath(path));
     m_feedback->reset();
-    RecordingKey key;
-    if (m_learner) {
-        key = recordingKeyOf(path);
-        m_learner->noteRecording(key, path, 0.0);
-    }
-    m_lessonControl->openRecording(key, path);
+    m_lessonControl->openRecording({}, path);
+    if (m_learner)
+        identifyRecording(path);
     m_sentences->open(path);
     if (m_resume)
         m_pendingResume = m_resume->find(path);
     reopenAnswerFile();
     m_transport->playOrPause();
+}
+
+void TForm_Main::identifyRecording(const QString &path)
+{
+    // The whole file is read for its key: off the window's thread, dropped
+    // when another recording is opened first.
+    m_lessonControl->awaitKey();
+    auto cancel = std::make_shared<std::atomic_bool>(false);
+    m_keyCancel = cancel;
+    const int generation = ++m_keyGeneration;
+    auto *watcher = new QFutureWatcher<RecordingKey>(this);
+    connect(watcher, &QFutureWatcher<RecordingKey>::finished, this,
+            m_guard.wrap([this, watcher, generation, path] {
+                watcher->deleteLater();
+                if (generation != m_keyGeneration)
+                    return;
+                const RecordingKey key = watcher->result();
+                if (key.isValid())
+                    m_learner->noteRecording(key, path, 0.0);
+                m_lessonControl->setRecordingKey(key);
+            }));
+    watcher->setFuture(
+        QtConcurrent::run([path, cancel] { return recordingKeyOf(path, cancel.get()); }));
 }
 
 void TForm_Main::reopenAnswerFile()
@@ -164,6 +186,9 @@ void TForm_Main::CloseSourceFile()
 {
     rememberPlace();
     m_pendingResume.reset();
+    if (m_keyCancel)
+        m_keyCancel->store(true);
+    ++m_keyGeneration;
     m_lessonControl->closeRecording();
     CloseDictationFile();
     CloseAnswerFile();

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -241,6 +242,8 @@ private:
     void resumePlace();
     // Opens the answer file that was open when the recording was last left.
     void reopenAnswerFile();
+    // Works out the recording's key for the learner database.
+    void identifyRecording(const QString &path);
     // As a new unnamed document when its file was written after the copy.
     void restoreRecovery(const RecoveryEntry &entry, bool asNewDocument);
 
@@ -317,6 +320,9 @@ private:
     QLabel *m_recoveryWarning = nullptr;
     LearnerDatabase *m_learner = nullptr;
     LessonController *m_lessonControl = nullptr;
+    // The key of the recording being worked out, and which opening it is for.
+    std::shared_ptr<std::atomic_bool> m_keyCancel;
+    int m_keyGeneration = 0;
     Lesson *m_lesson = nullptr; // the controller's
     ProgressCenter *m_progress = nullptr;
     ReviewSession *m_review = nullptr;

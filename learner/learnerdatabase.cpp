@@ -55,6 +55,19 @@ std::optional<qint64> recordingId(QSqlDatabase &database, const RecordingKey &ke
                                   const QString &path, QSqlError &error)
 {
     QSqlQuery query(database);
+    // Records kept under the former key become this one's, once.
+    if (!key.formerDigest.isEmpty()) {
+        query.prepare(QStringLiteral(
+            "UPDATE recordings SET digest = ? WHERE digest = ? AND size = ? AND NOT EXISTS"
+            " (SELECT 1 FROM recordings WHERE digest = ? AND size = ?)"));
+        query.addBindValue(key.digest);
+        query.addBindValue(key.formerDigest);
+        query.addBindValue(key.size);
+        query.addBindValue(key.digest);
+        query.addBindValue(key.size);
+        if (!exec(query, error))
+            return std::nullopt;
+    }
     query.prepare(QStringLiteral(
         "INSERT INTO recordings (digest, size, path, title, last_opened) VALUES (?, ?, ?, ?, ?)"
         " ON CONFLICT (digest, size) DO UPDATE SET path = excluded.path,"
@@ -585,9 +598,14 @@ QList<SentenceProgress> LearnerDatabase::sentences(const RecordingKey &key)
     query.prepare(QStringLiteral(
         "SELECT s.start_ms, s.end_ms, s.state, s.tries, s.best_score, s.best_line, s.expected"
         " FROM sentences s JOIN recordings r ON r.id = s.recording_id"
-        " WHERE r.digest = ? AND r.size = ? ORDER BY s.start_ms"));
-    query.addBindValue(key.digest);
+        " WHERE r.size = ? AND (r.digest = ? OR (r.digest = ? AND NOT EXISTS"
+        " (SELECT 1 FROM recordings n WHERE n.digest = ? AND n.size = r.size)))"
+        " ORDER BY s.start_ms"));
+    // Under the former key while the first write has not taken it over.
     query.addBindValue(key.size);
+    query.addBindValue(key.digest);
+    query.addBindValue(key.formerDigest.isEmpty() ? key.digest : key.formerDigest);
+    query.addBindValue(key.digest);
     const auto failed = [this](const QSqlError &error) {
         if ((error.nativeErrorCode().toInt() & 0xff) == 11)
             QMetaObject::invokeMethod(

@@ -63,7 +63,20 @@ void LessonController::openRecording(const RecordingKey &key, const QString &pat
     m_key = key;
     m_path = path;
     m_stored.reset();
+    m_keyComing = false;
+    m_waiting.reset();
     m_pending = true;
+}
+
+void LessonController::setRecordingKey(const RecordingKey &key)
+{
+    m_key = key;
+    m_keyComing = false;
+    if (m_waiting) {
+        const auto [sentences, complete] = *m_waiting;
+        m_waiting.reset();
+        setSentences(sentences, complete);
+    }
 }
 
 void LessonController::closeRecording()
@@ -73,10 +86,16 @@ void LessonController::closeRecording()
     m_key = {};
     m_path.clear();
     m_stored.reset();
+    m_keyComing = false;
+    m_waiting.reset();
 }
 
 void LessonController::setSentences(const QList<Sentence> &sentences, bool complete)
 {
+    if (m_keyComing) {
+        m_waiting = std::pair(sentences, complete);
+        return;
+    }
     m_complete = complete;
     if (!m_stored && m_learner && m_key.isValid() && !sentences.isEmpty())
         m_stored = m_learner->sentences(m_key);

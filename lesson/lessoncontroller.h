@@ -73,6 +73,11 @@ public:
     // A recording was opened (its key is invalid when progress is not kept)
     // or closed (empty path).
     void openRecording(const RecordingKey &key, const QString &path);
+    // The recording's key is being worked out: its sentences wait for it,
+    // so that what was stored for them is laid over them from the start.
+    void awaitKey() { m_keyComing = true; }
+    // The key worked out (invalid when the file could not be read).
+    void setRecordingKey(const RecordingKey &key);
     void closeRecording();
     // The sentences found so far, and whether that is all of them.
     void setSentences(const QList<Sentence> &sentences, bool complete);
@@ -173,4 +178,6 @@ private:
     // read once as its first sentences arrive: what this visit adds, the
     // lesson keeps itself.
     std::optional<QList<SentenceProgress>> m_stored;
+    bool m_keyComing = false;
+    std::optional<std::pair<QList<Sentence>, bool>> m_waiting; // sentences waiting for the key
 };

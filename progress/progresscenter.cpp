@@ -193,7 +193,7 @@ void ProgressCenter::locate(int row)
     const std::optional<QString> chosen = m_dialogs->openFile(request);
     if (!chosen)
         return;
-    if (recordingKeyOf(*chosen) != d.key) {
+    if (!recordingKeyOf(*chosen).knows(d.key)) {
         showError(tr("“%1”不是原来的那段录音（内容不同），没有改动。")
                       .arg(QDir::toNativeSeparators(*chosen)));
         return;

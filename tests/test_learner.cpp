@@ -7,6 +7,7 @@
 
 #include "learner/learnerdatabase.h"
 #include "learner/learnerschema.h"
+#include "learner/recordingkey.h"
 #include "lesson/lesson.h"
 #include "lesson/lessonrules.h"
 #include "playback/resumestore.h"
@@ -587,6 +588,71 @@ TEST(LearnerFaults, AnAttemptIsWrittenWholeOrNotAtAll)
             raw.value(QStringLiteral("SELECT coalesce(sum(tries), 0) FROM sentences")).toInt(),
             c.rows);
     }
+}
+
+// Two lessons of one length with the same silence at both ends are two
+// recordings; a copy elsewhere is the same one; the records an earlier
+// version kept under the ends' digest go to the first recording that has them.
+TEST(RecordingKeys, WholeContentTellsRecordingsApartAndOldRecordsCarryOver)
+{
+    QTemporaryDir dir;
+    const QByteArray silence(200 * 1024, '\0');
+    const auto lesson = [&](char inside) {
+        return silence + QByteArray(300 * 1024, inside) + silence;
+    };
+    struct File {
+        const char *name;
+        QByteArray bytes;
+    } files[] = {
+        {"one.wav", lesson('a')},
+        {"two.wav", lesson('b')},
+        {"copy of one.wav", lesson('a')},
+    };
+    QList<RecordingKey> keys;
+    for (const File &f : files) {
+        const QString path = dir.filePath(QString::fromLatin1(f.name));
+        putFile(path, f.bytes);
+        keys.append(recordingKeyOf(path));
+        ASSERT_TRUE(keys.last().isValid()) << f.name;
+    }
+    EXPECT_FALSE(keys[0] == keys[1]);
+    EXPECT_EQ(keys[0].formerDigest, keys[1].formerDigest); // what used to be shared
+    EXPECT_TRUE(keys[0] == keys[2]);
+    std::atomic_bool cancelled{true};
+    EXPECT_FALSE(recordingKeyOf(dir.filePath(QStringLiteral("one.wav")), &cancelled).isValid());
+    EXPECT_FALSE(recordingKeyOf(dir.filePath(QStringLiteral("none.wav"))).isValid());
+
+    // A record stored under the former key, as an earlier version did.
+    const QString database = dir.filePath(QStringLiteral("learner.db"));
+    LearnerDatabase db(database);
+    ASSERT_TRUE(db.open());
+    SentenceProgress passed;
+    passed.start = 1.0;
+    passed.end = 2.5;
+    passed.state = SentenceState::Passed;
+    passed.tries = 1;
+    db.saveSentence({keys[0].formerDigest, keys[0].size}, QStringLiteral("/x/one.wav"), passed,
+                    std::nullopt);
+    db.flush();
+    struct Step {
+        RecordingKey key;
+        int records;
+    } steps[] = {
+        {keys[0], 1}, // found under the former key, then taken over when noted
+        {keys[0], 1},
+        {keys[1], 0}, // the other recording does not get it
+        {keys[2], 1},
+    };
+    for (const Step &step : steps) {
+        EXPECT_EQ(db.sentences(step.key).size(), step.records);
+        db.noteRecording(step.key, QStringLiteral("/x/any.wav"), 0.0);
+        db.flush();
+    }
+    RawDatabase raw(database);
+    EXPECT_EQ(raw.value(QStringLiteral("SELECT count(*) FROM recordings WHERE digest = '%1'")
+                            .arg(keys[0].formerDigest))
+                  .toInt(),
+              0);
 }
 
 } // namespace
