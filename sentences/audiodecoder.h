@@ -22,6 +22,9 @@ struct DecodeResult {
     std::optional<Envelope> envelope; // empty on failure or cancel
     bool cancelled = false;
     QString error; // one line, for the status bar or the command line
+    // Stretches whose sound was lost to damage (silence on the envelope), in
+    // the order met; texts empty.
+    QList<Sentence> lost;
 };
 
 // Decodes the first audio stream of a file with FFmpeg, mixed to mono at a

@@ -30,6 +30,8 @@ constexpr int AnalysisRate = 8000;
 // of work), then one at most this often.
 constexpr double FirstPartialSeconds = 30.0;
 constexpr qint64 PartialIntervalMs = 250;
+// A jump in the sound's stamps this long is damage, not jitter.
+constexpr double LostSoundSeconds = 0.25;
 
 struct FormatCloser {
     void operator()(AVFormatContext *p) const { avformat_close_input(&p); }
@@ -171,8 +173,27 @@ DecodeResult decodeSound(const QString &path, const DecodeControl &control, int 
         total += got;
         return true;
     };
+    // Sound lost to damage is silence, so that what follows stays where the
+    // player plays it and the length stays the file's.
+    const double base = av_q2d(stream->time_base);
+    const double origin =
+        stream->start_time != AV_NOPTS_VALUE ? double(stream->start_time) * base : 0.0;
+    std::vector<float> silence;
+    const auto fillLost = [&](const AVFrame *in) {
+        if (in->best_effort_timestamp == AV_NOPTS_VALUE || total == 0)
+            return;
+        const double at = double(in->best_effort_timestamp) * base - origin;
+        const double reached = double(total) / rate;
+        if (at - reached < LostSoundSeconds)
+            return;
+        silence.assign(std::size_t((at - reached) * rate), 0.0f);
+        sink(silence.data(), int(silence.size()));
+        total += qsizetype(silence.size());
+        result.lost.append({reached, at, {}});
+    };
     const auto drain = [&] {
         while (avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
+            fillLost(frame.get());
             const bool ok = convert(frame.get());
             av_frame_unref(frame.get());
             if (!ok)
@@ -260,14 +281,14 @@ DecodeResult decode(const QString &path, const DecodeControl &control, double fr
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT void quillmar_decode_envelope_2(const QString &path,
+extern "C" Q_DECL_EXPORT void quillmar_decode_envelope_3(const QString &path,
                                                          const DecodeControl &control,
                                                          double frameSeconds, DecodeResult &result)
 {
     result = decode(path, control, frameSeconds);
 }
 
-extern "C" Q_DECL_EXPORT void quillmar_decode_samples_1(const QString &path,
+extern "C" Q_DECL_EXPORT void quillmar_decode_samples_2(const QString &path,
                                                         const DecodeControl &control, int rate,
                                                         const SampleSink &sink,
                                                         DecodeResult &result)
@@ -275,11 +296,11 @@ extern "C" Q_DECL_EXPORT void quillmar_decode_samples_1(const QString &path,
     result = decodeSound(path, control, rate, sink, {});
 }
 
-extern "C" Q_DECL_EXPORT void quillmar_decoder_quiet_2()
+extern "C" Q_DECL_EXPORT void quillmar_decoder_quiet_3()
 {
     av_log_set_level(AV_LOG_QUIET);
 }
 
-static_assert(std::is_same_v<decltype(&quillmar_decode_envelope_2), DecodeEnvelopeEntry>);
-static_assert(std::is_same_v<decltype(&quillmar_decode_samples_1), DecodeSamplesEntry>);
-static_assert(std::is_same_v<decltype(&quillmar_decoder_quiet_2), DecoderQuietEntry>);
+static_assert(std::is_same_v<decltype(&quillmar_decode_envelope_3), DecodeEnvelopeEntry>);
+static_assert(std::is_same_v<decltype(&quillmar_decode_samples_2), DecodeSamplesEntry>);
+static_assert(std::is_same_v<decltype(&quillmar_decoder_quiet_3), DecoderQuietEntry>);

@@ -12,6 +12,6 @@ using DecodeEnvelopeEntry = void (*)(const QString &path, const DecodeControl &c
 using DecodeSamplesEntry = void (*)(const QString &path, const DecodeControl &control, int rate,
                                     const SampleSink &sink, DecodeResult &result);
 using DecoderQuietEntry = void (*)();
-inline constexpr char DecodeEnvelopeEntryName[] = "quillmar_decode_envelope_2";
-inline constexpr char DecodeSamplesEntryName[] = "quillmar_decode_samples_1";
-inline constexpr char DecoderQuietEntryName[] = "quillmar_decoder_quiet_2";
+inline constexpr char DecodeEnvelopeEntryName[] = "quillmar_decode_envelope_3";
+inline constexpr char DecodeSamplesEntryName[] = "quillmar_decode_samples_2";
+inline constexpr char DecoderQuietEntryName[] = "quillmar_decoder_quiet_3";

@@ -13,6 +13,11 @@ int printSentences(const QString &file, QTextStream &out, QTextStream &err)
         err << outcome.error << Qt::endl;
         return 2;
     }
+    // What became of the subtitles goes beside the sentences, not among them.
+    const QStringList notes = analysisNotes(outcome.result);
+    for (const QString &note : notes)
+        err << note << '\n';
+    err.flush();
     for (const Sentence &s : outcome.result.sentences) {
         out << QString::number(s.start, 'f', 3) << '\t' << QString::number(s.end, 'f', 3);
         if (outcome.result.fromSubtitles)

@@ -2,8 +2,11 @@
 
 #include "sentences/analysiscache.h"
 #include "sentences/sentencedetector.h"
+#include "sentences/subtitleencoding.h"
 #include "sentences/subtitles.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
@@ -30,7 +33,78 @@ std::shared_ptr<const Envelope> onWholeLength(const Envelope &soFar, double expe
     return whole;
 }
 
+// Where damage took the cues of a stretch, the stretches between cues that
+// overlap the damage (from the end of the cue before to the start of the cue
+// after) get their sentences from the pauses. Those stretches go to `uncovered`.
+QList<Sentence> withPausesWhereDamaged(const QList<Sentence> &cues, const QList<Sentence> &damage,
+                                       const Envelope &envelope, const DetectorParams &params,
+                                       QList<Sentence> &uncovered)
+{
+    if (damage.isEmpty())
+        return cues;
+    QList<Sentence> gaps;
+    double after = 0.0;
+    for (const Sentence &cue : cues) {
+        if (cue.start > after)
+            gaps.append({after, cue.start, {}});
+        after = std::max(after, cue.end);
+    }
+    if (envelope.duration > after)
+        gaps.append({after, envelope.duration, {}});
+    for (const Sentence &gap : std::as_const(gaps)) {
+        const bool damaged = std::any_of(damage.begin(), damage.end(), [&](const Sentence &d) {
+            return std::min(gap.end, d.end) - std::max(gap.start, d.start) > 0.001;
+        });
+        if (damaged)
+            uncovered.append(gap);
+    }
+    if (uncovered.isEmpty())
+        return cues;
+    QList<Sentence> out = cues;
+    for (const Sentence &sentence : detectSentences(envelope, params)) {
+        const bool inside = std::any_of(uncovered.begin(), uncovered.end(), [&](const Sentence &g) {
+            return sentence.start >= g.start && sentence.end <= g.end;
+        });
+        if (inside)
+            out.append(sentence);
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const Sentence &a, const Sentence &b) { return a.start < b.start; });
+    return out;
+}
+
 } // namespace
+
+QStringList analysisNotes(const SentenceResult &result)
+{
+    QStringList notes;
+    const auto tr = [](const char *text) {
+        return QCoreApplication::translate("SentenceAnalysis", text);
+    };
+    if (!result.unusedFile.isEmpty()) {
+        const QString why = result.unusedFileWhy == SentenceResult::Unreadable ? tr("无法读取")
+                            : result.unusedFileWhy == SentenceResult::WrongFormat
+                                ? tr("格式不对")
+                                : tr("里面没有字幕");
+        notes.append(
+            tr("字幕文件“%1”没有用上：%2").arg(QFileInfo(result.unusedFile).fileName(), why));
+    }
+    if (!result.subtitleNote.isEmpty())
+        notes.append(result.subtitleNote);
+    if (result.source.kind() == SentenceSource::Kind::SubtitleFile
+        && !result.subtitleEncoding.isEmpty()
+        && (result.encodingChosen || !result.subtitleEncoding.startsWith(QLatin1String("UTF-")))) {
+        notes.append(result.encodingChosen
+                         ? tr("字幕文件按你选的 %1 编码读取").arg(result.subtitleEncoding)
+                         : tr("字幕文件按 %1 编码读取").arg(result.subtitleEncoding));
+    }
+    for (const Sentence &stretch : result.uncovered) {
+        notes.append(tr("字幕在 %1–%2 秒处损坏，这一段按停顿分句")
+                         .arg(stretch.start, 0, 'f', 1)
+                         .arg(stretch.end, 0, 'f', 1));
+    }
+    return notes;
+}
 
 AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &control,
                                  const DetectorParams &params, const AnalysisCache *cache,
@@ -45,10 +119,16 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
     const SentenceSource fileSource =
         subtitles ? SentenceSource::subtitleFileAt(result.subtitleFile) : SentenceSource();
     const SentenceSource pauseSource = SentenceSource::pauses(params);
+    SubtitleEncodingHints hints;
+    hints.languages = {wish.language, wish.interfaceLanguage};
+    hints.chosen = subtitles ? wish.encoding : QString();
+    if (subtitles && hints.chosen.isEmpty())
+        hints.chosen = SubtitleEncodingChoices(wish.encodingChoices).choice(result.subtitleFile);
     // Sentences kept from another detector or its other settings are not shown first.
     const QByteArray detectorKey = pauseSource.identity().toUtf8();
 
     std::optional<Envelope> envelope;
+    QList<Sentence> decodedLost; // known only when decoded now, not when cached
     if (cache) {
         if (std::optional<CachedAnalysis> cached = cache->load(path)) {
             if (!subtitles && found && cached->detectorKey == detectorKey) {
@@ -73,7 +153,7 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
                 SentenceResult early = result;
                 if (subtitles && !cuesRead) {
                     cuesRead = true;
-                    cues = readSubtitleFile(result.subtitleFile, expectedSeconds).cues;
+                    cues = readSubtitleFile(result.subtitleFile, expectedSeconds, {}, hints).cues;
                 }
                 if (!cues.isEmpty()) {
                     if (cuesShown)
@@ -104,6 +184,7 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
             };
         }
         DecodeResult decoded = decodeEnvelope(path, watched);
+        decodedLost = decoded.lost;
         outcome.cancelled = decoded.cancelled;
         outcome.error = decoded.error;
         if (!decoded.envelope)
@@ -118,10 +199,19 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
     const bool pickedTrack = wish.stream >= 0;
     if (subtitles && !pickedTrack) {
         SubtitleCues cues =
-            readSubtitleFile(result.subtitleFile, shared->duration, control.isCancelled);
+            readSubtitleFile(result.subtitleFile, shared->duration, control.isCancelled, hints);
         if (cues.cancelled) {
             outcome.cancelled = true;
             return outcome;
+        }
+        result.subtitleEncoding = cues.encoding;
+        result.encodingChosen = !hints.chosen.isEmpty();
+        if (cues.cues.isEmpty()) {
+            result.unusedFile = result.subtitleFile;
+            result.unusedFileWhy = cues.unreadable      ? SentenceResult::Unreadable
+                                   : cues.wrongFormat   ? SentenceResult::WrongFormat
+                                   : cues.malformed > 0 ? SentenceResult::WrongFormat
+                                                        : SentenceResult::NoCues;
         }
         result.malformedCues = cues.malformed;
         result.mergedCues = cues.merged;
@@ -142,6 +232,8 @@ AnalysisOutcome analyseRecording(const QString &path, const DecodeControl &contr
     result.subtitleTracks = inside.tracks;
     result.subtitleNote = inside.note;
     if (inside.stream >= 0) {
+        inside.cues = withPausesWhereDamaged(inside.cues, decodedLost + inside.damaged, *shared,
+                                             params, result.uncovered);
         result.subtitleStream = inside.stream;
         result.subtitleFile.clear();
         result.subtitlesUnusable = false;

@@ -32,7 +32,21 @@ struct SentenceResult {
     QList<SubtitleTrack> subtitleTracks; // the tracks inside the recording
     int subtitleStream = -1;             // the one the cues came from, if any
     QString subtitleNote;                // why no track inside could be used
+    QString subtitleEncoding;            // what the subtitle file was read as
+    bool encodingChosen = false;         // by the learner, for this file
+    // A subtitle file beside the recording that gave no cue, and why.
+    enum FileProblem { NoCues, WrongFormat, Unreadable };
+    QString unusedFile;
+    FileProblem unusedFileWhy = NoCues;
+    // Stretches where damage took the track's cues; their sentences are the pauses.
+    QList<Sentence> uncovered;
 };
+
+// What the learner is told about where the sentences came from, one line
+// each: a subtitle file or track not used and why, the encoding a file was
+// read with when it is not UTF-8 or was chosen, the stretches left to the
+// pauses. Empty when there is nothing to say.
+QStringList analysisNotes(const SentenceResult &result);
 
 struct AnalysisOutcome {
     SentenceResult result;

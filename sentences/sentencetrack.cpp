@@ -1,9 +1,9 @@
 #include "sentences/sentencetrack.h"
 
 #include "sentences/sentenceanalysis.h"
+#include "sentences/subtitleencoding.h"
 #include "sentences/waveformview.h"
 
-#include <QFileInfo>
 #include <QLabel>
 
 SentenceTrack::SentenceTrack(WaveformView *view, QLabel *label, QObject *parent)
@@ -38,9 +38,12 @@ void SentenceTrack::open(const QString &recordingPath)
     m_complete = false;
     m_path = recordingPath;
     m_wish.stream = -1;
-    if (!m_tracks.isEmpty() || m_stream >= 0) {
+    m_wish.encoding.clear();
+    if (!m_tracks.isEmpty() || m_stream >= 0 || !m_subtitleFile.isEmpty()) {
         m_tracks.clear();
         m_stream = -1;
+        m_subtitleFile.clear();
+        m_encoding.clear();
         Q_EMIT tracksChanged();
     }
     if (recordingPath.isEmpty()) {
@@ -64,6 +67,29 @@ void SentenceTrack::chooseTrack(int stream)
     m_stream = stream;
     m_complete = false;
     Q_EMIT tracksChanged();
+    m_analysis->start(m_path, m_wish);
+}
+
+void SentenceTrack::setInterfaceLanguage(const QString &language)
+{
+    m_wish.interfaceLanguage = language;
+}
+
+void SentenceTrack::setEncodingChoicesFile(const QString &fileName)
+{
+    m_wish.encodingChoices = fileName;
+}
+
+void SentenceTrack::chooseEncoding(const QString &encoding)
+{
+    if (m_path.isEmpty() || m_subtitleFile.isEmpty())
+        return;
+    // Kept for the file, so it opens in this encoding next time too; an empty
+    // choice goes back to detection.
+    SubtitleEncodingChoices(m_wish.encodingChoices).setChoice(m_subtitleFile, encoding);
+    m_wish.encoding = encoding;
+    m_wish.stream = -1;
+    m_complete = false;
     m_analysis->start(m_path, m_wish);
 }
 
@@ -98,23 +124,27 @@ void SentenceTrack::analysed(const SentenceResult &result)
     m_source = result.source;
     m_tracks = result.subtitleTracks;
     m_stream = result.subtitleStream;
-    Q_EMIT tracksChanged();
     showPlace();
     const auto count = result.sentences.size();
     QString text = !result.fromSubtitles ? tr("找到 %1 句").arg(count)
                    : m_stream >= 0       ? tr("字幕轨道中有 %1 句").arg(count)
                                          : tr("字幕中有 %1 句").arg(count);
     if (result.subtitlesUnusable)
-        text = tr("字幕文件“%1”中没有可用的字幕，已按停顿找句子：%2")
-                   .arg(QFileInfo(result.subtitleFile).fileName(), text);
+        text = tr("已按停顿找句子：%1").arg(text);
     if (result.malformedCues > 0)
         text += tr("（%1 条字幕格式有误，已跳过）").arg(result.malformedCues);
     if (result.mergedCues > 0)
         text += tr("（%1 条字幕与前一条同时开始，已合为一句）").arg(result.mergedCues);
     if (result.droppedCues > 0)
         text += tr("（%1 条字幕超出录音或没有时长，已略去）").arg(result.droppedCues);
-    if (!result.subtitleNote.isEmpty())
-        text += QStringLiteral(" · ") + result.subtitleNote;
+    for (const QString &note : analysisNotes(result))
+        text += QStringLiteral(" · ") + note;
+    m_subtitleFile = result.source.kind() == SentenceSource::Kind::SubtitleFile
+                         ? result.subtitleFile
+                         : result.unusedFile;
+    m_encoding = result.subtitleEncoding;
+    m_encodingChosen = result.encodingChosen;
+    Q_EMIT tracksChanged();
     Q_EMIT statusChanged(text);
     Q_EMIT sentencesChanged();
 }

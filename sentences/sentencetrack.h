@@ -39,6 +39,18 @@ public:
     // The language dictated, for choosing among the subtitle tracks of the
     // recordings opened from now on.
     void setLanguage(const QString &language);
+    // The interface's language ("zh", "en"): a hint to a subtitle file's encoding.
+    void setInterfaceLanguage(const QString &language);
+    // Where the encodings chosen for subtitle files are kept; empty keeps none.
+    void setEncodingChoicesFile(const QString &fileName);
+    // Reads the subtitle file of the open recording again in the encoding
+    // and keeps the choice for that file; an empty one detects it again.
+    void chooseEncoding(const QString &encoding);
+    // The subtitle file beside the open recording (used or not), and the
+    // encoding it was read with; empty when there is none.
+    const QString &subtitleFile() const { return m_subtitleFile; }
+    const QString &subtitleEncoding() const { return m_encoding; }
+    bool encodingChosen() const { return m_encodingChosen; }
     // Takes the sentences of the open recording from another subtitle track
     // (its stream), found again in the background.
     void chooseTrack(int stream);
@@ -64,7 +76,7 @@ Q_SIGNALS:
     // Sentences of the open recording were found (more of them as the
     // analysis goes on, then all), or forgotten.
     void sentencesChanged();
-    // The subtitle tracks or the chosen one changed.
+    // The subtitle tracks, the chosen one, or the subtitle file changed.
     void tracksChanged();
 
 private:
@@ -75,6 +87,9 @@ private:
     QString m_path;
     CueWish m_wish;
     QList<SubtitleTrack> m_tracks;
+    QString m_subtitleFile;
+    QString m_encoding;
+    bool m_encodingChosen = false;
     int m_stream = -1;
     WaveformView *m_view;
     QLabel *m_label;

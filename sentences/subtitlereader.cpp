@@ -17,6 +17,9 @@ extern "C" {
 
 namespace {
 
+// Read errors in a row after which the rest of the file is taken as unreadable.
+constexpr int MaxFailuresInRow = 1000;
+
 struct TrackFormatCloser {
     void operator()(AVFormatContext *p) const { avformat_close_input(&p); }
 };
@@ -99,16 +102,37 @@ void readTrack(const QString &path, const TrackChooser &choose, const DecodeCont
     const double origin =
         format->start_time != AV_NOPTS_VALUE ? double(format->start_time) / AV_TIME_BASE : 0.0;
     std::unique_ptr<AVPacket, TrackPacketFreer> packet(av_packet_alloc());
-    while (av_read_frame(format.get(), packet.get()) >= 0) {
+    // Damage in the middle is read past, as players do: the demuxer finds
+    // its way to the next readable part. Where it was is kept, from the last
+    // cue read before it to the first after.
+    int failuresInRow = 0;
+    bool damaged = false;
+    double lastRead = 0.0;
+    while (true) {
         if (cancelled()) {
             result.cancelled = true;
             return;
         }
+        const int read = av_read_frame(format.get(), packet.get());
+        if (read == AVERROR_EOF || (read < 0 && format->pb && avio_feof(format->pb)))
+            break;
+        if (read < 0) {
+            if (++failuresInRow > MaxFailuresInRow)
+                break;
+            damaged = true;
+            continue;
+        }
+        failuresInRow = 0;
         const std::int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
         if (packet->stream_index != streamIndex || stamp == AV_NOPTS_VALUE) {
             av_packet_unref(packet.get());
             continue;
         }
+        if (damaged) {
+            damaged = false;
+            result.damaged.append({lastRead, double(stamp) * base - origin, {}});
+        }
+        lastRead = double(stamp) * base - origin;
         AVSubtitle subtitle{};
         int got = 0;
         // A damaged cue is skipped, as a player would.
@@ -149,7 +173,7 @@ void readTrack(const QString &path, const TrackChooser &choose, const DecodeCont
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT void quillmar_read_subtitle_track_1(const QString &path,
+extern "C" Q_DECL_EXPORT void quillmar_read_subtitle_track_2(const QString &path,
                                                              const TrackChooser &choose,
                                                              const DecodeControl &control,
                                                              TrackReading &result)
@@ -158,4 +182,4 @@ extern "C" Q_DECL_EXPORT void quillmar_read_subtitle_track_1(const QString &path
     readTrack(path, choose, control, result);
 }
 
-static_assert(std::is_same_v<decltype(&quillmar_read_subtitle_track_1), ReadSubtitleTrackEntry>);
+static_assert(std::is_same_v<decltype(&quillmar_read_subtitle_track_2), ReadSubtitleTrackEntry>);

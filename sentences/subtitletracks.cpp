@@ -71,6 +71,7 @@ TrackCues findTrackCues(const QString &path, double duration, const CueWish &wis
         control);
     out.tracks = reading.tracks;
     out.cancelled = reading.cancelled;
+    out.damaged = reading.damaged;
     if (out.cancelled || !readCues)
         return out;
     if (reading.stream >= 0) {

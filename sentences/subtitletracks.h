@@ -26,6 +26,9 @@ struct TrackReading {
     QList<Sentence> cues; // in the order read, texts as the track has them
     bool cancelled = false;
     QString error; // the file could not be opened
+    // Where the file could not be read and was read past: from the last cue
+    // read before the damage to the first after (texts empty).
+    QList<Sentence> damaged;
 };
 
 // Picks the stream to read from the tracks found: a text track's stream, or -1.
@@ -36,6 +39,13 @@ using TrackChooser = std::function<int(const QList<SubtitleTrack> &tracks)>;
 struct CueWish {
     QString language = QStringLiteral("en");
     int stream = -1;
+    // The interface's language, the second hint to a subtitle file's encoding.
+    QString interfaceLanguage = QStringLiteral("zh");
+    // The encoding the learner chose for the subtitle file beside the
+    // recording (empty: as chosen before, else detected), and where such
+    // choices are kept (see SubtitleEncodingChoices; empty keeps none).
+    QString encoding;
+    QString encodingChoices;
 };
 
 // True when a track's language tag names the language ("eng", "en", "en-GB"
@@ -62,6 +72,7 @@ struct TrackCues {
     QList<Sentence> cues;
     QString note;
     bool cancelled = false;
+    QList<Sentence> damaged; // see TrackReading
 };
 TrackCues findTrackCues(const QString &path, double duration, const CueWish &wish, bool readCues,
                         const DecodeControl &control = {});
@@ -70,4 +81,4 @@ TrackCues findTrackCues(const QString &path, double duration, const CueWish &wis
 // decodermodule.h for the numbering).
 using ReadSubtitleTrackEntry = void (*)(const QString &path, const TrackChooser &choose,
                                         const DecodeControl &control, TrackReading &result);
-inline constexpr char ReadSubtitleTrackEntryName[] = "quillmar_read_subtitle_track_1";
+inline constexpr char ReadSubtitleTrackEntryName[] = "quillmar_read_subtitle_track_2";

@@ -1,8 +1,10 @@
 // Subtitle files as learners download them: every encoding, the quirks of
 // SubRip, WebVTT and ASS files, and the encoding a learner chose for a file.
+#include "sentences/printsentences.h"
 #include "sentences/subtitleencoding.h"
 #include "sentences/subtitles.h"
 #include "support/testutil.h"
+#include "support/tonewav.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -459,5 +461,54 @@ TEST(SubtitleQuirks, TheLastCuesStartingTogetherAreJoined)
         const SubtitleCues got = parseSubtitles(row.bytes, row.format, 10);
         EXPECT_EQ(got.cues, row.expected) << row.name;
         EXPECT_EQ(got.merged, 1) << row.name;
+    }
+}
+
+// The command line says on standard error what became of the subtitle file.
+TEST(SubtitleNotes, PrintSentencesSaysWhatBecameOfTheFile)
+{
+    const QString russian = QString::fromUtf8("Привет, как дела? Всё хорошо, спасибо.");
+    const struct {
+        const char *name;
+        const char *suffix;
+        QByteArray bytes;
+        QStringList said; // each in a line of its own; empty: nothing said
+        bool fromFile;
+    } rows[] = {
+        {"UTF-8: nothing to say", "srt", "1\n00:00:01,000 --> 00:00:02,000\nHello.\n", {}, true},
+        {"an empty file", "srt", "", {"talk.srt", "没有用上", "里面没有字幕"}, false},
+        {"no cue can be read",
+         "srt",
+         "1\n00:00:01 -> 00:00:02\nHello.\n",
+         {"talk.srt", "没有用上", "格式不对"},
+         false},
+        {"WebVTT without its signature",
+         "vtt",
+         "00:01.000 --> 00:02.000\nHello.\n",
+         {"talk.vtt", "没有用上", "格式不对"},
+         false},
+        {"Windows-1251",
+         "srt",
+         encoded("windows-1251", QStringLiteral("1\n00:00:01,000 --> 00:00:02,000\n") + russian),
+         {"windows-1251"},
+         true},
+    };
+    for (const auto &row : rows) {
+        QTemporaryDir dir;
+        const QString recording = dir.filePath(QStringLiteral("talk.wav"));
+        ASSERT_TRUE(writeToneWav(recording, 3.0));
+        putFile(dir.filePath(QStringLiteral("talk.") + QLatin1String(row.suffix)), row.bytes);
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        ASSERT_EQ(printSentences(recording, outStream, errStream), 0) << row.name;
+        EXPECT_EQ(err.count(QLatin1Char('\n')), row.said.isEmpty() ? 0 : 1)
+            << row.name << ": " << err.toStdString();
+        for (const QString &part : row.said)
+            EXPECT_TRUE(err.contains(part)) << row.name << ": " << err.toStdString();
+        // Sentences from the file have their text as a third column.
+        EXPECT_EQ(out.section(QLatin1Char('\n'), 0, 0).count(QLatin1Char('\t')) == 2, row.fromFile)
+            << row.name << ": " << out.toStdString();
     }
 }

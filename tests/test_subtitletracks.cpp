@@ -393,3 +393,70 @@ TEST(SubtitlesOnScreen, ShowTheCueUnderThePictureOnceALineIsApplied)
     EXPECT_EQ(h.settings().preference(QStringLiteral("ShowSubtitles"), QString()),
               QStringLiteral("0"));
 }
+
+// An mkv damaged in the middle, as downloads and bad disks leave them: the
+// cues after the damage are read, and the stretch whose cues were lost gets
+// its sentences from the pauses, with a line saying so.
+TEST(DamagedTracks, AreReadPastTheDamage)
+{
+    QTemporaryDir dir;
+    QList<CueText> cues;
+    for (int i = 0; i < 15; ++i)
+        cues.append(
+            {1.0 + 3.5 * i, 3.0 + 3.5 * i, QStringLiteral("Sentence number %1.").arg(i + 1)});
+    const QString srt = dir.filePath(QStringLiteral("cues.srt"));
+    putFile(srt, subRip(cues));
+    const QString whole = dir.filePath(QStringLiteral("whole.mkv"));
+    // A tone while each cue is said, near silence between.
+    ASSERT_TRUE(runFfmpeg(
+        {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+         QStringLiteral("aevalsrc='if(between(mod(t,3.5),1,3),0.3*sin(2*PI*300*t),"
+                        "0.0005*random(0))':s=8000:d=53"),
+         QStringLiteral("-i"), srt, QStringLiteral("-map"), QStringLiteral("0:a"),
+         QStringLiteral("-map"), QStringLiteral("1"), QStringLiteral("-c:a"),
+         QStringLiteral("pcm_s16le"), QStringLiteral("-c:s"), QStringLiteral("srt"), whole}));
+    const QByteArray bytes = readAll(whole);
+    const struct {
+        const char *name;
+        char fill;
+        qsizetype length;
+    } rows[] = {
+        {"3 KB of zeros", '\0', 3000},
+        {"40 KB of garbage", char(0xAB), 40000},
+    };
+    for (const auto &row : rows) {
+        QByteArray damaged = bytes;
+        damaged.replace(damaged.size() / 2 - row.length / 2, row.length,
+                        QByteArray(row.length, row.fill));
+        const QString file = dir.filePath(QStringLiteral("damaged.mkv"));
+        putFile(file, damaged);
+        const AnalysisOutcome outcome = analyseRecording(file);
+        ASSERT_TRUE(outcome.ok) << row.name;
+        const SentenceResult &result = outcome.result;
+        QList<Sentence> read;
+        QList<Sentence> fromPauses;
+        for (const Sentence &s : result.sentences)
+            (s.text.isEmpty() ? fromPauses : read).append(s);
+        ASSERT_FALSE(read.isEmpty()) << row.name;
+        EXPECT_LT(read.size(), 15) << row.name << ": the damage took no cue";
+        EXPECT_EQ(read.last().text, QStringLiteral("Sentence number 15.")) << row.name;
+        EXPECT_NEAR(read.last().start, 50.0, 0.01) << row.name;
+        const qsizetype after =
+            std::count_if(read.begin(), read.end(), [](const Sentence &s) { return s.start > 33; });
+        EXPECT_GE(after, 5) << row.name;
+        ASSERT_FALSE(result.uncovered.isEmpty()) << row.name;
+        EXPECT_FALSE(fromPauses.isEmpty()) << row.name;
+        for (const Sentence &s : fromPauses) {
+            const bool inside = std::any_of(
+                result.uncovered.begin(), result.uncovered.end(),
+                [&](const Sentence &g) { return s.start >= g.start && s.end <= g.end; });
+            EXPECT_TRUE(inside) << row.name << " " << s.start;
+        }
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        ASSERT_EQ(printSentences(file, outStream, errStream), 0) << row.name;
+        EXPECT_TRUE(err.contains(QString::fromUtf8("损坏"))) << row.name << err.toStdString();
+    }
+}
