@@ -39,6 +39,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QFrame>
@@ -357,6 +358,13 @@ void TForm_Main::createFeatures()
     m_answer = new AnswerPane(m_pages, m_answerView, m_answerLabel, this);
     m_sentences = new SentenceTrack(m_waveform, m_sentenceLabel, this);
     m_sentences->setCacheFolder(m_services.analysisCacheFolder);
+    m_sentences->setInterfaceLanguage(m_services.language == InterfaceLanguage::English
+                                          ? QStringLiteral("en")
+                                          : QStringLiteral("zh"));
+    // The encodings chosen for subtitle files live beside the resume places.
+    if (!m_services.resumeFile.isEmpty())
+        m_sentences->setEncodingChoicesFile(
+            QFileInfo(m_services.resumeFile).dir().filePath(QStringLiteral("subtitle-encodings")));
     m_feedback = new WordFeedback(m_feedbackStrip, this);
     m_answerFollower = new AnswerFollower(m_answerView, m_cueList, this);
     m_videoPane = new VideoPane(m_videoPanel, m_captionLabel, m_services.video, this);

@@ -234,6 +234,7 @@ private:
     void createViewMenu();
     void createDictationLanguageMenu(QMenu *parent);
     void showSubtitleTracks();
+    void showSubtitleEncodings();
     void loadVideoPreferences();
     void showCaption();
     void wireRecovery();

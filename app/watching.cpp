@@ -8,6 +8,7 @@
 #include "playback/loopregion.h"
 #include "playback/playstate.h"
 #include "sentences/sentencetrack.h"
+#include "sentences/subtitleencoding.h"
 #include "settings/settingsstore.h"
 #include "video/videopane.h"
 
@@ -96,22 +97,59 @@ void TForm_Main::loadVideoPreferences()
     showSubtitleTracks();
 }
 
+// The encodings the subtitle file beside the recording can be read again in.
+void TForm_Main::showSubtitleEncodings()
+{
+    const QString file = m_sentences->subtitleFile();
+    if (file.isEmpty())
+        return;
+    m_trackMenu->addSeparator();
+    QMenu *menu = m_trackMenu->addMenu(tr("字幕文件编码"));
+    menu->setObjectName(QStringLiteral("Menu_SubtitleEncoding"));
+    auto *group = new QActionGroup(menu);
+    const QString used = m_sentences->subtitleEncoding();
+    const bool chosen = m_sentences->encodingChosen();
+    QAction *detect =
+        menu->addAction(used.isEmpty() || chosen ? tr("自动识别") : tr("自动识别（%1）").arg(used));
+    detect->setObjectName(QStringLiteral("Action_SubtitleEncoding_Auto"));
+    detect->setCheckable(true);
+    detect->setChecked(!chosen);
+    group->addAction(detect);
+    connect(detect, &QAction::triggered, this,
+            m_guard.wrap([this] { m_sentences->chooseEncoding(QString()); }));
+    menu->addSeparator();
+    for (const QString &encoding : subtitleEncodingChoices()) {
+        QAction *choice = menu->addAction(encoding);
+        choice->setObjectName(QStringLiteral("Action_SubtitleEncoding_") + encoding);
+        choice->setCheckable(true);
+        choice->setChecked(chosen && encoding == used);
+        group->addAction(choice);
+        connect(choice, &QAction::triggered, this,
+                m_guard.wrap([this, encoding] { m_sentences->chooseEncoding(encoding); }));
+    }
+}
+
 void TForm_Main::showSubtitleTracks()
 {
     m_trackMenu->clear();
     const QList<SubtitleTrack> &tracks = m_sentences->subtitleTracks();
     if (tracks.isEmpty()) {
         m_trackMenu->addAction(tr("（没有字幕轨道）"))->setEnabled(false);
+        showSubtitleEncodings();
         return;
     }
     auto *group = new QActionGroup(m_trackMenu);
     group->setExclusive(true);
+    const QString shownIn = m_services.language == InterfaceLanguage::English
+                                ? QStringLiteral("en")
+                                : QStringLiteral("zh");
     for (const SubtitleTrack &track : tracks) {
-        QString caption = tr("轨道 %1").arg(track.stream);
-        if (!track.language.isEmpty())
-            caption += QStringLiteral(" [%1]").arg(track.language);
+        // The language by its name, and the track's own title ("SDH", "简体").
+        QString caption = languageName(track.language, shownIn);
+        if (caption.isEmpty())
+            caption = tr("轨道 %1").arg(track.stream);
         if (!track.title.isEmpty())
-            caption += QStringLiteral(" ") + track.title;
+            caption += QStringLiteral(" – ") + track.title;
         if (!track.isText)
             caption += tr("（图像字幕，无法读取）");
         QAction *choice = m_trackMenu->addAction(caption);
@@ -124,6 +162,7 @@ void TForm_Main::showSubtitleTracks()
         connect(choice, &QAction::triggered, this,
                 m_guard.wrap([this, stream] { m_sentences->chooseTrack(stream); }));
     }
+    showSubtitleEncodings();
 }
 
 void TForm_Main::showCaption()

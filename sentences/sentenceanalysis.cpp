@@ -78,28 +78,30 @@ QList<Sentence> withPausesWhereDamaged(const QList<Sentence> &cues, const QList<
 QStringList analysisNotes(const SentenceResult &result)
 {
     QStringList notes;
-    const auto tr = [](const char *text) {
-        return QCoreApplication::translate("SentenceAnalysis", text);
-    };
     if (!result.unusedFile.isEmpty()) {
-        const QString why = result.unusedFileWhy == SentenceResult::Unreadable ? tr("无法读取")
+        const QString why = result.unusedFileWhy == SentenceResult::Unreadable
+                                ? QCoreApplication::translate("SentenceAnalysis", "无法读取")
                             : result.unusedFileWhy == SentenceResult::WrongFormat
-                                ? tr("格式不对")
-                                : tr("里面没有字幕");
-        notes.append(
-            tr("字幕文件“%1”没有用上：%2").arg(QFileInfo(result.unusedFile).fileName(), why));
+                                ? QCoreApplication::translate("SentenceAnalysis", "格式不对")
+                                : QCoreApplication::translate("SentenceAnalysis", "里面没有字幕");
+        notes.append(QCoreApplication::translate("SentenceAnalysis", "字幕文件“%1”没有用上：%2")
+                         .arg(QFileInfo(result.unusedFile).fileName(), why));
     }
     if (!result.subtitleNote.isEmpty())
         notes.append(result.subtitleNote);
     if (result.source.kind() == SentenceSource::Kind::SubtitleFile
         && !result.subtitleEncoding.isEmpty()
         && (result.encodingChosen || !result.subtitleEncoding.startsWith(QLatin1String("UTF-")))) {
-        notes.append(result.encodingChosen
-                         ? tr("字幕文件按你选的 %1 编码读取").arg(result.subtitleEncoding)
-                         : tr("字幕文件按 %1 编码读取").arg(result.subtitleEncoding));
+        notes.append(
+            result.encodingChosen
+                ? QCoreApplication::translate("SentenceAnalysis", "字幕文件按你选的 %1 编码读取")
+                      .arg(result.subtitleEncoding)
+                : QCoreApplication::translate("SentenceAnalysis", "字幕文件按 %1 编码读取")
+                      .arg(result.subtitleEncoding));
     }
     for (const Sentence &stretch : result.uncovered) {
-        notes.append(tr("字幕在 %1–%2 秒处损坏，这一段按停顿分句")
+        notes.append(QCoreApplication::translate("SentenceAnalysis",
+                                                 "字幕在 %1–%2 秒处损坏，这一段按停顿分句")
                          .arg(stretch.start, 0, 'f', 1)
                          .arg(stretch.end, 0, 'f', 1));
     }

@@ -6,6 +6,10 @@
 #include <QCoreApplication>
 #include <QLocale>
 
+#include <unicode/uloc.h>
+
+#include <iterator>
+
 namespace {
 
 QLocale::Language languageOf(const QString &code)
@@ -18,6 +22,22 @@ QLocale::Language languageOf(const QString &code)
 }
 
 } // namespace
+
+QString languageName(const QString &tag, const QString &interfaceLanguage)
+{
+    const QLocale::Language language = languageOf(tag);
+    if (language == QLocale::AnyLanguage || language == QLocale::C)
+        return tag;
+    const QByteArray code = QLocale::languageToCode(language).toLatin1();
+    const QByteArray display = interfaceLanguage.toLatin1();
+    UChar name[128];
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length = uloc_getDisplayLanguage(code.constData(), display.constData(), name,
+                                                   int32_t(std::size(name)), &status);
+    if (U_FAILURE(status) || status == U_USING_DEFAULT_WARNING || length <= 0)
+        return tag;
+    return QString(reinterpret_cast<const QChar *>(name), length);
+}
 
 bool languageMatches(const QString &tag, const QString &language)
 {

@@ -52,6 +52,11 @@ struct CueWish {
 // all name English; "chi" and "zho" Chinese).
 bool languageMatches(const QString &tag, const QString &language);
 
+// The name of a track's language in the interface's language ("zh" or "en"):
+// "英语" and "中文", or "English" and "Chinese", for "eng" and "chi"; the tag
+// itself when it names no language known; empty for an empty tag.
+QString languageName(const QString &tag, const QString &interfaceLanguage);
+
 // The text track to read: the wished-for stream when it is a text track,
 // else the first text track in the wished-for language, else the first text
 // track; -1 when there is no text track.

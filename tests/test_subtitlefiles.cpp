@@ -3,6 +3,7 @@
 #include "sentences/printsentences.h"
 #include "sentences/subtitleencoding.h"
 #include "sentences/subtitles.h"
+#include "sentences/subtitletracks.h"
 #include "support/testutil.h"
 #include "support/tonewav.h"
 
@@ -511,4 +512,22 @@ TEST(SubtitleNotes, PrintSentencesSaysWhatBecameOfTheFile)
         EXPECT_EQ(out.section(QLatin1Char('\n'), 0, 0).count(QLatin1Char('\t')) == 2, row.fromFile)
             << row.name << ": " << out.toStdString();
     }
+}
+
+TEST(SubtitleTrackNames, LanguagesAreNamedInTheInterfaceLanguage)
+{
+    const struct {
+        const char *tag;
+        const char *interface;
+        const char *expected;
+    } rows[] = {
+        {"eng", "zh", "英语"},    {"chi", "zh", "中文"},   {"zho", "zh", "中文"},
+        {"jpn", "zh", "日语"},    {"en-GB", "zh", "英语"}, {"eng", "en", "English"},
+        {"chi", "en", "Chinese"}, {"fre", "en", "French"}, {"xyz", "zh", "xyz"},
+        {"", "zh", ""},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(languageName(QString::fromLatin1(row.tag), QString::fromLatin1(row.interface)),
+                  QString::fromUtf8(row.expected))
+            << row.tag << " " << row.interface;
 }

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -459,4 +460,81 @@ TEST(DamagedTracks, AreReadPastTheDamage)
         ASSERT_EQ(printSentences(file, outStream, errStream), 0) << row.name;
         EXPECT_TRUE(err.contains(QString::fromUtf8("损坏"))) << row.name << err.toStdString();
     }
+}
+
+TEST_F(SubtitleTrackFiles, TheTrackMenuNamesLanguagesInTheInterfaceLanguage)
+{
+    const struct {
+        InterfaceLanguage language;
+        const char *chinese, *english;
+    } rows[] = {
+        {InterfaceLanguage::Chinese, "中文", "英语"},
+        {InterfaceLanguage::English, "Chinese", "English"},
+    };
+    for (const auto &row : rows) {
+        WindowHarness h(true);
+        h.language = row.language;
+        h.create();
+        h.w().OpenSourceFile(file("two.mkv"));
+        SentenceTrack &track = h.feature<SentenceTrack>();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return track.subtitleTracks().size() == 2; }, 30000));
+        const QList<SubtitleTrack> tracks = track.subtitleTracks();
+        const auto caption = [&](int i) {
+            QAction *choice =
+                h.action(QStringLiteral("Action_SubtitleTrack_%1").arg(tracks[i].stream));
+            return choice ? choice->text() : QString();
+        };
+        EXPECT_EQ(caption(0), QString::fromUtf8(row.chinese));
+        EXPECT_EQ(caption(1), QString::fromUtf8(row.english));
+    }
+}
+
+// A file the detector cannot tell (a few Big5 characters read as GB18030)
+// is read again in the encoding the learner picks, and so it opens next time.
+TEST(SubtitleEncodingMenu, RereadsTheFileAndKeepsTheChoice)
+{
+    WindowHarness h(true);
+    h.resumeFile = h.path(QStringLiteral("places/resume"));
+    h.create();
+    const QString recording = h.path(QStringLiteral("talk.wav"));
+    ASSERT_TRUE(writeToneWav(recording, 5.0));
+    const QString big5 = QString::fromUtf8("謝謝你");
+    QStringEncoder encoder("Big5");
+    putFile(h.path(QStringLiteral("talk.srt")),
+            encoder.encode(QStringLiteral("1\n00:00:01,000 --> 00:00:02,000\n") + big5 + u'\n'));
+    SentenceTrack &track = h.feature<SentenceTrack>();
+    const auto readAs = [&](const char *encoding) {
+        return QTest::qWaitFor(
+            [&] {
+                return track.isComplete() && track.subtitleEncoding() == QLatin1String(encoding);
+            },
+            30000);
+    };
+    h.w().OpenSourceFile(recording);
+    ASSERT_TRUE(readAs("GB18030"));
+    ASSERT_EQ(track.sentences().size(), 1);
+    EXPECT_NE(track.sentences().first().text, big5);
+    QAction *auto_ = h.action(QStringLiteral("Action_SubtitleEncoding_Auto"));
+    ASSERT_TRUE(auto_);
+    EXPECT_TRUE(auto_->isChecked());
+    EXPECT_TRUE(auto_->text().contains(QStringLiteral("GB18030"))) << auto_->text().toStdString();
+
+    h.action(QStringLiteral("Action_SubtitleEncoding_Big5"))->trigger();
+    ASSERT_TRUE(readAs("Big5"));
+    EXPECT_EQ(track.sentences().first().text, big5);
+    EXPECT_TRUE(h.action(QStringLiteral("Action_SubtitleEncoding_Big5"))->isChecked());
+
+    // Opened again: the choice holds for this file.
+    h.dialogs.answers.enqueue(Dialogs::Button::No); // the empty dictation is not kept
+    h.w().OpenSourceFile(recording);
+    EXPECT_FALSE(track.isComplete());
+    ASSERT_TRUE(readAs("Big5"));
+    EXPECT_EQ(track.sentences().first().text, big5);
+    EXPECT_TRUE(track.encodingChosen());
+
+    // Back to detection.
+    h.action(QStringLiteral("Action_SubtitleEncoding_Auto"))->trigger();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return track.isComplete() && !track.encodingChosen(); }, 30000));
+    EXPECT_EQ(track.subtitleEncoding(), QStringLiteral("GB18030"));
 }

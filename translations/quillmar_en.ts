@@ -805,6 +805,37 @@ Struck out in round brackets: an extra word</translation>
     </message>
 </context>
 <context>
+    <name>SentenceAnalysis</name>
+    <message>
+        <source>无法读取</source>
+        <translation>it cannot be read</translation>
+    </message>
+    <message>
+        <source>格式不对</source>
+        <translation>it is not in its format</translation>
+    </message>
+    <message>
+        <source>里面没有字幕</source>
+        <translation>it holds no cue</translation>
+    </message>
+    <message>
+        <source>字幕文件“%1”没有用上：%2</source>
+        <translation>The subtitle file “%1” was not used: %2</translation>
+    </message>
+    <message>
+        <source>字幕文件按你选的 %1 编码读取</source>
+        <translation>The subtitle file was read as %1, as you chose</translation>
+    </message>
+    <message>
+        <source>字幕文件按 %1 编码读取</source>
+        <translation>The subtitle file was read as %1</translation>
+    </message>
+    <message>
+        <source>字幕在 %1–%2 秒处损坏，这一段按停顿分句</source>
+        <translation>The subtitles are damaged from %1 to %2 s; that stretch is divided at its pauses</translation>
+    </message>
+</context>
+<context>
     <name>SentenceListModel</name>
     <message>
         <source>%1（%2 次）</source>
@@ -861,10 +892,6 @@ Struck out in round brackets: an extra word</translation>
         <translation> (%1 malformed subtitle(s) skipped)</translation>
     </message>
     <message>
-        <source>字幕文件“%1”中没有可用的字幕，已按停顿找句子：%2</source>
-        <translation>The subtitle file “%1” has no usable cue; sentences were found from the pauses: %2</translation>
-    </message>
-    <message>
         <source>（%1 条字幕与前一条同时开始，已合为一句）</source>
         <translation> (%1 cues started with the one before and were joined to it)</translation>
     </message>
@@ -875,6 +902,10 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>字幕轨道中有 %1 句</source>
         <translation>%1 sentences in the subtitle track</translation>
+    </message>
+    <message>
+        <source>已按停顿找句子：%1</source>
+        <translation>Sentences found from the pauses: %1</translation>
     </message>
 </context>
 <context>
@@ -1558,6 +1589,18 @@ Recover it?</translation>
     <message>
         <source>学习进度未保存</source>
         <translation>Progress not kept</translation>
+    </message>
+    <message>
+        <source>字幕文件编码</source>
+        <translation>Subtitle File Encoding</translation>
+    </message>
+    <message>
+        <source>自动识别</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>自动识别（%1）</source>
+        <translation>Automatic (%1)</translation>
     </message>
 </context>
 <context>
