@@ -1,6 +1,7 @@
 #include "app/tform_main.h"
 
 #include "about/tform_about.h"
+#include "align/transcriptaligner.h"
 #include "dictation/answerpane.h"
 #include "dictation/dictationdocument.h"
 #include "dictation/dictationline.h"
@@ -365,6 +366,8 @@ void TForm_Main::createFeatures()
     if (!m_services.resumeFile.isEmpty())
         m_sentences->setEncodingChoicesFile(
             QFileInfo(m_services.resumeFile).dir().filePath(QStringLiteral("subtitle-encodings")));
+    m_aligner = new TranscriptAligner(this, m_services.analysisCacheFolder);
+    m_aligner->setObjectName(QStringLiteral("TranscriptAligner"));
     m_feedback = new WordFeedback(m_feedbackStrip, this);
     m_answerFollower = new AnswerFollower(m_answerView, m_cueList, this);
     m_videoPane = new VideoPane(m_videoPanel, m_captionLabel, m_services.video, this);
@@ -422,7 +425,17 @@ void TForm_Main::createFeatures()
     connect(m_loop, &LoopRegion::changed, this, [this] { applyExactLoop(); });
     connect(m_answer, &AnswerPane::fileNameChanged, this, [this](const QString &fileName) {
         m_feedback->setAnswerText(fileName.isEmpty() ? QString() : m_answerView->toPlainText());
+        alignAnswer();
     });
+    connect(m_sentences, &SentenceTrack::sentencesChanged, this,
+            m_guard.wrap([this] { alignAnswer(); }));
+    connect(m_aligner, &TranscriptAligner::finished, this,
+            m_guard.wrap([this](const Alignment &alignment, bool) { answerAligned(alignment); }));
+    connect(m_aligner, &TranscriptAligner::progress, this, [this](int percent) {
+        statusBar()->showMessage(tr("正在把答案文本对齐到录音… %1%").arg(percent));
+    });
+    connect(m_aligner, &TranscriptAligner::failed, statusBar(),
+            [this](const QString &text) { statusBar()->showMessage(text); });
     connect(m_feedback, &WordFeedback::summaryChanged, this, [this](const QString &text) {
         if (!text.isEmpty())
             statusBar()->showMessage(text);

@@ -17,6 +17,8 @@
 
 class AnswerFollower;
 class AnswerPane;
+class TranscriptAligner;
+struct Alignment;
 class Dialogs;
 class DictationDocument;
 class DictationLine;
@@ -208,6 +210,10 @@ private:
     // sentence to the next; the records written stay those of an ordinary
     // apply. The window wires it to the player, the loop and the line.
     void createLesson();
+    // The answer text aligned to the open recording's speech, once both are
+    // there and the recording's sentences come from its pauses.
+    void alignAnswer();
+    void answerAligned(const Alignment &alignment);
     void skipSentence();
     void giveHint();
     void showSentenceAnswer();
@@ -314,6 +320,8 @@ private:
     DictationLine *m_dictationLine = nullptr;
     AnswerPane *m_answer = nullptr;
     SentenceTrack *m_sentences = nullptr;
+    TranscriptAligner *m_aligner = nullptr;
+    QString m_alignedText; // the answer text aligned or being aligned
     WordFeedback *m_feedback = nullptr;
     VideoPane *m_videoPane = nullptr;
     std::shared_ptr<RecoveryStore> m_recoveryStore;

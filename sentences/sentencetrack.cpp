@@ -97,6 +97,7 @@ void SentenceTrack::setLongestSentence(double seconds)
 {
     DetectorParams params;
     params.longSentence = seconds;
+    m_longest = seconds;
     m_analysis->setDetectorParams(params);
 }
 
@@ -149,9 +150,22 @@ void SentenceTrack::analysed(const SentenceResult &result)
     Q_EMIT sentencesChanged();
 }
 
+void SentenceTrack::useTranscript(const QList<Sentence> &sentences, const SentenceSource &source)
+{
+    if (m_path.isEmpty())
+        return;
+    m_source = source;
+    m_complete = true;
+    m_view->setSentences(sentences);
+    m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
+    m_view->setPosition(m_place.position);
+    showPlace();
+    Q_EMIT sentencesChanged();
+}
+
 QString SentenceTrack::cueTextFor(double loopStart, double loopEnd) const
 {
-    if (!m_source.isSubtitles())
+    if (!hasTexts())
         return {};
     const int index = sentenceOfSpan(sentences(), loopStart, loopEnd);
     return index >= 0 ? sentences().at(index).text : QString();

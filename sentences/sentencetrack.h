@@ -35,7 +35,17 @@ public:
     // The longest sentence a learner is given to dictate, in seconds; longer
     // stretches are split where a pause stands out. From the next open() on.
     void setLongestSentence(double seconds);
+    double longestSentence() const { return m_longest; }
     const QList<Sentence> &sentences() const;
+    // Shows instead the sentences of a transcript aligned to the open
+    // recording's speech, each with its text (none where the transcript did
+    // not match); the next open() finds the recording's own again.
+    void useTranscript(const QList<Sentence> &sentences, const SentenceSource &source);
+    // The sentences carry the texts spoken: subtitle cues or a transcript.
+    bool hasTexts() const
+    {
+        return m_source.isSubtitles() || m_source.kind() == SentenceSource::Kind::Transcript;
+    }
     // The language dictated, for choosing among the subtitle tracks of the
     // recordings opened from now on.
     void setLanguage(const QString &language);
@@ -96,5 +106,6 @@ private:
     SentenceAnalysis *m_analysis;
     SentenceSource m_source;
     bool m_complete = false;
+    double m_longest = DetectorParams().longSentence;
     PlayPlace m_place;
 };

@@ -9,12 +9,17 @@
 #include "align/textunits.h"
 #include "align/transcriptaligner.h"
 #include "align/warp.h"
+#include "learner/sentenceprogress.h"
+#include "lesson/lesson.h"
 #include "sentences/analysiscache.h"
 #include "support/buildpaths.h"
+#include "support/testutil.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -668,6 +673,60 @@ TEST(AlignSpeech, TheCommandLinePrintsTheAlignedSentences)
         EXPECT_NEAR(fields[1].toDouble(), truth[k].end, 0.25);
         EXPECT_EQ(fields[2], truth[k].text);
     }
+}
+
+TEST(AlignWindow, ARecordingWithItsTextBecomesALessonOfItsSentences)
+{
+    QTemporaryDir shared;
+    const QString reader = shared.filePath(QStringLiteral("reader.wav"));
+    const QList<Spoken> truth = readerRecording(shared, reader);
+    const QString answer = shared.filePath(QStringLiteral("answer.txt"));
+    QFile f(answer);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(ReaderSentences.join(QLatin1Char(' ')).toUtf8());
+    f.close();
+
+    WindowHarness h(true);
+    h.learnerDatabase = shared.filePath(QStringLiteral("learner.db"));
+    h.create();
+    h.w().OpenSourceFile(reader);
+    h.player.length = truth.last().end + 0.1;
+    h.player.setStateAndNotify(MediaPlayer::Playing);
+    FakePlayer::flushEvents();
+    Lesson &lesson = h.feature<Lesson>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lesson.count() > 0; }, 30000));
+    h.dialogs.fileAnswers.enqueue(answer);
+    h.action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
+
+    // The lesson's sentences become the text's, each at its place.
+    const auto texts = [&] {
+        QStringList out;
+        for (const Sentence &s : lesson.sentences())
+            out.append(s.text);
+        return out;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return texts() == ReaderSentences; }, 30000))
+        << texts().join(QLatin1Char('|')).toStdString();
+    for (qsizetype k = 0; k < truth.size(); ++k) {
+        EXPECT_NEAR(lesson.sentences()[k].start, truth[k].start, 0.25) << k;
+        EXPECT_NEAR(lesson.sentences()[k].end, truth[k].end, 0.25) << k;
+    }
+
+    // Sentence 2 played; a part of it typed does not pass it, the whole does.
+    auto *list = h.widget<QTableView>("TableView_Sentences");
+    Q_EMIT list->activated(list->model()->index(1, 0));
+    ASSERT_EQ(lesson.current(), 1);
+    const auto apply = [&](const QString &text) {
+        h.widget<QLineEdit>("LabeledEdit_Dictation")->setText(text);
+        h.clickApply();
+    };
+    apply(QStringLiteral("he was not"));
+    EXPECT_NE(lesson.at(1).state, SentenceState::Passed);
+    EXPECT_LT(lesson.at(1).bestScore, 100);
+    EXPECT_EQ(lesson.at(1).expected, ReaderSentences[1]);
+    Q_EMIT list->activated(list->model()->index(1, 0));
+    apply(QStringLiteral("he was not an ill disposed young man"));
+    EXPECT_EQ(lesson.at(1).bestScore, 100);
 }
 
 } // namespace

@@ -1591,6 +1591,14 @@ Recover it?</translation>
         <translation>Progress not kept</translation>
     </message>
     <message>
+        <source>答案文本已对齐到录音：%1 句</source>
+        <translation>The answer text is aligned to the recording: %1 sentences</translation>
+    </message>
+    <message>
+        <source>正在把答案文本对齐到录音… %1%</source>
+        <translation>Aligning the answer text to the recording… %1%</translation>
+    </message>
+    <message>
         <source>字幕文件编码</source>
         <translation>Subtitle File Encoding</translation>
     </message>

@@ -1,0 +1,51 @@
+// A recording's answer text as its sentences: aligned to the speech off the
+// GUI thread, and used when it matches.
+#include "align/transcriptaligner.h"
+#include "app/tform_main.h"
+#include "feedback/wordfeedback.h"
+#include "playback/recording.h"
+#include "sentences/sentencetrack.h"
+#include "settings/settingsstore.h"
+
+#include <QStatusBar>
+
+void TForm_Main::alignAnswer()
+{
+    const QString recording = m_recording->path();
+    const QString text = m_feedback->answerText();
+    // Timed subtitles are exact already; the recording's own sentences
+    // must be known first (the alignment keeps them where the text fails).
+    const bool wanted = !recording.isEmpty() && !text.trimmed().isEmpty()
+                        && m_sentences->isComplete()
+                        && m_sentences->source().kind() == SentenceSource::Kind::Pauses;
+    if (m_sentences->source().kind() == SentenceSource::Kind::Transcript)
+        return; // the aligned sentences themselves, shown
+    if (!wanted) {
+        // Another recording, or the answer closed: what runs is for neither.
+        m_aligner->cancel();
+        m_alignedText.clear();
+        return;
+    }
+    if (m_aligner->isRunning() && m_alignedText == text)
+        return;
+    m_alignedText = text;
+    AlignParams params;
+    params.longest = m_sentences->longestSentence();
+    m_aligner->start(recording, text, m_settings->text(Preferences::DictationLanguage), params);
+}
+
+void TForm_Main::answerAligned(const Alignment &alignment)
+{
+    const QString status = TranscriptAligner::statusFor(alignment);
+    if (alignment.refused || m_recording->path().isEmpty()) {
+        statusBar()->showMessage(status);
+        return;
+    }
+    QList<Sentence> sentences;
+    sentences.reserve(alignment.sentences.size());
+    for (const AlignedSentence &s : alignment.sentences)
+        sentences.append({s.start, s.end, s.text});
+    m_sentences->useTranscript(sentences, SentenceSource::transcript(m_alignedText.toUtf8()));
+    statusBar()->showMessage(
+        status.isEmpty() ? tr("答案文本已对齐到录音：%1 句").arg(sentences.size()) : status);
+}
