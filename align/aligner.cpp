@@ -261,7 +261,7 @@ Alignment alignText(const QList<TextUnit> &units, const SynthResult &synth,
     if (rows == 0 || columns == 0 || units.size() != synth.units.size()) {
         result.refused = true;
         for (const Sentence &p : pauseSentences)
-            result.sentences.append({p.start, p.end, {}, false, false, 0.0f, {}});
+            result.sentences.append({p.start, p.end, {}, false, false, 0.0f, -1, {}});
         return result;
     }
 
@@ -287,7 +287,7 @@ Alignment alignText(const QList<TextUnit> &units, const SynthResult &synth,
     if (!path.found) {
         result.refused = true;
         for (const Sentence &p : pauseSentences)
-            result.sentences.append({p.start, p.end, {}, false, false, 0.0f, {}});
+            result.sentences.append({p.start, p.end, {}, false, false, 0.0f, -1, {}});
         return result;
     }
 
@@ -323,6 +323,7 @@ Alignment alignText(const QList<TextUnit> &units, const SynthResult &synth,
         s.fromText = true;
         s.match = match;
         s.poor = match < params.poorBelow;
+        s.unit = int(u);
         for (qsizetype w = 0; w < su.words.size(); ++w) {
             const SynthWord &sw = su.words[w];
             const double wordEnd = w + 1 < su.words.size() ? su.words[w + 1].start : su.soundEnd;
@@ -338,7 +339,7 @@ Alignment alignText(const QList<TextUnit> &units, const SynthResult &synth,
         result.refused = true;
         result.unitsDropped = int(units.size());
         for (const Sentence &p : pauseSentences)
-            result.sentences.append({p.start, p.end, {}, false, false, 0.0f, {}});
+            result.sentences.append({p.start, p.end, {}, false, false, 0.0f, -1, {}});
         return result;
     }
 

@@ -33,6 +33,7 @@ struct AlignedSentence {
     bool fromText = false;
     bool poor = false;  // aligned, but less surely than the rest
     float match = 0.0f; // how much better it matched than its neighbours, 0 (not) to 1
+    int unit = -1;      // the unit of the text it is (or is part of); -1 from the pauses
     QList<AlignedWord> words;
 
     bool operator==(const AlignedSentence &) const = default;

@@ -20,7 +20,7 @@ constexpr int RecordingRate = 16000;
 constexpr double FirstSynthSeconds = 20.0;
 constexpr double FirstRoomFactor = 2.0;
 constexpr double FirstRoomSeconds = 15.0;
-constexpr quint32 FormatVersion = 1;
+constexpr quint32 FormatVersion = 2;
 
 // The envelope the pauses are found in, 10 ms frames, as samples come.
 class LevelFrames
@@ -114,7 +114,7 @@ QByteArray serializeAlignment(const Alignment &alignment)
     out << FormatVersion << alignment.refused << qint32(alignment.unitsUsed)
         << qint32(alignment.unitsDropped) << quint32(alignment.sentences.size());
     for (const AlignedSentence &s : alignment.sentences) {
-        out << s.start << s.end << s.text << s.fromText << s.poor << s.match
+        out << s.start << s.end << s.text << s.fromText << s.poor << s.match << qint32(s.unit)
             << quint32(s.words.size());
         for (const AlignedWord &w : s.words)
             out << qint64(w.position) << qint64(w.length) << w.start << w.end;
@@ -138,7 +138,9 @@ std::optional<Alignment> deserializeAlignment(const QByteArray &bytes)
     for (quint32 k = 0; k < count; ++k) {
         AlignedSentence s;
         quint32 words = 0;
-        in >> s.start >> s.end >> s.text >> s.fromText >> s.poor >> s.match >> words;
+        qint32 unit = -1;
+        in >> s.start >> s.end >> s.text >> s.fromText >> s.poor >> s.match >> unit >> words;
+        s.unit = unit;
         if (in.status() != QDataStream::Ok || words > quint32(bytes.size()))
             return std::nullopt;
         for (quint32 w = 0; w < words; ++w) {
@@ -210,12 +212,15 @@ AlignOutcome alignRecording(const QString &recording, const QString &text, const
         Alignment a = alignText(units.mid(0, head), synth, normalized(synthFeatures.features()),
                                 normalized(realFeatures.features()), soundPieces(envelope), {},
                                 envelope.duration, params);
-        // The last of them may yet move with what follows.
+        // The last unit may yet move with what follows, and so may what
+        // lies near the end of the recording decoded so far.
         if (!a.refused) {
-            while (a.sentences.size() > 1
-                   && (a.sentences.size() > head - 1 || a.sentences.last().end > firstAfter - 5.0))
-                a.sentences.removeLast();
-            control.first(a);
+            const double decodedEnd = envelope.duration;
+            a.sentences.removeIf([&](const AlignedSentence &s) {
+                return s.unit < 0 || s.unit >= head - 1 || s.end > decodedEnd - 5.0;
+            });
+            if (!a.sentences.isEmpty())
+                control.first(a);
         }
         firstSent = true;
     };

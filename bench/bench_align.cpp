@@ -70,7 +70,7 @@ QList<Spoken> joinSpeech(const QTemporaryDir &dir, const QString &name, const QS
     const QString clean = dir.filePath(name + QStringLiteral("-clean.wav"));
     run(QStringLiteral("sox"), parts + QStringList{clean});
     const QString hiss = dir.filePath(name + QStringLiteral("-noise.wav"));
-    run(QStringLiteral("sox"), {"-n", "-r", "16000", "-c", "1", "-b", "16", hiss, "synth",
+    run(QStringLiteral("sox"), {"-R", "-n", "-r", "16000", "-c", "1", "-b", "16", hiss, "synth",
                                 QString::number(at), "whitenoise", "vol", QString::number(noise)});
     run(QStringLiteral("sox"), {"-m", clean, hiss, dir.filePath(name + QStringLiteral(".wav"))});
     return truth;
