@@ -75,13 +75,14 @@ bool TForm_Main::ApplyDictationLine(const QString &text)
     }
 
     QString information;
+    const InterfaceLanguage records = m_document->recordLanguage();
     if (options.RecordRepeatPoints)
-        information = m_loop->infoText();
+        information = m_loop->infoText(records);
     if (options.RecordDictateTime) {
         if (!information.isEmpty())
             information += QStringLiteral("   ");
-        information +=
-            QStringLiteral("听写时间: ") + m_now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        information += DictationDocument::timePrefix(records)
+                       + m_now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     }
     if (!information.isEmpty())
         information = QLatin1Char('(') + information + QLatin1Char(')');

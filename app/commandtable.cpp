@@ -252,6 +252,7 @@ void TForm_Main::createMenus()
     loop->addSeparator();
     add(loop, "Action_ExactLoop");
 
+    createPracticeMenu();
     createViewMenu();
 
     // The options dialog first, then the switches of the practice aids.
@@ -288,6 +289,9 @@ void TForm_Main::createLanguageMenu(QMenu *parent)
         {"Action_LanguageSystem", tr("跟随系统"), LanguageChoice::System},
         {"Action_LanguageChinese", tr("中文"), LanguageChoice::Chinese},
         {"Action_LanguageEnglish", tr("English"), LanguageChoice::English},
+        // In its own characters in every interface language.
+        {"Action_LanguageChineseTraditional", QStringLiteral("繁體中文"),
+         LanguageChoice::TraditionalChinese},
     };
     for (const auto &item : choices) {
         QAction *choice = menu->addAction(item.caption);
@@ -454,9 +458,9 @@ bool TForm_Main::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
-        // A recording dropped onto an editor is the window's, not text to insert.
+        // A file dropped onto an editor is the window's, not text to insert.
         if (watched != this
-            && !droppedRecording(static_cast<QDropEvent *>(event)->mimeData()).isEmpty()) {
+            && droppedFile(static_cast<QDropEvent *>(event)->mimeData()).first != DropRole::None) {
             if (type == QEvent::Drop)
                 dropEvent(static_cast<QDropEvent *>(event));
             else

@@ -59,11 +59,6 @@ void TForm_Main::SetLoopPoints(double start, double end)
     m_loop->setPoints(start, end);
 }
 
-void TForm_Main::PlayOrPause()
-{
-    m_transport->playOrPause();
-}
-
 void TForm_Main::StopPlayback()
 {
     m_transport->stop();

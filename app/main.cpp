@@ -4,6 +4,7 @@
 #include "platform/desktopshell.h"
 #include "platform/errors.h"
 #include "platform/imagelist.h"
+#include "platform/mprisservice.h"
 #include "platform/mpvplayer.h"
 #include "platform/qtdialogs.h"
 #include "platform/qttranslations.h"
@@ -21,6 +22,7 @@
 
 #include <clocale>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -87,8 +89,8 @@ int main(int argc, char *argv[])
 
     // libmpv loads on a thread of its own. Given a recording, the learner
     // waits for its sound, so loading starts now, alongside building the
-    // window; otherwise once the window shows, so it does not compete with
-    // that. A recording opened before the player is ready waits for it.
+    // window; otherwise once a recording is about to be chosen (below). A
+    // recording opened before the player is ready waits for it.
     MpvPlayer player;
     if (!TForm_Main::commandLineRecording(QApplication::arguments()).isEmpty())
         player.startLoading();
@@ -115,14 +117,22 @@ int main(int argc, char *argv[])
                                + QStringLiteral("/learner.db");
     services.video = &player;
 
+    // The empty window does without the player (and its memory).
+    services.preparePlayer = [&player] { player.startLoading(); };
+    // Made once the window shows; it outlives the window, which uses it.
+    std::unique_ptr<MprisService> mediaControls;
     TForm_Main window(services);
     dialogs.setParent(&window);
     // Logout and shutdown end the program: unsaved dictation is kept first.
     TerminationSignals termination;
     window.connectTermination(termination);
     window.show();
-    QTimer::singleShot(0, &player, [&player] { player.startLoading(); });
     QTimer::singleShot(0, &window, [&window] { window.OfferRecovery(); });
+    // Media keys and foot pedals, through the desktop; after the window shows.
+    QTimer::singleShot(0, &window, [&window, &mediaControls] {
+        mediaControls = std::make_unique<MprisService>(QDBusConnection::sessionBus());
+        window.attachMediaControls(mediaControls.get());
+    });
     window.OpenFromCommandLine(QApplication::arguments());
     return app.exec();
 }

@@ -44,6 +44,12 @@ const QStringList RecordingSuffixes{
     QStringLiteral("flac"), QStringLiteral("mp4"), QStringLiteral("mkv"), QStringLiteral("webm"),
 };
 
+// What opens as the answer when dropped: transcripts and subtitle files.
+const QStringList AnswerSuffixes{
+    QStringLiteral("txt"), QStringLiteral("srt"), QStringLiteral("vtt"),
+    QStringLiteral("lrc"), QStringLiteral("ass"), QStringLiteral("ssa"),
+};
+
 QString recordingFilter()
 {
     QStringList patterns;
@@ -67,6 +73,9 @@ QString answerFilter()
 
 void TForm_Main::SelectSourceFile()
 {
+    // The player loads while the learner chooses.
+    if (m_services.preparePlayer)
+        m_services.preparePlayer();
     Dialogs::FileRequest request;
     request.title = tr("请选择语音文件");
     request.filter = recordingFilter();
@@ -203,6 +212,7 @@ void TForm_Main::CloseSourceFile()
     m_videoPane->setRecordingHasVideo(false);
     m_services.player->stop();
     m_services.player->close();
+    showStartPageWhenEmpty();
 }
 
 void TForm_Main::OpenDictationFile(const QString &fileName)
@@ -285,23 +295,27 @@ void TForm_Main::OpenFromCommandLine(const QStringList &arguments)
         openLater(recording);
 }
 
-QString TForm_Main::droppedRecording(const QMimeData *data)
+std::pair<TForm_Main::DropRole, QString> TForm_Main::droppedFile(const QMimeData *data)
 {
     if (!data || !data->hasUrls())
-        return {};
+        return {DropRole::None, {}};
     const QList<QUrl> urls = data->urls();
     if (urls.size() != 1 || !urls.first().isLocalFile())
-        return {};
+        return {DropRole::None, {}};
     const QString path = urls.first().toLocalFile();
-    return RecordingSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive) ? path
-                                                                                     : QString();
+    const QString suffix = QFileInfo(path).suffix();
+    if (RecordingSuffixes.contains(suffix, Qt::CaseInsensitive))
+        return {DropRole::Recording, path};
+    if (AnswerSuffixes.contains(suffix, Qt::CaseInsensitive) && !QFileInfo(path).isDir())
+        return {DropRole::Answer, path};
+    return {DropRole::None, {}};
 }
 
 bool TForm_Main::takeRecordingDrop(QDropEvent *event)
 {
     // Always as a copy: a drop accepted as a move would delete the recording
     // at its source.
-    if (droppedRecording(event->mimeData()).isEmpty()
+    if (droppedFile(event->mimeData()).first == DropRole::None
         || !event->possibleActions().testFlag(Qt::CopyAction)) {
         event->ignore();
         return false;
@@ -313,7 +327,9 @@ bool TForm_Main::takeRecordingDrop(QDropEvent *event)
 
 void TForm_Main::dragEnterEvent(QDragEnterEvent *event)
 {
-    takeRecordingDrop(event);
+    if (takeRecordingDrop(event) && m_services.preparePlayer
+        && droppedFile(event->mimeData()).first == DropRole::Recording)
+        m_services.preparePlayer();
 }
 
 void TForm_Main::dragMoveEvent(QDragMoveEvent *event)
@@ -323,6 +339,13 @@ void TForm_Main::dragMoveEvent(QDragMoveEvent *event)
 
 void TForm_Main::dropEvent(QDropEvent *event)
 {
-    if (takeRecordingDrop(event))
-        openLater(droppedRecording(event->mimeData()));
+    if (!takeRecordingDrop(event))
+        return;
+    const auto [role, path] = droppedFile(event->mimeData());
+    if (role == DropRole::Recording) {
+        openLater(path);
+        return;
+    }
+    // After the drop has finished, as a recording is.
+    QTimer::singleShot(0, this, m_guard.wrap([this, path] { m_answer->open(path); }));
 }

@@ -127,4 +127,5 @@ void TForm_Main::loadPreferences()
     m_sentences->setLongestSentence(m_settings->number(Preferences::SentenceLength));
     showLanguageChoice();
     loadVideoPreferences();
+    loadPlayPreferences();
 }

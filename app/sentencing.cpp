@@ -7,6 +7,7 @@
 #include "lesson/lessonrules.h"
 #include "platform/mediaplayer.h"
 #include "playback/loopregion.h"
+#include "playback/playcounter.h"
 #include "playback/playstate.h"
 #include "sentences/sentencetrack.h"
 
@@ -24,6 +25,8 @@ void TForm_Main::PlaySentence(int index)
     if (!isPlaybackActive(*player))
         return;
     const Sentence sentence = sentences.at(index);
+    // Chosen again (Ctrl+R) or anew: its plays are counted from here.
+    m_playCounter->restart();
     m_loop->setPoints(sentence.start, sentence.end);
     player->setCurrentPosition(sentence.start);
     if (player->playState() == MediaPlayer::Paused)

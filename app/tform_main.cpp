@@ -29,10 +29,11 @@
 #include "playback/transport.h"
 #include "progress/progresscenter.h"
 #include "progress/reviewsession.h"
+#include "progress/startpage.h"
 #include "recovery/recoverywriter.h"
 #include "sentences/sentencetrack.h"
 #include "sentences/waveformview.h"
-#include "settings/editoptions.h"
+#include "sentences/waveformzoom.h"
 #include "settings/recentfiles.h"
 #include "settings/settingsstore.h"
 #include "video/videopane.h"
@@ -52,6 +53,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -79,6 +81,7 @@ namespace {
 constexpr int MinimumOuterWidth = 640;
 constexpr int MinimumOuterHeight = 480;
 constexpr int WaveformHeight = 44;
+constexpr int ZoomHeight = 76;
 
 QFrame *makePanel(QWidget *parent, const QString &name)
 {
@@ -172,10 +175,15 @@ void TForm_Main::createComponents()
     // Transport panel: seek bar, loop and position labels, transport tool bar.
     // The waveform strip sits on top; what is below it keeps its own sizes.
     QFrame *transportPanel = makePanel(central, QStringLiteral("Panel3"));
-    transportPanel->setFixedHeight(89 + WaveformHeight);
+    transportPanel->setFixedHeight(89 + WaveformHeight + ZoomHeight);
     auto *transport = new QVBoxLayout(transportPanel);
     transport->setContentsMargins(2, 2, 2, 2);
     transport->setSpacing(0);
+    // The close view around the sentence over the strip of the whole.
+    auto *zoom = new WaveformZoom(transportPanel);
+    zoom->setObjectName(QStringLiteral("WaveformZoom"));
+    zoom->setFixedHeight(ZoomHeight);
+    transport->addWidget(zoom);
     m_waveform = new WaveformView(transportPanel);
     m_waveform->setObjectName(QStringLiteral("WaveformView"));
     m_waveform->setFixedHeight(WaveformHeight);
@@ -298,7 +306,13 @@ void TForm_Main::createComponents()
     m_cueList = new QListView(answerPage);
     m_cueList->setObjectName(QStringLiteral("ListView_Cues"));
     m_pages->addTab(answerPage, tr("答案"));
-    column->addWidget(m_pages, 1);
+    // What to do first, in place of the pages while nothing is open.
+    m_pageStack = new QStackedWidget(central);
+    m_pageStack->setObjectName(QStringLiteral("Stack_Pages"));
+    m_startPage = new StartPage(m_pageStack);
+    m_pageStack->addWidget(m_startPage);
+    m_pageStack->addWidget(m_pages);
+    column->addWidget(m_pageStack, 1);
 
     setCentralWidget(central);
 
@@ -355,6 +369,7 @@ void TForm_Main::createFeatures()
     m_loop = new LoopRegion(player, m_seekBar, m_loopLabel, this);
     m_transport = new Transport(player, m_loop, m_seekBar, m_positionLabel, &m_guard, this);
     m_document = new DictationDocument(dialogs, m_dictationEditor, m_dictationLabel, this);
+    m_document->setRecordLanguage(m_services.language);
     m_dictationLine = new DictationLine(m_line, m_applyButton, this);
     m_answer = new AnswerPane(m_pages, m_answerView, m_answerLabel, this);
     m_sentences = new SentenceTrack(m_waveform, m_sentenceLabel, this);
@@ -368,6 +383,7 @@ void TForm_Main::createFeatures()
             QFileInfo(m_services.resumeFile).dir().filePath(QStringLiteral("subtitle-encodings")));
     m_aligner = new TranscriptAligner(this, m_services.analysisCacheFolder);
     m_aligner->setObjectName(QStringLiteral("TranscriptAligner"));
+    m_sentences->setZoom(findChild<WaveformZoom *>(QStringLiteral("WaveformZoom")));
     m_feedback = new WordFeedback(m_feedbackStrip, this);
     m_answerFollower = new AnswerFollower(m_answerView, m_cueList, this);
     m_videoPane = new VideoPane(m_videoPanel, m_captionLabel, m_services.video, this);
@@ -394,6 +410,7 @@ void TForm_Main::createFeatures()
     connect(m_dictationLine, &DictationLine::applyRequested, this,
             m_guard.wrap([this] { Button_ApplyClick(); }));
     connect(m_document, &DictationDocument::openChanged, this, [this](bool open) {
+        showStartPageWhenEmpty();
         if (!open)
             m_dictationLine->clear();
         EnableDictation(open);
@@ -476,6 +493,8 @@ void TForm_Main::createFeatures()
     } else if (!m_services.resumeFile.isEmpty()) {
         m_resume = std::make_unique<ResumeStore>(m_services.resumeFile);
     }
+    wireStartPage();
+    wirePlayCounter();
 }
 
 void TForm_Main::FormCreate()
@@ -489,6 +508,9 @@ void TForm_Main::FormCreate()
     m_pages->setCurrentIndex(0);
     m_guard.run([this] { LoadRecentFiles(); });
     m_guard.run([this] { BuildRecentMenu(); });
+    // Once the window shows: the learner database is read off the window's
+    // thread, and not while the window is being put up.
+    QTimer::singleShot(0, this, m_guard.wrap([this] { refreshStartPage(); }));
     for (QAction *command : std::as_const(m_actions))
         command->setToolTip(command->text());
 }
@@ -605,10 +627,14 @@ void TForm_Main::ShowAbout()
 void TForm_Main::EditOptions()
 {
     TOptionFlags flags = m_settings->options();
-    if (!editOptions(flags, this))
+    const PracticeSettings before = practiceSettings();
+    PracticeSettings practice = before;
+    if (!editOptions(flags, practice, this))
         return;
     m_settings->setOptions(flags);
     SaveOptions();
+    if (!(practice == before))
+        applyPracticeSettings(practice);
 }
 
 void TForm_Main::EnableDictation(bool enabled)

@@ -4,6 +4,7 @@
 #include "platform/qttranslations.h"
 #include "playback/resumestore.h"
 #include "sentences/sentencenavigation.h"
+#include "settings/practiceoptions.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -25,6 +26,7 @@ class DictationLine;
 class FeedbackStrip;
 class HelpWindow;
 class LoopRegion;
+class MediaControls;
 class MediaPlayer;
 class QAction;
 class QActionGroup;
@@ -49,12 +51,15 @@ class QPushButton;
 class QSlider;
 class QTabWidget;
 class RecentFiles;
+class PlayCounter;
 class Recording;
 struct RecoveryEntry;
 class RecoveryStore;
 class RecoveryWriter;
 class SentenceTrack;
 class SettingsStore;
+class StartPage;
+class QStackedWidget;
 class Shell;
 class TDragTrackBar;
 class TerminationSignals;
@@ -87,6 +92,9 @@ struct TForm_MainServices {
     // Connection options for it (QSQLITE's); the tests open it read-only,
     // as a read-only disk leaves it.
     QString learnerConnectOptions = {};
+    // Starts loading the player, when a recording is about to be chosen (the
+    // open dialog, a drag over the window); empty: nothing to load.
+    std::function<void()> preparePlayer = {};
 };
 
 // The main window. It builds the widgets and the command table, hands each
@@ -137,6 +145,9 @@ public:
     // close keeps is kept, the copy of unsaved dictation and the place in
     // the recording.
     void EndOnTermination();
+    // The desktop's media controls drive the window from now on; null: none.
+    void attachMediaControls(MediaControls *controls);
+
     // SIGTERM and SIGHUP end the program through EndOnTermination().
     void connectTermination(TerminationSignals &termination);
 
@@ -254,9 +265,29 @@ private:
     // As a new unnamed document when its file was written after the copy.
     void restoreRecovery(const RecoveryEntry &entry, bool asNewDocument);
 
+    // Tells the media controls what plays.
+    void tellMediaControls();
+    // "练习": the sentence commands, the review and the statistics, where a
+    // learner looks for them.
+    void createPracticeMenu();
+    // The practice page of the options dialog: the settings as they stand,
+    // and taking the ones confirmed.
+    PracticeSettings practiceSettings() const;
+    void applyPracticeSettings(const PracticeSettings &practice);
+    // Plays per sentence and the rewind on pause.
+    void wirePlayCounter();
+    void loadPlayPreferences();
+
+    // The start page shows while no recording, document or answer is open.
+    void wireStartPage();
+    void showStartPageWhenEmpty();
+    void refreshStartPage();
+
     void openLater(const QString &path);
-    // The one local recording a drag carries; empty for anything else.
-    static QString droppedRecording(const QMimeData *data);
+    // The one local file a drag carries, and the role it opens in: a
+    // recording, or an answer (a subtitle file or a transcript).
+    enum class DropRole { None, Recording, Answer };
+    static std::pair<DropRole, QString> droppedFile(const QMimeData *data);
     bool takeRecordingDrop(QDropEvent *event);
     static void blockingWait(int ms);
 
@@ -285,6 +316,8 @@ private:
     QLabel *m_volumeLabel = nullptr;
     HelpWindow *m_help = nullptr;
     QTabWidget *m_pages = nullptr;
+    QStackedWidget *m_pageStack = nullptr;
+    StartPage *m_startPage = nullptr;
     QLineEdit *m_line = nullptr;
     QPushButton *m_applyButton = nullptr;
     QPlainTextEdit *m_dictationEditor = nullptr;
@@ -309,6 +342,9 @@ private:
     QMenu *m_trackMenu = nullptr;
     QActionGroup *m_dictationLanguageGroup = nullptr;
     double m_rewindStep = 2.0;
+    double m_rewindOnPause = 0.0;
+    PlayCounter *m_playCounter = nullptr;
+    MediaControls *m_mediaControls = nullptr;
 
     // Features.
     SettingsStore *m_settings = nullptr;

@@ -45,6 +45,37 @@ void DictationDocument::appendRecord(const QStringList &lines)
     scroll->setValue(scroll->maximum());
 }
 
+namespace {
+
+// The first line of a new document in each language.
+const QString ChineseTitle = QStringLiteral("听写记录");
+const QString EnglishTitle = QStringLiteral("Dictation record");
+
+} // namespace
+
+QStringList DictationDocument::headerLines(const QString &recordingPath, InterfaceLanguage language)
+{
+    if (language == InterfaceLanguage::English)
+        return {EnglishTitle, QStringLiteral("Recording: ") + recordingPath};
+    return {ChineseTitle, QStringLiteral("语音文件: ") + recordingPath};
+}
+
+QString DictationDocument::timePrefix(InterfaceLanguage language)
+{
+    return language == InterfaceLanguage::English ? QStringLiteral("Dictated at: ")
+                                                  : QStringLiteral("听写时间: ");
+}
+
+InterfaceLanguage DictationDocument::recordLanguage() const
+{
+    const QString first = m_editor->document()->firstBlock().text().trimmed();
+    if (first == EnglishTitle)
+        return InterfaceLanguage::English;
+    if (first == ChineseTitle)
+        return InterfaceLanguage::Chinese;
+    return m_recordLanguage;
+}
+
 void DictationDocument::appendLine(const QString &line)
 {
     // The editor holds the CR LF text as blocks: an empty text is one empty
@@ -75,8 +106,8 @@ void DictationDocument::open(const QString &fileName, const QString &recordingPa
         takeBase(fileName);
     }
     if (m_editor->document()->isEmpty() && !recordingPath.isEmpty()) {
-        appendLine(QStringLiteral("听写记录"));
-        appendLine(QStringLiteral("语音文件: ") + recordingPath);
+        for (const QString &line : headerLines(recordingPath, m_recordLanguage))
+            appendLine(line);
     }
     setFileName(fileName);
     m_open = true;

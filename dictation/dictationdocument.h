@@ -2,6 +2,7 @@
 
 #include "dictation/textfile.h"
 #include "platform/fileidentity.h"
+#include "platform/qttranslations.h"
 
 #include <QObject>
 #include <QString>
@@ -38,6 +39,17 @@ public:
 
     // The answer file that is open: the document is never saved over it.
     void setAnswerFileName(const QString &fileName) { m_answerFileName = fileName; }
+
+    // The language of the records a new document gets; a document keeps
+    // the language of its header.
+    void setRecordLanguage(InterfaceLanguage language) { m_recordLanguage = language; }
+    // What the records appended now are written in: the language of the
+    // document's header ("听写记录" or "Dictation record"), else the one set.
+    InterfaceLanguage recordLanguage() const;
+    // The header of a new document for the recording.
+    static QStringList headerLines(const QString &recordingPath, InterfaceLanguage language);
+    // "听写时间: " or "Dictated at: ", before the time of an applied line.
+    static QString timePrefix(InterfaceLanguage language);
 
     // Closes the current document, then loads the file when it exists, or
     // starts a new document (with the two header lines when a recording is
@@ -82,6 +94,7 @@ private:
     QPlainTextEdit *m_editor;
     QLabel *m_label;
     QString m_fileName;
+    InterfaceLanguage m_recordLanguage = InterfaceLanguage::Chinese;
     QString m_answerFileName;
     TextFileContent::Encoding m_encoding = TextFileContent::Encoding::Utf8;
     FileStamp m_base;

@@ -79,6 +79,8 @@ public:
     // The key worked out (invalid when the file could not be read).
     void setRecordingKey(const RecordingKey &key);
     void closeRecording();
+    // The open recording's key; invalid without one or without progress kept.
+    const RecordingKey &recordingKey() const { return m_key; }
     // The sentences found so far, and whether that is all of them.
     void setSentences(const QList<Sentence> &sentences, bool complete);
     // The loop region moved: the sentence it is becomes the current one.

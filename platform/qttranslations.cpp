@@ -38,12 +38,21 @@ InterfaceLanguage interfaceLanguage(const QString &choice, const QLocale &system
         return InterfaceLanguage::Chinese;
     if (choice == LanguageChoice::English)
         return InterfaceLanguage::English;
+    if (choice == LanguageChoice::TraditionalChinese)
+        return InterfaceLanguage::TraditionalChinese;
     // The language of messages (LANGUAGE, LC_MESSAGES, LANG) rather than of
     // numbers and dates.
     const QStringList languages = system.uiLanguages();
     const QLocale first = languages.isEmpty() ? system : QLocale(languages.first());
-    return first.language() == QLocale::Chinese ? InterfaceLanguage::Chinese
-                                                : InterfaceLanguage::English;
+    if (first.language() != QLocale::Chinese)
+        return InterfaceLanguage::English;
+    // Taiwan, Hong Kong and Macau write the traditional characters, and so
+    // does anyone who asks for them by script.
+    const bool traditional = first.script() == QLocale::TraditionalChineseScript
+                             || first.territory() == QLocale::Taiwan
+                             || first.territory() == QLocale::HongKong
+                             || first.territory() == QLocale::Macao;
+    return traditional ? InterfaceLanguage::TraditionalChinese : InterfaceLanguage::Chinese;
 }
 
 bool installTranslations(QCoreApplication &app, InterfaceLanguage language)
@@ -54,10 +63,13 @@ bool installTranslations(QCoreApplication &app, InterfaceLanguage language)
         installQtTranslations(app, QLocale(QLocale::Chinese, QLocale::China));
         return true;
     }
-    installQtTranslations(app, QLocale(QLocale::English, QLocale::UnitedStates));
+    const bool traditional = language == InterfaceLanguage::TraditionalChinese;
+    installQtTranslations(app, traditional ? QLocale(QLocale::Chinese, QLocale::Taiwan)
+                                           : QLocale(QLocale::English, QLocale::UnitedStates));
     auto *translator = new QTranslator(&app);
     translator->setObjectName(QLatin1String(ProgramTranslatorName));
-    if (!translator->load(QStringLiteral(":/i18n/quillmar_en.qm"))) {
+    if (!translator->load(traditional ? QStringLiteral(":/i18n/quillmar_zh_TW.qm")
+                                      : QStringLiteral(":/i18n/quillmar_en.qm"))) {
         delete translator;
         return false;
     }

@@ -6,14 +6,16 @@ class QCoreApplication;
 class QLocale;
 
 // The languages of the interface: Chinese, the language the texts are
-// written in, and English, from translations/quillmar_en.ts.
-enum class InterfaceLanguage { Chinese, English };
+// written in, English, from translations/quillmar_en.ts, and Traditional
+// Chinese, from translations/quillmar_zh_TW.ts.
+enum class InterfaceLanguage { Chinese, English, TraditionalChinese };
 
 // The stored choice of language: these values, the first the default.
 namespace LanguageChoice {
 inline const QString System = QStringLiteral("system");
 inline const QString Chinese = QStringLiteral("zh_CN");
 inline const QString English = QStringLiteral("en");
+inline const QString TraditionalChinese = QStringLiteral("zh_TW");
 } // namespace LanguageChoice
 
 // The language for a stored choice. Any value but "zh_CN" and "en" follows

@@ -13,9 +13,9 @@ LoopRegion::LoopRegion(MediaPlayer *player, TDragTrackBar *bar, QLabel *info, QO
     setObjectName(QStringLiteral("LoopRegion"));
 }
 
-QString LoopRegion::infoText() const
+QString LoopRegion::infoText(InterfaceLanguage language) const
 {
-    return trimBlanks(LoopRules::loopInfoText(m_shownStart, m_shownEnd));
+    return trimBlanks(LoopRules::loopInfoText(m_shownStart, m_shownEnd, language));
 }
 
 void LoopRegion::setPoints(double start, double end)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/qttranslations.h"
+
 #include <QObject>
 
 class MediaPlayer;
@@ -18,8 +20,8 @@ public:
     double start() const { return m_start; }
     double end() const { return m_end; }
     // The points the loop label shows, in the words written into records
-    // (the same in every interface language).
-    QString infoText() const;
+    // of that language.
+    QString infoText(InterfaceLanguage language = InterfaceLanguage::Chinese) const;
 
     // Stores the requested points by the loop rules and shows them.
     void setPoints(double start, double end);

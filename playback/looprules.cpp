@@ -50,9 +50,13 @@ QString pointsText(double start, double end, const QString &frame, const QString
 
 } // namespace
 
-QString loopInfoText(double start, double end)
+QString loopInfoText(double start, double end, InterfaceLanguage language)
 {
-    // Written into dictation documents: the same words in every interface language.
+    // Written into dictation documents: fixed words, not the translation of
+    // the day, so that records read the same whatever wrote them.
+    if (language == InterfaceLanguage::English)
+        return pointsText(start, end, QStringLiteral("  Loop start: %1 End: %2"),
+                          QStringLiteral("not set"), QStringLiteral("to the end"));
     return pointsText(start, end, QStringLiteral("  循环开始点: %1 结束点: %2"),
                       QStringLiteral("未设定"), QStringLiteral("至结尾"));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/qttranslations.h"
+
 #include <QString>
 
 #include <optional>
@@ -28,8 +30,10 @@ enum class Outcome {
 Outcome store(bool playbackActive, double start, double end, const Points &current, Points *stored);
 
 // "  循环开始点: <start> 结束点: <end>" for the requested points, as the
-// information line of a dictation record has it whatever the interface language.
-QString loopInfoText(double start, double end);
+// information line of a dictation record has it; "  Loop start: <start> End:
+// <end>" in records written in English.
+QString loopInfoText(double start, double end,
+                     InterfaceLanguage language = InterfaceLanguage::Chinese);
 // The same in the interface language, for the loop label.
 QString loopLabelText(double start, double end);
 

@@ -12,6 +12,9 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 constexpr int SeekBarMax = 5000;
@@ -74,19 +77,28 @@ void Transport::tick()
     // The tick keeps itself alive only while playing; a state change re-arms it.
     if (state != MediaPlayer::Playing) {
         m_timer->stop();
+        m_lastPosition = -1.0;
     } else {
         if (!m_timer->isActive())
             m_timer->start();
         const double start = m_loop->start();
         const double end = m_loop->end();
-        if (start > 0 && m_player->currentPosition() < start) {
+        const double position = m_player->currentPosition();
+        const double last = std::exchange(m_lastPosition, position);
+        if (start > 0 && position < start) {
             m_player->setCurrentPosition(start);
             return;
         }
-        if (end > 0 && m_player->currentPosition() > end) {
+        if (end > 0 && position > end) {
+            m_lastPosition = -1.0;
             m_player->setCurrentPosition(start > 0 ? start : 0.0);
+            Q_EMIT loopWrapped();
             return;
         }
+        // The player went back from about the end to about the start by itself.
+        const double from = std::max(start, 0.0);
+        if (end > 0 && last >= end - 0.3 && position < last && position <= from + 0.3)
+            Q_EMIT loopWrapped();
     }
     if (!m_dragging)
         updatePositionDisplay();

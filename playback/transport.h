@@ -37,6 +37,9 @@ Q_SIGNALS:
     // The position display was refreshed (every tick while playing): the
     // position, or -1 while nothing plays.
     void positionShown(double seconds);
+    // A play of the loop reached its end: the tick wrapped it, or the
+    // player did (exact loop) and the tick saw the position go back.
+    void loopWrapped();
 
 private:
     MediaPlayer *m_player;
@@ -45,4 +48,5 @@ private:
     QLabel *m_position;
     QTimer *m_timer;
     bool m_dragging = false;
+    double m_lastPosition = -1.0;
 };

@@ -176,6 +176,43 @@ void ProgressCenter::refreshReview()
     });
 }
 
+void ProgressCenter::loadStartSummary(const QStringList &paths)
+{
+    if (!m_learner)
+        return;
+    const QDate today = m_now().date();
+    const int generation = ++m_startGeneration;
+    // Nothing stored yet: no file is made just to find that out.
+    if (!QFileInfo::exists(m_learner->path())) {
+        QList<StartSummary::Recording> recordings;
+        for (const QString &path : paths)
+            recordings.append({path});
+        QMetaObject::invokeMethod(
+            this,
+            [this, recordings, generation] {
+                if (generation == m_startGeneration)
+                    Q_EMIT startSummaryLoaded(recordings, 0);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    reader()->run([this, paths, today, generation](QSqlDatabase &database) {
+        QList<StartSummary::Recording> recordings;
+        int due = -1;
+        if (database.isValid()) {
+            recordings = StartSummary::recordings(database, paths);
+            due = StartSummary::dueCount(database, today);
+        } else {
+            for (const QString &path : paths)
+                recordings.append({path});
+        }
+        return ProgressReader::Delivery([this, recordings, due, generation] {
+            if (generation == m_startGeneration)
+                Q_EMIT startSummaryLoaded(recordings, due);
+        });
+    });
+}
+
 void ProgressCenter::locate(int row)
 {
     if (!m_review || row < 0 || row >= m_review->sentences().size())

@@ -2,6 +2,7 @@
 
 #include "progress/practiceclock.h"
 #include "progress/reviewstore.h"
+#include "progress/startsummary.h"
 
 #include <QDateTime>
 #include <QList>
@@ -43,6 +44,9 @@ public:
     void showStats();
     void refreshStats();
     void exportCsv();
+    // Reads what the start page shows of these recordings and of today's
+    // review; startSummaryLoaded() brings it.
+    void loadStartSummary(const QStringList &paths);
     void locate(int row);
 
     // Practice time: writes what was counted so far.
@@ -56,6 +60,8 @@ Q_SIGNALS:
     void practiseRequested(const QList<ReviewStore::DueSentence> &queue);
     void reviewLoaded(int count);
     void statsLoaded();
+    // `due` is -1 when the database cannot be read.
+    void startSummaryLoaded(const QList<StartSummary::Recording> &recordings, int due);
     void exportFinished(bool ok, const QString &path);
 
 protected:
@@ -79,4 +85,5 @@ private:
     std::function<bool()> m_playing = [] { return false; };
     int m_statsGeneration = 0;
     int m_reviewGeneration = 0;
+    int m_startGeneration = 0;
 };

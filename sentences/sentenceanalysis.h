@@ -87,6 +87,7 @@ public:
     void start(const QString &path, const CueWish &wish = {});
     // How the pauses are read, from the next start() on.
     void setDetectorParams(const DetectorParams &params) { m_params = params; }
+    const DetectorParams &detectorParams() const { return m_params; }
     void cancel();
     bool isRunning() const;
 

@@ -3,6 +3,7 @@
 #include "sentences/sentenceanalysis.h"
 #include "sentences/subtitleencoding.h"
 #include "sentences/waveformview.h"
+#include "sentences/waveformzoom.h"
 
 #include <QLabel>
 
@@ -25,6 +26,23 @@ SentenceTrack::~SentenceTrack()
     m_analysis->cancel();
 }
 
+void SentenceTrack::setZoom(WaveformZoom *zoom)
+{
+    m_zoom = zoom;
+    connect(m_zoom, &WaveformZoom::sentenceClicked, this, &SentenceTrack::sentenceClicked);
+    connect(m_zoom, &WaveformZoom::viewChanged, m_view, &WaveformView::setViewWindow);
+}
+
+void SentenceTrack::showInZoom()
+{
+    if (!m_zoom)
+        return;
+    m_zoom->setEnvelope(m_view->envelope());
+    m_zoom->setSentences(m_view->sentences());
+    m_zoom->setLoopRegion(m_place.loopStart, m_place.loopEnd);
+    m_zoom->setPosition(m_place.position);
+}
+
 void SentenceTrack::setCacheFolder(const QString &folder)
 {
     m_analysis->setCacheFolder(folder);
@@ -33,6 +51,8 @@ void SentenceTrack::setCacheFolder(const QString &folder)
 void SentenceTrack::open(const QString &recordingPath)
 {
     m_view->clear();
+    if (m_zoom)
+        m_zoom->clear();
     m_label->clear();
     m_source = {};
     m_complete = false;
@@ -111,6 +131,7 @@ void SentenceTrack::foundSoFar(const SentenceResult &soFar)
     m_view->setAnalysis(soFar);
     m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
     m_view->setPosition(m_place.position);
+    showInZoom();
     m_source = soFar.source;
     showPlace();
     Q_EMIT sentencesChanged();
@@ -122,6 +143,7 @@ void SentenceTrack::analysed(const SentenceResult &result)
     m_view->setAnalysis(result);
     m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
     m_view->setPosition(m_place.position);
+    showInZoom();
     m_source = result.source;
     m_tracks = result.subtitleTracks;
     m_stream = result.subtitleStream;
@@ -176,6 +198,8 @@ void SentenceTrack::setLoop(double start, double end)
     m_place.loopStart = start;
     m_place.loopEnd = end;
     m_view->setLoopRegion(start, end);
+    if (m_zoom)
+        m_zoom->setLoopRegion(start, end);
     showPlace();
 }
 
@@ -183,6 +207,8 @@ void SentenceTrack::setPosition(double seconds)
 {
     m_place.position = seconds;
     m_view->setPosition(seconds);
+    if (m_zoom)
+        m_zoom->setPosition(seconds);
     showPlace();
 }
 

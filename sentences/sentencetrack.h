@@ -13,6 +13,7 @@ class QLabel;
 class SentenceAnalysis;
 struct SentenceResult;
 class WaveformView;
+class WaveformZoom;
 
 // The sentences of the open recording: found in the background when it opens,
 // drawn in the waveform strip, and named in the sentence label ("第 3/27 句").
@@ -26,6 +27,9 @@ public:
     // Where analyses are kept between runs, so that a recording opened again
     // shows its sentences at once; empty keeps none.
     void setCacheFolder(const QString &folder);
+    // The close view around the sentence shows what the strip shows; a
+    // click on a sentence there plays it too.
+    void setZoom(WaveformZoom *zoom);
     // Starts finding the sentences of a recording; an empty path forgets them.
     // They appear as they are found, and the label counts them as "…" until
     // all are known.
@@ -101,7 +105,10 @@ private:
     QString m_encoding;
     bool m_encodingChosen = false;
     int m_stream = -1;
+    void showInZoom();
+
     WaveformView *m_view;
+    WaveformZoom *m_zoom = nullptr;
     QLabel *m_label;
     SentenceAnalysis *m_analysis;
     SentenceSource m_source;

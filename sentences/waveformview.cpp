@@ -94,6 +94,15 @@ void WaveformView::clear()
     update();
 }
 
+void WaveformView::setViewWindow(double start, double end)
+{
+    if (start == m_windowStart && end == m_windowEnd)
+        return;
+    m_windowStart = start;
+    m_windowEnd = end;
+    update();
+}
+
 double WaveformView::duration() const
 {
     return m_envelope ? m_envelope->duration : 0.0;
@@ -233,6 +242,15 @@ void WaveformView::paintEvent(QPaintEvent *)
                 p.fillRect(QRectF(bar.left(), bar.top(), bar.width() / 2, bar.height()), ink);
             p.drawRect(bar);
         }
+    }
+    // Where the close view is: a frame, not a fill, so the loop shows through.
+    if (m_windowEnd > m_windowStart && duration() > 0
+        && (m_windowStart > 0 || m_windowEnd < duration())) {
+        const double x0 = xForTime(m_windowStart);
+        const double x1 = std::max(x0 + 3.0, xForTime(m_windowEnd));
+        p.setPen(QPen(palette().color(QPalette::Text), 1.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(x0, 0.5, x1 - x0, height() - 1.0));
     }
     if (m_position >= 0 && duration() > 0) {
         p.setPen(QPen(QColor(0xd0, 0x20, 0x20), 1.5));

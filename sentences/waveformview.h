@@ -32,6 +32,9 @@ public:
     void setMarks(const QList<Mark> &marks);
     const QList<Mark> &marks() const { return m_marks; }
     void clear();
+    // The span the close view shows, framed on the strip; an empty span hides it.
+    void setViewWindow(double start, double end);
+    std::shared_ptr<const Envelope> envelope() const { return m_envelope; }
     // Where the recording's start and end fall, in the strip's own x: the
     // window lines the strip up with the seek bar's groove this way, so that
     // both show the same time at the same x. By default the whole width.
@@ -71,6 +74,8 @@ private:
     double m_scaleStart = 0.0;
     double m_scaleEnd = 0.0;
     QList<Mark> m_marks;
+    double m_windowStart = 0.0;
+    double m_windowEnd = 0.0;
 
     std::vector<float> m_columns; // 0..1 per device pixel column
     QImage m_strip;               // envelope and sentences at device resolution

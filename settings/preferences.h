@@ -81,7 +81,7 @@ inline constexpr PreferenceKey RecordingFilter{QLatin1String("RecordingFilter"),
 inline constexpr PreferenceKey AnswerFilter{QLatin1String("AnswerFilter"), PreferenceType::Whole,
                                             QLatin1String("2"), 0, 2};
 
-// The interface language: "system", "zh_CN" or "en" (see LanguageChoice).
+// The interface language: "system", "zh_CN", "zh_TW" or "en" (see LanguageChoice).
 inline constexpr PreferenceKey Language{QLatin1String("Language"), PreferenceType::Text,
                                         QLatin1String("system")};
 

@@ -120,9 +120,19 @@ TEST(MainMenu, TopLevelItemsWithTheirEntries)
 {
     WindowHarness h;
     QList<QAction *> top = h.window->menuBar()->actions();
-    ASSERT_EQ(top.size(), 5);
+    ASSERT_EQ(top.size(), 6);
     EXPECT_EQ(top[0]->text(), QStringLiteral("文件"));
     EXPECT_EQ(top[1]->text(), QStringLiteral("复读设定"));
+    // Practice: the sentence commands, the review and the statistics, where
+    // a learner looks for them (they stay under the loop menu too).
+    EXPECT_EQ(top[2]->text(), QStringLiteral("练习"));
+    ASSERT_NE(top[2]->menu(), nullptr);
+    EXPECT_EQ(
+        describe(top[2]->menu()),
+        (QStringList{"Action_SentenceMode", "Action_PreviousSentence", "Action_RepeatSentence",
+                     "Action_NextSentence", "Action_SkipSentence", "Action_Hint",
+                     "Action_ShowSentenceAnswer", "-", "Action_Review", "Action_Stats"}));
+    top.removeAt(2);
     EXPECT_EQ(top[2]->text(), QStringLiteral("查看"));
     const QList<QAction *> viewTop = top.mid(2, 1);
     top.removeAt(2);

@@ -126,7 +126,7 @@ void expectWholeCaptions(const QWidget &dialog)
 
 } // namespace
 
-TEST(InterfaceLanguage, ChineseLocalesGiveChineseAllOthersEnglish)
+TEST(InterfaceLanguage, ChineseLocalesGiveChineseTaiwanAndHongKongTraditionalOthersEnglish)
 {
     const struct {
         const char *choice;
@@ -134,7 +134,10 @@ TEST(InterfaceLanguage, ChineseLocalesGiveChineseAllOthersEnglish)
         InterfaceLanguage expected;
     } cases[] = {
         {"system", "zh_CN", InterfaceLanguage::Chinese},
-        {"system", "zh_TW", InterfaceLanguage::Chinese},
+        {"system", "zh_TW", InterfaceLanguage::TraditionalChinese},
+        {"system", "zh_HK", InterfaceLanguage::TraditionalChinese},
+        {"system", "zh_MO", InterfaceLanguage::TraditionalChinese},
+        {"system", "zh_Hant_SG", InterfaceLanguage::TraditionalChinese},
         {"system", "zh_SG", InterfaceLanguage::Chinese},
         {"system", "en_US", InterfaceLanguage::English},
         {"system", "de_DE", InterfaceLanguage::English},
@@ -144,6 +147,8 @@ TEST(InterfaceLanguage, ChineseLocalesGiveChineseAllOthersEnglish)
         {"unknown", "en_GB", InterfaceLanguage::English},
         {"zh_CN", "en_US", InterfaceLanguage::Chinese},
         {"en", "zh_CN", InterfaceLanguage::English},
+        {"zh_TW", "en_US", InterfaceLanguage::TraditionalChinese},
+        {"zh_CN", "zh_TW", InterfaceLanguage::Chinese},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.choice) + " in " + c.locale);
@@ -269,10 +274,12 @@ TEST(EnglishInterface, QtsOwnTextsFollowTheLanguage)
     }
 }
 
-TEST(EnglishInterface, DictationDocumentIsWrittenAsInChinese)
+TEST(EnglishInterface, DictationDocumentIsWrittenInEnglish)
 {
     const Language english(InterfaceLanguage::English);
-    WindowHarness h;
+    WindowHarness h(true);
+    h.language = InterfaceLanguage::English;
+    h.create();
     h.openPlaying(QStringLiteral("lesson.mp3"));
     h.w().setClock([] { return QDateTime(QDate(2026, 1, 8), QTime(15, 4, 5)); });
     TOptionFlags options;
@@ -284,9 +291,9 @@ TEST(EnglishInterface, DictationDocumentIsWrittenAsInChinese)
     h.clickApply();
     const QStringList lines = h.doc().text().split(QStringLiteral("\r\n"));
     ASSERT_GE(lines.size(), 5);
-    EXPECT_EQ(lines.at(0), QStringLiteral("听写记录"));
-    EXPECT_TRUE(lines.at(1).startsWith(QStringLiteral("语音文件: "))) << lines.at(1).toStdString();
+    EXPECT_EQ(lines.at(0), QStringLiteral("Dictation record"));
+    EXPECT_TRUE(lines.at(1).startsWith(QStringLiteral("Recording: "))) << lines.at(1).toStdString();
     EXPECT_TRUE(lines.contains(QStringLiteral(
-        "(循环开始点: 00:12.345 结束点: 00:15.000   听写时间: 2026-01-08 15:04:05)")))
+        "(Loop start: 00:12.345 End: 00:15.000   Dictated at: 2026-01-08 15:04:05)")))
         << h.doc().text().toStdString();
 }

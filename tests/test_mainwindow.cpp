@@ -78,6 +78,8 @@ TEST(Window, DictationLineWidthFollowsTheWindow)
 {
     WindowHarness h;
     TForm_Main &w = *h.window;
+    // The line is laid out while the pages show, with something open.
+    w.OpenDictationFile(QString());
     w.setWindowState(Qt::WindowNoState);
     w.show();
     w.resize(900, 700);

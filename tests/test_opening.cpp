@@ -130,9 +130,10 @@ TEST(Drop, AnythingButOneLocalRecordingIsIgnored)
     const QString mp3 = h.writeFile(QStringLiteral("b.mp3"), "ID3");
     const QString text = h.writeFile(QStringLiteral("notes.txt"), "text");
     const QString noSuffix = h.writeFile(QStringLiteral("wav"), "RIFF");
+    const QString other = h.writeFile(QStringLiteral("notes.odt"), "PK");
 
     std::vector<std::pair<const char *, std::unique_ptr<QMimeData>>> cases;
-    cases.emplace_back("a text file", filesData({text}));
+    cases.emplace_back("a file of another kind", filesData({other}));
     cases.emplace_back("a file named only like the extension", filesData({noSuffix}));
     cases.emplace_back("two recordings", filesData({wav, mp3}));
     cases.emplace_back("a recording and a text file", filesData({wav, text}));

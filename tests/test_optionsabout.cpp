@@ -57,7 +57,14 @@ void editOptions(WindowHarness &h, const std::function<void(TForm_OptionSetting 
 {
     QAction *menu = h.window->findChild<QAction *>(QStringLiteral("Menu_SettingOptions"));
     ASSERT_NE(menu, nullptr);
-    withModal<TForm_OptionSetting>([menu] { menu->trigger(); }, drive);
+    // The page of the seven flags, inside the dialog that has the practice
+    // page beside it.
+    withModal<QDialog>([menu] { menu->trigger(); },
+                       [&](QDialog &box) {
+                           auto *form = box.findChild<TForm_OptionSetting *>();
+                           ASSERT_NE(form, nullptr);
+                           drive(*form);
+                       });
 }
 
 // The seven boxes in the order of the flags struct.

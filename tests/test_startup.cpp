@@ -7,19 +7,26 @@
 #include "playback/recording.h"
 #include "sentences/audiodecoder.h"
 #include "support/fakedialogs.h"
+#include "support/fakeplayer.h"
 #include "support/fakeshell.h"
 #include "support/testutil.h"
 #include "support/tonewav.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -166,5 +173,55 @@ TEST(DecoderModule, LoadsTheFirstUsableFileOrSaysWhy)
         for (const QString &file : row.candidates)
             EXPECT_TRUE(result.error.contains(QFileInfo(file).fileName()))
                 << result.error.toStdString();
+    }
+}
+
+// The empty window does without the player: it is loaded once a recording is
+// about to be chosen, and a drag of anything else or a plain start leaves it.
+TEST(StartWithoutPlayer, ThePlayerLoadsWhenARecordingIsAboutToBeChosen)
+{
+    struct Case {
+        const char *what;
+        std::function<void(TForm_Main &, FakeDialogs &, const QString &folder)> act;
+        int loads;
+    };
+    const auto drag = [](TForm_Main &window, const QString &path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+    };
+    const Case cases[] = {
+        {"start-up and showing", [](TForm_Main &, FakeDialogs &, const QString &) {}, 0},
+        {"the open dialog",
+         [](TForm_Main &window, FakeDialogs &, const QString &) {
+             window.findChild<QAction *>(QStringLiteral("Action_OpenSourceFile"))->trigger();
+         },
+         1},
+        {"a recording dragged over the window",
+         [drag](TForm_Main &window, FakeDialogs &, const QString &folder) {
+             drag(window, folder + QStringLiteral("/lesson.mp3"));
+         },
+         1},
+        {"a transcript dragged over the window",
+         [drag](TForm_Main &window, FakeDialogs &, const QString &folder) {
+             drag(window, folder + QStringLiteral("/lesson.txt"));
+         },
+         0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        FakePlayer player;
+        FakeDialogs dialogs;
+        FakeShell shell;
+        int loads = 0;
+        TForm_MainServices services{&player, &dialogs, &shell, dir.path() + QLatin1Char('/'),
+                                    {},      {}};
+        services.preparePlayer = [&loads] { ++loads; };
+        TForm_Main window(services);
+        window.show();
+        c.act(window, dialogs, dir.path());
+        EXPECT_EQ(loads, c.loads);
     }
 }

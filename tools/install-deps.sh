@@ -15,4 +15,5 @@ apt-get install -y -qq --no-install-recommends \
     xvfb openbox libxcb1-dev \
     pulseaudio pulseaudio-utils \
     xdotool imagemagick \
+    dbus-daemon opencc \
     fonts-noto-cjk >/dev/null

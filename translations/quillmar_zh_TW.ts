@@ -1,0 +1,1801 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_TW" sourcelanguage="zh_CN">
+<context>
+    <name>Aligner</name>
+    <message>
+        <source>文本与录音的语音不符，句子按停顿划分</source>
+        <translation>文字與錄音的語音不符，句子按停頓劃分</translation>
+    </message>
+    <message>
+        <source>无法启动语音合成（espeak-ng）</source>
+        <translation>無法啟動語音合成（espeak-ng）</translation>
+    </message>
+    <message>
+        <source>语音合成没有“%1”的声音</source>
+        <translation>語音合成沒有“%1”的聲音</translation>
+    </message>
+</context>
+<context>
+    <name>AnswerFollower</name>
+    <message>
+        <source>（本句答案已隐藏：提交一句或按 Ctrl+Shift+H 显示）</source>
+        <translation>（本句答案已隱藏：提交一句或按 Ctrl+Shift+H 顯示）</translation>
+    </message>
+</context>
+<context>
+    <name>AnswerPane</name>
+    <message>
+        <source>答案文件</source>
+        <translation>答案檔案</translation>
+    </message>
+</context>
+<context>
+    <name>AnswerText</name>
+    <message>
+        <source>字幕文件“%1”中没有可读的字幕。</source>
+        <translation>字幕檔案“%1”中沒有可讀的字幕。</translation>
+    </message>
+</context>
+<context>
+    <name>AudioDecoder</name>
+    <message>
+        <source>%1 不存在</source>
+        <translation>%1 不存在</translation>
+    </message>
+    <message>
+        <source>%1 不是本程序的解码组件</source>
+        <translation>%1 不是本程式的解碼元件</translation>
+    </message>
+    <message>
+        <source>没有可用的文件</source>
+        <translation>沒有可用的檔案</translation>
+    </message>
+    <message>
+        <source>无法加载解码组件：%1</source>
+        <translation>無法載入解碼元件：%1</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>；</translation>
+    </message>
+    <message>
+        <source>无法读取录音的声音：%1（%2）</source>
+        <translation>無法讀取錄音的聲音：%1（%2）</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>檔案不存在</translation>
+    </message>
+    <message>
+        <source>无法打开</source>
+        <translation>無法開啟</translation>
+    </message>
+    <message>
+        <source>无法识别格式</source>
+        <translation>無法識別格式</translation>
+    </message>
+    <message>
+        <source>没有声音</source>
+        <translation>沒有聲音</translation>
+    </message>
+    <message>
+        <source>无法解码</source>
+        <translation>無法解碼</translation>
+    </message>
+    <message>
+        <source>无法转换采样</source>
+        <translation>無法轉換取樣</translation>
+    </message>
+    <message>
+        <source>解码组件过旧，无法读取声音</source>
+        <translation>解碼元件過舊，無法讀取聲音</translation>
+    </message>
+</context>
+<context>
+    <name>DictationDocument</name>
+    <message>
+        <source>系统提示</source>
+        <translation>系統提示</translation>
+    </message>
+    <message>
+        <source>文件“%1”中有些字节无法按原样读出，保存时您没有编辑过的部分也会被改变。
+要先在旁边保留一份原文件（%2）吗？</source>
+        <translation>檔案“%1”中有些位元組無法按原樣讀出，儲存時您沒有編輯過的部分也會被改變。
+要先在旁邊保留一份原檔案（%2）嗎？</translation>
+    </message>
+    <message>
+        <source>无法保留原文件“%1”。</source>
+        <translation>無法保留原檔案“%1”。</translation>
+    </message>
+    <message>
+        <source>您当前听写的内容要保存吗？</source>
+        <translation>您當前聽寫的內容要儲存嗎？</translation>
+    </message>
+    <message>
+        <source>保存时发生错误！</source>
+        <translation>儲存時發生錯誤！</translation>
+    </message>
+    <message>
+        <source>听写文件和答案文件相同，请另存！</source>
+        <translation>聽寫檔案和答案檔案相同，請另存！</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>另存新檔</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)|*.txt</source>
+        <translation>文字檔案 (*.txt)|*.txt</translation>
+    </message>
+    <message>
+        <source>听写文件和答案文件名相同，请另存！</source>
+        <translation>聽寫檔案和答案檔名相同，請另存！</translation>
+    </message>
+    <message>
+        <source>听写文件</source>
+        <translation>聽寫檔案</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackSession</name>
+    <message>
+        <source>已比较 %1 句，平均得分 %2%</source>
+        <translation>已比較 %1 句，平均得分 %2%</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackStrip</name>
+    <message>
+        <source>删除线加方括号：写错的词和应为的词
+＿加方括号：漏写的词
+删除线加圆括号：多写的词</source>
+        <translation>刪除線加方括號：寫錯的詞和應為的詞
+＿加方括號：漏寫的詞
+刪除線加圓括號：多寫的詞</translation>
+    </message>
+    <message>
+        <source>得分 %1%</source>
+        <translation>得分 %1%</translation>
+    </message>
+    <message>
+        <source>这一行超过 %1 个词，不作比较</source>
+        <translation>這一行超過 %1 個詞，不作比較</translation>
+    </message>
+</context>
+<context>
+    <name>FileErrorReason</name>
+    <message>
+        <source>磁盘已满</source>
+        <translation>磁碟已滿</translation>
+    </message>
+    <message>
+        <source>超出了磁盘配额</source>
+        <translation>超出了磁碟配額</translation>
+    </message>
+    <message>
+        <source>没有读取权限</source>
+        <translation>沒有讀取權限</translation>
+    </message>
+    <message>
+        <source>没有写入权限</source>
+        <translation>沒有寫入權限</translation>
+    </message>
+    <message>
+        <source>磁盘是只读的</source>
+        <translation>磁碟是唯讀的</translation>
+    </message>
+    <message>
+        <source>文件太大</source>
+        <translation>檔案太大</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>檔案不存在</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>資料夾不存在</translation>
+    </message>
+    <message>
+        <source>路径中有一部分不是文件夹</source>
+        <translation>路徑中有一部分不是資料夾</translation>
+    </message>
+    <message>
+        <source>同名的文件夹占了这个位置</source>
+        <translation>同名的資料夾佔了這個位置</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>檔名太長</translation>
+    </message>
+    <message>
+        <source>读写磁盘时出错</source>
+        <translation>讀寫磁碟時出錯</translation>
+    </message>
+    <message>
+        <source>原因不明</source>
+        <translation>原因不明</translation>
+    </message>
+</context>
+<context>
+    <name>FileLabel</name>
+    <message>
+        <source>未指定</source>
+        <translation>未指定</translation>
+    </message>
+</context>
+<context>
+    <name>HelpWindow</name>
+    <message>
+        <source>Quillmar奎尔玛 帮助</source>
+        <translation>Quillmar奎爾瑪 幫助</translation>
+    </message>
+    <message>
+        <source>帮助工具栏</source>
+        <translation>幫助工具列</translation>
+    </message>
+    <message>
+        <source>后退</source>
+        <translation>後退</translation>
+    </message>
+    <message>
+        <source>前进</source>
+        <translation>前進</translation>
+    </message>
+    <message>
+        <source>目录</source>
+        <translation>目錄</translation>
+    </message>
+    <message>
+        <source>在指南中查找</source>
+        <translation>在指南中查詢</translation>
+    </message>
+    <message>
+        <source>查找下一个</source>
+        <translation>查詢下一個</translation>
+    </message>
+    <message>
+        <source>查找上一个</source>
+        <translation>查詢上一個</translation>
+    </message>
+    <message>
+        <source>指南中没有“%1”。</source>
+        <translation>指南中沒有“%1”。</translation>
+    </message>
+</context>
+<context>
+    <name>LearnerDatabase</name>
+    <message>
+        <source>学习进度没有保存：无法建立文件夹“%1”</source>
+        <translation>學習進度沒有儲存：無法建立資料夾“%1”</translation>
+    </message>
+    <message>
+        <source>学习进度没有保存：学习记录来自较新版本的 Quillmar</source>
+        <translation>學習進度沒有儲存：學習記錄來自較新版本的 Quillmar</translation>
+    </message>
+    <message>
+        <source>学习进度没有保存：学习记录已损坏，且无法移开</source>
+        <translation>學習進度沒有儲存：學習記錄已損壞，且無法移開</translation>
+    </message>
+    <message>
+        <source>另一个正在运行的 Quillmar 占用着学习记录</source>
+        <translation>另一個正在執行的 Quillmar 佔用著學習記錄</translation>
+    </message>
+    <message>
+        <source>学习记录所在的位置不能写入</source>
+        <translation>學習記錄所在的位置不能寫入</translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>磁碟已滿</translation>
+    </message>
+    <message>
+        <source>学习进度没有保存：%1</source>
+        <translation>學習進度沒有儲存：%1</translation>
+    </message>
+    <message>
+        <source>学习记录已损坏，已移到“%1”，能读出的进度已转入新的学习记录</source>
+        <translation>學習記錄已損壞，已移到“%1”，能讀出的進度已轉入新的學習記錄</translation>
+    </message>
+    <message>
+        <source>学习记录无法写入</source>
+        <translation>學習記錄無法寫入</translation>
+    </message>
+</context>
+<context>
+    <name>Lesson</name>
+    <message>
+        <source>已完成 %1/%2 句</source>
+        <translation>已完成 %1/%2 句</translation>
+    </message>
+    <message>
+        <source> · 平均 %1%</source>
+        <translation> · 平均 %1%</translation>
+    </message>
+    <message>
+        <source>未开始</source>
+        <translation>未開始</translation>
+    </message>
+    <message>
+        <source>做过</source>
+        <translation>做過</translation>
+    </message>
+    <message>
+        <source>已过关</source>
+        <translation>已過關</translation>
+    </message>
+    <message>
+        <source>借助提示过关</source>
+        <translation>藉助提示過關</translation>
+    </message>
+</context>
+<context>
+    <name>LessonController</name>
+    <message>
+        <source>这段录音的句子都已完成</source>
+        <translation>這段錄音的句子都已完成</translation>
+    </message>
+    <message>
+        <source>借助提示</source>
+        <translation>藉助提示</translation>
+    </message>
+    <message>
+        <source>没有可对照的文字，已记下</source>
+        <translation>沒有可對照的文字，已記下</translation>
+    </message>
+    <message>
+        <source>这一句没有可对照的文字</source>
+        <translation>這一句沒有可對照的文字</translation>
+    </message>
+    <message>
+        <source>这一句已经全对了，按回车提交</source>
+        <translation>這一句已經全對了，按回車提交</translation>
+    </message>
+    <message>
+        <source>提示：下一个词是“%1”</source>
+        <translation>提示：下一個詞是“%1”</translation>
+    </message>
+    <message>
+        <source>提示：下一个词以“%1”开头</source>
+        <translation>提示：下一個詞以“%1”開頭</translation>
+    </message>
+    <message>
+        <source>本句答案：%1</source>
+        <translation>本句答案：%1</translation>
+    </message>
+</context>
+<context>
+    <name>LoopRules</name>
+    <message>
+        <source>  循环开始点: %1 结束点: %2</source>
+        <translation>  循環開始點: %1 結束點: %2</translation>
+    </message>
+    <message>
+        <source>未设定</source>
+        <translation>未設定</translation>
+    </message>
+    <message>
+        <source>至结尾</source>
+        <translation>至結尾</translation>
+    </message>
+</context>
+<context>
+    <name>MpvPlayer</name>
+    <message>
+        <source>未知原因</source>
+        <translation>未知原因</translation>
+    </message>
+    <message>
+        <source>缺少函数 %1</source>
+        <translation>缺少函式 %1</translation>
+    </message>
+    <message>
+        <source>无法加载播放组件 libmpv：%1</source>
+        <translation>無法載入播放元件 libmpv：%1</translation>
+    </message>
+    <message>
+        <source>无法创建播放器：数字格式的区域设置必须是“C”，当前是“%1”。</source>
+        <translation>無法建立播放器：數字格式的區域設定必須是“C”，當前是“%1”。</translation>
+    </message>
+    <message>
+        <source>无法创建播放器（libmpv）。</source>
+        <translation>無法建立播放器（libmpv）。</translation>
+    </message>
+    <message>
+        <source>无法设置播放器选项 %1=%2：%3</source>
+        <translation>無法設定播放器選項 %1=%2：%3</translation>
+    </message>
+    <message>
+        <source>无法启动播放器（libmpv）：%1</source>
+        <translation>無法啟動播放器（libmpv）：%1</translation>
+    </message>
+    <message>
+        <source>无法读取该文件</source>
+        <translation>無法讀取該檔案</translation>
+    </message>
+    <message>
+        <source>不是可识别的音频格式</source>
+        <translation>不是可識別的音訊格式</translation>
+    </message>
+    <message>
+        <source>文件中没有可播放的音频</source>
+        <translation>檔案中沒有可播放的音訊</translation>
+    </message>
+    <message>
+        <source>无法打开音频输出设备</source>
+        <translation>無法開啟音訊輸出裝置</translation>
+    </message>
+    <message>
+        <source>播放器错误（%1）</source>
+        <translation>播放器錯誤（%1）</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>檔案不存在</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹，不是音频文件</source>
+        <translation>這是一個資料夾，不是音訊檔案</translation>
+    </message>
+    <message>
+        <source>没有读取该文件的权限</source>
+        <translation>沒有讀取該檔案的權限</translation>
+    </message>
+    <message>
+        <source>无法接收播放器的日志：%1</source>
+        <translation>無法接收播放器的日誌：%1</translation>
+    </message>
+    <message>
+        <source>无法播放文件“%1”：%2</source>
+        <translation>無法播放檔案“%1”：%2</translation>
+    </message>
+    <message>
+        <source>就绪</source>
+        <translation>就緒</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>已停止</translation>
+    </message>
+    <message>
+        <source>已暂停</source>
+        <translation>已暫停</translation>
+    </message>
+    <message>
+        <source>正在播放</source>
+        <translation>正在播放</translation>
+    </message>
+    <message>
+        <source>播放结束</source>
+        <translation>播放結束</translation>
+    </message>
+    <message>
+        <source>正在打开</source>
+        <translation>正在開啟</translation>
+    </message>
+    <message>
+        <source>播放器内部错误：%1</source>
+        <translation>播放器內部錯誤：%1</translation>
+    </message>
+    <message>
+        <source>播放器内部错误。</source>
+        <translation>播放器內部錯誤。</translation>
+    </message>
+    <message>
+        <source>这是一个播放列表，不是音频文件</source>
+        <translation>這是一個播放清單，不是音訊檔案</translation>
+    </message>
+    <message>
+        <source>播放器无法暂停：%1</source>
+        <translation>播放器無法暫停：%1</translation>
+    </message>
+    <message>
+        <source>播放器无法播放：%1</source>
+        <translation>播放器無法播放：%1</translation>
+    </message>
+    <message>
+        <source>播放器命令失败（%1）：%2</source>
+        <translation>播放器命令失敗（%1）：%2</translation>
+    </message>
+    <message>
+        <source>播放器无法设置 %1=%2：%3</source>
+        <translation>播放器無法設定 %1=%2：%3</translation>
+    </message>
+    <message>
+        <source>无法跟踪播放器属性 %1：%2</source>
+        <translation>無法追蹤播放器屬性 %1：%2</translation>
+    </message>
+    <message>
+        <source>无法显示画面：%1</source>
+        <translation>無法顯示畫面：%1</translation>
+    </message>
+</context>
+<context>
+    <name>PracticePage</name>
+    <message>
+        <source>逐句听写（Ctrl+L）</source>
+        <translation>逐句聽寫（Ctrl+L）</translation>
+    </message>
+    <message>
+        <source> 秒</source>
+        <translation> 秒</translation>
+    </message>
+    <message>
+        <source>循环到提交为止</source>
+        <translation>循環到提交為止</translation>
+    </message>
+    <message>
+        <source> 遍</source>
+        <translation> 遍</translation>
+    </message>
+    <message>
+        <source>听写时隐藏答案</source>
+        <translation>聽寫時隱藏答案</translation>
+    </message>
+    <message>
+        <source>精确循环</source>
+        <translation>精確循環</translation>
+    </message>
+    <message>
+        <source>不后退</source>
+        <translation>不後退</translation>
+    </message>
+    <message>
+        <source>过关分数：</source>
+        <translation>過關分數：</translation>
+    </message>
+    <message>
+        <source>句子最长：</source>
+        <translation>句子最長：</translation>
+    </message>
+    <message>
+        <source>每句播放次数：</source>
+        <translation>每句播放次數：</translation>
+    </message>
+    <message>
+        <source>暂停时后退：</source>
+        <translation>暫停時後退：</translation>
+    </message>
+    <message>
+        <source>复习（F9）和学习统计（Shift+F9）在“练习”菜单中。</source>
+        <translation>複習（F9）和學習統計（Shift+F9）在“練習”選單中。</translation>
+    </message>
+    <message>
+        <source>练习</source>
+        <translation>練習</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileFile</name>
+    <message>
+        <source>无法写入文件“%1”：%2</source>
+        <translation>無法寫入檔案“%1”：%2</translation>
+    </message>
+    <message>
+        <source>名称或值中有换行，无法写成一行</source>
+        <translation>名稱或值中有換行，無法寫成一行</translation>
+    </message>
+    <message>
+        <source>无法读出原有内容</source>
+        <translation>無法讀出原有內容</translation>
+    </message>
+    <message>
+        <source>无法创建文件“%1”：%2</source>
+        <translation>無法建立檔案“%1”：%2</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressCenter</name>
+    <message>
+        <source>学习统计</source>
+        <translation>學習統計</translation>
+    </message>
+    <message>
+        <source>学习记录无法打开，没有复习计划。</source>
+        <translation>學習記錄無法開啟，沒有複習計劃。</translation>
+    </message>
+    <message>
+        <source>定位录音“%1”</source>
+        <translation>定位錄音“%1”</translation>
+    </message>
+    <message>
+        <source>语音文件</source>
+        <translation>語音檔案</translation>
+    </message>
+    <message>
+        <source>所有文件</source>
+        <translation>所有檔案</translation>
+    </message>
+    <message>
+        <source>“%1”不是原来的那段录音（内容不同），没有改动。</source>
+        <translation>“%1”不是原來的那段錄音（內容不同），沒有改動。</translation>
+    </message>
+    <message>
+        <source>学习记录无法打开，没有可显示的统计。</source>
+        <translation>學習記錄無法開啟，沒有可顯示的統計。</translation>
+    </message>
+    <message>
+        <source>导出听写记录</source>
+        <translation>匯出聽寫記錄</translation>
+    </message>
+    <message>
+        <source>CSV 文件</source>
+        <translation>CSV 檔案</translation>
+    </message>
+    <message>
+        <source>正在导出…</source>
+        <translation>正在匯出…</translation>
+    </message>
+    <message>
+        <source>学习记录无法打开</source>
+        <translation>學習記錄無法開啟</translation>
+    </message>
+    <message>
+        <source>无法导出到“%1”：%2</source>
+        <translation>無法匯出到“%1”：%2</translation>
+    </message>
+    <message>
+        <source>已导出到“%1”</source>
+        <translation>已匯出到“%1”</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressExport</name>
+    <message>
+        <source>录音</source>
+        <translation>錄音</translation>
+    </message>
+    <message>
+        <source>录音路径</source>
+        <translation>錄音路徑</translation>
+    </message>
+    <message>
+        <source>句子开始（秒）</source>
+        <translation>句子開始（秒）</translation>
+    </message>
+    <message>
+        <source>句子结束（秒）</source>
+        <translation>句子結束（秒）</translation>
+    </message>
+    <message>
+        <source>原文</source>
+        <translation>原文</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>時間</translation>
+    </message>
+    <message>
+        <source>听写内容</source>
+        <translation>聽寫內容</translation>
+    </message>
+    <message>
+        <source>得分</source>
+        <translation>得分</translation>
+    </message>
+    <message>
+        <source>提示次数</source>
+        <translation>提示次數</translation>
+    </message>
+    <message>
+        <source>显示答案</source>
+        <translation>顯示答案</translation>
+    </message>
+    <message>
+        <source>用时（秒）</source>
+        <translation>用時（秒）</translation>
+    </message>
+    <message>
+        <source>通过</source>
+        <translation>通過</translation>
+    </message>
+</context>
+<context>
+    <name>QtDialogs</name>
+    <message>
+        <source>确定</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>是(&amp;Y)</source>
+        <translation>是(&amp;Y)</translation>
+    </message>
+    <message>
+        <source>否(&amp;N)</source>
+        <translation>否(&amp;N)</translation>
+    </message>
+</context>
+<context>
+    <name>RecentFiles</name>
+    <message>
+        <source>空&amp;</source>
+        <translation>空&amp;</translation>
+    </message>
+    <message>
+        <source>清空最近播放列表</source>
+        <translation>清空最近播放清單</translation>
+    </message>
+    <message>
+        <source>最近播放列表中没有第 %1 项</source>
+        <translation>最近播放清單中沒有第 %1 項</translation>
+    </message>
+    <message>
+        <source>系统提示</source>
+        <translation>系統提示</translation>
+    </message>
+    <message>
+        <source>确实要清空最近播放列表吗？</source>
+        <translation>確實要清空最近播放清單嗎？</translation>
+    </message>
+</context>
+<context>
+    <name>Recording</name>
+    <message>
+        <source>语音文件</source>
+        <translation>語音檔案</translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryStore</name>
+    <message>
+        <source>未命名</source>
+        <translation>未命名</translation>
+    </message>
+    <message>
+        <source>无录音</source>
+        <translation>無錄音</translation>
+    </message>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>無法建立資料夾 %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1</source>
+        <translation>無法寫入 %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewSession</name>
+    <message>
+        <source>复习完成</source>
+        <translation>複習完成</translation>
+    </message>
+    <message>
+        <source>在“%1”里找不到要复习的句子，已跳过</source>
+        <translation>在“%1”裡找不到要複習的句子，已跳過</translation>
+    </message>
+    <message>
+        <source>复习：本句之后还有 %1 句</source>
+        <translation>複習：本句之後還有 %1 句</translation>
+    </message>
+    <message>
+        <source>复习：最后一句</source>
+        <translation>複習：最後一句</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewWindow</name>
+    <message>
+        <source>复习</source>
+        <translation>複習</translation>
+    </message>
+    <message>
+        <source>录音</source>
+        <translation>錄音</translation>
+    </message>
+    <message>
+        <source>句子</source>
+        <translation>句子</translation>
+    </message>
+    <message>
+        <source>上次得分</source>
+        <translation>上次得分</translation>
+    </message>
+    <message>
+        <source>到期</source>
+        <translation>到期</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>狀態</translation>
+    </message>
+    <message>
+        <source>开始复习</source>
+        <translation>開始複習</translation>
+    </message>
+    <message>
+        <source>定位…</source>
+        <translation>定位…</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>關閉</translation>
+    </message>
+    <message>
+        <source>正在读取复习计划…</source>
+        <translation>正在讀取複習計劃…</translation>
+    </message>
+    <message>
+        <source>%1 – %2 处的句子</source>
+        <translation>%1 – %2 處的句子</translation>
+    </message>
+    <message>
+        <source>—</source>
+        <translation>—</translation>
+    </message>
+    <message>
+        <source>找不到录音</source>
+        <translation>找不到錄音</translation>
+    </message>
+    <message>
+        <source>待复习</source>
+        <translation>待複習</translation>
+    </message>
+    <message>
+        <source>今天没有要复习的句子。</source>
+        <translation>今天沒有要複習的句子。</translation>
+    </message>
+    <message>
+        <source>今天要复习 %1 句，其中 %2 句的录音找不到了：选中后按“定位…”指出它的新位置。</source>
+        <translation>今天要複習 %1 句，其中 %2 句的錄音找不到了：選中後按“定位…”指出它的新位置。</translation>
+    </message>
+    <message>
+        <source>今天要复习 %1 句。</source>
+        <translation>今天要複習 %1 句。</translation>
+    </message>
+</context>
+<context>
+    <name>SentenceListModel</name>
+    <message>
+        <source>%1（%2 次）</source>
+        <translation>%1（%2 次）</translation>
+    </message>
+    <message>
+        <source>句</source>
+        <translation>句</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>時間</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>狀態</translation>
+    </message>
+    <message>
+        <source>最高分</source>
+        <translation>最高分</translation>
+    </message>
+    <message>
+        <source>最佳一句</source>
+        <translation>最佳一句</translation>
+    </message>
+</context>
+<context>
+    <name>SentenceNavigation</name>
+    <message>
+        <source>第 %1/%2 句</source>
+        <translation>第 %1/%2 句</translation>
+    </message>
+    <message>
+        <source>第 %1/… 句</source>
+        <translation>第 %1/… 句</translation>
+    </message>
+</context>
+<context>
+    <name>SentenceTrack</name>
+    <message>
+        <source>正在分析录音… %1%</source>
+        <translation>正在分析錄音… %1%</translation>
+    </message>
+    <message>
+        <source>找到 %1 句</source>
+        <translation>找到 %1 句</translation>
+    </message>
+    <message>
+        <source>字幕轨道中有 %1 句</source>
+        <translation>字幕軌道中有 %1 句</translation>
+    </message>
+    <message>
+        <source>字幕中有 %1 句</source>
+        <translation>字幕中有 %1 句</translation>
+    </message>
+    <message>
+        <source>字幕文件“%1”中没有可用的字幕，已按停顿找句子：%2</source>
+        <translation>字幕檔案“%1”中沒有可用的字幕，已按停頓找句子：%2</translation>
+    </message>
+    <message>
+        <source>（%1 条字幕格式有误，已跳过）</source>
+        <translation>（%1 條字幕格式有誤，已跳過）</translation>
+    </message>
+    <message>
+        <source>（%1 条字幕与前一条同时开始，已合为一句）</source>
+        <translation>（%1 條字幕與前一條同時開始，已合為一句）</translation>
+    </message>
+    <message>
+        <source>（%1 条字幕超出录音或没有时长，已略去）</source>
+        <translation>（%1 條字幕超出錄音或沒有時長，已略去）</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsStore</name>
+    <message>
+        <source>“%1”是一个文件，不是文件夹</source>
+        <translation>“%1”是一個檔案，不是資料夾</translation>
+    </message>
+    <message>
+        <source>没有在“%1”中写入的权限</source>
+        <translation>沒有在“%1”中寫入的權限</translation>
+    </message>
+    <message>
+        <source>原因不明</source>
+        <translation>原因不明</translation>
+    </message>
+    <message>
+        <source>无法创建设置文件夹“%1”：%2</source>
+        <translation>無法建立設定資料夾“%1”：%2</translation>
+    </message>
+    <message>
+        <source>无法创建文件“%1”：%2</source>
+        <translation>無法建立檔案“%1”：%2</translation>
+    </message>
+</context>
+<context>
+    <name>StartPage</name>
+    <message>
+        <source>已完成 %1/%2 句</source>
+        <translation>已完成 %1/%2 句</translation>
+    </message>
+    <message>
+        <source>已完成 %1 句</source>
+        <translation>已完成 %1 句</translation>
+    </message>
+    <message>
+        <source>今天</source>
+        <translation>今天</translation>
+    </message>
+    <message>
+        <source>昨天</source>
+        <translation>昨天</translation>
+    </message>
+    <message>
+        <source>%1 天前</source>
+        <translation>%1 天前</translation>
+    </message>
+    <message>
+        <source>从一段录音开始</source>
+        <translation>從一段錄音開始</translation>
+    </message>
+    <message>
+        <source>打开录音…（%1）</source>
+        <translation>開啟錄音…（%1）</translation>
+    </message>
+    <message>
+        <source>也可以把录音拖到这个窗口上打开；拖来的字幕文件或文字稿作为答案打开。</source>
+        <translation>也可以把錄音拖到這個視窗上開啟；拖來的字幕檔案或文字稿作為答案開啟。</translation>
+    </message>
+    <message>
+        <source>最近的录音</source>
+        <translation>最近的錄音</translation>
+    </message>
+    <message>
+        <source>还没有打开过录音。</source>
+        <translation>還沒有開啟過錄音。</translation>
+    </message>
+    <message>
+        <source>今天没有要复习的句子。</source>
+        <translation>今天沒有要複習的句子。</translation>
+    </message>
+    <message>
+        <source>上次练习：%1</source>
+        <translation>上次練習：%1</translation>
+    </message>
+    <message>
+        <source>今天要复习 %1 句（%2）</source>
+        <translation>今天要複習 %1 句（%2）</translation>
+    </message>
+</context>
+<context>
+    <name>StatsWindow</name>
+    <message>
+        <source>学习统计</source>
+        <translation>學習統計</translation>
+    </message>
+    <message>
+        <source>时间范围(&amp;R):</source>
+        <translation>時間範圍(&amp;R):</translation>
+    </message>
+    <message>
+        <source>最近 30 天</source>
+        <translation>最近 30 天</translation>
+    </message>
+    <message>
+        <source>最近 90 天</source>
+        <translation>最近 90 天</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>导出 CSV…</source>
+        <translation>匯出 CSV…</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>日期</translation>
+    </message>
+    <message>
+        <source>分钟</source>
+        <translation>分鐘</translation>
+    </message>
+    <message>
+        <source>每天练习分钟</source>
+        <translation>每天練習分鐘</translation>
+    </message>
+    <message>
+        <source>句数</source>
+        <translation>句數</translation>
+    </message>
+    <message>
+        <source>每天听写句数</source>
+        <translation>每天聽寫句數</translation>
+    </message>
+    <message>
+        <source>周（起于周一）</source>
+        <translation>週（起於週一）</translation>
+    </message>
+    <message>
+        <source>首次得分</source>
+        <translation>首次得分</translation>
+    </message>
+    <message>
+        <source>每周首次得分</source>
+        <translation>每週首次得分</translation>
+    </message>
+    <message>
+        <source>录音</source>
+        <translation>錄音</translation>
+    </message>
+    <message>
+        <source>句子</source>
+        <translation>句子</translation>
+    </message>
+    <message>
+        <source>已完成</source>
+        <translation>已完成</translation>
+    </message>
+    <message>
+        <source>平均得分</source>
+        <translation>平均得分</translation>
+    </message>
+    <message>
+        <source>上次练习</source>
+        <translation>上次練習</translation>
+    </message>
+    <message>
+        <source>各录音</source>
+        <translation>各錄音</translation>
+    </message>
+    <message>
+        <source>正在读取学习记录…</source>
+        <translation>正在讀取學習記錄…</translation>
+    </message>
+    <message>
+        <source>—</source>
+        <translation>—</translation>
+    </message>
+    <message>
+        <source>得分 %</source>
+        <translation>得分 %</translation>
+    </message>
+    <message>
+        <source>共练习 %1 分钟，听写 %2 次</source>
+        <translation>共練習 %1 分鐘，聽寫 %2 次</translation>
+    </message>
+</context>
+<context>
+    <name>SubtitleTracks</name>
+    <message>
+        <source>无法打开</source>
+        <translation>無法開啟</translation>
+    </message>
+    <message>
+        <source>解码组件不能读取字幕轨道</source>
+        <translation>解碼元件不能讀取字幕軌道</translation>
+    </message>
+    <message>
+        <source>录音里的字幕轨道没有可用的字幕，已按停顿分句</source>
+        <translation>錄音裡的字幕軌道沒有可用的字幕，已按停頓分句</translation>
+    </message>
+    <message>
+        <source>录音里的字幕是图像，读不出文字，已按停顿分句</source>
+        <translation>錄音裡的字幕是影像，讀不出文字，已按停頓分句</translation>
+    </message>
+</context>
+<context>
+    <name>TForm_About</name>
+    <message>
+        <source>产品名称</source>
+        <translation>產品名稱</translation>
+    </message>
+    <message>
+        <source>产品版本</source>
+        <translation>產品版本</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>說明</translation>
+    </message>
+    <message>
+        <source>版权</source>
+        <translation>版權</translation>
+    </message>
+    <message>
+        <source>文件版本</source>
+        <translation>檔案版本</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>公司名稱</translation>
+    </message>
+    <message>
+        <source>合法商标</source>
+        <translation>合法商標</translation>
+    </message>
+    <message>
+        <source>内部名称</source>
+        <translation>內部名稱</translation>
+    </message>
+    <message>
+        <source>原文件名</source>
+        <translation>原檔名</translation>
+    </message>
+    <message>
+        <source>Quillmar奎尔玛</source>
+        <translation>Quillmar奎爾瑪</translation>
+    </message>
+    <message>
+        <source>外语听写训练工具</source>
+        <translation>外語聽寫訓練工具</translation>
+    </message>
+    <message>
+        <source>© 2026 Quillmar 项目，GPL-3.0+ 许可</source>
+        <translation>© 2026 Quillmar 專案，GPL-3.0+ 許可</translation>
+    </message>
+    <message>
+        <source>Quillmar 项目</source>
+        <translation>Quillmar 專案</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>無</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>關於</translation>
+    </message>
+    <message>
+        <source>作者主页:</source>
+        <translation>作者首頁:</translation>
+    </message>
+    <message>
+        <source>作者邮箱:</source>
+        <translation>作者電子郵件:</translation>
+    </message>
+    <message>
+        <source>作者QQ:</source>
+        <translation>作者QQ:</translation>
+    </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>確定(&amp;O)</translation>
+    </message>
+    <message>
+        <source>产品名称: Quillmar奎尔玛</source>
+        <translation>產品名稱: Quillmar奎爾瑪</translation>
+    </message>
+    <message>
+        <source>系统提示</source>
+        <translation>系統提示</translation>
+    </message>
+    <message>
+        <source>是否把作者QQ号复制到剪贴板？</source>
+        <translation>是否把作者QQ號複製到剪貼簿？</translation>
+    </message>
+</context>
+<context>
+    <name>TForm_Main</name>
+    <message>
+        <source>没有找到符合条件的内容</source>
+        <translation>沒有找到符合條件的內容</translation>
+    </message>
+    <message>
+        <source>上一句已完成，您要开始听写下一句吗？</source>
+        <translation>上一句已完成，您要開始聽寫下一句嗎？</translation>
+    </message>
+    <message>
+        <source>打开听写文件</source>
+        <translation>開啟聽寫檔案</translation>
+    </message>
+    <message>
+        <source>保存听写文件</source>
+        <translation>儲存聽寫檔案</translation>
+    </message>
+    <message>
+        <source>打开答案文件</source>
+        <translation>開啟答案檔案</translation>
+    </message>
+    <message>
+        <source>关闭答案文件</source>
+        <translation>關閉答案檔案</translation>
+    </message>
+    <message>
+        <source>另存听写文件</source>
+        <translation>另存聽寫檔案</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>新建听写文件</source>
+        <translation>新建聽寫檔案</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>關於</translation>
+    </message>
+    <message>
+        <source>打开语音文件</source>
+        <translation>開啟語音檔案</translation>
+    </message>
+    <message>
+        <source>设定循环播放起始点</source>
+        <translation>設定循環播放起始點</translation>
+    </message>
+    <message>
+        <source>设定循环播放结束点</source>
+        <translation>設定循環播放結束點</translation>
+    </message>
+    <message>
+        <source>取消循环区间</source>
+        <translation>取消循環區間</translation>
+    </message>
+    <message>
+        <source>关闭听写文件</source>
+        <translation>關閉聽寫檔案</translation>
+    </message>
+    <message>
+        <source>循环播放起始点左微调</source>
+        <translation>循環播放起始點左微調</translation>
+    </message>
+    <message>
+        <source>循环播放起始点右微调</source>
+        <translation>循環播放起始點右微調</translation>
+    </message>
+    <message>
+        <source>循环播放结束点左微调</source>
+        <translation>循環播放結束點左微調</translation>
+    </message>
+    <message>
+        <source>循环播放结束点右微调</source>
+        <translation>循環播放結束點右微調</translation>
+    </message>
+    <message>
+        <source>删除循环播放起始点</source>
+        <translation>刪除循環播放起始點</translation>
+    </message>
+    <message>
+        <source>删除循环播放结束点</source>
+        <translation>刪除循環播放結束點</translation>
+    </message>
+    <message>
+        <source>设定循环播放结束点并暂停</source>
+        <translation>設定循環播放結束點並暫停</translation>
+    </message>
+    <message>
+        <source>播放/暂停</source>
+        <translation>播放/暫停</translation>
+    </message>
+    <message>
+        <source>将当前循环结束点设为起始点</source>
+        <translation>將當前循環結束點設為起始點</translation>
+    </message>
+    <message>
+        <source>关闭语音文件</source>
+        <translation>關閉語音檔案</translation>
+    </message>
+    <message>
+        <source>帮助主题</source>
+        <translation>幫助主題</translation>
+    </message>
+    <message>
+        <source>切换听写与答案页</source>
+        <translation>切換聽寫與答案頁</translation>
+    </message>
+    <message>
+        <source>上一句</source>
+        <translation>上一句</translation>
+    </message>
+    <message>
+        <source>重复本句</source>
+        <translation>重複本句</translation>
+    </message>
+    <message>
+        <source>下一句</source>
+        <translation>下一句</translation>
+    </message>
+    <message>
+        <source>逐句听写</source>
+        <translation>逐句聽寫</translation>
+    </message>
+    <message>
+        <source>跳过本句</source>
+        <translation>跳過本句</translation>
+    </message>
+    <message>
+        <source>提示下一个词</source>
+        <translation>提示下一個詞</translation>
+    </message>
+    <message>
+        <source>显示本句答案</source>
+        <translation>顯示本句答案</translation>
+    </message>
+    <message>
+        <source>复习</source>
+        <translation>複習</translation>
+    </message>
+    <message>
+        <source>学习统计</source>
+        <translation>學習統計</translation>
+    </message>
+    <message>
+        <source>显示句子列表</source>
+        <translation>顯示句子列表</translation>
+    </message>
+    <message>
+        <source>听写时隐藏答案</source>
+        <translation>聽寫時隱藏答案</translation>
+    </message>
+    <message>
+        <source>减速</source>
+        <translation>減速</translation>
+    </message>
+    <message>
+        <source>加速</source>
+        <translation>加速</translation>
+    </message>
+    <message>
+        <source>原速</source>
+        <translation>原速</translation>
+    </message>
+    <message>
+        <source>后退</source>
+        <translation>後退</translation>
+    </message>
+    <message>
+        <source>前进</source>
+        <translation>前進</translation>
+    </message>
+    <message>
+        <source>音量加大</source>
+        <translation>音量加大</translation>
+    </message>
+    <message>
+        <source>音量减小</source>
+        <translation>音量減小</translation>
+    </message>
+    <message>
+        <source>精确循环</source>
+        <translation>精確循環</translation>
+    </message>
+    <message>
+        <source>显示逐词反馈</source>
+        <translation>顯示逐詞回饋</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>檔案</translation>
+    </message>
+    <message>
+        <source>最近播放</source>
+        <translation>最近播放</translation>
+    </message>
+    <message>
+        <source>复读设定</source>
+        <translation>複讀設定</translation>
+    </message>
+    <message>
+        <source>选项</source>
+        <translation>選項</translation>
+    </message>
+    <message>
+        <source>选项设置(&amp;O)...</source>
+        <translation>選項設定(&amp;O)...</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>幫助</translation>
+    </message>
+    <message>
+        <source>界面语言(&amp;L)</source>
+        <translation>介面語言(&amp;L)</translation>
+    </message>
+    <message>
+        <source>跟随系统</source>
+        <translation>跟隨系統</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>界面语言将在程序下次启动时更换。</source>
+        <translation>介面語言將在程式下次啟動時更換。</translation>
+    </message>
+    <message>
+        <source>文件工具栏</source>
+        <translation>檔案工具列</translation>
+    </message>
+    <message>
+        <source>这段录音的句子都已完成</source>
+        <translation>這段錄音的句子都已完成</translation>
+    </message>
+    <message>
+        <source>音频文件 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|所有支持的文件 (%1)|%1</source>
+        <translation>音訊檔案 (*.mp3;*.wma;*.wav)|*.mp3;*.wma;*.wav|所有支援的檔案 (%1)|%1</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)|*.txt|字幕文件 (*.srt;*.vtt;*.lrc)|*.srt;*.vtt;*.lrc|所有支持的文件 (*.txt;*.srt;*.vtt;*.lrc)|*.txt;*.srt;*.vtt;*.lrc</source>
+        <translation>文字檔案 (*.txt)|*.txt|字幕檔案 (*.srt;*.vtt;*.lrc)|*.srt;*.vtt;*.lrc|所有支援的檔案 (*.txt;*.srt;*.vtt;*.lrc)|*.txt;*.srt;*.vtt;*.lrc</translation>
+    </message>
+    <message>
+        <source>请选择语音文件</source>
+        <translation>請選擇語音檔案</translation>
+    </message>
+    <message>
+        <source>文件“%1”不存在！</source>
+        <translation>檔案“%1”不存在！</translation>
+    </message>
+    <message>
+        <source>上次的答案文件“%1”已不在，没有打开。</source>
+        <translation>上次的答案檔案“%1”已不在，沒有開啟。</translation>
+    </message>
+    <message>
+        <source>上次的答案文件没有打开：%1</source>
+        <translation>上次的答案檔案沒有開啟：%1</translation>
+    </message>
+    <message>
+        <source>请选择听写文件</source>
+        <translation>請選擇聽寫檔案</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)|*.txt</source>
+        <translation>文字檔案 (*.txt)|*.txt</translation>
+    </message>
+    <message>
+        <source>请选择答案文件</source>
+        <translation>請選擇答案檔案</translation>
+    </message>
+    <message>
+        <source>本句已播放 %1 遍，按 Ctrl+R 再听</source>
+        <translation>本句已播放 %1 遍，按 Ctrl+R 再聽</translation>
+    </message>
+    <message>
+        <source>练习</source>
+        <translation>練習</translation>
+    </message>
+    <message>
+        <source>%1%</source>
+        <translation>%1%</translation>
+    </message>
+    <message>
+        <source>音量: %1</source>
+        <translation>音量: %1</translation>
+    </message>
+    <message>
+        <source>无法保存恢复副本：%1</source>
+        <translation>無法儲存恢復副本：%1</translation>
+    </message>
+    <message>
+        <source>以下恢复副本已损坏，已改名保留（损坏的副本只留最近的 %1 个）：
+%2</source>
+        <translation>以下恢復副本已損壞，已改名保留（損壞的副本只留最近的 %1 個）：
+%2</translation>
+    </message>
+    <message>
+        <source>上次有尚未保存的听写内容：
+%1
+要恢复吗？</source>
+        <translation>上次有尚未儲存的聽寫內容：
+%1
+要恢復嗎？</translation>
+    </message>
+    <message>
+        <source>听写文件“%1”在副本之后又保存过，文件比副本新（文件 %2 行，副本 %3 行）。</source>
+        <translation>聽寫檔案“%1”在副本之後又儲存過，檔案比副本新（檔案 %2 行，副本 %3 行）。</translation>
+    </message>
+    <message>
+        <source>听写文件“%1”在副本所依据的版本之后被改过，副本比文件新（副本 %3 行，文件 %2 行）。</source>
+        <translation>聽寫檔案“%1”在副本所依據的版本之後被改過，副本比檔案新（副本 %3 行，檔案 %2 行）。</translation>
+    </message>
+    <message>
+        <source>选“是”把副本作为未命名的新文档打开，文件保持不变；选“否”保留文件。</source>
+        <translation>選“是”把副本作為未命名的新文件開啟，檔案保持不變；選“否”保留檔案。</translation>
+    </message>
+    <message>
+        <source>恢复的内容将被删除，确定吗？</source>
+        <translation>恢復的內容將被刪除，確定嗎？</translation>
+    </message>
+    <message>
+        <source>学习进度没有保存，没有复习计划</source>
+        <translation>學習進度沒有儲存，沒有複習計劃</translation>
+    </message>
+    <message>
+        <source>学习进度没有保存，没有学习统计</source>
+        <translation>學習進度沒有儲存，沒有學習統計</translation>
+    </message>
+    <message>
+        <source>Quillmar奎尔玛</source>
+        <translation>Quillmar奎爾瑪</translation>
+    </message>
+    <message>
+        <source>系统提示</source>
+        <translation>系統提示</translation>
+    </message>
+    <message>
+        <source> 循环信息</source>
+        <translation> 循環資訊</translation>
+    </message>
+    <message>
+        <source>播放位置信息 </source>
+        <translation>播放位置資訊 </translation>
+    </message>
+    <message>
+        <source>  语音文件</source>
+        <translation>  語音檔案</translation>
+    </message>
+    <message>
+        <source>  听写文件</source>
+        <translation>  聽寫檔案</translation>
+    </message>
+    <message>
+        <source>  答案文件</source>
+        <translation>  答案檔案</translation>
+    </message>
+    <message>
+        <source>听写区(&amp;V)</source>
+        <translation>聽寫區(&amp;V)</translation>
+    </message>
+    <message>
+        <source>提交(&amp;A)</source>
+        <translation>提交(&amp;A)</translation>
+    </message>
+    <message>
+        <source>听写内容</source>
+        <translation>聽寫內容</translation>
+    </message>
+    <message>
+        <source>答案</source>
+        <translation>答案</translation>
+    </message>
+    <message>
+        <source>学习进度未保存</source>
+        <translation>學習進度未儲存</translation>
+    </message>
+    <message>
+        <source>句子</source>
+        <translation>句子</translation>
+    </message>
+    <message>
+        <source>无法保存“%1”：%2</source>
+        <translation>無法儲存“%1”：%2</translation>
+    </message>
+    <message>
+        <source>设置和最近播放列表无法保存，本次的更改在程序关闭后不会保留。
+%1</source>
+        <translation>設定和最近播放清單無法儲存，本次的更改在程式關閉後不會保留。
+%1</translation>
+    </message>
+    <message>
+        <source>确实要退出吗？</source>
+        <translation>確實要退出嗎？</translation>
+    </message>
+    <message>
+        <source>没有找到帮助文件</source>
+        <translation>沒有找到幫助檔案</translation>
+    </message>
+    <message>
+        <source>暂停(&amp;P)</source>
+        <translation>暫停(&amp;P)</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>暫停</translation>
+    </message>
+    <message>
+        <source>播放(&amp;P)</source>
+        <translation>播放(&amp;P)</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>播放</translation>
+    </message>
+    <message>
+        <source>查看</source>
+        <translation>檢視</translation>
+    </message>
+    <message>
+        <source>显示画面</source>
+        <translation>顯示畫面</translation>
+    </message>
+    <message>
+        <source>显示字幕</source>
+        <translation>顯示字幕</translation>
+    </message>
+    <message>
+        <source>字幕轨道</source>
+        <translation>字幕軌道</translation>
+    </message>
+    <message>
+        <source>听写语言</source>
+        <translation>聽寫語言</translation>
+    </message>
+    <message>
+        <source>（没有字幕轨道）</source>
+        <translation>（沒有字幕軌道）</translation>
+    </message>
+    <message>
+        <source>轨道 %1</source>
+        <translation>軌道 %1</translation>
+    </message>
+    <message>
+        <source>（图像字幕，无法读取）</source>
+        <translation>（影像字幕，無法讀取）</translation>
+    </message>
+</context>
+<context>
+    <name>TForm_OptionSetting</name>
+    <message>
+        <source>复读操作控制</source>
+        <translation>複讀操作控制</translation>
+    </message>
+    <message>
+        <source>选项设置</source>
+        <translation>選項設定</translation>
+    </message>
+    <message>
+        <source>自动设置循环结束点</source>
+        <translation>自動設定循環結束點</translation>
+    </message>
+    <message>
+        <source>开始听写时暂停播音</source>
+        <translation>開始聽寫時暫停播音</translation>
+    </message>
+    <message>
+        <source>检查答案</source>
+        <translation>檢查答案</translation>
+    </message>
+    <message>
+        <source>听写完一句后将当前循环结束点设为起始点</source>
+        <translation>聽寫完一句後將當前循環結束點設為起始點</translation>
+    </message>
+    <message>
+        <source>听写完一句后继续播放</source>
+        <translation>聽寫完一句後繼續播放</translation>
+    </message>
+    <message>
+        <source>手动模式(推荐)(&amp;M)</source>
+        <translation>手動模式(推薦)(&amp;M)</translation>
+    </message>
+    <message>
+        <source>自动模式(&amp;A)</source>
+        <translation>自動模式(&amp;A)</translation>
+    </message>
+    <message>
+        <source>附加记录内容</source>
+        <translation>附加記錄內容</translation>
+    </message>
+    <message>
+        <source>记录复读时间点</source>
+        <translation>記錄複讀時間點</translation>
+    </message>
+    <message>
+        <source>记录听写时间</source>
+        <translation>記錄聽寫時間</translation>
+    </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>確定(&amp;O)</translation>
+    </message>
+    <message>
+        <source>取消(&amp;C)</source>
+        <translation>取消(&amp;C)</translation>
+    </message>
+    <message>
+        <source>默认设置(&amp;D)</source>
+        <translation>預設設定(&amp;D)</translation>
+    </message>
+</context>
+<context>
+    <name>TextFile</name>
+    <message>
+        <source>无法打开文件“%1”：%2</source>
+        <translation>無法開啟檔案“%1”：%2</translation>
+    </message>
+    <message>
+        <source>读取文件“%1”时出错：%2</source>
+        <translation>讀取檔案“%1”時出錯：%2</translation>
+    </message>
+</context>
+<context>
+    <name>TranscriptAligner</name>
+    <message>
+        <source>答案文本与录音的语音不符，句子按停顿划分</source>
+        <translation>答案文字與錄音的語音不符，句子按停頓劃分</translation>
+    </message>
+    <message>
+        <source>答案文本有 %1 句在录音中找不到，那里的句子按停顿划分</source>
+        <translation>答案文字有 %1 句在錄音中找不到，那裡的句子按停頓劃分</translation>
+    </message>
+</context>
+<context>
+    <name>VideoPane</name>
+    <message>
+        <source>这段视频没有声音，只有画面</source>
+        <translation>這段影片沒有聲音，只有畫面</translation>
+    </message>
+    <message>
+        <source>（字幕在提交本句后显示）</source>
+        <translation>（字幕在提交本句後顯示）</translation>
+    </message>
+    <message>
+        <source>画面无法显示，只播放声音（%1）</source>
+        <translation>畫面無法顯示，只播放聲音（%1）</translation>
+    </message>
+    <message>
+        <source>录音里的画面无法解码，只播放声音</source>
+        <translation>錄音裡的畫面無法解碼，只播放聲音</translation>
+    </message>
+    <message>
+        <source>录音里的画面已损坏，无法显示，只播放声音</source>
+        <translation>錄音裡的畫面已損壞，無法顯示，只播放聲音</translation>
+    </message>
+    <message>
+        <source>画面太大，拖慢了声音，已关闭画面，只播放声音</source>
+        <translation>畫面太大，拖慢了聲音，已關閉畫面，只播放聲音</translation>
+    </message>
+    <message>
+        <source>画面太大，电脑解码跟不上，会跳帧；可在“查看”里关闭“显示画面”</source>
+        <translation>畫面太大，電腦解碼跟不上，會跳幀；可在“檢視”裡關閉“顯示畫面”</translation>
+    </message>
+</context>
+<context>
+    <name>WaveformZoom</name>
+    <message>
+        <source>滚动鼠标滚轮（或 Ctrl+滚轮）缩放，Shift+滚轮左右移动；单击句子播放该句</source>
+        <translation>滾動滑鼠滾輪（或 Ctrl+滾輪）縮放，Shift+滾輪左右移動；按一下句子播放該句</translation>
+    </message>
+</context>
+<context>
+    <name>WordFeedback</name>
+    <message>
+        <source>这一行超过 %1 个词，无法比较，不算过关</source>
+        <translation>這一行超過 %1 個詞，無法比較，不算過關</translation>
+    </message>
+</context>
+</TS>
