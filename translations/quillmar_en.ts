@@ -522,6 +522,61 @@ Struck out in round brackets: an extra word</translation>
     </message>
 </context>
 <context>
+    <name>PracticePage</name>
+    <message>
+        <source>逐句听写（Ctrl+L）</source>
+        <translation>Sentence by sentence (Ctrl+L)</translation>
+    </message>
+    <message>
+        <source> 秒</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>循环到提交为止</source>
+        <translation>loop until Enter</translation>
+    </message>
+    <message>
+        <source> 遍</source>
+        <translation> times</translation>
+    </message>
+    <message>
+        <source>听写时隐藏答案</source>
+        <translation>Hide the answer while dictating</translation>
+    </message>
+    <message>
+        <source>精确循环</source>
+        <translation>Exact loop</translation>
+    </message>
+    <message>
+        <source>不后退</source>
+        <translation>no rewind</translation>
+    </message>
+    <message>
+        <source>过关分数：</source>
+        <translation>Pass mark:</translation>
+    </message>
+    <message>
+        <source>句子最长：</source>
+        <translation>Longest sentence:</translation>
+    </message>
+    <message>
+        <source>每句播放次数：</source>
+        <translation>Plays per sentence:</translation>
+    </message>
+    <message>
+        <source>暂停时后退：</source>
+        <translation>Rewind on pause:</translation>
+    </message>
+    <message>
+        <source>复习（F9）和学习统计（Shift+F9）在“练习”菜单中。</source>
+        <translation>Review (F9) and Statistics (Shift+F9) are in the Practice menu.</translation>
+    </message>
+    <message>
+        <source>练习</source>
+        <translation>Practice</translation>
+    </message>
+</context>
+<context>
     <name>ProfileFile</name>
     <message>
         <source>无法写入文件“%1”：%2</source>
@@ -907,10 +962,6 @@ Struck out in round brackets: an extra word</translation>
         <source>已按停顿找句子：%1</source>
         <translation>Sentences found from the pauses: %1</translation>
     </message>
-    <message>
-        <source>字幕文件“%1”中没有可用的字幕，已按停顿找句子：%2</source>
-        <translation>The subtitle file “%1” has no usable cue; sentences were found from the pauses: %2</translation>
-    </message>
 </context>
 <context>
     <name>SettingsStore</name>
@@ -933,6 +984,61 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>无法创建文件“%1”：%2</source>
         <translation>Cannot create the file “%1”: %2</translation>
+    </message>
+</context>
+<context>
+    <name>StartPage</name>
+    <message>
+        <source>已完成 %1/%2 句</source>
+        <translation>%1/%2 sentences done</translation>
+    </message>
+    <message>
+        <source>已完成 %1 句</source>
+        <translation>%1 sentences done</translation>
+    </message>
+    <message>
+        <source>今天</source>
+        <translation>today</translation>
+    </message>
+    <message>
+        <source>昨天</source>
+        <translation>yesterday</translation>
+    </message>
+    <message>
+        <source>%1 天前</source>
+        <translation>%1 days ago</translation>
+    </message>
+    <message>
+        <source>从一段录音开始</source>
+        <translation>Start with a recording</translation>
+    </message>
+    <message>
+        <source>打开录音…（%1）</source>
+        <translation>Open a recording… (%1)</translation>
+    </message>
+    <message>
+        <source>也可以把录音拖到这个窗口上打开；拖来的字幕文件或文字稿作为答案打开。</source>
+        <translation>Or drop a recording onto this window; a subtitle file or a transcript dropped here opens as the answer.</translation>
+    </message>
+    <message>
+        <source>最近的录音</source>
+        <translation>Recent recordings</translation>
+    </message>
+    <message>
+        <source>还没有打开过录音。</source>
+        <translation>No recording has been opened yet.</translation>
+    </message>
+    <message>
+        <source>今天没有要复习的句子。</source>
+        <translation>No sentences are due for review today.</translation>
+    </message>
+    <message>
+        <source>上次练习：%1</source>
+        <translation>last practised %1</translation>
+    </message>
+    <message>
+        <source>今天要复习 %1 句（%2）</source>
+        <translation>Review %1 sentences due today (%2)</translation>
     </message>
 </context>
 <context>
@@ -1740,127 +1846,17 @@ Recover it?</translation>
     </message>
 </context>
 <context>
-    <name>WordFeedback</name>
-    <message>
-        <source>这一行超过 %1 个词，无法比较，不算过关</source>
-        <translation>This line has more than %1 words: it cannot be compared and does not pass</translation>
-    </message>
-</context>
-<context>
-    <name>PracticePage</name>
-    <message>
-        <source>逐句听写（Ctrl+L）</source>
-        <translation>Sentence by sentence (Ctrl+L)</translation>
-    </message>
-    <message>
-        <source> 秒</source>
-        <translation> s</translation>
-    </message>
-    <message>
-        <source>循环到提交为止</source>
-        <translation>loop until Enter</translation>
-    </message>
-    <message>
-        <source> 遍</source>
-        <translation> times</translation>
-    </message>
-    <message>
-        <source>听写时隐藏答案</source>
-        <translation>Hide the answer while dictating</translation>
-    </message>
-    <message>
-        <source>精确循环</source>
-        <translation>Exact loop</translation>
-    </message>
-    <message>
-        <source>不后退</source>
-        <translation>no rewind</translation>
-    </message>
-    <message>
-        <source>过关分数：</source>
-        <translation>Pass mark:</translation>
-    </message>
-    <message>
-        <source>句子最长：</source>
-        <translation>Longest sentence:</translation>
-    </message>
-    <message>
-        <source>每句播放次数：</source>
-        <translation>Plays per sentence:</translation>
-    </message>
-    <message>
-        <source>暂停时后退：</source>
-        <translation>Rewind on pause:</translation>
-    </message>
-    <message>
-        <source>复习（F9）和学习统计（Shift+F9）在“练习”菜单中。</source>
-        <translation>Review (F9) and Statistics (Shift+F9) are in the Practice menu.</translation>
-    </message>
-    <message>
-        <source>练习</source>
-        <translation>Practice</translation>
-    </message>
-</context>
-<context>
-    <name>StartPage</name>
-    <message>
-        <source>已完成 %1/%2 句</source>
-        <translation>%1/%2 sentences done</translation>
-    </message>
-    <message>
-        <source>已完成 %1 句</source>
-        <translation>%1 sentences done</translation>
-    </message>
-    <message>
-        <source>今天</source>
-        <translation>today</translation>
-    </message>
-    <message>
-        <source>昨天</source>
-        <translation>yesterday</translation>
-    </message>
-    <message>
-        <source>%1 天前</source>
-        <translation>%1 days ago</translation>
-    </message>
-    <message>
-        <source>从一段录音开始</source>
-        <translation>Start with a recording</translation>
-    </message>
-    <message>
-        <source>打开录音…（%1）</source>
-        <translation>Open a recording… (%1)</translation>
-    </message>
-    <message>
-        <source>也可以把录音拖到这个窗口上打开；拖来的字幕文件或文字稿作为答案打开。</source>
-        <translation>Or drop a recording onto this window; a subtitle file or a transcript dropped here opens as the answer.</translation>
-    </message>
-    <message>
-        <source>最近的录音</source>
-        <translation>Recent recordings</translation>
-    </message>
-    <message>
-        <source>还没有打开过录音。</source>
-        <translation>No recording has been opened yet.</translation>
-    </message>
-    <message>
-        <source>今天没有要复习的句子。</source>
-        <translation>No sentences are due for review today.</translation>
-    </message>
-    <message>
-        <source>上次练习：%1</source>
-        <translation>last practised %1</translation>
-    </message>
-    <message>
-        <source>今天要复习 %1 句（%2）</source>
-        <translation>Review %1 sentences due today (%2)</translation>
-    </message>
-</context>
-<context>
     <name>WaveformZoom</name>
     <message>
         <source>滚动鼠标滚轮（或 Ctrl+滚轮）缩放，Shift+滚轮左右移动；单击句子播放该句</source>
         <translation>Wheel (or Ctrl+wheel) zooms, Shift+wheel moves along; click a sentence to play it</translation>
+    </message>
+</context>
+<context>
+    <name>WordFeedback</name>
+    <message>
+        <source>这一行超过 %1 个词，无法比较，不算过关</source>
+        <translation>This line has more than %1 words: it cannot be compared and does not pass</translation>
     </message>
 </context>
 </TS>

@@ -136,6 +136,16 @@
         <source>听写文件</source>
         <translation>聽寫檔案</translation>
     </message>
+    <message>
+        <source>听写文件“%1”在打开或上次保存后已被改动（也许另一个 Quillmar 也打开了它）。
+是：用当前的听写内容替换它
+否：保留磁盘上的文件，重新打开它（当前未保存的内容将放弃）
+取消：另存为其他文件</source>
+        <translation>聽寫檔案“%1”在開啟或上次儲存後已被改動（也許另一個 Quillmar 也打開了它）。
+是：用當前的聽寫內容替換它
+否：保留磁碟上的檔案，重新開啟它（當前未儲存的內容將放棄）
+取消：另存新檔其他檔案</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackSession</name>
@@ -850,6 +860,37 @@
     </message>
 </context>
 <context>
+    <name>SentenceAnalysis</name>
+    <message>
+        <source>无法读取</source>
+        <translation>無法讀取</translation>
+    </message>
+    <message>
+        <source>格式不对</source>
+        <translation>格式不對</translation>
+    </message>
+    <message>
+        <source>里面没有字幕</source>
+        <translation>裡面沒有字幕</translation>
+    </message>
+    <message>
+        <source>字幕文件“%1”没有用上：%2</source>
+        <translation>字幕檔案“%1”沒有用上：%2</translation>
+    </message>
+    <message>
+        <source>字幕文件按你选的 %1 编码读取</source>
+        <translation>字幕檔案按你選的 %1 編碼讀取</translation>
+    </message>
+    <message>
+        <source>字幕文件按 %1 编码读取</source>
+        <translation>字幕檔案按 %1 編碼讀取</translation>
+    </message>
+    <message>
+        <source>字幕在 %1–%2 秒处损坏，这一段按停顿分句</source>
+        <translation>字幕在 %1–%2 秒處損壞，這一段按停頓分句</translation>
+    </message>
+</context>
+<context>
     <name>SentenceListModel</name>
     <message>
         <source>%1（%2 次）</source>
@@ -906,10 +947,6 @@
         <translation>字幕中有 %1 句</translation>
     </message>
     <message>
-        <source>字幕文件“%1”中没有可用的字幕，已按停顿找句子：%2</source>
-        <translation>字幕檔案“%1”中沒有可用的字幕，已按停頓找句子：%2</translation>
-    </message>
-    <message>
         <source>（%1 条字幕格式有误，已跳过）</source>
         <translation>（%1 條字幕格式有誤，已跳過）</translation>
     </message>
@@ -920,6 +957,10 @@
     <message>
         <source>（%1 条字幕超出录音或没有时长，已略去）</source>
         <translation>（%1 條字幕超出錄音或沒有時長，已略去）</translation>
+    </message>
+    <message>
+        <source>已按停顿找句子：%1</source>
+        <translation>已按停頓找句子：%1</translation>
     </message>
 </context>
 <context>
@@ -1666,6 +1707,26 @@
     <message>
         <source>（图像字幕，无法读取）</source>
         <translation>（影像字幕，無法讀取）</translation>
+    </message>
+    <message>
+        <source>答案文本已对齐到录音：%1 句</source>
+        <translation>答案文字已對齊到錄音：%1 句</translation>
+    </message>
+    <message>
+        <source>正在把答案文本对齐到录音… %1%</source>
+        <translation>正在把答案文字對齊到錄音… %1%</translation>
+    </message>
+    <message>
+        <source>字幕文件编码</source>
+        <translation>字幕檔案編碼</translation>
+    </message>
+    <message>
+        <source>自动识别</source>
+        <translation>自動識別</translation>
+    </message>
+    <message>
+        <source>自动识别（%1）</source>
+        <translation>自動識別（%1）</translation>
     </message>
 </context>
 <context>
