@@ -48,10 +48,9 @@ InterfaceLanguage interfaceLanguage(const QString &choice, const QLocale &system
         return InterfaceLanguage::English;
     // Taiwan, Hong Kong and Macau write the traditional characters, and so
     // does anyone who asks for them by script.
-    const bool traditional = first.script() == QLocale::TraditionalChineseScript
-                             || first.territory() == QLocale::Taiwan
-                             || first.territory() == QLocale::HongKong
-                             || first.territory() == QLocale::Macao;
+    const bool traditional =
+        first.script() == QLocale::TraditionalChineseScript || first.territory() == QLocale::Taiwan
+        || first.territory() == QLocale::HongKong || first.territory() == QLocale::Macao;
     return traditional ? InterfaceLanguage::TraditionalChinese : InterfaceLanguage::Chinese;
 }
 
