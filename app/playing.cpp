@@ -1,15 +1,18 @@
-// How often a sentence plays before the learner is waited for, and going back
-// a little when the learner pauses.
+// The play state shown on the play button, how often a sentence plays before
+// the learner is waited for, and going back a little when the learner pauses.
 #include "app/tform_main.h"
 
 #include "dictation/dictationline.h"
 #include "lesson/lessoncontroller.h"
+#include "platform/imagelist.h"
 #include "platform/mediaplayer.h"
+#include "platform/videosource.h"
 #include "playback/loopregion.h"
 #include "playback/playcounter.h"
 #include "playback/transport.h"
 #include "sentences/sentencetrack.h"
 #include "settings/settingsstore.h"
+#include "video/videopane.h"
 
 #include <QAction>
 #include <QMenu>
@@ -98,4 +101,54 @@ void TForm_Main::applyPracticeSettings(const PracticeSettings &practice)
     m_settings->setWhole(Preferences::PlaysPerSentence, practice.playsPerSentence);
     m_rewindOnPause = practice.rewindOnPause;
     m_settings->setNumber(Preferences::RewindOnPause, practice.rewindOnPause);
+}
+
+void TForm_Main::WindowsMediaPlayer_MainPlayStateChange(int newState)
+{
+    m_transport->playStateChanged(newState);
+    UpdatePlayPauseAction();
+    if (newState == MediaPlayer::Playing || newState == MediaPlayer::Paused) {
+        resumePlace();
+        m_lessonControl->startWhenReady();
+        m_videoPane->setRecordingHasVideo(m_services.video && m_services.video->hasVideo());
+    }
+}
+
+void TForm_Main::UpdatePlayPauseAction()
+{
+    QAction *command = action(QStringLiteral("Action_PlayAndPause"));
+    const int state = m_services.player->playState();
+    int image = -1;
+    switch (state) {
+    case MediaPlayer::Playing:
+        command->setText(tr("暂停(&P)"));
+        command->setToolTip(tr("暂停"));
+        image = 27;
+        break;
+    case MediaPlayer::Buffering:
+    case MediaPlayer::Waiting:
+    case MediaPlayer::Transitioning:
+    case MediaPlayer::Ready:
+    case MediaPlayer::MediaEnded:
+    case MediaPlayer::ScanForward:
+    case MediaPlayer::ScanReverse:
+    case MediaPlayer::Reconnecting:
+        return; // on the way to a state: the button waits for it
+    case MediaPlayer::Undefined:
+        // Nothing open: a button left showing pause goes back to play (the
+        // stop's notice may arrive after the close); otherwise it stays.
+        if (command->property("imageIndex").toInt() != 27)
+            return;
+        [[fallthrough]];
+    default:
+        // Nothing plays: stopped, paused, ended or failed. The state shown is
+        // the one read now, not the one the notice reported.
+        command->setText(tr("播放(&P)"));
+        command->setToolTip(tr("播放"));
+        image = 29;
+        break;
+    }
+    command->setEnabled(true);
+    command->setIcon(imageListIcon(image));
+    command->setProperty("imageIndex", image);
 }

@@ -654,56 +654,6 @@ void TForm_Main::EnableDictation(bool enabled)
     }
 }
 
-void TForm_Main::WindowsMediaPlayer_MainPlayStateChange(int newState)
-{
-    m_transport->playStateChanged(newState);
-    UpdatePlayPauseAction();
-    if (newState == MediaPlayer::Playing || newState == MediaPlayer::Paused) {
-        resumePlace();
-        m_lessonControl->startWhenReady();
-        m_videoPane->setRecordingHasVideo(m_services.video && m_services.video->hasVideo());
-    }
-}
-
-void TForm_Main::UpdatePlayPauseAction()
-{
-    QAction *command = action(QStringLiteral("Action_PlayAndPause"));
-    const int state = m_services.player->playState();
-    int image = -1;
-    switch (state) {
-    case MediaPlayer::Playing:
-        command->setText(tr("暂停(&P)"));
-        command->setToolTip(tr("暂停"));
-        image = 27;
-        break;
-    case MediaPlayer::Buffering:
-    case MediaPlayer::Waiting:
-    case MediaPlayer::Transitioning:
-    case MediaPlayer::Ready:
-    case MediaPlayer::MediaEnded:
-    case MediaPlayer::ScanForward:
-    case MediaPlayer::ScanReverse:
-    case MediaPlayer::Reconnecting:
-        return; // on the way to a state: the button waits for it
-    case MediaPlayer::Undefined:
-        // Nothing open: a button left showing pause goes back to play (the
-        // stop's notice may arrive after the close); otherwise it stays.
-        if (command->property("imageIndex").toInt() != 27)
-            return;
-        [[fallthrough]];
-    default:
-        // Nothing plays: stopped, paused, ended or failed. The state shown is
-        // the one read now, not the one the notice reported.
-        command->setText(tr("播放(&P)"));
-        command->setToolTip(tr("播放"));
-        image = 29;
-        break;
-    }
-    command->setEnabled(true);
-    command->setIcon(imageListIcon(image));
-    command->setProperty("imageIndex", image);
-}
-
 void TForm_Main::blockingWait(int ms)
 {
     QThread::msleep(ms);

@@ -1,5 +1,6 @@
 #include "learner/learnerdatabase.h"
 
+#include "learner/damagedfile.h"
 #include "learner/learnerschema.h"
 #include "learner/sentencerows.h"
 
@@ -321,86 +322,6 @@ bool LearnerDatabase::open()
     return true;
 }
 
-namespace {
-
-// What can still be read of a damaged file, into the new one: each table
-// from its first row up to the damage, and from its last row down to it.
-void carryOver(QSqlDatabase &fresh, const QString &damaged, const QString &connection)
-{
-    QSqlDatabase old = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-    old.setDatabaseName(damaged);
-    old.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-    if (old.open()) {
-        QSqlQuery(fresh).exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
-        if (fresh.transaction()) {
-            for (const char *table : {"recordings", "sentences", "attempts", "reviews",
-                                      "practice_days", "resume_places", "settings"}) {
-                const QString name = QLatin1String(table);
-                QStringList columns;
-                QSqlQuery info(fresh);
-                info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(name));
-                QStringList freshColumns;
-                while (info.next())
-                    freshColumns.append(info.value(1).toString());
-                QSqlQuery probe(old);
-                if (!probe.exec(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(name)))
-                    continue;
-                const QSqlRecord record = probe.record();
-                for (int i = 0; i < record.count(); ++i) {
-                    if (freshColumns.contains(record.fieldName(i)))
-                        columns.append(record.fieldName(i));
-                }
-                if (columns.isEmpty())
-                    continue;
-                QSqlQuery insert(fresh);
-                insert.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 (%2) VALUES (%3)")
-                                   .arg(name, columns.join(QLatin1Char(',')),
-                                        QStringList(columns.size(), QStringLiteral("?"))
-                                            .join(QLatin1Char(','))));
-                qint64 upTo = std::numeric_limits<qint64>::min();
-                for (const char *order : {"ASC", "DESC"}) {
-                    QSqlQuery scan(old);
-                    scan.setForwardOnly(true);
-                    scan.prepare(
-                        QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > ?"
-                                       " ORDER BY rowid %3")
-                            .arg(columns.join(QLatin1Char(',')), name, QLatin1String(order)));
-                    scan.addBindValue(upTo);
-                    if (!scan.exec())
-                        continue;
-                    const bool ascending = qstrcmp(order, "ASC") == 0;
-                    while (scan.next()) {
-                        if (ascending)
-                            upTo = scan.value(0).toLongLong();
-                        for (int i = 0; i < columns.size(); ++i)
-                            insert.bindValue(i, scan.value(i + 1));
-                        insert.exec();
-                    }
-                }
-            }
-            // Rows whose owner was lost with the damage.
-            QSqlQuery tidy(fresh);
-            tidy.exec(QStringLiteral("DELETE FROM sentences WHERE recording_id NOT IN"
-                                     " (SELECT id FROM recordings)"));
-            tidy.exec(QStringLiteral("DELETE FROM attempts WHERE sentence_id NOT IN"
-                                     " (SELECT id FROM sentences)"));
-            tidy.exec(QStringLiteral("DELETE FROM reviews WHERE sentence_id NOT IN"
-                                     " (SELECT id FROM sentences)"));
-            QSqlError error;
-            if (SentenceRows::mergeOverlapping(fresh, error))
-                fresh.commit();
-            else
-                fresh.rollback();
-        }
-        QSqlQuery(fresh).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
-        old.close();
-    }
-    old = QSqlDatabase();
-    QSqlDatabase::removeDatabase(connection);
-}
-
-} // namespace
-
 bool LearnerDatabase::openFile(const QString &carryFrom)
 {
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_readerName);
@@ -437,7 +358,7 @@ bool LearnerDatabase::openFile(const QString &carryFrom)
     }
     if (result.outcome == LearnerSchema::Outcome::Ready) {
         if (!carryFrom.isEmpty())
-            carryOver(database, carryFrom, connectionName(this, "carry"));
+            DamagedFile::carryOver(database, carryFrom, connectionName(this, "carry"));
         // A write now tells a read-only or full disk from the start, not at
         // the learner's first line.
         QSqlQuery probe(database);
