@@ -49,6 +49,35 @@ quint64 checksum(const char *data, qsizetype size)
     return hash;
 }
 
+// An entry's contents without their checksum; an entry whose checksum does
+// not hold is removed.
+std::optional<QByteArray> readEntry(const QString &entry)
+{
+    QFile file(entry);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    file.close();
+    const qsizetype body = bytes.size() - qsizetype(sizeof(quint64));
+    quint64 stored = 0;
+    if (body >= 0)
+        std::memcpy(&stored, bytes.constData() + body, sizeof stored);
+    if (body < 0 || stored != checksum(bytes.constData(), body)) {
+        QFile::remove(entry);
+        return std::nullopt;
+    }
+    bytes.truncate(body);
+    return bytes;
+}
+
+// Used now: the last to be dropped.
+void markUsed(const QString &entry)
+{
+    QFile file(entry);
+    if (file.open(QIODevice::ReadWrite))
+        file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+}
+
 } // namespace
 
 AnalysisCache::AnalysisCache(const QString &folder, qint64 limitBytes)
@@ -78,24 +107,15 @@ std::optional<CachedAnalysis> AnalysisCache::load(const QString &recording) cons
     const QString entry = entryFor(recording);
     if (entry.isEmpty())
         return std::nullopt;
-    QFile file(entry);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = readEntry(entry);
+    if (!bytes)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    file.close();
     const auto damaged = [&]() -> std::optional<CachedAnalysis> {
         QFile::remove(entry);
         return std::nullopt;
     };
-    if (bytes.size() < qsizetype(sizeof(quint64)))
-        return damaged();
-    const qsizetype body = bytes.size() - qsizetype(sizeof(quint64));
-    quint64 stored = 0;
-    std::memcpy(&stored, bytes.constData() + body, sizeof stored);
-    if (stored != checksum(bytes.constData(), body))
-        return damaged();
 
-    QDataStream in(bytes);
+    QDataStream in(*bytes);
     in.setByteOrder(QDataStream::LittleEndian);
     char magic[4] = {};
     quint32 version = 0;
@@ -126,11 +146,9 @@ std::optional<CachedAnalysis> AnalysisCache::load(const QString &recording) cons
         cached.sentences.append(sentence);
     }
     in >> cached.detectorKey;
-    if (in.status() != QDataStream::Ok || in.device()->pos() != body)
+    if (in.status() != QDataStream::Ok || in.device()->pos() != bytes->size())
         return damaged();
-    // Used now: the last to be dropped.
-    if (file.open(QIODevice::ReadWrite))
-        file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    markUsed(entry);
     return cached;
 }
 
@@ -181,23 +199,14 @@ std::optional<QByteArray> AnalysisCache::loadExtra(const QString &recording,
     const QString entry = extraEntryFor(recording, key);
     if (entry.isEmpty())
         return std::nullopt;
-    QFile file(entry);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = readEntry(entry);
+    if (!bytes)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    file.close();
     const auto damaged = [&]() -> std::optional<QByteArray> {
         QFile::remove(entry);
         return std::nullopt;
     };
-    if (bytes.size() < qsizetype(sizeof(quint64)))
-        return damaged();
-    const qsizetype body = bytes.size() - qsizetype(sizeof(quint64));
-    quint64 stored = 0;
-    std::memcpy(&stored, bytes.constData() + body, sizeof stored);
-    if (stored != checksum(bytes.constData(), body))
-        return damaged();
-    QDataStream in(bytes);
+    QDataStream in(*bytes);
     in.setByteOrder(QDataStream::LittleEndian);
     char magic[4] = {};
     quint32 version = 0;
@@ -207,12 +216,11 @@ std::optional<QByteArray> AnalysisCache::loadExtra(const QString &recording,
     in.readRawData(magic, 4);
     in >> version >> stamp >> storedKey >> data;
     const std::optional<FileVersion> now = fileVersion(recording);
-    if (in.status() != QDataStream::Ok || in.device()->pos() != body
+    if (in.status() != QDataStream::Ok || in.device()->pos() != bytes->size()
         || std::memcmp(magic, ExtraMagic, 4) != 0 || version != Version || !now
         || stamp != keyOf(*now) || storedKey != key)
         return damaged();
-    if (file.open(QIODevice::ReadWrite))
-        file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    markUsed(entry);
     return data;
 }
 
