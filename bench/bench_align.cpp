@@ -4,6 +4,7 @@
 // reopening from the cache. Prints "name value unit" lines.
 #include "align/alignrecording.h"
 #include "align/speechsynth.h"
+#include "support/joinedspeech.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,12 +21,6 @@
 
 namespace {
 
-struct Spoken {
-    QString text;
-    double start;
-    double end;
-};
-
 void run(const QString &program, const QStringList &arguments)
 {
     QProcess p;
@@ -37,42 +32,18 @@ void run(const QString &program, const QStringList &arguments)
     }
 }
 
-double soundSeconds(const QString &file)
-{
-    QProcess p;
-    p.start(QStringLiteral("soxi"), {QStringLiteral("-D"), file});
-    p.waitForFinished();
-    return p.readAllStandardOutput().trimmed().toDouble();
-}
-
-// Each piece trimmed to its sound and joined with known pauses; noise over all.
+// Pieces of speech joined with known pauses (support/joinedspeech.h).
 QList<Spoken> joinSpeech(const QTemporaryDir &dir, const QString &name, const QStringList &pieces,
                          const QStringList &sentences, double noise)
 {
-    QList<Spoken> truth;
-    QStringList parts;
-    double at = 0.0;
-    const QString gap = dir.filePath(name + QStringLiteral("-gap.wav"));
-    run(QStringLiteral("sox"),
-        {"-n", "-r", "16000", "-c", "1", "-b", "16", gap, "trim", "0", "0.7"});
-    for (int k = 0; k < pieces.size(); ++k) {
-        const QString trimmed = dir.filePath(name + QStringLiteral("-trim%1.wav").arg(k));
-        run(QStringLiteral("sox"),
-            {pieces[k], "-r", "16000", "-c", "1", "-b", "16", trimmed, "silence", "1", "0.02", "1%",
-             "reverse", "silence", "1", "0.02", "1%", "reverse"});
-        const double length = soundSeconds(trimmed);
-        truth.append({sentences[k], at, at + length});
-        at += length + 0.7;
-        if (k > 0)
-            parts.append(gap);
-        parts.append(trimmed);
+    QString error;
+    const QList<Spoken> truth =
+        ::joinSpeech(dir.path(), name + QLatin1Char('-'), pieces, sentences,
+                     dir.filePath(name + QStringLiteral(".wav")), noise, error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::exit(1);
     }
-    const QString clean = dir.filePath(name + QStringLiteral("-clean.wav"));
-    run(QStringLiteral("sox"), parts + QStringList{clean});
-    const QString hiss = dir.filePath(name + QStringLiteral("-noise.wav"));
-    run(QStringLiteral("sox"), {"-R", "-n", "-r", "16000", "-c", "1", "-b", "16", hiss, "synth",
-                                QString::number(at), "whitenoise", "vol", QString::number(noise)});
-    run(QStringLiteral("sox"), {"-m", clean, hiss, dir.filePath(name + QStringLiteral(".wav"))});
     return truth;
 }
 

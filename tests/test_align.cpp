@@ -13,6 +13,7 @@
 #include "lesson/lesson.h"
 #include "sentences/analysiscache.h"
 #include "support/buildpaths.h"
+#include "support/joinedspeech.h"
 #include "support/testutil.h"
 
 #include <QFile>
@@ -391,50 +392,14 @@ bool run(const QString &program, const QStringList &arguments)
     return true;
 }
 
-double soundSeconds(const QString &file)
-{
-    QProcess p;
-    p.start(QStringLiteral("soxi"), {QStringLiteral("-D"), file});
-    p.waitForFinished();
-    return p.readAllStandardOutput().trimmed().toDouble();
-}
-
-struct Spoken {
-    QString text;
-    double start;
-    double end;
-};
-
-// Pieces of speech joined with known pauses, each trimmed to its sound
-// first, so each sentence's true start and end are known; noise over all.
+// Pieces of speech joined with known pauses (support/joinedspeech.h).
 QList<Spoken> joinSpeech(const QTemporaryDir &dir, const QStringList &pieces,
                          const QStringList &sentences, const QString &out, double noise)
 {
-    QList<Spoken> truth;
-    QStringList parts;
-    double at = 0.0;
-    const QString gap = dir.filePath(QStringLiteral("gap.wav"));
-    run(QStringLiteral("sox"),
-        {"-n", "-r", "16000", "-c", "1", "-b", "16", gap, "trim", "0", "0.7"});
-    for (int k = 0; k < pieces.size(); ++k) {
-        const QString trimmed = dir.filePath(QStringLiteral("trim%1.wav").arg(k));
-        run(QStringLiteral("sox"),
-            {pieces[k], "-r", "16000", "-c", "1", "-b", "16", trimmed, "silence", "1", "0.02", "1%",
-             "reverse", "silence", "1", "0.02", "1%", "reverse"});
-        const double length = soundSeconds(trimmed);
-        truth.append({sentences[k], at, at + length});
-        at += length + 0.7;
-        if (k > 0)
-            parts.append(gap);
-        parts.append(trimmed);
-    }
-    const QString clean = dir.filePath(QStringLiteral("clean.wav"));
-    run(QStringLiteral("sox"), parts + QStringList{clean});
-    // White noise this far below full scale, mixed in.
-    const QString hiss = dir.filePath(QStringLiteral("noise.wav"));
-    run(QStringLiteral("sox"), {"-R", "-n", "-r", "16000", "-c", "1", "-b", "16", hiss, "synth",
-                                QString::number(at), "whitenoise", "vol", QString::number(noise)});
-    run(QStringLiteral("sox"), {"-m", clean, hiss, out});
+    QString error;
+    const QList<Spoken> truth =
+        ::joinSpeech(dir.path(), QString(), pieces, sentences, out, noise, error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     return truth;
 }
 
