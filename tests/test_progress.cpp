@@ -2,6 +2,7 @@
 // the review list and practice through the window, the figures and the CSV
 // export, the practice clock, and a database killed while it is written.
 #include "support/progressdatabasefile.h"
+#include "support/progressrecords.h"
 #include "support/testutil.h"
 #include "support/tonewav.h"
 
@@ -197,32 +198,6 @@ TEST(PracticeClock, CountsOnlyActiveTimeWithoutLongPauses)
         EXPECT_DOUBLE_EQ(clock.take(), 0.0) << c.what;
     }
 }
-
-namespace {
-
-AttemptRecord attemptAt(const QDate &day, int hour, int score, const QString &typed = {})
-{
-    AttemptRecord a;
-    a.at = QDateTime(day, QTime(hour, 0));
-    a.typed = typed.isEmpty() ? QStringLiteral("line") : typed;
-    a.score = score;
-    a.passed = score >= 100;
-    a.seconds = 4.0;
-    return a;
-}
-
-SentenceProgress sentenceAt(double start, const QString &expected = {})
-{
-    SentenceProgress p;
-    p.start = start;
-    p.end = start + 1.5;
-    p.state = SentenceState::Attempted;
-    p.tries = 1;
-    p.expected = expected;
-    return p;
-}
-
-} // namespace
 
 // The figures of the progress window and the CSV a spreadsheet opens.
 TEST(ProgressFigures, DaysWeeksRecordingsAndTheCsv)

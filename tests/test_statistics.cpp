@@ -1,6 +1,7 @@
 // The statistics as the learner reads them: whole-number axes, bars, years,
 // headers that fit in both languages, and each practice on its local day.
 #include "support/progressdatabasefile.h"
+#include "support/progressrecords.h"
 #include "support/testutil.h"
 #include "support/tonewav.h"
 
