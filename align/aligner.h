@@ -14,14 +14,7 @@
 
 // A word of an aligned sentence: where it is in the sentence's text and when
 // it is said.
-struct AlignedWord {
-    qsizetype position = 0;
-    qsizetype length = 0;
-    double start = 0.0;
-    double end = 0.0;
-
-    bool operator==(const AlignedWord &) const = default;
-};
+using AlignedWord = WordTime;
 
 // A sentence of the recording. From the transcript it has its text exactly
 // and its words; where the transcript did not match, it is a sentence from

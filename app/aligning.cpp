@@ -18,8 +18,16 @@ void TForm_Main::alignAnswer()
     const bool wanted = !recording.isEmpty() && !text.trimmed().isEmpty()
                         && m_sentences->isComplete()
                         && m_sentences->source().kind() == SentenceSource::Kind::Pauses;
-    if (m_sentences->source().kind() == SentenceSource::Kind::Transcript)
+    if (m_sentences->source().kind() == SentenceSource::Kind::Transcript) {
+        // The first sentences of a text no longer open give way to the
+        // recording's own, which start the next alignment.
+        if (m_sentences->previewsTranscript() && text != m_alignedText) {
+            m_aligner->cancel();
+            m_alignedText.clear();
+            m_sentences->dropTranscriptPreview();
+        }
         return; // the aligned sentences themselves, shown
+    }
     if (!wanted) {
         // Another recording, or the answer closed: what runs is for neither.
         m_aligner->cancel();
@@ -34,17 +42,41 @@ void TForm_Main::alignAnswer()
     m_aligner->start(recording, text, m_settings->text(Preferences::DictationLanguage), params);
 }
 
+namespace {
+
+QList<Sentence> alignedSentences(const Alignment &alignment)
+{
+    QList<Sentence> sentences;
+    sentences.reserve(alignment.sentences.size());
+    for (const AlignedSentence &s : alignment.sentences)
+        sentences.append({s.start, s.end, s.text, s.words, s.poor});
+    return sentences;
+}
+
+} // namespace
+
+void TForm_Main::answerAlignedFirst(const Alignment &first)
+{
+    // Only over the recording's own sentences: never over the whole.
+    if (first.refused || first.sentences.isEmpty() || m_recording->path().isEmpty()
+        || (m_sentences->source().kind() == SentenceSource::Kind::Transcript
+            && !m_sentences->previewsTranscript()))
+        return;
+    m_sentences->useTranscript(alignedSentences(first),
+                               SentenceSource::transcript(m_alignedText.toUtf8()), false);
+    statusBar()->showMessage(
+        tr("答案文本的前 %1 句已可听写，其余的还在对齐…").arg(first.sentences.size()));
+}
+
 void TForm_Main::answerAligned(const Alignment &alignment)
 {
     const QString status = TranscriptAligner::statusFor(alignment);
     if (alignment.refused || m_recording->path().isEmpty()) {
+        m_sentences->dropTranscriptPreview();
         statusBar()->showMessage(status);
         return;
     }
-    QList<Sentence> sentences;
-    sentences.reserve(alignment.sentences.size());
-    for (const AlignedSentence &s : alignment.sentences)
-        sentences.append({s.start, s.end, s.text});
+    const QList<Sentence> sentences = alignedSentences(alignment);
     m_sentences->useTranscript(sentences, SentenceSource::transcript(m_alignedText.toUtf8()));
     statusBar()->showMessage(
         status.isEmpty() ? tr("答案文本已对齐到录音：%1 句").arg(sentences.size()) : status);

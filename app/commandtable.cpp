@@ -125,6 +125,8 @@ void TForm_Main::createActions()
               [this] { PreviousSentence(); });
     addAction(QStringLiteral("Action_RepeatSentence"), tr("重复本句"), K(Qt::CTRL | Qt::Key_R), 32,
               [this] { RepeatSentence(); });
+    addAction(QStringLiteral("Action_ReplayWord"), tr("重听卡住的词"),
+              K(Qt::CTRL | Qt::SHIFT | Qt::Key_R), -1, [this] { replayWord(); });
     addAction(QStringLiteral("Action_NextSentence"), tr("下一句"), K(Qt::CTRL | Qt::Key_Down), 31,
               [this] { NextSentence(); });
     m_sentenceMode = addAction(QStringLiteral("Action_SentenceMode"), tr("逐句听写"),
@@ -233,6 +235,7 @@ void TForm_Main::createMenus()
     loop->addSeparator();
     add(loop, "Action_PreviousSentence");
     add(loop, "Action_RepeatSentence");
+    add(loop, "Action_ReplayWord");
     add(loop, "Action_NextSentence");
     add(loop, "Action_SentenceMode");
     add(loop, "Action_SkipSentence");

@@ -102,6 +102,7 @@ void TForm_Main::createLesson()
                 m_dictationLine->focus();
             }));
     createReview();
+    wireWordReplay();
 }
 
 void TForm_Main::skipSentence()

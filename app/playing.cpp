@@ -59,8 +59,8 @@ void TForm_Main::createPracticeMenu()
     practice->setObjectName(QStringLiteral("Menu_Practice"));
     for (const char *name :
          {"Action_SentenceMode", "Action_PreviousSentence", "Action_RepeatSentence",
-          "Action_NextSentence", "Action_SkipSentence", "Action_Hint", "Action_ShowSentenceAnswer",
-          "", "Action_Review", "Action_Stats"}) {
+          "Action_ReplayWord", "Action_NextSentence", "Action_SkipSentence", "Action_Hint",
+          "Action_ShowSentenceAnswer", "", "Action_Review", "Action_Stats"}) {
         if (*name)
             practice->addAction(action(QLatin1String(name)));
         else

@@ -451,8 +451,12 @@ void TForm_Main::createFeatures()
     connect(m_aligner, &TranscriptAligner::progress, this, [this](int percent) {
         statusBar()->showMessage(tr("正在把答案文本对齐到录音… %1%").arg(percent));
     });
-    connect(m_aligner, &TranscriptAligner::failed, statusBar(),
-            [this](const QString &text) { statusBar()->showMessage(text); });
+    connect(m_aligner, &TranscriptAligner::firstSentences, this,
+            m_guard.wrap([this](const Alignment &first) { answerAlignedFirst(first); }));
+    connect(m_aligner, &TranscriptAligner::failed, this, m_guard.wrap([this](const QString &text) {
+        m_sentences->dropTranscriptPreview();
+        statusBar()->showMessage(text);
+    }));
     connect(m_feedback, &WordFeedback::summaryChanged, this, [this](const QString &text) {
         if (!text.isEmpty())
             statusBar()->showMessage(text);

@@ -19,6 +19,8 @@
 class AnswerFollower;
 class AnswerPane;
 class TranscriptAligner;
+class CueWordTimer;
+class WordReplayer;
 struct Alignment;
 class Dialogs;
 class DictationDocument;
@@ -225,6 +227,11 @@ private:
     // there and the recording's sentences come from its pauses.
     void alignAnswer();
     void answerAligned(const Alignment &alignment);
+    // The first sentences of the text, shown until the whole is aligned.
+    void answerAlignedFirst(const Alignment &first);
+    // "重听卡住的词": the word the learner is stuck on, then the loop goes on.
+    void wireWordReplay();
+    void replayWord();
     void skipSentence();
     void giveHint();
     void showSentenceAnswer();
@@ -358,6 +365,8 @@ private:
     SentenceTrack *m_sentences = nullptr;
     TranscriptAligner *m_aligner = nullptr;
     QString m_alignedText; // the answer text aligned or being aligned
+    CueWordTimer *m_cueWords = nullptr;
+    WordReplayer *m_wordReplayer = nullptr;
     WordFeedback *m_feedback = nullptr;
     VideoPane *m_videoPane = nullptr;
     std::shared_ptr<RecoveryStore> m_recoveryStore;

@@ -49,12 +49,19 @@ void Lesson::setSentences(const QList<Sentence> &sentences, const QList<Sentence
         m_passages.clear();
         m_model->setProgress(m_progress);
     }
+    QList<bool> unsure;
+    unsure.reserve(sentences.size());
+    for (const Sentence &s : sentences)
+        unsure.append(s.poor);
+    m_model->setUnsure(unsure);
     const int was = m_current;
     if (current < 0) {
         m_current = -1;
         m_hints = 0;
         m_hintedWord = -1;
         m_answerShown = false;
+        m_lastTry.reset();
+        m_hintLatest = false;
     } else {
         m_current = current;
         m_model->setCurrent(current);
@@ -86,6 +93,8 @@ void Lesson::setCurrent(int index)
     m_hints = 0;
     m_hintedWord = -1;
     m_answerShown = false;
+    m_lastTry.reset();
+    m_hintLatest = false;
     m_since.start();
     m_model->setCurrent(index);
     Q_EMIT currentChanged(index);
@@ -95,6 +104,13 @@ void Lesson::noteHint(int wordIndex)
 {
     ++m_hints;
     m_hintedWord = wordIndex;
+    m_hintLatest = true;
+}
+
+void Lesson::noteTry(const QString &line)
+{
+    m_lastTry = line;
+    m_hintLatest = false;
 }
 
 void Lesson::noteAnswerShown()

@@ -8,6 +8,9 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QString>
+
+#include <optional>
 
 class SentenceListModel;
 
@@ -42,6 +45,12 @@ public:
     bool helped() const { return m_hints > 0 || m_answerShown; }
     void noteHint(int wordIndex);
     void noteAnswerShown();
+    // A line was tried on the current sentence.
+    void noteTry(const QString &line);
+    // The last line tried on the current sentence; nothing before the first.
+    const std::optional<QString> &lastTry() const { return m_lastTry; }
+    // The word the last hint was about when no line was tried since; else -1.
+    int wordOfLatestHint() const { return m_hintLatest ? m_hintedWord : -1; }
     // Seconds since the sentence became the current one.
     double secondsOnCurrent() const;
 
@@ -75,6 +84,8 @@ private:
     int m_hints = 0;
     int m_hintedWord = -1;
     bool m_answerShown = false;
+    std::optional<QString> m_lastTry;
+    bool m_hintLatest = false;
     QElapsedTimer m_since;
     QHash<int, TextRange> m_passages;
 };

@@ -5,6 +5,7 @@
 #include "lesson/answerfollower.h"
 #include "lesson/lesson.h"
 #include "lesson/lessonrules.h"
+#include "lesson/wordreplay.h"
 #include "sentences/sentencenavigation.h"
 
 #include <QTimer>
@@ -303,6 +304,7 @@ void LessonController::takeLine(const QString &text)
     attempt.answerShown = m_lesson->answerShown();
     attempt.seconds = m_lesson->secondsOnCurrent();
     attempt.passed = pass;
+    m_lesson->noteTry(text);
     m_lesson->update(index, afterAttempt(m_lesson->at(index), score, text, pass, helped));
     store(index, attempt);
     Q_EMIT progressChanged();
@@ -385,6 +387,28 @@ bool LessonController::showAnswer(const QString &typed)
     followAnswer();
     m_feedback->showMessage(tr("本句答案：%1").arg(wanted));
     return true;
+}
+
+std::optional<LessonController::StuckWord> LessonController::stuckWord(const QString &typed)
+{
+    if (!applies())
+        return std::nullopt;
+    const int index = m_lesson->current();
+    // Word times index the sentence's own text: a cue's or a transcript's.
+    const QString &text = m_lesson->sentences().at(index).text;
+    if (text.isEmpty()) {
+        Q_EMIT statusMessage(tr("这一句没有词的时间"));
+        return std::nullopt;
+    }
+    const QString language = m_feedback->language();
+    const int word = ::stuckWord(m_lesson->lastTry().value_or(typed), text,
+                                 m_lesson->wordOfLatestHint(), language);
+    const std::optional<TextRange> range = expectedWordRange(text, word, language);
+    if (!range) {
+        Q_EMIT statusMessage(tr("这一句已经全对了，按回车提交"));
+        return std::nullopt;
+    }
+    return StuckWord{index, *range};
 }
 
 void LessonController::noteAnswered(double loopStart, double loopEnd)

@@ -102,6 +102,16 @@ public:
     std::optional<Hint> hint(const QString &typed);
     // "显示本句答案": true when the answer is shown in the feedback strip.
     bool showAnswer(const QString &typed);
+    // The word the learner is stuck on in the current sentence (see
+    // stuckWord() in lesson/wordreplay.h): the sentence and where the word
+    // stands in its own text, which its word times index. Nothing, with the
+    // reason said, when no lesson runs, the sentence has no text of its own
+    // or every word is right.
+    struct StuckWord {
+        int sentence = -1;
+        TextRange range;
+    };
+    std::optional<StuckWord> stuckWord(const QString &typed);
 
     // A line was applied for the loop: its subtitle may show from now on.
     void noteAnswered(double loopStart, double loopEnd);

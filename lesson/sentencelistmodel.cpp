@@ -58,6 +58,15 @@ void SentenceListModel::setCurrent(int row)
     }
 }
 
+void SentenceListModel::setUnsure(const QList<bool> &unsure)
+{
+    if (unsure == m_unsure)
+        return;
+    m_unsure = unsure;
+    if (!m_rows.isEmpty())
+        Q_EMIT dataChanged(index(0, 0), index(int(m_rows.size()) - 1, ColumnCount - 1));
+}
+
 int SentenceListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_rows.size());
@@ -82,11 +91,15 @@ QVariant SentenceListModel::data(const QModelIndex &index, int role) const
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
+    const bool unsure = index.row() < m_unsure.size() && m_unsure.at(index.row());
+    if (role == Qt::ToolTipRole && unsure && (index.column() == Number || index.column() == Time))
+        return tr("这一句的文字与录音对得不够准，时间可能有偏差");
     switch (index.column()) {
     case Number:
         return index.row() + 1;
     case Time:
-        return shortTime(p.start);
+        // "≈": about here; the row's tooltip says why.
+        return unsure ? QStringLiteral("≈") + shortTime(p.start) : shortTime(p.start);
     case State:
         return p.tries > 1 ? tr("%1（%2 次）").arg(stateText(p.state)).arg(p.tries)
                            : stateText(p.state);

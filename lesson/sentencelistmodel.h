@@ -6,7 +6,8 @@
 #include <QList>
 
 // The sentences of the lesson as rows: number, time, state, best score and
-// best line. The current sentence reads in bold.
+// best line. The current sentence reads in bold; a sentence whose times are
+// unsure (its text aligned poorly to the speech) is marked at its time.
 class SentenceListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -19,6 +20,8 @@ public:
     void setRow(int row, const SentenceProgress &progress);
     void appendRows(const QList<SentenceProgress> &more);
     void setCurrent(int row);
+    // Which rows' times are unsure, one flag a row; missing flags count as sure.
+    void setUnsure(const QList<bool> &unsure);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -28,5 +31,6 @@ public:
 
 private:
     QList<SentenceProgress> m_rows;
+    QList<bool> m_unsure;
     int m_current = -1;
 };

@@ -63,10 +63,34 @@ void Transport::stop()
         m_player->stop();
 }
 
+void Transport::playOnce(double start, double end)
+{
+    if (!isPlaybackActive(*m_player) || end <= start)
+        return;
+    // A second replay before the first one ended still comes back as the
+    // first would have.
+    if (!isPlayingOnce())
+        m_pauseAfterOnce = m_player->playState() != MediaPlayer::Playing;
+    m_onceEnd = end;
+    m_lastPosition = -1.0;
+    m_player->setCurrentPosition(start);
+    if (m_player->playState() != MediaPlayer::Playing)
+        m_player->play();
+    if (!m_timer->isActive())
+        m_timer->start();
+}
+
+void Transport::endPlayOnce()
+{
+    m_onceEnd = -1.0;
+}
+
 void Transport::playStateChanged(int newState)
 {
-    if (newState == MediaPlayer::Stopped)
+    if (newState == MediaPlayer::Stopped) {
+        endPlayOnce();
         m_loop->setPoints(-1.0, -1.0);
+    }
     if (!m_timer->isActive())
         m_timer->start();
 }
@@ -85,6 +109,21 @@ void Transport::tick()
         const double end = m_loop->end();
         const double position = m_player->currentPosition();
         const double last = std::exchange(m_lastPosition, position);
+        if (isPlayingOnce()) {
+            // Heard to its end; or the player went back by itself (the exact
+            // loop's end is the span's).
+            if (position >= m_onceEnd || (last >= 0 && position < last - 0.05)) {
+                endPlayOnce();
+                m_lastPosition = -1.0;
+                m_player->setCurrentPosition(start > 0 ? start : 0.0);
+                if (m_pauseAfterOnce)
+                    m_player->pause();
+                Q_EMIT oncePlayed();
+            }
+            if (!m_dragging)
+                updatePositionDisplay();
+            return;
+        }
         if (start > 0 && position < start) {
             m_player->setCurrentPosition(start);
             return;

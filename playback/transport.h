@@ -26,6 +26,12 @@ public:
     // the tick runs again for at least one refresh.
     void playStateChanged(int newState);
     void tick();
+    // Plays the span once, then goes back to the start of the loop, playing
+    // on or paused there as playback was before, and the loop goes on.
+    // Another command that moves playback (a new loop, a stop) ends it.
+    void playOnce(double start, double end);
+    void endPlayOnce();
+    bool isPlayingOnce() const { return m_onceEnd >= 0; }
     void updatePositionDisplay();
 
     bool isDragging() const { return m_dragging; }
@@ -40,6 +46,8 @@ Q_SIGNALS:
     // A play of the loop reached its end: the tick wrapped it, or the
     // player did (exact loop) and the tick saw the position go back.
     void loopWrapped();
+    // The span played once was heard to its end.
+    void oncePlayed();
 
 private:
     MediaPlayer *m_player;
@@ -49,4 +57,6 @@ private:
     QTimer *m_timer;
     bool m_dragging = false;
     double m_lastPosition = -1.0;
+    double m_onceEnd = -1.0; // -1: nothing is played once
+    bool m_pauseAfterOnce = false;
 };

@@ -56,6 +56,7 @@ void SentenceTrack::open(const QString &recordingPath)
     m_label->clear();
     m_source = {};
     m_complete = false;
+    m_beforePreview.reset();
     m_path = recordingPath;
     m_wish.stream = -1;
     m_wish.encoding.clear();
@@ -172,15 +173,36 @@ void SentenceTrack::analysed(const SentenceResult &result)
     Q_EMIT sentencesChanged();
 }
 
-void SentenceTrack::useTranscript(const QList<Sentence> &sentences, const SentenceSource &source)
+void SentenceTrack::useTranscript(const QList<Sentence> &sentences, const SentenceSource &source,
+                                  bool whole)
 {
     if (m_path.isEmpty())
         return;
+    if (whole)
+        m_beforePreview.reset();
+    else if (!m_beforePreview)
+        m_beforePreview = std::pair(m_view->sentences(), m_source);
+    m_source = source;
+    m_complete = whole;
+    m_view->setSentences(sentences);
+    m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
+    m_view->setPosition(m_place.position);
+    showInZoom();
+    showPlace();
+    Q_EMIT sentencesChanged();
+}
+
+void SentenceTrack::dropTranscriptPreview()
+{
+    if (!m_beforePreview)
+        return;
+    auto [sentences, source] = *std::exchange(m_beforePreview, std::nullopt);
     m_source = source;
     m_complete = true;
     m_view->setSentences(sentences);
     m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
     m_view->setPosition(m_place.position);
+    showInZoom();
     showPlace();
     Q_EMIT sentencesChanged();
 }

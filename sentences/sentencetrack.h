@@ -9,6 +9,9 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+#include <utility>
+
 class QLabel;
 class SentenceAnalysis;
 struct SentenceResult;
@@ -43,8 +46,16 @@ public:
     const QList<Sentence> &sentences() const;
     // Shows instead the sentences of a transcript aligned to the open
     // recording's speech, each with its text (none where the transcript did
-    // not match); the next open() finds the recording's own again.
-    void useTranscript(const QList<Sentence> &sentences, const SentenceSource &source);
+    // not match); the next open() finds the recording's own again. `whole`
+    // false: only the first of them, shown while the rest is aligned, until
+    // the whole replaces them.
+    void useTranscript(const QList<Sentence> &sentences, const SentenceSource &source,
+                       bool whole = true);
+    // The first sentences of a transcript are shown, not yet the whole.
+    bool previewsTranscript() const { return m_beforePreview.has_value(); }
+    // The first sentences shown give way to the recording's own again (the
+    // whole text was refused after all, or could not be aligned).
+    void dropTranscriptPreview();
     // The sentences carry the texts spoken: subtitle cues or a transcript.
     bool hasTexts() const
     {
@@ -115,4 +126,6 @@ private:
     bool m_complete = false;
     double m_longest = DetectorParams().longSentence;
     PlayPlace m_place;
+    // The recording's own sentences while a transcript's first ones show.
+    std::optional<std::pair<QList<Sentence>, SentenceSource>> m_beforePreview;
 };

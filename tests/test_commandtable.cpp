@@ -127,11 +127,11 @@ TEST(MainMenu, TopLevelItemsWithTheirEntries)
     // a learner looks for them (they stay under the loop menu too).
     EXPECT_EQ(top[2]->text(), QStringLiteral("练习"));
     ASSERT_NE(top[2]->menu(), nullptr);
-    EXPECT_EQ(
-        describe(top[2]->menu()),
-        (QStringList{"Action_SentenceMode", "Action_PreviousSentence", "Action_RepeatSentence",
-                     "Action_NextSentence", "Action_SkipSentence", "Action_Hint",
-                     "Action_ShowSentenceAnswer", "-", "Action_Review", "Action_Stats"}));
+    EXPECT_EQ(describe(top[2]->menu()),
+              (QStringList{"Action_SentenceMode", "Action_PreviousSentence",
+                           "Action_RepeatSentence", "Action_ReplayWord", "Action_NextSentence",
+                           "Action_SkipSentence", "Action_Hint", "Action_ShowSentenceAnswer", "-",
+                           "Action_Review", "Action_Stats"}));
     top.removeAt(2);
     EXPECT_EQ(top[2]->text(), QStringLiteral("查看"));
     const QList<QAction *> viewTop = top.mid(2, 1);
@@ -178,6 +178,7 @@ TEST(MainMenu, TopLevelItemsWithTheirEntries)
                                                      "-",
                                                      "Action_PreviousSentence",
                                                      "Action_RepeatSentence",
+                                                     "Action_ReplayWord",
                                                      "Action_NextSentence",
                                                      "Action_SentenceMode",
                                                      "Action_SkipSentence",

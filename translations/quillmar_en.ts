@@ -374,6 +374,10 @@ Struck out in round brackets: an extra word</translation>
         <source>本句答案：%1</source>
         <translation>This sentence: %1</translation>
     </message>
+    <message>
+        <source>这一句没有词的时间</source>
+        <translation>This sentence has no word times</translation>
+    </message>
 </context>
 <context>
     <name>LoopRules</name>
@@ -915,6 +919,10 @@ Struck out in round brackets: an extra word</translation>
     <message>
         <source>最佳一句</source>
         <translation>Best line</translation>
+    </message>
+    <message>
+        <source>这一句的文字与录音对得不够准，时间可能有偏差</source>
+        <translation>This sentence&apos;s text aligned poorly with the recording; its times may be off</translation>
     </message>
 </context>
 <context>
@@ -1728,6 +1736,14 @@ Recover it?</translation>
         <source>练习</source>
         <translation>Practice</translation>
     </message>
+    <message>
+        <source>答案文本的前 %1 句已可听写，其余的还在对齐…</source>
+        <translation>The first %1 sentences of the answer text are ready to dictate; the rest is still being aligned…</translation>
+    </message>
+    <message>
+        <source>重听卡住的词</source>
+        <translation>Replay Stuck Word</translation>
+    </message>
 </context>
 <context>
     <name>TForm_OptionSetting</name>
@@ -1857,6 +1873,21 @@ Recover it?</translation>
     <message>
         <source>这一行超过 %1 个词，无法比较，不算过关</source>
         <translation>This line has more than %1 words: it cannot be compared and does not pass</translation>
+    </message>
+</context>
+<context>
+    <name>WordReplayer</name>
+    <message>
+        <source>正在找这个词在录音中的位置…</source>
+        <translation>Finding where the word is said in the recording…</translation>
+    </message>
+    <message>
+        <source>这一句没有词的时间</source>
+        <translation>This sentence has no word times</translation>
+    </message>
+    <message>
+        <source>重听“%1”</source>
+        <translation>Replaying “%1”</translation>
     </message>
 </context>
 </TS>

@@ -374,6 +374,10 @@
         <source>本句答案：%1</source>
         <translation>本句答案：%1</translation>
     </message>
+    <message>
+        <source>这一句没有词的时间</source>
+        <translation>這一句沒有詞的時間</translation>
+    </message>
 </context>
 <context>
     <name>LoopRules</name>
@@ -915,6 +919,10 @@
     <message>
         <source>最佳一句</source>
         <translation>最佳一句</translation>
+    </message>
+    <message>
+        <source>这一句的文字与录音对得不够准，时间可能有偏差</source>
+        <translation>這一句的文字與錄音對得不夠準，時間可能有偏差</translation>
     </message>
 </context>
 <context>
@@ -1728,6 +1736,14 @@
         <source>自动识别（%1）</source>
         <translation>自動識別（%1）</translation>
     </message>
+    <message>
+        <source>答案文本的前 %1 句已可听写，其余的还在对齐…</source>
+        <translation>答案文字的前 %1 句已可聽寫，其餘的還在對齊…</translation>
+    </message>
+    <message>
+        <source>重听卡住的词</source>
+        <translation>重聽卡住的詞</translation>
+    </message>
 </context>
 <context>
     <name>TForm_OptionSetting</name>
@@ -1857,6 +1873,21 @@
     <message>
         <source>这一行超过 %1 个词，无法比较，不算过关</source>
         <translation>這一行超過 %1 個詞，無法比較，不算過關</translation>
+    </message>
+</context>
+<context>
+    <name>WordReplayer</name>
+    <message>
+        <source>正在找这个词在录音中的位置…</source>
+        <translation>正在找這個詞在錄音中的位置…</translation>
+    </message>
+    <message>
+        <source>这一句没有词的时间</source>
+        <translation>這一句沒有詞的時間</translation>
+    </message>
+    <message>
+        <source>重听“%1”</source>
+        <translation>重聽“%1”</translation>
     </message>
 </context>
 </TS>

@@ -61,3 +61,34 @@ QList<Spoken> joinSpeech(const QString &folder, const QString &prefix, const QSt
         return {};
     return truth;
 }
+
+QStringList readerSentences(int times)
+{
+    const QStringList five = {
+        QStringLiteral("And Mister John Dashwood had then leisure to consider how much there "
+                       "might be prudently in his power to do for them."),
+        QStringLiteral("He was not an ill disposed young man."),
+        QStringLiteral(
+            "Unless to be rather cold hearted and rather selfish is to be ill disposed."),
+        QStringLiteral("Had he married a more amiable woman, he might have been made still more "
+                       "respectable than he was."),
+        QStringLiteral("He might even have been made amiable himself."),
+    };
+    QStringList all;
+    for (int k = 0; k < times; ++k)
+        all += five;
+    return all;
+}
+
+QList<Spoken> readerSpeech(const QString &folder, const QString &out, QString &error, int times)
+{
+    const QString librivox = QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/"
+                                            "sense_and_sensibility_01_austen_64kb-0%1.wav");
+    QStringList files;
+    for (int k = 0; k < times; ++k) {
+        for (const char *id : {"870", "880", "890", "920", "930"})
+            files.append(librivox.arg(QLatin1String(id)));
+    }
+    return joinSpeech(folder, QStringLiteral("reader"), files, readerSentences(times), out, 0.003,
+                      error);
+}

@@ -22,3 +22,11 @@ double soundSeconds(const QString &file);
 QList<Spoken> joinSpeech(const QString &folder, const QString &prefix, const QStringList &pieces,
                          const QStringList &sentences, const QString &out, double noise,
                          QString &error);
+
+// Five sentences of real read speech (a reader of the pocketsphinx test
+// data), joined as above with a little noise: their texts in order, and
+// the recording written to `out` with where each truly lies. `times`
+// pieces of the five in a row make a longer recording (the texts repeat).
+QStringList readerSentences(int times = 1);
+QList<Spoken> readerSpeech(const QString &folder, const QString &out, QString &error,
+                           int times = 1);
