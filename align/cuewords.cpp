@@ -5,18 +5,19 @@
 #include "sentences/audiodecoder.h"
 
 #include <QMetaObject>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QPointer>
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <limits>
 
 namespace {
 
 constexpr int CueRecordingRate = 16000;
-// Cues are often timed a little loosely: the speech is looked for this far
-// outside them too.
-constexpr double CueRoom = 0.3;
 
 bool sameCue(const Sentence &a, const Sentence &b)
 {
@@ -24,6 +25,16 @@ bool sameCue(const Sentence &a, const Sentence &b)
 }
 
 } // namespace
+
+// What the decoding thread shares with the timer: the features so far.
+struct CueWordTimer::Decoding {
+    QMutex mutex;
+    Features features;
+    bool complete = false;
+    std::atomic_bool cancelled = false;
+    // The decoding tells the timer once it has passed this (seconds).
+    std::atomic<double> wantedUntil = std::numeric_limits<double>::infinity();
+};
 
 Features recordingFeatures(const QString &recording, const FeatureParams &params,
                            const std::function<bool()> &isCancelled, QString &error)
@@ -45,11 +56,12 @@ Features recordingFeatures(const QString &recording, const FeatureParams &params
 
 QList<WordTime> timeCueWords(const QString &text, double start, double end,
                              const Features &recording, const QString &voice,
-                             const AlignParams &params)
+                             const AlignParams &params, double featuresStart)
 {
     const double hop = params.features.hopSeconds;
-    const int first = std::max(0, int(std::floor((start - CueRoom) / hop)));
-    const int last = std::min(recording.frames(), int(std::ceil((end + CueRoom) / hop)));
+    const int skipped = int(std::lround(featuresStart / hop));
+    const int first = std::max(0, int(std::floor((start - CueRoom) / hop)) - skipped);
+    const int last = std::min(recording.frames(), int(std::ceil((end + CueRoom) / hop)) - skipped);
     if (last - first < 2 || text.trimmed().isEmpty())
         return {};
     Features slice;
@@ -75,7 +87,7 @@ QList<WordTime> timeCueWords(const QString &text, double start, double end,
     if (!path.found)
         return {};
 
-    const double offset = first * hop;
+    const double offset = (first + skipped) * hop;
     const auto at = [&](double t) {
         return std::clamp(offset + carryOver(t, path.firstColumn, hop), start, end);
     };
@@ -96,17 +108,19 @@ CueWordTimer::CueWordTimer(QObject *parent) : QObject(parent)
 
 CueWordTimer::~CueWordTimer()
 {
-    if (m_cancelled)
-        m_cancelled->store(true);
-    wait();
+    stopThreads();
 }
 
-void CueWordTimer::wait()
+void CueWordTimer::stopThreads()
 {
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-        m_thread = nullptr;
+    if (m_decoding)
+        m_decoding->cancelled.store(true);
+    for (QThread **thread : {&m_decoder, &m_timer}) {
+        if (*thread) {
+            (*thread)->wait();
+            delete *thread;
+            *thread = nullptr;
+        }
     }
 }
 
@@ -114,15 +128,15 @@ void CueWordTimer::setRecording(const QString &path, const QString &language)
 {
     if (path == m_path && language == m_language)
         return;
-    if (m_cancelled)
-        m_cancelled->store(true);
+    stopThreads();
     ++m_generation;
     m_path = path;
     m_language = language;
-    m_features.reset();
+    m_decoding.reset();
     m_kept.clear();
-    m_waiting.reset();
-    m_running.reset();
+    m_waiting.clear();
+    m_ready.clear();
+    m_timing.reset();
 }
 
 std::optional<QList<WordTime>> CueWordTimer::known(const Sentence &cue) const
@@ -136,50 +150,138 @@ std::optional<QList<WordTime>> CueWordTimer::known(const Sentence &cue) const
 
 void CueWordTimer::request(const Sentence &cue)
 {
-    if (m_path.isEmpty() || known(cue) || (m_running && sameCue(*m_running, cue)))
+    if (m_path.isEmpty() || known(cue) || (m_timing && sameCue(*m_timing, cue)))
         return;
-    m_waiting = cue;
-    if (!m_running)
-        runNext();
+    const auto same = [&cue](const Sentence &s) { return sameCue(s, cue); };
+    if (std::any_of(m_waiting.cbegin(), m_waiting.cend(), same)
+        || std::any_of(m_ready.cbegin(), m_ready.cend(),
+                       [&same](const Ready &ready) { return same(ready.cue); }))
+        return;
+    m_waiting.append(cue);
+    if (!m_decoding)
+        startDecoding();
+    dispatch();
 }
 
-void CueWordTimer::runNext()
+void CueWordTimer::startDecoding()
 {
-    if (!m_waiting)
-        return;
-    wait();
-    const Sentence cue = *std::exchange(m_waiting, std::nullopt);
-    m_running = cue;
-    auto cancelled = std::make_shared<std::atomic_bool>(false);
-    m_cancelled = cancelled;
-    const quint64 generation = m_generation;
+    auto decoding = std::make_shared<Decoding>();
+    m_decoding = decoding;
     const QString path = m_path;
-    const QString voice = voiceFor(m_language, cue.text);
-    std::shared_ptr<Features> features = m_features;
+    const quint64 generation = m_generation;
     QPointer<CueWordTimer> self(this);
-    m_thread = QThread::create([=]() mutable {
-        const AlignParams params;
-        if (!features) {
-            QString error;
-            features = std::make_shared<Features>(recordingFeatures(
-                path, params.features, [cancelled] { return cancelled->load(); }, error));
-        }
-        if (cancelled->load())
-            return;
-        const QList<WordTime> words =
-            timeCueWords(cue.text, cue.start, cue.end, *features, voice, params);
+    const auto tell = [self, generation] {
         QMetaObject::invokeMethod(
             self.data(),
-            [self, generation, cue, words, features] {
+            [self, generation] {
+                if (self && self->m_generation == generation)
+                    self->dispatch();
+            },
+            Qt::QueuedConnection);
+    };
+    m_decoder = QThread::create([decoding, path, tell] {
+        const FeatureParams params = AlignParams().features;
+        FeatureExtractor extractor(CueRecordingRate, params);
+        std::size_t shared = 0; // values handed over so far
+        const auto handOver = [&] {
+            const std::vector<float> &values = extractor.features().values;
+            const QMutexLocker lock(&decoding->mutex);
+            decoding->features.width = extractor.features().width;
+            decoding->features.values.insert(decoding->features.values.end(),
+                                             values.begin() + std::ptrdiff_t(shared), values.end());
+            shared = values.size();
+        };
+        DecodeControl control;
+        control.isCancelled = [decoding] { return decoding->cancelled.load(); };
+        const DecodeResult decoded = decodeSamples(
+            path, CueRecordingRate,
+            [&](const float *samples, int count) {
+                extractor.add(samples, std::size_t(count));
+                const double seconds = double(extractor.features().frames()) * params.hopSeconds;
+                if (seconds >= decoding->wantedUntil.load()) {
+                    handOver();
+                    decoding->wantedUntil.store(std::numeric_limits<double>::infinity());
+                    tell();
+                }
+            },
+            control);
+        if (decoded.cancelled)
+            return;
+        extractor.finish();
+        handOver();
+        {
+            const QMutexLocker lock(&decoding->mutex);
+            decoding->complete = true;
+        }
+        tell();
+    });
+    m_decoder->start(QThread::LowPriority);
+}
+
+void CueWordTimer::dispatch()
+{
+    if (!m_decoding)
+        return;
+    const double hop = AlignParams().features.hopSeconds;
+    double wanted = std::numeric_limits<double>::infinity();
+    {
+        const QMutexLocker lock(&m_decoding->mutex);
+        const Features &all = m_decoding->features;
+        const double decoded = all.frames() * hop;
+        for (qsizetype k = 0; k < m_waiting.size();) {
+            const Sentence &cue = m_waiting.at(k);
+            const double needed = cue.end + CueRoom + hop;
+            if (!m_decoding->complete && decoded < needed) {
+                wanted = std::min(wanted, needed);
+                ++k;
+                continue;
+            }
+            // Only the cue's stretch travels to the timing thread.
+            Ready ready{cue, {}, 0.0};
+            const int first =
+                std::clamp(int(std::floor((cue.start - CueRoom) / hop)) - 1, 0, all.frames());
+            const int last = std::clamp(int(std::ceil(needed / hop)) + 1, first, all.frames());
+            ready.stretch.width = all.width;
+            ready.stretch.values.assign(all.values.begin() + std::ptrdiff_t(first) * all.width,
+                                        all.values.begin() + std::ptrdiff_t(last) * all.width);
+            ready.stretchStart = first * hop;
+            m_ready.append(std::move(ready));
+            m_waiting.removeAt(k);
+        }
+    }
+    m_decoding->wantedUntil.store(wanted);
+    timeNext();
+}
+
+void CueWordTimer::timeNext()
+{
+    if (m_timing || m_ready.isEmpty())
+        return;
+    if (m_timer) {
+        m_timer->wait();
+        delete m_timer;
+        m_timer = nullptr;
+    }
+    Ready ready = m_ready.takeFirst();
+    m_timing = ready.cue;
+    const QString voice = voiceFor(m_language, ready.cue.text);
+    const quint64 generation = m_generation;
+    QPointer<CueWordTimer> self(this);
+    m_timer = QThread::create([self, generation, voice, ready = std::move(ready)] {
+        const QList<WordTime> words = timeCueWords(ready.cue.text, ready.cue.start, ready.cue.end,
+                                                   ready.stretch, voice, {}, ready.stretchStart);
+        const Sentence cue = ready.cue;
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, generation, cue, words] {
                 if (!self || self->m_generation != generation)
                     return;
-                self->m_features = features;
                 self->m_kept.append({cue, words});
-                self->m_running.reset();
+                self->m_timing.reset();
                 Q_EMIT self->found(cue, words);
-                self->runNext();
+                self->timeNext();
             },
             Qt::QueuedConnection);
     });
-    m_thread->start(QThread::LowPriority);
+    m_timer->start(QThread::LowPriority);
 }

@@ -3,11 +3,13 @@
 // an hour takes against its length, how soon the first sentences come, and
 // reopening from the cache. Prints "name value unit" lines.
 #include "align/alignrecording.h"
+#include "align/cuewords.h"
 #include "align/speechsynth.h"
 #include "support/joinedspeech.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
@@ -188,5 +190,22 @@ int main(int argc, char *argv[])
     const AlignOutcome again =
         alignRecording(hour, text, voiceFor(QStringLiteral("en"), text), cache, control);
     std::printf("align_reopen_ms %.1f ms\n", clock.nsecsElapsed() / 1e6);
+
+    // A subtitle cue's words, timed when first wanted: one at the start of
+    // the hour (decoding has only just begun) and one at its end.
+    const QList<AlignedSentence> &aligned = outcome.alignment.sentences;
+    if (aligned.size() >= 2) {
+        CueWordTimer timer;
+        timer.setRecording(hour, QStringLiteral("en"));
+        QEventLoop loop;
+        QObject::connect(&timer, &CueWordTimer::found, &loop, &QEventLoop::quit);
+        for (const auto &[name, s] : {std::pair("cue_words_start_ms", aligned.first()),
+                                      std::pair("cue_words_end_ms", aligned.last())}) {
+            clock.restart();
+            timer.request({s.start, s.end, s.text});
+            loop.exec();
+            std::printf("%s %lld ms\n", name, (long long)clock.elapsed());
+        }
+    }
     return again.fromCache ? 0 : 1;
 }

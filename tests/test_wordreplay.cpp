@@ -208,6 +208,52 @@ TEST(CueWords, ACuesWordsAreTimedInsideIt)
         << "a cue past the recording";
 }
 
+TEST(CueWords, TheTimerFindsEachCueOnceAndForgetsThemWithTheRecording)
+{
+    QTemporaryDir dir;
+    const QString recording = dir.filePath(QStringLiteral("reader.wav"));
+    QString error;
+    const QList<Spoken> truth = readerSpeech(dir.path(), recording, error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    struct Row {
+        const char *name;
+        QString path;
+        bool timed;
+    } rows[] = {
+        {"a recording", recording, true},
+        {"a file that is no recording", dir.filePath(QStringLiteral("missing.wav")), false},
+    };
+    for (const Row &r : rows) {
+        CueWordTimer timer;
+        timer.setRecording(r.path, QStringLiteral("en"));
+        QSignalSpy found(&timer, &CueWordTimer::found);
+        // Asked for several at once, the same one twice: each comes once.
+        const QList<Sentence> cues = {{truth[3].start, truth[3].end, truth[3].text},
+                                      {truth[0].start, truth[0].end, truth[0].text},
+                                      {truth[3].start, truth[3].end, truth[3].text}};
+        for (const Sentence &cue : cues)
+            timer.request(cue);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return found.size() >= 2; }, 30000)) << r.name;
+        // Asked in turn, so a second "3" would come before this one.
+        const Sentence later{truth[1].start, truth[1].end, truth[1].text};
+        timer.request(later);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return found.size() >= 3; }, 30000)) << r.name;
+        EXPECT_EQ(found.at(2).at(0).value<Sentence>(), later) << r.name;
+        for (const Sentence &cue : cues) {
+            const std::optional<QList<WordTime>> words = timer.known(cue);
+            ASSERT_TRUE(words) << r.name;
+            EXPECT_EQ(words->isEmpty(), !r.timed) << r.name;
+            for (const WordTime &w : *words) {
+                EXPECT_GE(w.start, cue.start) << r.name;
+                EXPECT_LE(w.end, cue.end) << r.name;
+            }
+        }
+        // Another recording: nothing kept.
+        timer.setRecording(QString(), QStringLiteral("en"));
+        EXPECT_EQ(timer.known(cues[0]), std::nullopt) << r.name;
+    }
+}
+
 // ---- through the window ----
 
 struct ReaderLesson {
