@@ -45,6 +45,14 @@ QJsonObject resumePointToJson(const ResumePoint &point)
                       {QStringLiteral("position"), point.position}};
     if (!point.answerFile.isEmpty())
         entry.insert(QStringLiteral("answerFile"), point.answerFile);
+    // Only when there is something to keep, so places without stay as they were.
+    if (!point.cueShiftFor.isEmpty()) {
+        if (point.cueShift != 0.0)
+            entry.insert(QStringLiteral("cueShift"), point.cueShift);
+        entry.insert(QStringLiteral("cueShiftFor"), point.cueShiftFor);
+        if (point.cueShiftDeclined)
+            entry.insert(QStringLiteral("cueShiftDeclined"), true);
+    }
     return entry;
 }
 
@@ -55,6 +63,11 @@ ResumePoint resumePointFromJson(const QJsonObject &entry)
     point.loopEnd = entry.value(QStringLiteral("loopEnd")).toDouble(-1.0);
     point.position = entry.value(QStringLiteral("position")).toDouble(0.0);
     point.answerFile = entry.value(QStringLiteral("answerFile")).toString();
+    point.cueShift = entry.value(QStringLiteral("cueShift")).toDouble(0.0);
+    if (!std::isfinite(point.cueShift))
+        point.cueShift = 0.0;
+    point.cueShiftFor = entry.value(QStringLiteral("cueShiftFor")).toString();
+    point.cueShiftDeclined = entry.value(QStringLiteral("cueShiftDeclined")).toBool(false);
     return point;
 }
 

@@ -15,6 +15,12 @@ struct ResumePoint {
     double loopEnd = -1.0;
     double position = 0.0;
     QString answerFile = {}; // full path; empty: none was open
+    // How far the recording's subtitle cues are off its speech (seconds,
+    // positive: the cues come early), found for the cues of cueShiftFor (a
+    // sentence source's identity); moved by unless the learner declined.
+    double cueShift = 0.0;
+    QString cueShiftFor = {};
+    bool cueShiftDeclined = false;
 };
 
 // The place as it fits a recording of this length: a position past the end

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <cmath>
+
 namespace {
 
 // Raised when the detector's rules change so that the same settings find
@@ -56,9 +58,11 @@ SentenceSource SentenceSource::subtitleFileAt(const QString &path)
 
 SentenceSource SentenceSource::subtitleTrack(int stream, const QString &language)
 {
-    // A colon cannot be part of a language tag; dropping any keeps the parts apart.
+    // A colon or an at sign cannot be part of a language tag; dropping any
+    // keeps the parts apart.
     QString tag = language;
     tag.remove(QLatin1Char(':'));
+    tag.remove(QLatin1Char('@'));
     return {Kind::SubtitleTrack, QStringLiteral("%1:%2").arg(stream).arg(tag)};
 }
 
@@ -67,7 +71,22 @@ SentenceSource SentenceSource::transcript(const QByteArray &content)
     return {Kind::Transcript, digest(content)};
 }
 
+SentenceSource SentenceSource::shiftedBy(double seconds) const
+{
+    SentenceSource moved = *this;
+    moved.m_shiftMs = isSubtitles() ? int(std::lround(seconds * 1000.0)) : 0;
+    return moved;
+}
+
 QString SentenceSource::identity() const
+{
+    const QString shift =
+        m_shiftMs == 0 ? QString()
+                       : QStringLiteral("@%1%2").arg(m_shiftMs > 0 ? "+" : "").arg(m_shiftMs);
+    return plainIdentity() + shift;
+}
+
+QString SentenceSource::plainIdentity() const
 {
     switch (m_kind) {
     case Kind::None:
@@ -89,7 +108,15 @@ std::optional<SentenceSource> SentenceSource::fromIdentity(const QString &identi
     static const QRegularExpression pausesForm(QStringLiteral("^pauses:(\\d+:[0-9a-f]{12})$"));
     static const QRegularExpression digestForm(
         QStringLiteral("^(subtitle-file|transcript):([0-9a-f]{64})$"));
-    static const QRegularExpression trackForm(QStringLiteral("^subtitle-track:(\\d+:[^:]*)$"));
+    static const QRegularExpression trackForm(QStringLiteral("^subtitle-track:(\\d+:[^:@]*)$"));
+    static const QRegularExpression shiftForm(QStringLiteral("^(subtitle-.*)@([+-]\\d{1,9})$"));
+    if (const auto m = shiftForm.match(identity); m.hasMatch()) {
+        const std::optional<SentenceSource> cues = fromIdentity(m.captured(1));
+        const int ms = m.captured(2).toInt();
+        if (!cues || !cues->isSubtitles() || cues->shift() != 0.0 || ms == 0)
+            return std::nullopt;
+        return cues->shiftedBy(ms / 1000.0);
+    }
     if (const auto m = pausesForm.match(identity); m.hasMatch())
         return SentenceSource(Kind::Pauses, m.captured(1));
     if (const auto m = digestForm.match(identity); m.hasMatch())

@@ -36,12 +36,21 @@ public:
     // A transcript, known by what it holds.
     static SentenceSource transcript(const QByteArray &content);
 
+    // The cues of this source moved by seconds (to the millisecond) to where
+    // their speech is: a division of its own, as its times differ, though its
+    // texts are the source's. Only subtitle sources are moved; 0 gives the
+    // source unmoved.
+    SentenceSource shiftedBy(double seconds) const;
+    double shift() const { return m_shiftMs / 1000.0; }
+    SentenceSource unshifted() const { return shiftedBy(0.0); }
+
     // Reads back a kept identity; nullopt for text no source wrote.
     static std::optional<SentenceSource> fromIdentity(const QString &identity);
 
     Kind kind() const { return m_kind; }
     // "pauses:1:…", "subtitle-file:<sha256>", "subtitle-track:2:eng",
-    // "transcript:<sha256>"; empty for None.
+    // "transcript:<sha256>"; empty for None. Moved cues add "@+2400" (the
+    // milliseconds moved by): "subtitle-file:<sha256>@-1500".
     QString identity() const;
     bool isSubtitles() const
     {
@@ -53,9 +62,11 @@ public:
 
 private:
     SentenceSource(Kind kind, QString detail) : m_kind(kind), m_detail(std::move(detail)) {}
+    QString plainIdentity() const;
 
     Kind m_kind = Kind::None;
     // What tells sources of one kind apart: the detector's version and
     // settings, a content digest, or the track's stream and language.
     QString m_detail;
+    int m_shiftMs = 0;
 };

@@ -207,6 +207,13 @@ TEST(SentenceSource, IdentityIsStableAndTellsSourcesApart)
          "transcript:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
         {"pauses", SentenceSource::pauses(), nullptr},
         {"pauses, longer sentences", SentenceSource::pauses(longer), nullptr},
+        // Cues moved to their speech divide the recording elsewhere.
+        {"subtitle file moved later", SentenceSource::subtitleFile("abc").shiftedBy(2.4),
+         "subtitle-file:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad@+2400"},
+        {"subtitle file moved earlier", SentenceSource::subtitleFile("abc").shiftedBy(-1.5),
+         "subtitle-file:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad@-1500"},
+        {"track moved", SentenceSource::subtitleTrack(2, QStringLiteral("en@x")).shiftedBy(0.75),
+         "subtitle-track:2:enx@+750"},
     };
     QSet<QString> seen;
     for (const auto &row : rows) {
@@ -225,7 +232,14 @@ TEST(SentenceSource, IdentityIsStableAndTellsSourcesApart)
     }
     EXPECT_EQ(SentenceSource::pauses().identity(), SentenceSource::pauses({}).identity());
     EXPECT_NE(SentenceSource::subtitleFile("abc"), SentenceSource::transcript("abc"));
-    for (const char *bad : {"", "pauses", "subtitle-file:xyz", "subtitle-track:two:en",
-                            "transcript:", "video:1", "subtitle-file:BA7816BF"})
+    // Only cues move; moving back gives the source itself.
+    EXPECT_EQ(SentenceSource::transcript("abc").shiftedBy(2.0), SentenceSource::transcript("abc"));
+    EXPECT_EQ(SentenceSource::subtitleFile("abc").shiftedBy(2.0).unshifted(),
+              SentenceSource::subtitleFile("abc"));
+    EXPECT_DOUBLE_EQ(SentenceSource::subtitleTrack(1, {}).shiftedBy(-0.25).shift(), -0.25);
+    for (const char *bad :
+         {"", "pauses", "subtitle-file:xyz", "subtitle-track:two:en", "transcript:", "video:1",
+          "subtitle-file:BA7816BF", "subtitle-track:2:eng@+0", "subtitle-track:2:eng@2400",
+          "subtitle-track:2:eng@+1@+2", "subtitle-file:xyz@+2400"})
         EXPECT_FALSE(SentenceSource::fromIdentity(QString::fromLatin1(bad))) << bad;
 }
