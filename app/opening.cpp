@@ -2,6 +2,7 @@
 // file, by command, recent-files menu, argument and drop.
 #include "app/tform_main.h"
 
+#include "align/cueshift.h"
 #include "dictation/answerpane.h"
 #include "dictation/dictationdocument.h"
 #include "feedback/wordfeedback.h"
@@ -112,6 +113,11 @@ void TForm_Main::OpenSourceFile(const QString &path)
     m_sentences->open(path);
     if (m_resume)
         m_pendingResume = m_resume->find(path);
+    KeptCueShift kept;
+    if (m_pendingResume)
+        kept = {m_pendingResume->cueShift, m_pendingResume->cueShiftFor,
+                m_pendingResume->cueShiftDeclined};
+    m_cueShift->open(path, kept, m_settings->text(Preferences::DictationLanguage));
     reopenAnswerFile();
     m_transport->playOrPause();
 }
@@ -170,6 +176,10 @@ void TForm_Main::rememberPlace()
     MediaPlayer *player = m_services.player;
     point.position = isPlaybackActive(*player) ? player->currentPosition() : 0.0;
     point.answerFile = m_answer->fileName();
+    const KeptCueShift &kept = m_cueShift->kept();
+    point.cueShift = kept.seconds;
+    point.cueShiftFor = kept.cues;
+    point.cueShiftDeclined = kept.declined;
     m_resume->remember(path, point);
 }
 
@@ -194,6 +204,7 @@ void TForm_Main::resumePlace()
 void TForm_Main::CloseSourceFile()
 {
     rememberPlace();
+    m_cueShift->open({}, {}, {});
     m_pendingResume.reset();
     if (m_keyCancel)
         m_keyCancel->store(true);

@@ -474,6 +474,7 @@ void TForm_Main::createFeatures()
         Qt::QueuedConnection);
     // After the feedback has the answer's text, and the sentence track the loop.
     createLesson();
+    createCueShift();
     connect(m_videoPane, &VideoPane::statusChanged, m_pictureNotice, &QLabel::setText);
     connect(m_sentences, &SentenceTrack::tracksChanged, this, [this] { showSubtitleTracks(); });
     connect(m_transport, &Transport::positionShown, this, [this] { showCaption(); });

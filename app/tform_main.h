@@ -21,6 +21,7 @@ class AnswerPane;
 class TranscriptAligner;
 class CueWordTimer;
 class WordReplayer;
+class CueShift;
 struct Alignment;
 class Dialogs;
 class DictationDocument;
@@ -232,6 +233,10 @@ private:
     // "重听卡住的词": the word the learner is stuck on, then the loop goes on.
     void wireWordReplay();
     void replayWord();
+    // Subtitles early or late by the same amount: found once their cues are
+    // shown, offered in a bar, kept with the place; and in the track menu.
+    void createCueShift();
+    void showCueShiftChoice();
     void skipSentence();
     void giveHint();
     void showSentenceAnswer();
@@ -367,6 +372,7 @@ private:
     QString m_alignedText; // the answer text aligned or being aligned
     CueWordTimer *m_cueWords = nullptr;
     WordReplayer *m_wordReplayer = nullptr;
+    CueShift *m_cueShift = nullptr;
     WordFeedback *m_feedback = nullptr;
     VideoPane *m_videoPane = nullptr;
     std::shared_ptr<RecoveryStore> m_recoveryStore;

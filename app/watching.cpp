@@ -132,6 +132,7 @@ void TForm_Main::showSubtitleEncodings()
 void TForm_Main::showSubtitleTracks()
 {
     m_trackMenu->clear();
+    showCueShiftChoice();
     const QList<SubtitleTrack> &tracks = m_sentences->subtitleTracks();
     if (tracks.isEmpty()) {
         m_trackMenu->addAction(tr("（没有字幕轨道）"))->setEnabled(false);

@@ -1,8 +1,10 @@
 // Aligning a recording's text: boundary errors against known truth (a
 // reader's recording and another synthesizer's voice with noise), the time
 // an hour takes against its length, how soon the first sentences come, and
-// reopening from the cache. Prints "name value unit" lines.
+// reopening from the cache; how near and how soon subtitles 2 s or 2.4 s late
+// are found off. Prints "name value unit" lines.
 #include "align/alignrecording.h"
+#include "align/cueoffset.h"
 #include "align/cuewords.h"
 #include "align/speechsynth.h"
 #include "support/joinedspeech.h"
@@ -158,6 +160,21 @@ int main(int argc, char *argv[])
                 errors.empty() ? 0.0 : *std::max_element(errors.begin(), errors.end()));
     std::printf("align_sentences_missed %d count\n", missing);
 
+    // Subtitles 2 s late on the test set: how near the offset found is.
+    std::vector<double> offsetErrors;
+    for (const auto &set : sets) {
+        QList<Sentence> cues;
+        for (const Spoken &s : set.truth)
+            cues.append({s.start + 2.0, s.end + 2.0, s.text});
+        const CueOffsetOutcome found =
+            findCueOffset(dir.filePath(QLatin1String(set.name) + QStringLiteral(".wav")), cues,
+                          QStringLiteral("subtitle-file:bench"), QStringLiteral("en"), QString());
+        offsetErrors.push_back(found.offset.isOff() ? std::abs(found.offset.seconds + 2.0) * 1000.0
+                                                    : 2000.0);
+    }
+    std::printf("subtitle_offset_error_max_ms %.0f ms\n",
+                *std::max_element(offsetErrors.begin(), offsetErrors.end()));
+
     // An hour: its text read by another espeak-ng voice, slower, at 16 kHz.
     const QString text = hourOfText();
     const QString textFile = dir.filePath(QStringLiteral("hour.txt"));
@@ -207,5 +224,21 @@ int main(int argc, char *argv[])
             std::printf("%s %lld ms\n", name, (long long)clock.elapsed());
         }
     }
+
+    // The hour's sentences as subtitles 2.4 s late: the check a film's
+    // subtitles get once when it opens.
+    QList<Sentence> cues;
+    for (const AlignedSentence &s : outcome.alignment.sentences) {
+        if (!s.text.isEmpty())
+            cues.append({s.start + 2.4, s.end + 2.4, s.text});
+    }
+    clock.restart();
+    const CueOffsetOutcome hourOffset =
+        findCueOffset(hour, cues, QStringLiteral("subtitle-file:hour"),
+                      voiceFor(QStringLiteral("en"), text), QString());
+    std::printf("subtitle_offset_ms %lld ms\n", (long long)clock.elapsed());
+    std::printf("subtitle_offset_hour_error_ms %.0f ms\n",
+                hourOffset.offset.isOff() ? std::abs(hourOffset.offset.seconds + 2.4) * 1000.0
+                                          : 2400.0);
     return again.fromCache ? 0 : 1;
 }

@@ -93,6 +93,33 @@
     </message>
 </context>
 <context>
+    <name>CueShift</name>
+    <message>
+        <source>字幕比声音早 %1 秒</source>
+        <translation>Subtitles %1 s ahead of the sound</translation>
+    </message>
+    <message>
+        <source>字幕比声音晚 %1 秒</source>
+        <translation>Subtitles %1 s behind the sound</translation>
+    </message>
+    <message>
+        <source>%1。要把字幕移到声音上吗？</source>
+        <translation>%1. Move them onto the sound?</translation>
+    </message>
+    <message>
+        <source>已把字幕推后 %1 秒，与声音对齐</source>
+        <translation>Subtitles moved %1 s later, onto the sound</translation>
+    </message>
+    <message>
+        <source>已把字幕提前 %1 秒，与声音对齐</source>
+        <translation>Subtitles moved %1 s earlier, onto the sound</translation>
+    </message>
+    <message>
+        <source>字幕已回到原来的时间</source>
+        <translation>Subtitles back at their own times</translation>
+    </message>
+</context>
+<context>
     <name>DictationDocument</name>
     <message>
         <source>系统提示</source>
@@ -1743,6 +1770,18 @@ Recover it?</translation>
     <message>
         <source>重听卡住的词</source>
         <translation>Replay Stuck Word</translation>
+    </message>
+    <message>
+        <source>移动字幕</source>
+        <translation>Move subtitles</translation>
+    </message>
+    <message>
+        <source>不用</source>
+        <translation>Leave them</translation>
+    </message>
+    <message>
+        <source>把字幕移到声音上（%1）</source>
+        <translation>Move subtitles onto the sound (%1)</translation>
     </message>
 </context>
 <context>

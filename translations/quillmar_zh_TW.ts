@@ -93,6 +93,33 @@
     </message>
 </context>
 <context>
+    <name>CueShift</name>
+    <message>
+        <source>字幕比声音早 %1 秒</source>
+        <translation>字幕比聲音早 %1 秒</translation>
+    </message>
+    <message>
+        <source>字幕比声音晚 %1 秒</source>
+        <translation>字幕比聲音晚 %1 秒</translation>
+    </message>
+    <message>
+        <source>%1。要把字幕移到声音上吗？</source>
+        <translation>%1。要把字幕移到聲音上嗎？</translation>
+    </message>
+    <message>
+        <source>已把字幕推后 %1 秒，与声音对齐</source>
+        <translation>已把字幕推後 %1 秒，與聲音對齊</translation>
+    </message>
+    <message>
+        <source>已把字幕提前 %1 秒，与声音对齐</source>
+        <translation>已把字幕提前 %1 秒，與聲音對齊</translation>
+    </message>
+    <message>
+        <source>字幕已回到原来的时间</source>
+        <translation>字幕已回到原來的時間</translation>
+    </message>
+</context>
+<context>
     <name>DictationDocument</name>
     <message>
         <source>系统提示</source>
@@ -1743,6 +1770,18 @@
     <message>
         <source>重听卡住的词</source>
         <translation>重聽卡住的詞</translation>
+    </message>
+    <message>
+        <source>移动字幕</source>
+        <translation>移動字幕</translation>
+    </message>
+    <message>
+        <source>不用</source>
+        <translation>不用</translation>
+    </message>
+    <message>
+        <source>把字幕移到声音上（%1）</source>
+        <translation>把字幕移到聲音上（%1）</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,343 @@
+#include "align/cueoffset.h"
+
+#include "align/features.h"
+#include "align/levelframes.h"
+#include "align/speechsynth.h"
+#include "align/warp.h"
+#include "sentences/analysiscache.h"
+#include "sentences/audiodecoder.h"
+#include "sentences/sentencedetector.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QIODevice>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int OffsetRecordingRate = 16000;
+constexpr int OffsetSynthRate = 22050;
+constexpr quint32 OffsetFormatVersion = 1;
+// Where a boundary moved into a pause lies in it: as the sentences from
+// pauses are padded, so the first and last sounds are not clipped.
+constexpr double OffsetPadBefore = 0.08;
+constexpr double OffsetPadAfter = 0.10;
+// Of the recording either side of the cues, when they are aligned again.
+constexpr double OffsetRoom = 0.5;
+
+// The stretch of sound t falls inside; pieces.size() when t is in a pause.
+std::size_t pieceAround(double t, const std::vector<SpeechPiece> &pieces)
+{
+    for (std::size_t k = 0; k < pieces.size(); ++k) {
+        if (pieces[k].start < t && t < pieces[k].end)
+            return k;
+    }
+    return pieces.size();
+}
+
+QString cueUnitText(const QString &cueText)
+{
+    return cueText.simplified();
+}
+
+// The median of the differences of the cues found; 0 when none was.
+double medianDifference(const QList<CueFinding> &findings)
+{
+    std::vector<double> d;
+    for (const CueFinding &f : findings) {
+        if (f.found)
+            d.push_back(f.start - f.cueStart);
+    }
+    if (d.empty())
+        return 0.0;
+    std::sort(d.begin(), d.end());
+    const std::size_t n = d.size();
+    return n % 2 ? d[n / 2] : (d[n / 2 - 1] + d[n / 2]) / 2;
+}
+
+Features cueFrames(const Features &f, int from, int to)
+{
+    Features out;
+    out.width = f.width;
+    out.values.assign(f.values.begin() + std::ptrdiff_t(from) * f.width,
+                      f.values.begin() + std::ptrdiff_t(to) * f.width);
+    return out;
+}
+
+} // namespace
+
+CueOffset decideCueOffset(const QList<CueFinding> &findings, const CueOffsetRule &rule)
+{
+    CueOffset verdict;
+    verdict.cues = int(findings.size());
+    std::vector<double> differences;
+    for (const CueFinding &f : findings) {
+        if (f.found)
+            differences.push_back(f.start - f.cueStart);
+    }
+    verdict.found = int(differences.size());
+    if (verdict.found < rule.fewest || verdict.found < rule.foundShare * verdict.cues)
+        return verdict;
+    std::vector<double> sorted = differences;
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t n = sorted.size();
+    const double median = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    double sum = 0.0;
+    for (double d : differences) {
+        if (std::abs(d - median) <= rule.agreeWithin) {
+            sum += d;
+            ++verdict.agreeing;
+        }
+    }
+    if (verdict.agreeing < rule.agreeShare * verdict.found)
+        return verdict;
+    verdict.decided = true;
+    const double mean = sum / verdict.agreeing;
+    verdict.seconds = std::abs(mean) >= rule.least ? mean : 0.0;
+    return verdict;
+}
+
+QList<CueFinding> cueFindings(const QList<Sentence> &cues, const Alignment &alignment)
+{
+    QList<CueFinding> findings;
+    QList<int> cueOfUnit;
+    for (qsizetype k = 0; k < cues.size(); ++k) {
+        findings.append({cues[k].start, false, 0.0});
+        if (!cueUnitText(cues[k].text).isEmpty())
+            cueOfUnit.append(int(k));
+    }
+    if (alignment.refused)
+        return findings;
+    for (const AlignedSentence &s : alignment.sentences) {
+        if (!s.fromText || s.poor || s.unit < 0 || s.unit >= cueOfUnit.size())
+            continue;
+        CueFinding &f = findings[cueOfUnit[s.unit]];
+        // A unit split in parts starts with its first.
+        f.start = f.found ? std::min(f.start, s.start) : s.start;
+        f.found = true;
+    }
+    return findings;
+}
+
+double cueStartIntoPause(double t, const std::vector<SpeechPiece> &pieces, double reach)
+{
+    const std::size_t k = pieceAround(t, pieces);
+    if (k == pieces.size())
+        return t;
+    const SpeechPiece &p = pieces[k];
+    // Before the word it cuts, a little ahead of its sound; or after it, as
+    // the pause that follows begins.
+    if (t - p.start <= p.end - t)
+        return t - p.start <= reach
+                   ? std::max(k > 0 ? pieces[k - 1].end : 0.0, p.start - OffsetPadBefore)
+                   : t;
+    return p.end - t <= reach
+               ? std::min(k + 1 < pieces.size() ? pieces[k + 1].start : p.end + OffsetPadAfter,
+                          p.end + OffsetPadAfter)
+               : t;
+}
+
+double cueEndIntoPause(double t, const std::vector<SpeechPiece> &pieces, double reach)
+{
+    const std::size_t k = pieceAround(t, pieces);
+    if (k == pieces.size())
+        return t;
+    const SpeechPiece &p = pieces[k];
+    // After the word it cuts, as its sound dies away; or before it.
+    if (p.end - t <= t - p.start)
+        return p.end - t <= reach
+                   ? std::min(k + 1 < pieces.size() ? pieces[k + 1].start : p.end + OffsetPadAfter,
+                              p.end + OffsetPadAfter)
+                   : t;
+    return t - p.start <= reach
+               ? std::max(k > 0 ? pieces[k - 1].end : 0.0, p.start - OffsetPadBefore)
+               : t;
+}
+
+QList<Sentence> shiftCues(const QList<Sentence> &cues, double seconds,
+                          const std::vector<SpeechPiece> &pieces, double duration, double reach)
+{
+    QList<Sentence> out;
+    for (Sentence cue : cues) {
+        cue.start += seconds;
+        cue.end += seconds;
+        if (cue.end <= 0.0 || (duration > 0 && cue.start >= duration))
+            continue;
+        cue.start = cueStartIntoPause(std::max(0.0, cue.start), pieces, reach);
+        cue.end =
+            cueEndIntoPause(duration > 0 ? std::min(duration, cue.end) : cue.end, pieces, reach);
+        if (duration > 0)
+            cue.end = std::min(duration, cue.end);
+        if (cue.end > cue.start)
+            out.append(cue);
+    }
+    // Two cues moved to the same pause from either side meet in its middle.
+    for (qsizetype k = 1; k < out.size(); ++k) {
+        Sentence &prev = out[k - 1];
+        Sentence &cue = out[k];
+        if (cue.start < prev.end) {
+            const double middle = (cue.start + prev.end) / 2;
+            prev.end = std::max(prev.start, middle);
+            cue.start = std::min(cue.end, middle);
+        }
+    }
+    out.removeIf([](const Sentence &s) { return s.end <= s.start; });
+    return out;
+}
+
+QByteArray cueOffsetKey(const QString &cueSource, const QList<Sentence> &cues, const QString &voice)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(cueSource.toUtf8());
+    // The texts too: a file read again in another encoding says other words.
+    for (const Sentence &cue : cues)
+        hash.addData(cue.text.toUtf8() + '\n');
+    hash.addData(QByteArray("|") + voice.toUtf8() + '|');
+    hash.addData(QByteArray::number(OffsetFormatVersion));
+    return QByteArray("cue-offset:") + hash.result().toHex();
+}
+
+QByteArray serializeCueOffset(const CueOffset &offset)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << OffsetFormatVersion << offset.decided << offset.seconds << qint32(offset.cues)
+        << qint32(offset.found) << qint32(offset.agreeing);
+    return bytes;
+}
+
+std::optional<CueOffset> deserializeCueOffset(const QByteArray &bytes)
+{
+    QDataStream in(bytes);
+    quint32 version = 0;
+    CueOffset offset;
+    qint32 cues = 0;
+    qint32 found = 0;
+    qint32 agreeing = 0;
+    in >> version >> offset.decided >> offset.seconds >> cues >> found >> agreeing;
+    if (in.status() != QDataStream::Ok || version != OffsetFormatVersion || !in.atEnd()
+        || !std::isfinite(offset.seconds))
+        return std::nullopt;
+    offset.cues = cues;
+    offset.found = found;
+    offset.agreeing = agreeing;
+    return offset;
+}
+
+CueOffsetOutcome findCueOffset(const QString &recording, const QList<Sentence> &cues,
+                               const QString &cueSource, const QString &voice,
+                               const QString &cacheFolder, const CueOffsetControl &control,
+                               const CueOffsetRule &rule)
+{
+    CueOffsetOutcome outcome;
+    const AnalysisCache cache(cacheFolder);
+    const QByteArray key = cueOffsetKey(cueSource, cues, voice);
+    if (const std::optional<QByteArray> kept = cache.loadExtra(recording, key)) {
+        if (const std::optional<CueOffset> offset = deserializeCueOffset(*kept)) {
+            outcome.offset = *offset;
+            outcome.ok = true;
+            outcome.fromCache = true;
+            return outcome;
+        }
+    }
+    const auto cancelled = [&] { return control.isCancelled && control.isCancelled(); };
+    const auto progress = [&](int percent) {
+        if (control.progress)
+            control.progress(percent);
+    };
+
+    QList<TextUnit> units;
+    for (const Sentence &cue : cues) {
+        const QString text = cueUnitText(cue.text);
+        if (!text.isEmpty())
+            units.append({text, 0});
+    }
+    AlignParams params;
+    // Where the speech starts, unpadded, and each cue whole.
+    params.padBefore = 0.0;
+    params.padAfter = 0.0;
+    params.longest = 1e9;
+
+    FeatureExtractor realFeatures(OffsetRecordingRate, params.features);
+    LevelFrames levels(OffsetRecordingRate);
+    DecodeControl decodeControl;
+    decodeControl.isCancelled = cancelled;
+    decodeControl.progress = [&](int percent) { progress(percent * 80 / 100); };
+    const DecodeResult decoded = decodeSamples(
+        recording, OffsetRecordingRate,
+        [&](const float *samples, int count) {
+            realFeatures.add(samples, std::size_t(count));
+            levels.add(samples, count);
+        },
+        decodeControl);
+    if (decoded.cancelled) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+    if (!decoded.error.isEmpty()) {
+        outcome.error = decoded.error;
+        return outcome;
+    }
+
+    FeatureExtractor synthFeatures(OffsetSynthRate, params.features);
+    const SynthResult synth = synthesize(
+        units, voice,
+        [&](const float *samples, int count) { synthFeatures.add(samples, std::size_t(count)); },
+        cancelled);
+    if (synth.cancelled) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+    if (!synth.error.isEmpty() || synth.sampleRate != OffsetSynthRate) {
+        outcome.error = synth.error;
+        return outcome;
+    }
+    progress(90);
+    Features a = synthFeatures.take();
+    Features b = realFeatures.take();
+    normalizeFeatures(a);
+    normalizeFeatures(b);
+    const Envelope &envelope = levels.envelope();
+    const Alignment alignment =
+        alignText(units, synth, a, b, soundPieces(envelope), {}, envelope.duration, params);
+    // The whole text aligned at once finds most cues, but speech before the
+    // first cue or after the last (a scene cut from the film, a song)
+    // can pull a cue or two onto it: the offset the cues found agree on is
+    // a first guess, and the cues are aligned again to the stretch of the
+    // recording they cover when moved by it.
+    const QList<CueFinding> firstFindings = cueFindings(cues, alignment);
+    outcome.offset = decideCueOffset(firstFindings, rule);
+    if (outcome.offset.found >= rule.fewest && !cues.isEmpty()) {
+        const double guess = medianDifference(firstFindings);
+        const double hop = params.features.hopSeconds;
+        const int from =
+            std::clamp(int((cues.first().start + guess - OffsetRoom) / hop), 0, b.frames());
+        const int to = std::clamp(int(std::ceil((cues.last().end + guess + OffsetRoom) / hop)),
+                                  from, b.frames());
+        const double offset = from * hop;
+        std::vector<SpeechPiece> inside;
+        for (SpeechPiece p : soundPieces(envelope)) {
+            p.start = std::max(0.0, p.start - offset);
+            p.end = std::min((to - from) * hop, p.end - offset);
+            if (p.end > p.start)
+                inside.push_back(p);
+        }
+        Features stretch = cueFrames(b, from, to);
+        normalizeFeatures(stretch);
+        Alignment again =
+            alignText(units, synth, a, stretch, inside, {}, (to - from) * hop, params);
+        for (AlignedSentence &s : again.sentences) {
+            s.start += offset;
+            s.end += offset;
+        }
+        const CueOffset second = decideCueOffset(cueFindings(cues, again), rule);
+        if (second.decided)
+            outcome.offset = second;
+    }
+    outcome.ok = true;
+    cache.storeExtra(recording, key, serializeCueOffset(outcome.offset));
+    progress(100);
+    return outcome;
+}

@@ -1,0 +1,183 @@
+#include "align/cueshift.h"
+
+#include "align/speechsynth.h"
+#include "sentences/sentencedetector.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPointer>
+#include <QThread>
+#include <QWidget>
+
+#include <cmath>
+
+CueShift::CueShift(QWidget *bar, QLabel *text, QAbstractButton *accept, QAbstractButton *decline,
+                   QObject *parent, const QString &cacheFolder)
+    : QObject(parent), m_bar(bar), m_text(text), m_cacheFolder(cacheFolder)
+{
+    setObjectName(QStringLiteral("CueShift"));
+    m_bar->hide();
+    connect(accept, &QAbstractButton::clicked, this, &CueShift::accept);
+    connect(decline, &QAbstractButton::clicked, this, &CueShift::decline);
+}
+
+CueShift::~CueShift()
+{
+    stopChecking();
+}
+
+void CueShift::stopChecking()
+{
+    if (m_cancelled)
+        m_cancelled->store(true);
+    ++m_run;
+    m_running = false;
+    if (m_thread) {
+        m_thread->wait();
+        delete m_thread;
+        m_thread = nullptr;
+    }
+}
+
+QString CueShift::offsetText(double seconds)
+{
+    const QString amount = QString::number(std::abs(seconds), 'f', 1);
+    return seconds > 0 ? tr("字幕比声音早 %1 秒").arg(amount)
+                       : tr("字幕比声音晚 %1 秒").arg(amount);
+}
+
+void CueShift::open(const QString &recording, const KeptCueShift &kept, const QString &language)
+{
+    stopChecking();
+    m_recording = recording;
+    m_kept = kept;
+    m_language = language;
+    m_cues.clear();
+    m_source = {};
+    m_envelope.reset();
+    m_offset = 0.0;
+    m_shifted = false;
+    m_bar->hide();
+    Q_EMIT stateChanged();
+}
+
+void CueShift::sentencesShown(const QList<Sentence> &sentences, const SentenceSource &source,
+                              bool complete, const std::shared_ptr<const Envelope> &envelope)
+{
+    // Moved cues are this object's own; other sources have no cues to move.
+    if (m_recording.isEmpty() || !complete || !source.isSubtitles() || source.shift() != 0.0)
+        return;
+    if (source == m_source && sentences == m_cues)
+        return; // the same cues again: moved back, or shown once more
+    stopChecking();
+    m_cues = sentences;
+    m_source = source;
+    m_envelope = envelope;
+    m_offset = 0.0;
+    m_shifted = false;
+    m_bar->hide();
+    if (m_kept.cues == source.identity() && m_kept.seconds != 0.0) {
+        m_offset = m_kept.seconds;
+        if (!m_kept.declined)
+            showShifted();
+        Q_EMIT stateChanged();
+        return;
+    }
+    check();
+}
+
+void CueShift::check()
+{
+    const quint64 run = m_run;
+    auto cancelled = std::make_shared<std::atomic_bool>(false);
+    m_cancelled = cancelled;
+    m_running = true;
+    QPointer<CueShift> self(this);
+    const QString recording = m_recording;
+    const QList<Sentence> cues = m_cues;
+    const QString identity = m_source.identity();
+    QString text;
+    for (const Sentence &cue : cues)
+        text += cue.text + QLatin1Char(' ');
+    const QString voice = voiceFor(m_language, text);
+    const QString folder = m_cacheFolder;
+    m_thread = QThread::create([=] {
+        CueOffsetControl control;
+        control.isCancelled = [cancelled] { return cancelled->load(); };
+        const CueOffsetOutcome outcome =
+            findCueOffset(recording, cues, identity, voice, folder, control);
+        if (outcome.cancelled)
+            return;
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, run, outcome] {
+                if (!self || self->m_run != run)
+                    return;
+                self->m_running = false;
+                // A recording that cannot be read says so elsewhere already.
+                self->found(outcome.ok ? outcome.offset : CueOffset());
+            },
+            Qt::QueuedConnection);
+    });
+    m_thread->start(QThread::LowPriority);
+    Q_EMIT stateChanged();
+}
+
+void CueShift::found(const CueOffset &offset)
+{
+    Q_EMIT stateChanged();
+    if (!offset.isOff())
+        return;
+    m_offset = offset.seconds;
+    m_text->setText(tr("%1。要把字幕移到声音上吗？").arg(offsetText(m_offset)));
+    m_bar->show();
+    Q_EMIT stateChanged();
+}
+
+void CueShift::showShifted()
+{
+    const double duration = m_envelope ? m_envelope->duration : 0.0;
+    const std::vector<SpeechPiece> pieces =
+        m_envelope ? soundPieces(*m_envelope) : std::vector<SpeechPiece>();
+    m_shifted = true;
+    Q_EMIT replaced(shiftCues(m_cues, m_offset, pieces, duration), m_source.shiftedBy(m_offset));
+}
+
+void CueShift::accept()
+{
+    if (m_offset == 0.0 || m_cues.isEmpty())
+        return;
+    m_bar->hide();
+    m_kept = {m_offset, m_source.identity(), false};
+    if (!m_shifted)
+        showShifted();
+    const QString amount = QString::number(std::abs(m_offset), 'f', 1);
+    Q_EMIT statusChanged(m_offset > 0 ? tr("已把字幕推后 %1 秒，与声音对齐").arg(amount)
+                                      : tr("已把字幕提前 %1 秒，与声音对齐").arg(amount));
+    Q_EMIT keptChanged();
+    Q_EMIT stateChanged();
+}
+
+void CueShift::decline()
+{
+    if (m_offset == 0.0 || m_cues.isEmpty())
+        return;
+    m_bar->hide();
+    m_kept = {m_offset, m_source.identity(), true};
+    if (m_shifted) {
+        m_shifted = false;
+        Q_EMIT replaced(m_cues, m_source);
+        Q_EMIT statusChanged(tr("字幕已回到原来的时间"));
+    }
+    Q_EMIT keptChanged();
+    Q_EMIT stateChanged();
+}
+
+void CueShift::setShifted(bool shifted)
+{
+    if (shifted)
+        accept();
+    else
+        decline();
+}

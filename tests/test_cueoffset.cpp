@@ -1,0 +1,415 @@
+// Subtitles timed for another cut: the rule that finds a constant offset,
+// the cue boundaries moved out of words, the offset found in real speech,
+// and the offer in the window, kept with the recording's place.
+#include "align/cueoffset.h"
+#include "align/cueshift.h"
+#include "lesson/lesson.h"
+#include "playback/resumestore.h"
+#include "sentences/subtitles.h"
+#include "sentences/waveformzoom.h"
+#include "support/joinedspeech.h"
+#include "support/testutil.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr double Unmatched = std::numeric_limits<double>::quiet_NaN();
+
+// Cues 10 s apart, each found this much later than its time (NaN: not found).
+QList<CueFinding> findingsOf(const std::vector<double> &differences)
+{
+    QList<CueFinding> out;
+    for (std::size_t k = 0; k < differences.size(); ++k) {
+        const double cue = 10.0 * double(k) + 3.0;
+        const bool found = !std::isnan(differences[k]);
+        out.append({cue, found, found ? cue + differences[k] : 0.0});
+    }
+    return out;
+}
+
+TEST(CueOffsetRule, AConstantOffsetOfMostCuesIsFound)
+{
+    const struct {
+        const char *name;
+        std::vector<double> differences;
+        bool decided;
+        double seconds;
+    } rows[] = {
+        {"in time", {0.05, -0.02, 0.1, 0.0, 0.03}, true, 0.0},
+        {"speech 2 s after its cues", {2.0, 2.05, 1.95, 2.1, 1.98}, true, 2.02},
+        {"speech 1.5 s before its cues", {-1.5, -1.45, -1.55, -1.5}, true, -1.5},
+        {"0.3 s is left alone", {0.3, 0.32, 0.28, 0.3, 0.31}, true, 0.0},
+        {"a few wrong matches", {2.0, 2.0, 2.1, 1.9, 2.0, 2.05, -3.0, 8.0}, true, 2.0083},
+        {"a few cues not found", {-1.0, Unmatched, -1.1, -0.9, -1.0, -1.05}, true, -1.01},
+        {"half the cues not found", {2.0, 2.0, 2.0, Unmatched, Unmatched, Unmatched}, false, 0.0},
+        {"no agreement", {0.0, 2.0, 4.0, 6.0, 8.0}, false, 0.0},
+        {"two cues say too little", {2.0, 2.0}, false, 0.0},
+        {"no cues", {}, false, 0.0},
+    };
+    for (const auto &row : rows) {
+        const CueOffset verdict = decideCueOffset(findingsOf(row.differences));
+        EXPECT_EQ(verdict.decided, row.decided) << row.name;
+        EXPECT_NEAR(verdict.seconds, row.seconds, 0.005) << row.name;
+        EXPECT_EQ(verdict.isOff(), row.seconds != 0.0) << row.name;
+        EXPECT_EQ(verdict.cues, int(row.differences.size())) << row.name;
+    }
+}
+
+TEST(CueOffsetRule, EachCueIsFoundByItsOwnUnit)
+{
+    // Cue 1 has no text, so the second unit is cue 2; a poor match and a
+    // sentence from the pauses find nothing; a unit split in two starts
+    // with its first part.
+    const QList<Sentence> cues = {
+        {1.0, 2.0, QStringLiteral("One.")},   {3.0, 4.0, QString()},
+        {5.0, 6.0, QStringLiteral("Three.")}, {7.0, 8.0, QStringLiteral("Four\nlines.")},
+        {9.0, 10.0, QStringLiteral("Five.")},
+    };
+    Alignment a;
+    const auto sentence = [](double start, int unit, bool poor) {
+        AlignedSentence s;
+        s.start = start;
+        s.end = start + 0.5;
+        s.fromText = unit >= 0;
+        s.unit = unit;
+        s.poor = poor;
+        return s;
+    };
+    a.sentences = {sentence(1.5, 0, false), sentence(5.5, 1, false), sentence(7.6, 2, false),
+                   sentence(7.4, 2, false), sentence(9.5, 3, true),  sentence(11.0, -1, false)};
+    const QList<CueFinding> f = cueFindings(cues, a);
+    ASSERT_EQ(f.size(), 5);
+    const struct {
+        bool found;
+        double start;
+    } want[] = {{true, 1.5}, {false, 0.0}, {true, 5.5}, {true, 7.4}, {false, 0.0}};
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(f[k].found, want[k].found) << k;
+        EXPECT_DOUBLE_EQ(f[k].cueStart, cues[k].start) << k;
+        if (want[k].found) {
+            EXPECT_DOUBLE_EQ(f[k].start, want[k].start) << k;
+        }
+    }
+    a.refused = true;
+    for (const CueFinding &refused : cueFindings(cues, a))
+        EXPECT_FALSE(refused.found);
+}
+
+TEST(CueBoundaries, ABoundaryInsideAWordMovesToTheNearestPause)
+{
+    // Sound at 1-2 s, 2.5-4 s and 6-7 s.
+    const std::vector<SpeechPiece> pieces = {{1.0, 2.0}, {2.5, 4.0}, {6.0, 7.0}};
+    const struct {
+        const char *name;
+        double t;
+        double start; // where a cue starting at t starts
+        double end;   // where a cue ending at t ends
+    } rows[] = {
+        {"in a pause: stays", 5.0, 5.0, 5.0},
+        {"before all sound: stays", 0.5, 0.5, 0.5},
+        {"just inside a stretch's start", 2.6, 2.42, 2.42},
+        {"just before a stretch's end", 3.9, 4.1, 4.1},
+        {"just before the first stretch's end", 1.95, 2.1, 2.1},
+        {"deep inside a long stretch: out of reach", 3.2, 3.2, 3.2},
+        {"inside the last stretch, near its end", 6.9, 7.1, 7.1},
+        {"inside the first stretch, near its start", 1.05, 0.92, 0.92},
+    };
+    for (const auto &row : rows) {
+        EXPECT_NEAR(cueStartIntoPause(row.t, pieces, 0.3), row.start, 1e-9) << row.name;
+        EXPECT_NEAR(cueEndIntoPause(row.t, pieces, 0.3), row.end, 1e-9) << row.name;
+    }
+    // Between words a few hundredths apart the boundary goes no further
+    // than the pause.
+    const std::vector<SpeechPiece> close = {{1.0, 2.0}, {2.04, 3.0}, {3.05, 4.0}};
+    EXPECT_NEAR(cueStartIntoPause(2.1, close, 0.3), 2.0, 1e-9);
+    EXPECT_NEAR(cueEndIntoPause(2.95, close, 0.3), 3.05, 1e-9);
+}
+
+TEST(CueBoundaries, ShiftedCuesStayInTheRecordingAndApart)
+{
+    const std::vector<SpeechPiece> pieces = {{1.0, 2.0}, {2.5, 4.0}, {6.0, 7.0}};
+    const QList<Sentence> cues = {
+        {0.2, 1.0, QStringLiteral("a")},   {2.1, 2.55, QStringLiteral("b")},
+        {3.0, 5.0, QStringLiteral("c")},   {8.5, 9.8, QStringLiteral("d")},
+        {10.0, 12.0, QStringLiteral("e")},
+    };
+    const struct {
+        const char *name;
+        double seconds;
+        QList<Sentence> want;
+    } rows[] = {
+        {"0.8 later: into the pauses, the last cut at the end",
+         0.8,
+         {{1.0, 2.1, "a"}, {2.9, 3.35, "b"}, {4.1, 5.8, "c"}, {9.3, 10.0, "d"}}},
+        {"1.2 earlier: the first moved out, the rest into pauses",
+         -1.2,
+         {{0.9, 1.35, "b"}, {2.1, 4.1, "c"}, {7.3, 8.6, "d"}, {8.8, 10.0, "e"}}},
+        {"not moved: the cues as they are, those cutting words moved",
+         0.0,
+         {{0.2, 1.0, "a"}, {2.1, 2.42, "b"}, {3.0, 5.0, "c"}, {8.5, 9.8, "d"}}},
+    };
+    for (const auto &row : rows) {
+        const QList<Sentence> got = shiftCues(cues, row.seconds, pieces, 10.0);
+        ASSERT_EQ(got.size(), row.want.size()) << row.name;
+        for (qsizetype k = 0; k < got.size(); ++k) {
+            EXPECT_NEAR(got[k].start, row.want[k].start, 1e-9) << row.name << " " << k;
+            EXPECT_NEAR(got[k].end, row.want[k].end, 1e-9) << row.name << " " << k;
+            EXPECT_EQ(got[k].text, row.want[k].text) << row.name << " " << k;
+            if (k > 0) {
+                EXPECT_LE(got[k - 1].end, got[k].start) << row.name << " " << k;
+            }
+        }
+    }
+}
+
+TEST(CueOffsetStore, RoundTripsAndRejectsDamage)
+{
+    const CueOffset offset{true, -2.25, 9, 8, 7};
+    const QByteArray bytes = serializeCueOffset(offset);
+    ASSERT_EQ(deserializeCueOffset(bytes), offset);
+    EXPECT_FALSE(deserializeCueOffset(bytes.left(bytes.size() - 1)));
+    EXPECT_FALSE(deserializeCueOffset(bytes + 'x'));
+    EXPECT_FALSE(deserializeCueOffset(QByteArray()));
+    // Other cues, or the same read in another encoding, are asked anew.
+    const QList<Sentence> cues = {{1.0, 2.0, QStringLiteral("Hello.")}};
+    const QList<Sentence> otherTexts = {{1.0, 2.0, QStringLiteral("HellÃ¶.")}};
+    EXPECT_EQ(cueOffsetKey("subtitle-file:a", cues, "en"),
+              cueOffsetKey("subtitle-file:a", cues, "en"));
+    EXPECT_NE(cueOffsetKey("subtitle-file:a", cues, "en"),
+              cueOffsetKey("subtitle-file:b", cues, "en"));
+    EXPECT_NE(cueOffsetKey("subtitle-file:a", cues, "en"),
+              cueOffsetKey("subtitle-file:a", otherTexts, "en"));
+}
+
+TEST(CueOffsetPlace, KeptWithThePlaceWrittenOnlyWhenThere)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("resume.json"));
+    // A place written before cue offsets were kept reads as none.
+    putFile(path, R"([{"path":"/old.mp3","loopStart":1,"loopEnd":2,"position":3}])");
+    ResumeStore store(path);
+    const std::optional<ResumePoint> old = store.find(QStringLiteral("/old.mp3"));
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->cueShift, 0.0);
+    EXPECT_TRUE(old->cueShiftFor.isEmpty());
+    EXPECT_FALSE(old->cueShiftDeclined);
+
+    const struct {
+        const char *name;
+        double shift;
+        const char *cues;
+        bool declined;
+        QStringList keys; // beyond the loop and position
+    } rows[] = {
+        {"nothing found", 0.0, "", false, {}},
+        {"moved", -2.4, "subtitle-file:ab", false, {"cueShift", "cueShiftFor"}},
+        {"declined",
+         1.5,
+         "subtitle-track:2:eng",
+         true,
+         {"cueShift", "cueShiftDeclined", "cueShiftFor"}},
+        {"in time", 0.0, "subtitle-file:ab", false, {"cueShiftFor"}},
+    };
+    for (const auto &row : rows) {
+        ResumePoint point;
+        point.cueShift = row.shift;
+        point.cueShiftFor = QString::fromLatin1(row.cues);
+        point.cueShiftDeclined = row.declined;
+        const QJsonObject json = resumePointToJson(point);
+        QStringList keys = json.keys();
+        for (const char *always : {"loopStart", "loopEnd", "position"})
+            keys.removeOne(QLatin1String(always));
+        keys.sort();
+        EXPECT_EQ(keys, row.keys) << row.name;
+        ASSERT_TRUE(store.remember(QStringLiteral("/new.mp3"), point));
+        const std::optional<ResumePoint> back = ResumeStore(path).find(QStringLiteral("/new.mp3"));
+        ASSERT_TRUE(back) << row.name;
+        EXPECT_EQ(back->cueShift, point.cueShift) << row.name;
+        EXPECT_EQ(back->cueShiftFor, point.cueShiftFor) << row.name;
+        EXPECT_EQ(back->cueShiftDeclined, point.cueShiftDeclined) << row.name;
+    }
+    EXPECT_DOUBLE_EQ(ResumeStore(path).find(QStringLiteral("/old.mp3"))->loopEnd, 2.0);
+}
+
+// ---- in speech the aligner did not make ----
+
+const QString CueLibrivox = QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/"
+                                           "sense_and_sensibility_01_austen_64kb-0%1.wav");
+const QStringList CueReaderLines = {
+    "And Mister John Dashwood had then leisure to consider how much there might be prudently in "
+    "his power to do for them.",
+    "He was not an ill disposed young man.",
+    "Unless to be rather cold hearted and rather selfish is to be ill disposed.",
+    "Had he married a more amiable woman, he might have been made still more respectable than he "
+    "was.",
+    "He might even have been made amiable himself.",
+};
+
+QList<Spoken> cueReaderRecording(const QTemporaryDir &dir, const QString &out)
+{
+    QStringList files;
+    for (const char *id : {"870", "880", "890", "920", "930"})
+        files.append(CueLibrivox.arg(QLatin1String(id)));
+    QString error;
+    const QList<Spoken> truth =
+        joinSpeech(dir.path(), QStringLiteral("cue"), files, CueReaderLines, out, 0.003, error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    return truth;
+}
+
+QString srtTime(double t)
+{
+    const int ms = int(std::lround(t * 1000));
+    return QStringLiteral("%1:%2:%3,%4")
+        .arg(ms / 3600000, 2, 10, QLatin1Char('0'))
+        .arg(ms / 60000 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+
+// The sentences as cues, each late by `late` seconds (early when negative);
+// those that would start before the recording are left out, as a cut film's
+// subtitles have no cue for what is not in it.
+QByteArray shiftedSrt(const QList<Spoken> &truth, double late)
+{
+    QString srt;
+    int n = 0;
+    for (const Spoken &s : truth) {
+        if (s.start + late < 0)
+            continue;
+        srt += QStringLiteral("%1\n%2 --> %3\n%4\n\n")
+                   .arg(++n)
+                   .arg(srtTime(s.start + late), srtTime(s.end + late), s.text);
+    }
+    return srt.toUtf8();
+}
+
+TEST(CueOffsetSpeech, SubtitlesLateOrEarlyAreFoundWithinATenthOrSo)
+{
+    QTemporaryDir dir;
+    const QString reader = dir.filePath(QStringLiteral("reader.wav"));
+    const QList<Spoken> truth = cueReaderRecording(dir, reader);
+    ASSERT_EQ(truth.size(), CueReaderLines.size());
+    const double duration = soundSeconds(reader);
+    const struct {
+        const char *name;
+        double late;
+        bool off;
+    } rows[] = {
+        {"2 s late", 2.0, true},
+        {"1.5 s early", -1.5, true},
+        {"in time", 0.0, false},
+        {"0.3 s late: left alone", 0.3, false},
+    };
+    for (const auto &row : rows) {
+        const QString srt = dir.filePath(QStringLiteral("cues.srt"));
+        putFile(srt, shiftedSrt(truth, row.late));
+        const SubtitleCues cues = readSubtitleFile(srt, duration);
+        ASSERT_GE(cues.cues.size(), 4) << row.name;
+        const CueOffsetOutcome outcome = findCueOffset(
+            reader, cues.cues, QStringLiteral("subtitle-file:x"), QStringLiteral("en"), QString());
+        ASSERT_TRUE(outcome.ok) << row.name << outcome.error.toStdString();
+        EXPECT_TRUE(outcome.offset.decided) << row.name;
+        EXPECT_EQ(outcome.offset.isOff(), row.off) << row.name;
+        if (row.off) {
+            EXPECT_NEAR(outcome.offset.seconds, -row.late, 0.15) << row.name;
+        }
+    }
+
+    // Cues of another text say nothing; kept, the verdict is read back.
+    const QString cache = dir.filePath(QStringLiteral("cache"));
+    QList<Sentence> other;
+    for (const Spoken &s : truth)
+        other.append({s.start + 2.0, s.end + 2.0,
+                      QStringLiteral("The weather stays mild and dry in the west all week.")});
+    const CueOffsetOutcome unrelated = findCueOffset(
+        reader, other, QStringLiteral("subtitle-file:y"), QStringLiteral("en"), cache);
+    ASSERT_TRUE(unrelated.ok);
+    EXPECT_FALSE(unrelated.offset.isOff());
+    const CueOffsetOutcome again = findCueOffset(reader, other, QStringLiteral("subtitle-file:y"),
+                                                 QStringLiteral("en"), cache);
+    EXPECT_TRUE(again.fromCache);
+    EXPECT_EQ(again.offset, unrelated.offset);
+}
+
+TEST(CueOffsetWindow, TheOfferMovesTheCuesAndTheMoveIsKept)
+{
+    QTemporaryDir shared;
+    const QString reader = shared.filePath(QStringLiteral("reader.wav"));
+    const QList<Spoken> truth = cueReaderRecording(shared, reader);
+    // Cues 2 s late, beside the recording.
+    putFile(shared.filePath(QStringLiteral("reader.srt")), shiftedSrt(truth, 2.0));
+
+    WindowHarness h(true);
+    h.resumeFile = shared.filePath(QStringLiteral("resume.json"));
+    h.create();
+    const auto open = [&] {
+        h.w().OpenSourceFile(reader);
+        h.player.length = soundSeconds(reader);
+        h.player.setStateAndNotify(MediaPlayer::Playing);
+        FakePlayer::flushEvents();
+    };
+    const auto startsNear = [&](double late) {
+        const QList<Sentence> &s = h.feature<Lesson>().sentences();
+        if (s.size() != truth.size())
+            return false;
+        for (qsizetype k = 0; k < s.size(); ++k) {
+            if (std::abs(s[k].start - (truth[k].start + late)) > 0.25 || s[k].text != truth[k].text)
+                return false;
+        }
+        return true;
+    };
+    auto *bar = h.widget<QFrame>("Bar_CueShift");
+    CueShift &shift = h.feature<CueShift>();
+    open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return startsNear(2.0); }, 30000));
+    // Said once, without stopping anything.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isHidden(); }, 60000));
+    EXPECT_TRUE(
+        h.widget<QLabel>("Label_CueShift")->text().startsWith(QStringLiteral("字幕比声音晚 ")))
+        << h.widget<QLabel>("Label_CueShift")->text().toStdString();
+    h.widget<QPushButton>("Button_CueShiftAccept")->click();
+    EXPECT_TRUE(bar->isHidden());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return startsNear(0.0); }, 10000));
+    // The close view of the strip shows the moved cues too.
+    auto *zoom = h.widget<WaveformZoom>("WaveformZoom");
+    const double second = h.feature<Lesson>().sentences()[1].start;
+    EXPECT_NEAR(zoom->sentenceRect(1).left(), zoom->xForTime(second), 1.0);
+
+    // Opened again: moved at once, nothing asked; the menu can move them back.
+    h.dialogs.answers.enqueue(Dialogs::Button::No); // the new document is not saved
+    h.w().CloseSourceFile();
+    open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return startsNear(0.0); }, 30000));
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_FALSE(shift.isChecking());
+    QAction *moved = h.action(QStringLiteral("Action_CueShift"));
+    ASSERT_TRUE(moved);
+    EXPECT_TRUE(moved->isChecked());
+    moved->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return startsNear(2.0); }, 10000));
+
+    // Moved back, they stay where the file has them, and are not offered again.
+    h.dialogs.answers.enqueue(Dialogs::Button::No); // the new document is not saved
+    h.w().CloseSourceFile();
+    open();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return startsNear(2.0) && h.action("Action_CueShift"); }, 30000));
+    EXPECT_FALSE(shift.isChecking());
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_FALSE(h.action(QStringLiteral("Action_CueShift"))->isChecked());
+}
+
+} // namespace
