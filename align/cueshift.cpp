@@ -25,19 +25,20 @@ CueShift::CueShift(QWidget *bar, QLabel *text, QAbstractButton *accept, QAbstrac
 CueShift::~CueShift()
 {
     stopChecking();
+    for (QThread *thread : std::as_const(m_threads)) {
+        thread->wait();
+        delete thread;
+    }
 }
 
 void CueShift::stopChecking()
 {
+    // The worker sees it between its steps; nothing it finds is delivered,
+    // and nothing here waits for it.
     if (m_cancelled)
         m_cancelled->store(true);
     ++m_run;
     m_running = false;
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-        m_thread = nullptr;
-    }
 }
 
 QString CueShift::offsetText(double seconds)
@@ -102,7 +103,14 @@ void CueShift::check()
         text += cue.text + QLatin1Char(' ');
     const QString voice = voiceFor(m_language, text);
     const QString folder = m_cacheFolder;
-    m_thread = QThread::create([=] {
+    // Workers of checks given up on are let go of once they have ended.
+    m_threads.removeIf([](QThread *thread) {
+        if (!thread->isFinished())
+            return false;
+        delete thread;
+        return true;
+    });
+    QThread *thread = QThread::create([=] {
         CueOffsetControl control;
         control.isCancelled = [cancelled] { return cancelled->load(); };
         const CueOffsetOutcome outcome =
@@ -120,7 +128,8 @@ void CueShift::check()
             },
             Qt::QueuedConnection);
     });
-    m_thread->start(QThread::LowPriority);
+    m_threads.append(thread);
+    thread->start(QThread::LowPriority);
     Q_EMIT stateChanged();
 }
 

@@ -89,7 +89,7 @@ private:
     double m_offset = 0.0;
     bool m_shifted = false;
 
-    QThread *m_thread = nullptr;
+    QList<QThread *> m_threads;
     std::shared_ptr<std::atomic_bool> m_cancelled;
     quint64 m_run = 0;
     bool m_running = false;

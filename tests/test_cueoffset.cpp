@@ -344,24 +344,36 @@ TEST(CueOffsetSpeech, SubtitlesLateOrEarlyAreFoundWithinATenthOrSo)
     EXPECT_EQ(again.offset, unrelated.offset);
 }
 
-TEST(CueOffsetWindow, TheOfferMovesTheCuesAndTheMoveIsKept)
-{
+// A window opening a recording whose subtitles beside it are 2 s late; the
+// places are kept in a file, so what is remembered comes back on opening.
+struct LateCuesWindow {
     QTemporaryDir shared;
-    const QString reader = shared.filePath(QStringLiteral("reader.wav"));
-    const QList<Spoken> truth = cueReaderRecording(shared, reader);
-    // Cues 2 s late, beside the recording.
-    putFile(shared.filePath(QStringLiteral("reader.srt")), shiftedSrt(truth, 2.0));
+    QString reader = shared.filePath(QStringLiteral("reader.wav"));
+    QList<Spoken> truth = cueReaderRecording(shared, reader);
+    WindowHarness h{true};
 
-    WindowHarness h(true);
-    h.resumeFile = shared.filePath(QStringLiteral("resume.json"));
-    h.create();
-    const auto open = [&] {
+    LateCuesWindow()
+    {
+        putFile(shared.filePath(QStringLiteral("reader.srt")), shiftedSrt(truth, 2.0));
+        h.resumeFile = shared.filePath(QStringLiteral("resume.json"));
+        h.create();
+    }
+    void open()
+    {
         h.w().OpenSourceFile(reader);
         h.player.length = soundSeconds(reader);
         h.player.setStateAndNotify(MediaPlayer::Playing);
         FakePlayer::flushEvents();
-    };
-    const auto startsNear = [&](double late) {
+    }
+    void reopen()
+    {
+        h.dialogs.answers.enqueue(Dialogs::Button::No); // the new document is not saved
+        h.w().CloseSourceFile();
+        open();
+    }
+    // The lesson's sentences are the cues, late by this much.
+    bool startsNear(double late) const
+    {
         const QList<Sentence> &s = h.feature<Lesson>().sentences();
         if (s.size() != truth.size())
             return false;
@@ -370,11 +382,18 @@ TEST(CueOffsetWindow, TheOfferMovesTheCuesAndTheMoveIsKept)
                 return false;
         }
         return true;
-    };
-    auto *bar = h.widget<QFrame>("Bar_CueShift");
+    }
+    QFrame *bar() const { return h.widget<QFrame>("Bar_CueShift"); }
+};
+
+TEST(CueOffsetWindow, TheOfferMovesTheCuesAndTheMoveIsKept)
+{
+    LateCuesWindow w;
+    WindowHarness &h = w.h;
+    QFrame *bar = w.bar();
     CueShift &shift = h.feature<CueShift>();
-    open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return startsNear(2.0); }, 30000));
+    w.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(2.0); }, 30000));
     // Said once, without stopping anything.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isHidden(); }, 60000));
     EXPECT_TRUE(
@@ -382,34 +401,51 @@ TEST(CueOffsetWindow, TheOfferMovesTheCuesAndTheMoveIsKept)
         << h.widget<QLabel>("Label_CueShift")->text().toStdString();
     h.widget<QPushButton>("Button_CueShiftAccept")->click();
     EXPECT_TRUE(bar->isHidden());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return startsNear(0.0); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(0.0); }, 10000));
     // The close view of the strip shows the moved cues too.
     auto *zoom = h.widget<WaveformZoom>("WaveformZoom");
     const double second = h.feature<Lesson>().sentences()[1].start;
     EXPECT_NEAR(zoom->sentenceRect(1).left(), zoom->xForTime(second), 1.0);
 
     // Opened again: moved at once, nothing asked; the menu can move them back.
-    h.dialogs.answers.enqueue(Dialogs::Button::No); // the new document is not saved
-    h.w().CloseSourceFile();
-    open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return startsNear(0.0); }, 30000));
+    w.reopen();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(0.0); }, 30000));
     EXPECT_TRUE(bar->isHidden());
     EXPECT_FALSE(shift.isChecking());
     QAction *moved = h.action(QStringLiteral("Action_CueShift"));
     ASSERT_TRUE(moved);
     EXPECT_TRUE(moved->isChecked());
     moved->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return startsNear(2.0); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(2.0); }, 10000));
 
     // Moved back, they stay where the file has them, and are not offered again.
-    h.dialogs.answers.enqueue(Dialogs::Button::No); // the new document is not saved
-    h.w().CloseSourceFile();
-    open();
+    w.reopen();
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return startsNear(2.0) && h.action("Action_CueShift"); }, 30000));
+        QTest::qWaitFor([&] { return w.startsNear(2.0) && h.action("Action_CueShift"); }, 30000));
     EXPECT_FALSE(shift.isChecking());
     EXPECT_TRUE(bar->isHidden());
     EXPECT_FALSE(h.action(QStringLiteral("Action_CueShift"))->isChecked());
+}
+
+TEST(CueOffsetWindow, LeftAsTheyAreTheCuesAreNotOfferedAgain)
+{
+    LateCuesWindow w;
+    w.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.bar()->isHidden(); }, 60000));
+    w.h.widget<QPushButton>("Button_CueShiftDecline")->click();
+    EXPECT_TRUE(w.bar()->isHidden());
+    EXPECT_TRUE(w.startsNear(2.0));
+
+    w.reopen();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(2.0); }, 30000));
+    EXPECT_FALSE(w.h.feature<CueShift>().isChecking());
+    EXPECT_TRUE(w.bar()->isHidden());
+    // Still there to take back in the menu.
+    QAction *move = w.h.action(QStringLiteral("Action_CueShift"));
+    ASSERT_TRUE(move);
+    EXPECT_FALSE(move->isChecked());
+    move->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.startsNear(0.0); }, 10000));
 }
 
 } // namespace
