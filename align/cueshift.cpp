@@ -88,6 +88,12 @@ void CueShift::sentencesShown(const QList<Sentence> &sentences, const SentenceSo
     check();
 }
 
+bool CueShift::willMove(const SentenceSource &source) const
+{
+    return !m_recording.isEmpty() && source.isSubtitles() && source.shift() == 0.0
+           && !m_kept.declined && m_kept.seconds != 0.0 && m_kept.cues == source.identity();
+}
+
 void CueShift::check()
 {
     const quint64 run = m_run;
@@ -159,8 +165,10 @@ void CueShift::accept()
         return;
     m_bar->hide();
     m_kept = {m_offset, m_source.identity(), false};
-    if (!m_shifted)
+    if (!m_shifted) {
+        Q_EMIT recordsMove(m_offset);
         showShifted();
+    }
     const QString amount = QString::number(std::abs(m_offset), 'f', 1);
     Q_EMIT statusChanged(m_offset > 0 ? tr("已把字幕推后 %1 秒，与声音对齐").arg(amount)
                                       : tr("已把字幕提前 %1 秒，与声音对齐").arg(amount));
@@ -176,6 +184,7 @@ void CueShift::decline()
     m_kept = {m_offset, m_source.identity(), true};
     if (m_shifted) {
         m_shifted = false;
+        Q_EMIT recordsMove(-m_offset);
         Q_EMIT replaced(m_cues, m_source);
         Q_EMIT statusChanged(tr("字幕已回到原来的时间"));
     }

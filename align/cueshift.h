@@ -58,6 +58,9 @@ public:
     bool isShifted() const { return m_shifted; }
     bool isChecking() const { return m_running; }
     const KeptCueShift &kept() const { return m_kept; }
+    // These are the unmoved cues whose kept move is about to be made: what
+    // follows the sentences waits for the moved ones.
+    bool willMove(const SentenceSource &source) const;
 
     // "字幕比声音早 2.4 秒" and its like.
     static QString offsetText(double seconds);
@@ -65,6 +68,9 @@ public:
 signals:
     // Show these sentences instead: the cues moved, or back where they were.
     void replaced(const QList<Sentence> &sentences, const SentenceSource &source);
+    // The learner moved the cues by seconds (or back): what was practised on
+    // them moves along, before replaced() shows them.
+    void recordsMove(double seconds);
     // What is to be kept with the place changed.
     void keptChanged();
     // The offset found, or whether the cues are moved, changed.

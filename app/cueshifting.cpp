@@ -2,6 +2,7 @@
 // onto its speech, and the learner's choice kept with the recording's place.
 #include "align/cueshift.h"
 #include "app/tform_main.h"
+#include "lesson/lessoncontroller.h"
 #include "sentences/sentencetrack.h"
 #include "sentences/waveformview.h"
 #include "settings/settingsstore.h"
@@ -50,6 +51,8 @@ void TForm_Main::createCueShift()
                 }),
                                           Qt::QueuedConnection);
             });
+    connect(m_cueShift, &CueShift::recordsMove, this,
+            m_guard.wrap([this](double seconds) { m_lessonControl->shiftRecords(seconds); }));
     connect(m_cueShift, &CueShift::keptChanged, this, m_guard.wrap([this] { rememberPlace(); }));
     connect(m_cueShift, &CueShift::stateChanged, this, [this] { showSubtitleTracks(); });
     connect(m_cueShift, &CueShift::statusChanged, statusBar(),

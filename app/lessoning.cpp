@@ -2,6 +2,7 @@
 // to the player, the loop, the dictation line and the learner database.
 #include "app/tform_main.h"
 
+#include "align/cueshift.h"
 #include "dictation/answerpane.h"
 #include "dictation/dictationline.h"
 #include "learner/learnerdatabase.h"
@@ -68,6 +69,9 @@ void TForm_Main::createLesson()
             statusBar()->showMessage(tr("这段录音的句子都已完成"));
     }));
     connect(m_sentences, &SentenceTrack::sentencesChanged, this, m_guard.wrap([this] {
+        // Cues about to be moved would lay the records over the wrong cues.
+        if (m_cueShift && m_cueShift->willMove(m_sentences->source()))
+            return;
         m_lessonControl->setSentences(m_sentences->sentences(), m_sentences->isComplete());
     }));
     connect(m_loop, &LoopRegion::changed, control, &LessonController::followLoop);

@@ -655,6 +655,21 @@ void LearnerDatabase::setDivision(const RecordingKey &key, const QString &path,
     });
 }
 
+void LearnerDatabase::shiftSentences(const RecordingKey &key, const QString &path, double seconds)
+{
+    const qint64 ms = milliseconds(seconds);
+    if (!key.isValid() || ms == 0)
+        return;
+    for (SentenceMatch::Span &span : m_divisions[key.digest]) {
+        span.start += seconds;
+        span.end += seconds;
+    }
+    queue([key, path, ms](QSqlDatabase &database, QSqlError &error) {
+        const std::optional<qint64> recording = recordingId(database, key, path, error);
+        return recording && SentenceRows::shiftAll(database, *recording, ms, error);
+    });
+}
+
 void LearnerDatabase::saveSentence(const RecordingKey &key, const QString &path,
                                    const SentenceProgress &progress,
                                    const std::optional<AttemptRecord> &attempt)

@@ -71,6 +71,8 @@ public:
     // the division and the recording's sentence count kept.
     void setDivision(const RecordingKey &key, const QString &path,
                      const QList<SentenceMatch::Span> &division, bool settled);
+    // Every record of the recording moved by seconds, with its subtitles.
+    void shiftSentences(const RecordingKey &key, const QString &path, double seconds);
     // The sentence's record: the tries add up, the better state and score
     // win over what another copy of the program wrote meanwhile. A record with
     // no attempt carries what the window holds (written back after a failure).

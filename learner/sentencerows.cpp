@@ -288,3 +288,21 @@ bool SentenceRows::mergeOverlapping(QSqlDatabase &database, QSqlError &error)
     }
     return true;
 }
+
+bool SentenceRows::shiftAll(QSqlDatabase &database, qint64 recordingId, qint64 ms, QSqlError &error)
+{
+    // By way of times no row has, as no two rows may share their times
+    // even for a moment.
+    constexpr qint64 Aside = 1'000'000'000'000;
+    for (const qint64 by : {Aside + ms, -Aside}) {
+        QSqlQuery query(database);
+        query.prepare(QStringLiteral("UPDATE sentences SET start_ms = start_ms + ?, "
+                                     "end_ms = end_ms + ? WHERE recording_id = ?"));
+        query.addBindValue(by);
+        query.addBindValue(by);
+        query.addBindValue(recordingId);
+        if (!exec(query, error))
+            return false;
+    }
+    return true;
+}

@@ -35,6 +35,10 @@ bool settleSentence(QSqlDatabase &database, qint64 recordingId,
 bool settleAll(QSqlDatabase &database, qint64 recordingId,
                const QList<SentenceMatch::Span> &division, QSqlError &error);
 
+// Every row of the recording moved by ms, its subtitles having been moved:
+// what was practised on a cue stays with the cue.
+bool shiftAll(QSqlDatabase &database, qint64 recordingId, qint64 ms, QSqlError &error);
+
 // Rows of one recording that match each other (left by two divisions before
 // rows followed their sentences) merged into the one written last.
 bool mergeOverlapping(QSqlDatabase &database, QSqlError &error);

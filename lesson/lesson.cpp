@@ -72,6 +72,14 @@ void Lesson::setSentences(const QList<Sentence> &sentences, const QList<Sentence
         Q_EMIT currentChanged(m_current);
 }
 
+void Lesson::shiftRecords(double seconds)
+{
+    for (SentenceProgress &record : m_records) {
+        record.start += seconds;
+        record.end += seconds;
+    }
+}
+
 void Lesson::clear()
 {
     // Another recording: nothing of this one carries over.

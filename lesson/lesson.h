@@ -27,6 +27,9 @@ public:
     void setSentences(const QList<Sentence> &sentences, const QList<SentenceProgress> &stored);
     // Forgets the recording's sentences and what was done on them.
     void clear();
+    // What was done moved by seconds with the subtitle cues it was done on,
+    // before the moved cues come, so that each finds its own.
+    void shiftRecords(double seconds);
 
     int count() const { return int(m_progress.size()); }
     const QList<Sentence> &sentences() const { return m_sentences; }

@@ -91,6 +91,19 @@ void LessonController::closeRecording()
     m_waiting.reset();
 }
 
+void LessonController::shiftRecords(double seconds)
+{
+    m_lesson->shiftRecords(seconds);
+    if (m_stored) {
+        for (SentenceProgress &record : *m_stored) {
+            record.start += seconds;
+            record.end += seconds;
+        }
+    }
+    if (m_learner)
+        m_learner->shiftSentences(m_key, m_path, seconds);
+}
+
 void LessonController::setSentences(const QList<Sentence> &sentences, bool complete)
 {
     if (m_keyComing) {

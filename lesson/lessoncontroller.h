@@ -83,6 +83,9 @@ public:
     const RecordingKey &recordingKey() const { return m_key; }
     // The sentences found so far, and whether that is all of them.
     void setSentences(const QList<Sentence> &sentences, bool complete);
+    // The recording's subtitle cues are being moved by seconds: what was done
+    // on them, here and stored, moves along (see Lesson::shiftRecords()).
+    void shiftRecords(double seconds);
     // The loop region moved: the sentence it is becomes the current one.
     void followLoop(double start, double end);
     // Playback started or paused: a lesson waiting for it starts.

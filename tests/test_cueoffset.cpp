@@ -3,18 +3,22 @@
 // and the offer in the window, kept with the recording's place.
 #include "align/cueoffset.h"
 #include "align/cueshift.h"
+#include "learner/learnerdatabase.h"
 #include "lesson/lesson.h"
 #include "playback/resumestore.h"
 #include "sentences/subtitles.h"
 #include "sentences/waveformzoom.h"
 #include "support/joinedspeech.h"
+#include "support/progressrecords.h"
 #include "support/testutil.h"
 
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -243,6 +247,38 @@ TEST(CueOffsetPlace, KeptWithThePlaceWrittenOnlyWhenThere)
     EXPECT_DOUBLE_EQ(ResumeStore(path).find(QStringLiteral("/old.mp3"))->loopEnd, 2.0);
 }
 
+TEST(CueOffsetPlace, StoredRecordsMoveWithTheirCues)
+{
+    QTemporaryDir dir;
+    const RecordingKey key{QStringLiteral("k"), 1};
+    const QString path = QStringLiteral("/x/k.wav");
+    LearnerDatabase db(dir.filePath(QStringLiteral("learner.db")));
+    // Each moved by 2 s lands where the next one was: the move must not
+    // trip over the rows still to move.
+    for (double start : {1.0, 3.0, 5.0}) {
+        SentenceProgress p = sentenceAt(start, QStringLiteral("cue %1").arg(start));
+        p.end = start + 2.0;
+        db.saveSentence(key, path, p, attemptAt(QDate(2026, 3, 1), 9, 50));
+    }
+    db.flush();
+    const struct {
+        double seconds;
+        double firstStart;
+    } rows[] = {{2.0, 3.0}, {-2.0, 1.0}, {-0.75, 0.25}, {0.0, 0.25}};
+    for (const auto &row : rows) {
+        db.shiftSentences(key, path, row.seconds);
+        db.flush();
+        const QList<SentenceProgress> stored = db.sentences(key);
+        ASSERT_EQ(stored.size(), 3) << row.seconds;
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(stored[k].start, row.firstStart + 2.0 * k, 1e-9) << row.seconds;
+            EXPECT_NEAR(stored[k].end, row.firstStart + 2.0 * k + 2.0, 1e-9) << row.seconds;
+            EXPECT_EQ(stored[k].expected, QStringLiteral("cue %1").arg(1.0 + 2.0 * k));
+            EXPECT_EQ(stored[k].tries, 1);
+        }
+    }
+}
+
 // ---- in speech the aligner did not make ----
 
 const QString CueLibrivox = QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/"
@@ -352,10 +388,12 @@ struct LateCuesWindow {
     QList<Spoken> truth = cueReaderRecording(shared, reader);
     WindowHarness h{true};
 
-    LateCuesWindow()
+    explicit LateCuesWindow(bool learner = false)
     {
         putFile(shared.filePath(QStringLiteral("reader.srt")), shiftedSrt(truth, 2.0));
         h.resumeFile = shared.filePath(QStringLiteral("resume.json"));
+        if (learner)
+            h.learnerDatabase = shared.filePath(QStringLiteral("learner.db"));
         h.create();
     }
     void open()
@@ -446,6 +484,45 @@ TEST(CueOffsetWindow, LeftAsTheyAreTheCuesAreNotOfferedAgain)
     EXPECT_FALSE(move->isChecked());
     move->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.startsNear(0.0); }, 10000));
+}
+
+TEST(CueOffsetWindow, WhatWasPractisedStaysWithItsCue)
+{
+    LateCuesWindow w(true);
+    Lesson &lesson = w.h.feature<Lesson>();
+    auto *list = w.h.widget<QTableView>("TableView_Sentences");
+    const auto apply = [&](int index, const char *typed) {
+        Q_EMIT list->activated(list->model()->index(index, 0));
+        w.h.widget<QLineEdit>("LabeledEdit_Dictation")->setText(QString::fromUtf8(typed));
+        w.h.clickApply();
+    };
+    // Tries on each sentence, and whether each still has its own text.
+    const auto tries = [&] {
+        QList<int> out;
+        for (int k = 0; k < lesson.count(); ++k)
+            out.append(lesson.at(k).expected == w.truth[k].text ? lesson.at(k).tries : -1);
+        return out;
+    };
+    w.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.bar()->isHidden(); }, 60000));
+    // A line for the second cue before the cues are moved, one for the
+    // third after: each stays with its cue, moved, back and opened again.
+    apply(1, "he was not");
+    ASSERT_EQ(tries(), QList<int>({0, 1, 0, 0, 0}));
+    w.h.widget<QPushButton>("Button_CueShiftAccept")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(0.0); }, 10000));
+    EXPECT_EQ(tries(), QList<int>({0, 1, 0, 0, 0}));
+    apply(2, "unless to be");
+    EXPECT_EQ(tries(), QList<int>({0, 1, 1, 0, 0}));
+    w.reopen();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(0.0) && lesson.count() == 5; }, 30000));
+    EXPECT_EQ(tries(), QList<int>({0, 1, 1, 0, 0}));
+    w.h.action(QStringLiteral("Action_CueShift"))->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(2.0); }, 10000));
+    EXPECT_EQ(tries(), QList<int>({0, 1, 1, 0, 0}));
+    w.reopen();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(2.0) && lesson.count() == 5; }, 30000));
+    EXPECT_EQ(tries(), QList<int>({0, 1, 1, 0, 0}));
 }
 
 } // namespace
