@@ -26,6 +26,9 @@ constexpr double OffsetPadBefore = 0.08;
 constexpr double OffsetPadAfter = 0.10;
 // Of the recording either side of the cues, when they are aligned again.
 constexpr double OffsetRoom = 0.5;
+// The largest offset looked for, and how much of the cues is aligned at once.
+constexpr double OffsetReach = 45.0;
+constexpr double OffsetChunkSeconds = 60.0;
 
 // The stretch of sound t falls inside; pieces.size() when t is in a pause.
 std::size_t pieceAround(double t, const std::vector<SpeechPiece> &pieces)
@@ -65,6 +68,77 @@ Features cueFrames(const Features &f, int from, int to)
                       f.values.begin() + std::ptrdiff_t(to) * f.width);
     return out;
 }
+
+// Consecutive units (by index) whose cues span no more than a minute.
+QList<std::pair<qsizetype, qsizetype>> offsetChunks(const QList<double> &starts,
+                                                    const QList<double> &ends)
+{
+    QList<std::pair<qsizetype, qsizetype>> out;
+    qsizetype first = 0;
+    for (qsizetype u = 1; u <= starts.size(); ++u) {
+        if (u == starts.size() || ends[u] - starts[first] > OffsetChunkSeconds) {
+            out.append({first, u});
+            first = u;
+        }
+    }
+    return out;
+}
+
+// Aligns some consecutive units of the cue texts to a stretch of the
+// recording, with the features of both whole.
+struct ChunkAligner {
+    const QList<TextUnit> &units;
+    const SynthResult &synth;
+    const Features &synthFeatures;
+    const Features &recording;
+    const std::vector<SpeechPiece> &pieces;
+    const AlignParams &params;
+
+    // Units [u0, u1) between from and to seconds of the recording: the
+    // sentences found, in the recording's time, numbered as the units are.
+    QList<AlignedSentence> align(qsizetype u0, qsizetype u1, double from, double to) const
+    {
+        const double hop = params.features.hopSeconds;
+        const int s0 = std::clamp(int(synth.units[u0].start / hop), 0, synthFeatures.frames());
+        const int s1 =
+            std::clamp(int(std::ceil(synth.units[u1 - 1].end / hop)), s0, synthFeatures.frames());
+        const int c0 = std::clamp(int(from / hop), 0, recording.frames());
+        const int c1 = std::clamp(int(std::ceil(to / hop)), c0, recording.frames());
+        SynthResult part;
+        part.sampleRate = synth.sampleRate;
+        const double synthOffset = s0 * hop;
+        for (qsizetype u = u0; u < u1; ++u) {
+            SynthUnit unit = synth.units[u];
+            unit.start -= synthOffset;
+            unit.end -= synthOffset;
+            unit.soundStart -= synthOffset;
+            unit.soundEnd -= synthOffset;
+            for (SynthWord &w : unit.words)
+                w.start -= synthOffset;
+            part.units.append(unit);
+        }
+        const double offset = c0 * hop;
+        const double length = (c1 - c0) * hop;
+        std::vector<SpeechPiece> inside;
+        for (SpeechPiece p : pieces) {
+            p.start = std::max(0.0, p.start - offset);
+            p.end = std::min(length, p.end - offset);
+            if (p.end > p.start)
+                inside.push_back(p);
+        }
+        QList<AlignedSentence> found =
+            alignText(units.mid(u0, u1 - u0), part, cueFrames(synthFeatures, s0, s1),
+                      cueFrames(recording, c0, c1), inside, {}, length, params)
+                .sentences;
+        for (AlignedSentence &s : found) {
+            s.start += offset;
+            s.end += offset;
+            if (s.unit >= 0)
+                s.unit += int(u0);
+        }
+        return found;
+    }
+};
 
 } // namespace
 
@@ -254,6 +328,11 @@ CueOffsetOutcome findCueOffset(const QString &recording, const QList<Sentence> &
         if (!text.isEmpty())
             units.append({text, 0});
     }
+    if (units.isEmpty()) {
+        outcome.offset = decideCueOffset(cueFindings(cues, {}), rule);
+        outcome.ok = true;
+        return outcome;
+    }
     AlignParams params;
     // Where the speech starts, unpadded, and each cue whole.
     params.padBefore = 0.0;
@@ -294,43 +373,50 @@ CueOffsetOutcome findCueOffset(const QString &recording, const QList<Sentence> &
         outcome.error = synth.error;
         return outcome;
     }
-    progress(90);
     Features a = synthFeatures.take();
     Features b = realFeatures.take();
     normalizeFeatures(a);
     normalizeFeatures(b);
-    const Envelope &envelope = levels.envelope();
-    const Alignment alignment =
-        alignText(units, synth, a, b, soundPieces(envelope), {}, envelope.duration, params);
-    // The whole text aligned at once finds most cues, but speech before the
-    // first cue or after the last (a scene cut from the film, a song)
-    // can pull a cue or two onto it: the offset the cues found agree on is
-    // a first guess, and the cues are aligned again to the stretch of the
-    // recording they cover when moved by it.
-    const QList<CueFinding> firstFindings = cueFindings(cues, alignment);
-    outcome.offset = decideCueOffset(firstFindings, rule);
-    if (outcome.offset.found >= rule.fewest && !cues.isEmpty()) {
-        const double guess = medianDifference(firstFindings);
-        const double hop = params.features.hopSeconds;
-        const int from =
-            std::clamp(int((cues.first().start + guess - OffsetRoom) / hop), 0, b.frames());
-        const int to = std::clamp(int(std::ceil((cues.last().end + guess + OffsetRoom) / hop)),
-                                  from, b.frames());
-        const double offset = from * hop;
-        std::vector<SpeechPiece> inside;
-        for (SpeechPiece p : soundPieces(envelope)) {
-            p.start = std::max(0.0, p.start - offset);
-            p.end = std::min((to - from) * hop, p.end - offset);
-            if (p.end > p.start)
-                inside.push_back(p);
+    const std::vector<SpeechPiece> pieces = soundPieces(levels.envelope());
+    QList<double> cueStart;
+    QList<double> cueEnd;
+    for (const Sentence &cue : cues) {
+        if (!cueUnitText(cue.text).isEmpty()) {
+            cueStart.append(cue.start);
+            cueEnd.append(cue.end);
         }
-        Features stretch = cueFrames(b, from, to);
-        normalizeFeatures(stretch);
-        Alignment again =
-            alignText(units, synth, a, stretch, inside, {}, (to - from) * hop, params);
-        for (AlignedSentence &s : again.sentences) {
-            s.start += offset;
-            s.end += offset;
+    }
+    // A film's dialogue is not spread evenly over it, so the cues are not
+    // aligned to the whole at once: a minute of them at a time, to the
+    // stretch where they may be when off by up to OffsetReach, then, moved
+    // by the offset most of them agree on, to the stretch they then cover.
+    const QList<std::pair<qsizetype, qsizetype>> chunks = offsetChunks(cueStart, cueEnd);
+    const ChunkAligner chunk{units, synth, a, b, pieces, params};
+    Alignment first;
+    for (qsizetype k = 0; k < chunks.size(); ++k) {
+        const auto [u0, u1] = chunks[k];
+        first.sentences.append(
+            chunk.align(u0, u1, cueStart[u0] - OffsetReach, cueEnd[u1 - 1] + OffsetReach));
+        if (cancelled()) {
+            outcome.cancelled = true;
+            return outcome;
+        }
+        progress(80 + int(10 * (k + 1) / chunks.size()));
+    }
+    const QList<CueFinding> firstFindings = cueFindings(cues, first);
+    outcome.offset = decideCueOffset(firstFindings, rule);
+    if (outcome.offset.found >= rule.fewest) {
+        const double guess = medianDifference(firstFindings);
+        Alignment again;
+        for (qsizetype k = 0; k < chunks.size(); ++k) {
+            const auto [u0, u1] = chunks[k];
+            again.sentences.append(chunk.align(u0, u1, cueStart[u0] + guess - OffsetRoom,
+                                               cueEnd[u1 - 1] + guess + OffsetRoom));
+            if (cancelled()) {
+                outcome.cancelled = true;
+                return outcome;
+            }
+            progress(90 + int(10 * (k + 1) / chunks.size()));
         }
         const CueOffset second = decideCueOffset(cueFindings(cues, again), rule);
         if (second.decided)

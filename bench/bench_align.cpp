@@ -240,5 +240,18 @@ int main(int argc, char *argv[])
     std::printf("subtitle_offset_hour_error_ms %.0f ms\n",
                 hourOffset.offset.isOff() ? std::abs(hourOffset.offset.seconds + 2.4) * 1000.0
                                           : 2400.0);
+    // As in a film, where the dialogue is not spread evenly: ten minutes
+    // without speech before it.
+    const QString padded = dir.filePath(QStringLiteral("padded.wav"));
+    run(QStringLiteral("sox"), {hour, padded, "pad", "600", "0"});
+    QList<Sentence> paddedCues;
+    for (const Sentence &c : cues)
+        paddedCues.append({c.start + 600.0, c.end + 600.0, c.text});
+    const CueOffsetOutcome paddedOffset =
+        findCueOffset(padded, paddedCues, QStringLiteral("subtitle-file:padded"),
+                      voiceFor(QStringLiteral("en"), text), QString());
+    std::printf("subtitle_offset_uneven_error_ms %.0f ms\n",
+                paddedOffset.offset.isOff() ? std::abs(paddedOffset.offset.seconds + 2.4) * 1000.0
+                                            : 2400.0);
     return again.fromCache ? 0 : 1;
 }
