@@ -94,6 +94,28 @@ float unitMatch(const Features &synth, const Features &recording, const WarpPath
     return float(std::clamp(1.0 - own / (others / count), 0.0, 1.0));
 }
 
+// Where the coarse pass may look. Everywhere when affordable; else around
+// the path of a coarser pass that does look everywhere, made as coarse as
+// that takes. A band around the diagonal would assume the text and the
+// recording run alike from start to end, and a text that goes on past the
+// recording (or starts before it) leaves that band within a minute or two.
+WarpBand coarseSearch(const Features &a, const Features &b, const AlignParams &params, double hop)
+{
+    const long long everywhere = (long long)a.frames() * b.frames();
+    if (everywhere <= params.fullBandCells)
+        return fullBand(a.frames(), b.frames());
+    const int margin = int(std::lround(params.margin / hop));
+    const int factor = int(std::ceil(std::sqrt(double(everywhere) / double(params.fullBandCells))));
+    const Features coarsestA = coarsened(a, factor);
+    const Features coarsestB = coarsened(b, factor);
+    const float skip = unrelatedDistance(coarsestA, coarsestB) * params.skipShare;
+    const WarpPath coarsest =
+        warp(coarsestA, coarsestB, fullBand(coarsestA.frames(), coarsestB.frames()), skip);
+    if (!coarsest.found)
+        return diagonalBand(a.frames(), b.frames(), margin);
+    return bandAround(coarsest, factor, a.frames(), b.frames(), margin);
+}
+
 } // namespace
 
 double carryOver(double synthSeconds, const std::vector<int> &firstColumn, double hop)
@@ -269,14 +291,9 @@ Alignment alignText(const QList<TextUnit> &units, const SynthResult &synth,
     const int factor = std::max(1, params.coarseFactor);
     const Features coarseA = coarsened(synthFeatures, factor);
     const Features coarseB = coarsened(recording, factor);
-    const long long everywhere = (long long)coarseA.frames() * coarseB.frames();
-    const WarpBand coarseBand =
-        everywhere <= params.fullBandCells
-            ? fullBand(coarseA.frames(), coarseB.frames())
-            : diagonalBand(coarseA.frames(), coarseB.frames(),
-                           int(std::lround(params.margin / (hop * factor))));
     const float unrelated = unrelatedDistance(synthFeatures, recording);
     const float skip = unrelated * params.skipShare;
+    const WarpBand coarseBand = coarseSearch(coarseA, coarseB, params, hop * factor);
     const WarpPath coarse = warp(coarseA, coarseB, coarseBand, skip);
     WarpPath path;
     if (coarse.found)

@@ -42,7 +42,7 @@ struct Alignment {
 struct AlignParams {
     FeatureParams features;
     int coarseFactor = 5; // frames per frame of the first, coarse pass
-    double margin = 60.0; // seconds either side of the diagonal, for long recordings
+    double margin = 60.0; // seconds either side of the coarsest path, for long recordings
     long long fullBandCells = 30'000'000; // below this the coarse pass looks everywhere
     double fineRadius = 1.0;              // seconds either side of the coarse path
     double snap = 0.30;                   // how far a boundary moves to reach a pause

@@ -22,6 +22,8 @@ constexpr double FirstSynthSeconds = 20.0;
 constexpr double FirstRoomFactor = 2.0;
 constexpr double FirstRoomSeconds = 15.0;
 constexpr quint32 FormatVersion = 2;
+// Raised whenever the way of aligning changes, so kept results are made anew.
+constexpr quint32 MethodVersion = 2;
 
 Features normalized(Features f)
 {
@@ -68,10 +70,10 @@ QByteArray alignmentKey(const QString &text, const QString &voice, const AlignPa
     hash.addData(QByteArray("|") + voice.toUtf8() + '|');
     QByteArray settings;
     QDataStream out(&settings, QIODevice::WriteOnly);
-    out << FormatVersion << params.features.windowSeconds << params.features.hopSeconds
-        << params.features.filters << params.features.coefficients << params.coarseFactor
-        << params.margin << params.fineRadius << params.snap << params.longest << params.poorBelow
-        << params.dropBelow << params.refuseShare;
+    out << FormatVersion << MethodVersion << params.features.windowSeconds
+        << params.features.hopSeconds << params.features.filters << params.features.coefficients
+        << params.coarseFactor << params.margin << params.fineRadius << params.snap
+        << params.longest << params.poorBelow << params.dropBelow << params.refuseShare;
     hash.addData(settings);
     return QByteArray("align:") + hash.result().toHex();
 }

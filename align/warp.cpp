@@ -133,6 +133,8 @@ WarpPath warp(const Features &a, const Features &b, const WarpBand &band, float 
     std::vector<float> current;
     int previousFirst = 0;
     int previousLast = 0;
+    float bestEarlyEnd = Unreached;
+    int earlyEndRow = -1;
     for (int i = 0; i < rows; ++i) {
         const int first = band.first[std::size_t(i)];
         const int last = band.last[std::size_t(i)];
@@ -143,9 +145,12 @@ WarpPath warp(const Features &a, const Features &b, const WarpBand &band, float 
             const float d = frameDistance(x, b.frame(j), width);
             float best = Unreached;
             std::uint8_t step = Start;
-            if (i == 0) {
-                best = float(j) * skipCost; // the path may start at any column
-            } else {
+            // The path may start at any column of the first row, or at any row
+            // of the first column: the text may begin before the recording does.
+            if (i == 0 || j == 0) {
+                best = float(i + j) * skipCost;
+            }
+            if (i > 0) {
                 if (j - 1 >= previousFirst && j - 1 < previousLast
                     && previous[std::size_t(j - 1 - previousFirst)] < best) {
                     best = previous[std::size_t(j - 1 - previousFirst)];
@@ -164,6 +169,16 @@ WarpPath warp(const Features &a, const Features &b, const WarpBand &band, float 
             current[std::size_t(j - first)] = best == Unreached ? Unreached : best + d;
             rowSteps[j - first] = step;
         }
+        // The path may end in the last column before the last row: the rest of
+        // the text goes on past the recording.
+        if (last == columns && i + 1 < rows) {
+            const float total =
+                current[std::size_t(columns - 1 - first)] + float(rows - 1 - i) * skipCost;
+            if (total < bestEarlyEnd) {
+                bestEarlyEnd = total;
+                earlyEndRow = i;
+            }
+        }
         std::swap(previous, current);
         previousFirst = first;
         previousLast = last;
@@ -180,21 +195,32 @@ WarpPath warp(const Features &a, const Features &b, const WarpBand &band, float 
             end = j;
         }
     }
+    int i = rows - 1;
+    if (earlyEndRow >= 0 && bestEarlyEnd < bestEnd) {
+        i = earlyEndRow;
+        end = columns - 1;
+    }
     if (end < 0)
         return path;
 
-    path.firstColumn.assign(std::size_t(rows), 0);
-    path.lastColumn.assign(std::size_t(rows), 0);
+    // Rows the path leaves out keep the column where it ends or starts: none
+    // of the recording.
+    path.firstColumn.assign(std::size_t(rows), end);
+    path.lastColumn.assign(std::size_t(rows), end);
     path.distance.assign(std::size_t(rows), 0.0f);
-    int i = rows - 1;
     int j = end;
     path.lastColumn[std::size_t(i)] = j;
     while (true) {
         path.firstColumn[std::size_t(i)] = j;
         const std::uint8_t step =
             steps[offset[std::size_t(i)] + std::size_t(j - band.first[std::size_t(i)])];
-        if (step == Start)
+        if (step == Start) {
+            for (int r = 0; r < i; ++r) {
+                path.firstColumn[std::size_t(r)] = j;
+                path.lastColumn[std::size_t(r)] = j;
+            }
             break;
+        }
         if (step == Across) {
             --j;
             continue;

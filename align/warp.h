@@ -28,7 +28,9 @@ WarpBand bandAround(const WarpPath &coarse, int factor, int rows, int columns, i
 // The path found: for each row of a, the columns of b it matched, in order,
 // and the distance of each row's first match. The path may start and end
 // anywhere in b (what b holds before and after a is skipped), so a text that
-// covers only part of a recording still finds its part.
+// covers only part of a recording still finds its part; and it may leave out
+// the start or the end of a, so a recording that holds only part of the text
+// does too. Rows left out keep the one column where the path starts or ends.
 struct WarpPath {
     std::vector<int> firstColumn; // per row
     std::vector<int> lastColumn;  // per row
@@ -36,8 +38,8 @@ struct WarpPath {
     bool found = false;
 };
 
-// skipCost is what each frame of b the path leaves out before its start or
-// after its end costs: near what matching an unrelated frame costs, so a text
+// skipCost is what each frame of a or b the path leaves out before its start
+// or after its end costs: near what matching an unrelated frame costs, so a text
 // is not squeezed into a corner of the recording to avoid matching the rest,
 // yet a text that covers only part of it leaves the rest out.
 WarpPath warp(const Features &a, const Features &b, const WarpBand &band, float skipCost);

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -189,6 +190,10 @@ TEST(Warp, FindsTheStretchedAndShiftedCopy)
         // What the recording holds before and after the text is left out.
         {"cdef", "xyzcddefzyx", {3, 4, 6, 7}},
         {"abcdefgh", "aabcdddefggh", {0, 2, 3, 4, 7, 8, 9, 11}},
+        // What the text holds past the recording's end, or before its start,
+        // keeps the column where the path ends or starts.
+        {"abcdwxyz", "abcd", {0, 1, 2, 3, 3, 3, 3, 3}},
+        {"wxyzabcd", "abcd", {0, 0, 0, 0, 0, 1, 2, 3}},
     };
     for (const auto &row : rows) {
         const Features a = sequence(row.a);
@@ -543,6 +548,70 @@ TEST(AlignSpeech, APartialTextIsUsedWhereItMatches)
     // The rest of the recording still has its sentences, from the pauses.
     EXPECT_GT(a.sentences.last().end, truth.last().start);
     EXPECT_TRUE(a.sentences.last().text.isEmpty());
+}
+
+// Sentences of a long prose text every Debian system has.
+QStringList proseSentences(int count)
+{
+    QFile f(QStringLiteral("/usr/share/common-licenses/GPL-3"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString all = QString::fromUtf8(f.readAll()).simplified();
+    QStringList out;
+    for (const QString &s : all.split(QRegularExpression(QStringLiteral("(?<=[.?!])\\s+")))) {
+        if (s.count(QLatin1Char(' ')) >= 4 && s.size() < 200)
+            out.append(s);
+        if (out.size() == count)
+            break;
+    }
+    return out;
+}
+
+TEST(AlignSpeech, ARecordingOfPartOfALongTextGetsThatPartsSentences)
+{
+    // A text that runs minutes past the recording, or starts minutes before
+    // it: the coarse search must find where the recording lies in the text.
+    const QStringList text = proseSentences(45);
+    ASSERT_EQ(text.size(), 45);
+    const struct {
+        const char *name;
+        int from;
+    } rows[] = {{"the text goes on past the recording", 0},
+                {"the recording is from the middle of the text", 8}};
+    for (const auto &row : rows) {
+        QTemporaryDir dir;
+        const QString spoken = dir.filePath(QStringLiteral("spoken.txt"));
+        QFile f(spoken);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.mid(row.from, 30).join(QLatin1Char('\n')).toUtf8());
+        f.close();
+        const QString wav = dir.filePath(QStringLiteral("spoken.wav"));
+        // Another voice and speed than the aligner's.
+        ASSERT_TRUE(run(QStringLiteral("espeak-ng"),
+                        {"-v", "en-us+m3", "-s", "165", "-f", spoken, "-w", wav}));
+        AlignParams params;
+        // As for an hour's recording and its text, at a tenth of the scale.
+        params.fullBandCells = 1'000'000;
+        params.margin = 10.0;
+        const AlignOutcome outcome =
+            alignRecording(wav, text.join(QLatin1Char('\n')), voiceFor(QStringLiteral("en"), {}),
+                           QString(), {}, params);
+        ASSERT_TRUE(outcome.ok) << row.name;
+        ASSERT_FALSE(outcome.alignment.refused) << row.name;
+        int right = 0;
+        int wrong = 0;
+        for (const AlignedSentence &s : outcome.alignment.sentences) {
+            if (s.text.isEmpty())
+                continue;
+            // Long sentences come in parts.
+            qsizetype k = 0;
+            while (k < text.size() && !text[k].contains(s.text))
+                ++k;
+            const bool spokenHere = k >= row.from && k < row.from + 30;
+            (spokenHere ? right : wrong) += 1;
+        }
+        EXPECT_GE(right, 27) << row.name;
+        EXPECT_LE(wrong, 2) << row.name;
+    }
 }
 
 TEST(AlignSpeech, TheWorkerHandsOverAndKeepsTheResult)
