@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <utility>
 
 CueShift::CueShift(QWidget *bar, QLabel *text, QAbstractButton *accept, QAbstractButton *decline,
                    QObject *parent, const QString &cacheFolder)
@@ -38,7 +39,8 @@ void CueShift::stopChecking()
     if (m_cancelled)
         m_cancelled->store(true);
     ++m_run;
-    m_running = false;
+    if (std::exchange(m_running, false))
+        Q_EMIT checking(-1);
 }
 
 QString CueShift::offsetText(double seconds)
@@ -119,6 +121,15 @@ void CueShift::check()
     QThread *thread = QThread::create([=] {
         CueOffsetControl control;
         control.isCancelled = [cancelled] { return cancelled->load(); };
+        control.progress = [self, run](int percent) {
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, run, percent] {
+                    if (self && self->m_run == run)
+                        Q_EMIT self->checking(percent);
+                },
+                Qt::QueuedConnection);
+        };
         const CueOffsetOutcome outcome =
             findCueOffset(recording, cues, identity, voice, folder, control);
         if (outcome.cancelled)
@@ -129,6 +140,7 @@ void CueShift::check()
                 if (!self || self->m_run != run)
                     return;
                 self->m_running = false;
+                Q_EMIT self->checking(-1);
                 // A recording that cannot be read says so elsewhere already.
                 self->found(outcome.ok ? outcome.offset : CueOffset());
             },

@@ -76,6 +76,8 @@ signals:
     // The offset found, or whether the cues are moved, changed.
     void stateChanged();
     void statusChanged(const QString &text);
+    // How far the check of the cues has come, in percent; -1 once it is over.
+    void checking(int percent);
 
 private:
     void check();

@@ -37,6 +37,15 @@ void TForm_Main::createCueShift()
     if (auto *column = qobject_cast<QVBoxLayout *>(centralWidget()->layout()))
         column->insertWidget(0, bar);
     m_cueShift = new CueShift(bar, text, accept, decline, this, m_services.analysisCacheFolder);
+    // Beside the status line, which keeps what the analysis said.
+    auto *checking = new QLabel(statusBar());
+    checking->setObjectName(QStringLiteral("Label_CueCheck"));
+    checking->hide();
+    statusBar()->addPermanentWidget(checking);
+    connect(m_cueShift, &CueShift::checking, checking, [checking](int percent) {
+        checking->setText(tr("正在核对字幕时间 %1%").arg(percent));
+        checking->setVisible(percent >= 0);
+    });
 
     connect(m_sentences, &SentenceTrack::sentencesChanged, this, m_guard.wrap([this] {
         m_cueShift->sentencesShown(m_sentences->sentences(), m_sentences->source(),

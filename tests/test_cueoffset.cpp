@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -430,10 +431,16 @@ TEST(CueOffsetWindow, TheOfferMovesTheCuesAndTheMoveIsKept)
     WindowHarness &h = w.h;
     QFrame *bar = w.bar();
     CueShift &shift = h.feature<CueShift>();
+    QSignalSpy checking(&shift, &CueShift::checking);
     w.open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(2.0); }, 30000));
-    // Said once, without stopping anything.
+    // Said once, without stopping anything; how far the check has come is
+    // shown beside the status line until then.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isHidden(); }, 60000));
+    ASSERT_GE(checking.size(), 2);
+    EXPECT_GE(checking.first().at(0).toInt(), 0);
+    EXPECT_EQ(checking.last().at(0).toInt(), -1);
+    EXPECT_TRUE(h.widget<QLabel>("Label_CueCheck")->isHidden());
     EXPECT_TRUE(
         h.widget<QLabel>("Label_CueShift")->text().startsWith(QStringLiteral("字幕比声音晚 ")))
         << h.widget<QLabel>("Label_CueShift")->text().toStdString();

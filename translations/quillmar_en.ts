@@ -1783,6 +1783,10 @@ Recover it?</translation>
         <source>把字幕移到声音上（%1）</source>
         <translation>Move subtitles onto the sound (%1)</translation>
     </message>
+    <message>
+        <source>正在核对字幕时间 %1%</source>
+        <translation>Checking subtitle timing %1%</translation>
+    </message>
 </context>
 <context>
     <name>TForm_OptionSetting</name>

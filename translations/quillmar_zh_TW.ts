@@ -1783,6 +1783,10 @@
         <source>把字幕移到声音上（%1）</source>
         <translation>把字幕移到聲音上（%1）</translation>
     </message>
+    <message>
+        <source>正在核对字幕时间 %1%</source>
+        <translation>正在核對字幕時間 %1%</translation>
+    </message>
 </context>
 <context>
     <name>TForm_OptionSetting</name>
