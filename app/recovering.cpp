@@ -104,12 +104,17 @@ void TForm_Main::wireRecovery()
     // saying why; it goes once a copy is written again.
     m_recoveryWarning = new QLabel(this);
     m_recoveryWarning->setObjectName(QStringLiteral("RecoveryWarning"));
-    const int size = style()->pixelMetric(QStyle::PM_SmallIconSize);
-    m_recoveryWarning->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(size));
     m_recoveryWarning->hide();
     statusBar()->addPermanentWidget(m_recoveryWarning);
     connect(m_recoveryWriter, &RecoveryWriter::writeFailed, this, [this](const QString &reason) {
         const QString text = tr("无法保存恢复副本：%1").arg(reason);
+        // The sign is drawn when first needed: looking up the icon theme
+        // would hold up the window's first showing by several milliseconds.
+        if (m_recoveryWarning->pixmap().isNull()) {
+            const int size = style()->pixelMetric(QStyle::PM_SmallIconSize);
+            m_recoveryWarning->setPixmap(
+                style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(size));
+        }
         m_recoveryWarning->setToolTip(text);
         m_recoveryWarning->setAccessibleName(text);
         m_recoveryWarning->show();

@@ -324,6 +324,8 @@ TEST(RecoveryFailure, StaysInTheStatusBarUntilCopiesWorkAgain)
     auto *warning = h.widget<QLabel>("RecoveryWarning");
     ASSERT_TRUE(warning);
     EXPECT_TRUE(QTest::qWaitFor([&] { return warning->isVisibleTo(&h.w()); }, 20000));
+    // A sign, not an empty label.
+    EXPECT_FALSE(warning->pixmap().isNull());
     EXPECT_TRUE(warning->toolTip().contains(h.recoveryFolder()))
         << warning->toolTip().toStdString();
     // Other messages come and go; the sign stays.
