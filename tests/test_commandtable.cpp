@@ -2,9 +2,12 @@
 // keyboard dispatch, checked on a window over fakes.
 #include "support/testutil.h"
 
+#include "platform/imagelist.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QHash>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -259,6 +262,42 @@ TEST(ToolBars, ButtonsInOrderWithGapsAndDividers)
                 << name(b->defaultAction()).toStdString();
         }
     }
+}
+
+// The images are read when first drawn; drawn, each is its SVG file at the
+// size asked for, sharp on a high-density screen too.
+TEST(ImageList, DrawsEachImageFromItsFileAtEveryScale)
+{
+    initImageListResources();
+    struct Case {
+        int size;
+        qreal scale;
+        QIcon::Mode mode; // greyed while its command is disabled
+    };
+    const Case cases[] = {{16, 1.0, QIcon::Normal},   {16, 2.0, QIcon::Normal},
+                          {24, 1.5, QIcon::Normal},   {32, 1.0, QIcon::Normal},
+                          {16, 1.0, QIcon::Disabled}, {16, 2.0, QIcon::Disabled}};
+    const auto same = [](const QIcon &drawn, const QString &file, const Case &c) {
+        const QPixmap got = drawn.pixmap(QSize(c.size, c.size), c.scale, c.mode);
+        const QPixmap want = QIcon(file).pixmap(QSize(c.size, c.size), c.scale, c.mode);
+        return !got.isNull() && got.size() == want.size()
+               && got.devicePixelRatio() == want.devicePixelRatio()
+               && got.toImage() == want.toImage();
+    };
+    for (int i = 0; i < ImageListCount; ++i) {
+        const QString file = QStringLiteral(":/icons/%1.svg").arg(i, 2, 10, QLatin1Char('0'));
+        ASSERT_TRUE(QFile::exists(file)) << i;
+        for (const Case &c : cases) {
+            EXPECT_FALSE(imageListIcon(i).isNull()) << i;
+            EXPECT_TRUE(same(imageListIcon(i), file, c)) << i << " at " << c.size << "@" << c.scale;
+        }
+    }
+    for (const Case &c : cases)
+        EXPECT_TRUE(same(applicationIcon(), QStringLiteral(":/icons/quillmar.svg"), c))
+            << c.size << "@" << c.scale;
+    EXPECT_EQ(imageListIcon(0).pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
+    for (int outside : {-1, ImageListCount})
+        EXPECT_TRUE(imageListIcon(outside).isNull()) << outside;
 }
 
 TEST(ToolBars, TooltipIsTheCaptionRightAfterStartUp)
