@@ -1,5 +1,7 @@
 #include "align/speechsynth.h"
 
+#include "platform/dynamiclibrary.h"
+
 #include <QCoreApplication>
 
 #include <espeak-ng/speak_lib.h>
@@ -29,6 +31,33 @@ struct Run {
     int blockFill = 0;
 };
 Run *current = nullptr;
+
+// libespeak-ng is loaded when speech is first made: linked, it and the sound
+// libraries it links would be loaded (and bound) at every start.
+struct EspeakApi {
+    decltype(&espeak_Initialize) initialize = nullptr;
+    decltype(&espeak_SetSynthCallback) setSynthCallback = nullptr;
+    decltype(&espeak_SetVoiceByName) setVoiceByName = nullptr;
+    decltype(&espeak_Synth) synth = nullptr;
+    decltype(&espeak_Synchronize) synchronize = nullptr;
+    bool loaded = false;
+};
+
+const EspeakApi &espeakApi()
+{
+    static const EspeakApi api = [] {
+        EspeakApi functions;
+        DynamicLibrary library(QStringLiteral("libespeak-ng.so.1"));
+        library.resolve(functions.initialize, "espeak_Initialize");
+        library.resolve(functions.setSynthCallback, "espeak_SetSynthCallback");
+        library.resolve(functions.setVoiceByName, "espeak_SetVoiceByName");
+        library.resolve(functions.synth, "espeak_Synth");
+        library.resolve(functions.synchronize, "espeak_Synchronize");
+        functions.loaded = library.error().isEmpty();
+        return functions;
+    }();
+    return api;
+}
 
 std::mutex &synthMutex()
 {
@@ -153,15 +182,17 @@ SynthResult synthesize(const QList<TextUnit> &units, const QString &voice, const
 {
     SynthResult result;
     const std::lock_guard lock(synthMutex());
-    static const int rate =
-        espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
+    const EspeakApi &espeak = espeakApi();
+    static const int rate = espeak.loaded ? espeak.initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr,
+                                                              espeakINITIALIZE_DONT_EXIT)
+                                          : 0;
     if (rate <= 0) {
         result.error = QCoreApplication::translate("Aligner", "无法启动语音合成（espeak-ng）");
         return result;
     }
-    espeak_SetSynthCallback(onSynth);
-    if (espeak_SetVoiceByName(voice.toUtf8().constData()) != EE_OK
-        && espeak_SetVoiceByName("en") != EE_OK) {
+    espeak.setSynthCallback(onSynth);
+    if (espeak.setVoiceByName(voice.toUtf8().constData()) != EE_OK
+        && espeak.setVoiceByName("en") != EE_OK) {
         result.error = QCoreApplication::translate("Aligner", "语音合成没有“%1”的声音").arg(voice);
         return result;
     }
@@ -188,9 +219,9 @@ SynthResult synthesize(const QList<TextUnit> &units, const QString &voice, const
         run.blockSum = 0.0;
         run.blockFill = 0;
         const QByteArray text = unit.text.toUtf8();
-        espeak_Synth(text.constData(), std::size_t(text.size()) + 1, 0, POS_CHARACTER, 0,
+        espeak.synth(text.constData(), std::size_t(text.size()) + 1, 0, POS_CHARACTER, 0,
                      espeakCHARS_UTF8, nullptr, nullptr);
-        espeak_Synchronize();
+        espeak.synchronize();
         // A pause after each unit, as a reader makes one between sentences,
         // so the recording's pauses have a pause to match.
         const std::vector<float> pause(std::size_t(rate * PauseSeconds), 0.0f);

@@ -36,7 +36,7 @@ fi
 has_package() {
     dpkg-deb -f "$deb" "$1" | tr ',|' '\n\n' | sed 's/^ *//; s/ .*//' | grep -qx "$2"
 }
-for package in libc6 libstdc++6 libmpv2 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins; do
+for package in libc6 libstdc++6 libmpv2 libespeak-ng1 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins; do
     if ! has_package Depends "$package"; then
         echo "missing dependency $package in: $(dpkg-deb -f "$deb" Depends)"
         exit 1
@@ -72,10 +72,10 @@ if ! report=$(appstreamcli validate --no-net "$unpacked/usr/share/metainfo/io.gi
     exit 1
 fi
 
-# The program loads libmpv and FFmpeg itself, after its window shows: neither
-# may be linked into it.
-if readelf -d "$unpacked/usr/bin/quillmar" | grep NEEDED | grep -q 'libav\|libmpv\|libsw'; then
-    echo "the program links libmpv or FFmpeg:"
+# The program loads libmpv, FFmpeg and the speech synthesizer itself, after
+# its window shows: none may be linked into it.
+if readelf -d "$unpacked/usr/bin/quillmar" | grep NEEDED | grep -q 'libav\|libmpv\|libsw\|libespeak'; then
+    echo "the program links libmpv, FFmpeg or libespeak-ng:"
     readelf -d "$unpacked/usr/bin/quillmar" | grep NEEDED
     exit 1
 fi
