@@ -99,7 +99,6 @@ int main(int argc, char *argv[])
     // The desktop entry gives the shell the program's name and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmar.Quillmar"));
     initImageListResources();
-    QApplication::setWindowIcon(applicationIcon());
 
     QtDialogs dialogs;
     DesktopShell shell;
@@ -127,6 +126,10 @@ int main(int argc, char *argv[])
     TerminationSignals termination;
     window.connectTermination(termination);
     window.show();
+    // The icon of every window, the main window's too. Drawing it at the
+    // window system's sizes would hold up the first showing, so it comes
+    // once the window is up and before any dialog.
+    QTimer::singleShot(0, &window, [] { QApplication::setWindowIcon(applicationIcon()); });
     QTimer::singleShot(0, &window, [&window] { window.OfferRecovery(); });
     // Media keys and foot pedals, through the desktop; after the window shows.
     QTimer::singleShot(0, &window, [&window, &mediaControls] {

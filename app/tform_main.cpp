@@ -17,7 +17,6 @@
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/filelabel.h"
-#include "platform/imagelist.h"
 #include "platform/mediaplayer.h"
 #include "platform/shell.h"
 #include "platform/userguide.h"
@@ -108,7 +107,6 @@ TForm_Main::TForm_Main(const TForm_MainServices &services, QWidget *parent)
     Q_ASSERT(m_services.player && m_services.dialogs && m_services.shell);
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(applicationTitle());
-    setWindowIcon(applicationIcon());
     setFont(WindowFont());
     resize(800, 600);
     // The design size, centred; the window comes up maximised, and this is
