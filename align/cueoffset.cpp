@@ -31,13 +31,15 @@ constexpr double OffsetReach = 45.0;
 constexpr double OffsetChunkSeconds = 60.0;
 
 // The stretch of sound t falls inside; pieces.size() when t is in a pause.
+// The pieces are in order and apart: a film has thousands of them.
 std::size_t pieceAround(double t, const std::vector<SpeechPiece> &pieces)
 {
-    for (std::size_t k = 0; k < pieces.size(); ++k) {
-        if (pieces[k].start < t && t < pieces[k].end)
-            return k;
-    }
-    return pieces.size();
+    const auto after = std::upper_bound(pieces.begin(), pieces.end(), t,
+                                        [](double v, const SpeechPiece &p) { return v < p.start; });
+    if (after == pieces.begin())
+        return pieces.size();
+    const std::size_t k = std::size_t(after - pieces.begin()) - 1;
+    return pieces[k].start < t && t < pieces[k].end ? k : pieces.size();
 }
 
 QString cueUnitText(const QString &cueText)
@@ -234,30 +236,42 @@ QList<Sentence> shiftCues(const QList<Sentence> &cues, double seconds,
                           const std::vector<SpeechPiece> &pieces, double duration, double reach)
 {
     QList<Sentence> out;
+    QList<Sentence> moved; // each of out before its boundaries went into pauses
     for (Sentence cue : cues) {
         cue.start += seconds;
         cue.end += seconds;
         if (cue.end <= 0.0 || (duration > 0 && cue.start >= duration))
             continue;
-        cue.start = cueStartIntoPause(std::max(0.0, cue.start), pieces, reach);
-        cue.end =
-            cueEndIntoPause(duration > 0 ? std::min(duration, cue.end) : cue.end, pieces, reach);
-        if (duration > 0)
+        cue.start = std::max(0.0, cue.start);
+        // Cues not moved keep what they say; only a boundary put into a
+        // pause is kept inside the recording.
+        if (duration > 0 && seconds != 0.0)
             cue.end = std::min(duration, cue.end);
-        if (cue.end > cue.start)
-            out.append(cue);
+        if (cue.end <= cue.start)
+            continue;
+        Sentence fitted = cue;
+        fitted.start = cueStartIntoPause(cue.start, pieces, reach);
+        fitted.end = cueEndIntoPause(cue.end, pieces, reach);
+        if (duration > 0 && fitted.end != cue.end)
+            fitted.end = std::min(duration, fitted.end);
+        // A short cue inside one stretch of sound would lose both ends to
+        // the same pause: it keeps its times rather than vanish.
+        out.append(fitted.end > fitted.start ? fitted : cue);
+        moved.append(cue);
     }
-    // Two cues moved to the same pause from either side meet in its middle.
+    // Two cues moved to the same pause from either side meet in its middle;
+    // cues that overlap in the file keep doing so.
     for (qsizetype k = 1; k < out.size(); ++k) {
         Sentence &prev = out[k - 1];
         Sentence &cue = out[k];
-        if (cue.start < prev.end) {
-            const double middle = (cue.start + prev.end) / 2;
-            prev.end = std::max(prev.start, middle);
-            cue.start = std::min(cue.end, middle);
+        if (cue.start < prev.end && moved[k].start >= moved[k - 1].end) {
+            const double middle =
+                std::clamp((cue.start + prev.end) / 2, moved[k - 1].end, moved[k].start);
+            const bool bothKept = prev.start < middle && middle < cue.end;
+            prev.end = bothKept ? middle : moved[k - 1].end;
+            cue.start = bothKept ? middle : moved[k].start;
         }
     }
-    out.removeIf([](const Sentence &s) { return s.end <= s.start; });
     return out;
 }
 

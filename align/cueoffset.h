@@ -60,9 +60,11 @@ QList<CueFinding> cueFindings(const QList<Sentence> &cues, const Alignment &alig
 double cueStartIntoPause(double t, const std::vector<SpeechPiece> &pieces, double reach);
 double cueEndIntoPause(double t, const std::vector<SpeechPiece> &pieces, double reach);
 
-// The cues moved by seconds, then their boundaries into pauses; what is
-// moved out of the recording is dropped or cut at its ends, and cues that
-// come to overlap meet halfway. Texts stay as they are.
+// The cues moved by seconds (0: not moved), then their boundaries that cut
+// a word into pauses; what is moved out of the recording is dropped or cut
+// at its ends, and cues that come to overlap meet halfway. A cue keeps its
+// times rather than vanish, and cues whose boundaries lie in pauses keep
+// them exactly. Texts stay as they are.
 QList<Sentence> shiftCues(const QList<Sentence> &cues, double seconds,
                           const std::vector<SpeechPiece> &pieces, double duration,
                           double reach = 0.3);

@@ -13,6 +13,15 @@
 #include <cmath>
 #include <utility>
 
+namespace {
+
+std::vector<SpeechPiece> cueShiftPieces(const std::shared_ptr<const Envelope> &envelope)
+{
+    return envelope ? soundPieces(*envelope) : std::vector<SpeechPiece>();
+}
+
+} // namespace
+
 CueShift::CueShift(QWidget *bar, QLabel *text, QAbstractButton *accept, QAbstractButton *decline,
                    QObject *parent, const QString &cacheFolder)
     : QObject(parent), m_bar(bar), m_text(text), m_cacheFolder(cacheFolder)
@@ -68,11 +77,13 @@ void CueShift::open(const QString &recording, const KeptCueShift &kept, const QS
 void CueShift::sentencesShown(const QList<Sentence> &sentences, const SentenceSource &source,
                               bool complete, const std::shared_ptr<const Envelope> &envelope)
 {
-    // Moved cues are this object's own; other sources have no cues to move.
-    if (m_recording.isEmpty() || !complete || !source.isSubtitles() || source.shift() != 0.0)
+    // Fitted cues are this object's own; other sources have no cues to move.
+    if (m_recording.isEmpty() || !complete || !source.isSubtitles() || source.isFitted())
         return;
-    if (source == m_source && sentences == m_cues)
-        return; // the same cues again: moved back, or shown once more
+    if (source == m_source && sentences == m_cues) {
+        showAgain(); // the same cues again: moved back, or shown once more
+        return;
+    }
     stopChecking();
     m_cues = sentences;
     m_source = source;
@@ -82,18 +93,52 @@ void CueShift::sentencesShown(const QList<Sentence> &sentences, const SentenceSo
     m_bar->hide();
     if (m_kept.cues == source.identity() && m_kept.seconds != 0.0) {
         m_offset = m_kept.seconds;
-        if (!m_kept.declined)
-            showShifted();
+        m_shifted = !m_kept.declined;
+        showAgain();
         Q_EMIT stateChanged();
         return;
     }
+    showAgain();
     check();
 }
 
 bool CueShift::willMove(const SentenceSource &source) const
 {
-    return !m_recording.isEmpty() && source.isSubtitles() && source.shift() == 0.0
-           && !m_kept.declined && m_kept.seconds != 0.0 && m_kept.cues == source.identity();
+    return !m_recording.isEmpty() && source.isSubtitles() && !source.isFitted() && !m_kept.declined
+           && m_kept.seconds != 0.0 && m_kept.cues == source.identity();
+}
+
+bool CueShift::willReplace(const QList<Sentence> &sentences, const SentenceSource &source,
+                           bool complete, const std::shared_ptr<const Envelope> &envelope) const
+{
+    if (m_recording.isEmpty() || !complete || !source.isSubtitles() || source.isFitted())
+        return false;
+    if (willMove(source))
+        return true;
+    return shiftCues(sentences, 0.0, cueShiftPieces(envelope), envelope ? envelope->duration : 0.0)
+           != sentences;
+}
+
+std::pair<QList<Sentence>, SentenceSource> CueShift::unmoved() const
+{
+    QList<Sentence> fitted =
+        shiftCues(m_cues, 0.0, cueShiftPieces(m_envelope), m_envelope ? m_envelope->duration : 0.0);
+    if (fitted == m_cues)
+        return {m_cues, m_source};
+    return {fitted, m_source.inPauses()};
+}
+
+void CueShift::showAgain()
+{
+    if (m_shifted) {
+        showShifted();
+        return;
+    }
+    // Nothing is replaced when no boundary cuts a word: well-timed cues keep
+    // their times and their source.
+    auto [cues, source] = unmoved();
+    if (source != m_source)
+        Q_EMIT replaced(cues, source);
 }
 
 void CueShift::check()
@@ -164,11 +209,10 @@ void CueShift::found(const CueOffset &offset)
 
 void CueShift::showShifted()
 {
-    const double duration = m_envelope ? m_envelope->duration : 0.0;
-    const std::vector<SpeechPiece> pieces =
-        m_envelope ? soundPieces(*m_envelope) : std::vector<SpeechPiece>();
     m_shifted = true;
-    Q_EMIT replaced(shiftCues(m_cues, m_offset, pieces, duration), m_source.shiftedBy(m_offset));
+    Q_EMIT replaced(shiftCues(m_cues, m_offset, cueShiftPieces(m_envelope),
+                              m_envelope ? m_envelope->duration : 0.0),
+                    m_source.shiftedBy(m_offset));
 }
 
 void CueShift::accept()
@@ -197,7 +241,8 @@ void CueShift::decline()
     if (m_shifted) {
         m_shifted = false;
         Q_EMIT recordsMove(-m_offset);
-        Q_EMIT replaced(m_cues, m_source);
+        auto [cues, source] = unmoved();
+        Q_EMIT replaced(cues, source);
         Q_EMIT statusChanged(tr("字幕已回到原来的时间"));
     }
     Q_EMIT keptChanged();

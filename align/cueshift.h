@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <memory>
+#include <utility>
 
 class QAbstractButton;
 class QLabel;
@@ -45,7 +46,8 @@ public:
     // language: the dictation language, for the voice.
     void open(const QString &recording, const KeptCueShift &kept, const QString &language);
     // The sentences shown changed. Complete cues of a subtitle source are
-    // checked, or moved at once when their move was kept.
+    // checked, or moved at once when their move was kept; unmoved, those
+    // whose boundaries cut a word are shown with them in the nearest pause.
     void sentencesShown(const QList<Sentence> &sentences, const SentenceSource &source,
                         bool complete, const std::shared_ptr<const Envelope> &envelope);
     // Moves the cues by the offset found; keeps them unmoved, not asking again.
@@ -58,9 +60,11 @@ public:
     bool isShifted() const { return m_shifted; }
     bool isChecking() const { return m_running; }
     const KeptCueShift &kept() const { return m_kept; }
-    // These are the unmoved cues whose kept move is about to be made: what
-    // follows the sentences waits for the moved ones.
-    bool willMove(const SentenceSource &source) const;
+    // These are the cues as their source times them, about to be replaced
+    // (moved by the move kept, or their boundaries put into pauses): what
+    // follows the sentences waits for the replacement.
+    bool willReplace(const QList<Sentence> &sentences, const SentenceSource &source, bool complete,
+                     const std::shared_ptr<const Envelope> &envelope) const;
 
     // "字幕比声音早 2.4 秒" and its like.
     static QString offsetText(double seconds);
@@ -82,7 +86,13 @@ signals:
 private:
     void check();
     void found(const CueOffset &offset);
+    bool willMove(const SentenceSource &source) const;
     void showShifted();
+    // The cues shown once more as they were last replaced.
+    void showAgain();
+    // The cues not moved, with their boundaries in pauses, and their source;
+    // the cues themselves when none cuts a word.
+    std::pair<QList<Sentence>, SentenceSource> unmoved() const;
     void stopChecking();
 
     QWidget *m_bar;

@@ -69,8 +69,11 @@ void TForm_Main::createLesson()
             statusBar()->showMessage(tr("这段录音的句子都已完成"));
     }));
     connect(m_sentences, &SentenceTrack::sentencesChanged, this, m_guard.wrap([this] {
-        // Cues about to be moved would lay the records over the wrong cues.
-        if (m_cueShift && m_cueShift->willMove(m_sentences->source()))
+        // Cues about to be moved or fitted to the speech would lay the
+        // records over the wrong cues.
+        if (m_cueShift
+            && m_cueShift->willReplace(m_sentences->sentences(), m_sentences->source(),
+                                       m_sentences->isComplete(), m_waveform->envelope()))
             return;
         m_lessonControl->setSentences(m_sentences->sentences(), m_sentences->isComplete());
     }));

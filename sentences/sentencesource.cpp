@@ -75,14 +75,23 @@ SentenceSource SentenceSource::shiftedBy(double seconds) const
 {
     SentenceSource moved = *this;
     moved.m_shiftMs = isSubtitles() ? int(std::lround(seconds * 1000.0)) : 0;
+    moved.m_inPauses = false;
     return moved;
+}
+
+SentenceSource SentenceSource::inPauses() const
+{
+    SentenceSource fitted = *this;
+    fitted.m_inPauses = isSubtitles() && m_shiftMs == 0;
+    return fitted;
 }
 
 QString SentenceSource::identity() const
 {
-    const QString shift =
-        m_shiftMs == 0 ? QString()
-                       : QStringLiteral("@%1%2").arg(m_shiftMs > 0 ? "+" : "").arg(m_shiftMs);
+    const QString shift = m_shiftMs != 0
+                              ? QStringLiteral("@%1%2").arg(m_shiftMs > 0 ? "+" : "").arg(m_shiftMs)
+                          : m_inPauses ? QStringLiteral("@0")
+                                       : QString();
     return plainIdentity() + shift;
 }
 
@@ -109,11 +118,15 @@ std::optional<SentenceSource> SentenceSource::fromIdentity(const QString &identi
     static const QRegularExpression digestForm(
         QStringLiteral("^(subtitle-file|transcript):([0-9a-f]{64})$"));
     static const QRegularExpression trackForm(QStringLiteral("^subtitle-track:(\\d+:[^:@]*)$"));
-    static const QRegularExpression shiftForm(QStringLiteral("^(subtitle-.*)@([+-]\\d{1,9})$"));
+    static const QRegularExpression shiftForm(QStringLiteral("^(subtitle-.*)@([+-]\\d{1,9}|0)$"));
     if (const auto m = shiftForm.match(identity); m.hasMatch()) {
         const std::optional<SentenceSource> cues = fromIdentity(m.captured(1));
+        if (!cues || !cues->isSubtitles() || cues->isFitted())
+            return std::nullopt;
+        if (m.captured(2) == QLatin1String("0"))
+            return cues->inPauses();
         const int ms = m.captured(2).toInt();
-        if (!cues || !cues->isSubtitles() || cues->shift() != 0.0 || ms == 0)
+        if (ms == 0)
             return std::nullopt;
         return cues->shiftedBy(ms / 1000.0);
     }

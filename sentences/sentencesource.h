@@ -43,6 +43,12 @@ public:
     SentenceSource shiftedBy(double seconds) const;
     double shift() const { return m_shiftMs / 1000.0; }
     SentenceSource unshifted() const { return shiftedBy(0.0); }
+    // The cues of this source, not moved, with the boundaries that cut a
+    // word moved into a pause: their times differ from the source's too.
+    // Moved cues have theirs in pauses already.
+    SentenceSource inPauses() const;
+    // Cues fitted to the speech: moved, or their boundaries put into pauses.
+    bool isFitted() const { return m_shiftMs != 0 || m_inPauses; }
 
     // Reads back a kept identity; nullopt for text no source wrote.
     static std::optional<SentenceSource> fromIdentity(const QString &identity);
@@ -50,7 +56,8 @@ public:
     Kind kind() const { return m_kind; }
     // "pauses:1:…", "subtitle-file:<sha256>", "subtitle-track:2:eng",
     // "transcript:<sha256>"; empty for None. Moved cues add "@+2400" (the
-    // milliseconds moved by): "subtitle-file:<sha256>@-1500".
+    // milliseconds moved by): "subtitle-file:<sha256>@-1500"; cues only put
+    // into pauses add "@0".
     QString identity() const;
     bool isSubtitles() const
     {
@@ -69,4 +76,5 @@ private:
     // settings, a content digest, or the track's stream and language.
     QString m_detail;
     int m_shiftMs = 0;
+    bool m_inPauses = false; // only while not moved
 };

@@ -6,7 +6,10 @@
 #include "learner/learnerdatabase.h"
 #include "lesson/lesson.h"
 #include "playback/resumestore.h"
+#include "sentences/sentencedetector.h"
+#include "sentences/sentencetrack.h"
 #include "sentences/subtitles.h"
+#include "sentences/waveformview.h"
 #include "sentences/waveformzoom.h"
 #include "support/joinedspeech.h"
 #include "support/progressrecords.h"
@@ -23,8 +26,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -176,6 +182,146 @@ TEST(CueBoundaries, ShiftedCuesStayInTheRecordingAndApart)
                 EXPECT_LE(got[k - 1].end, got[k].start) << row.name << " " << k;
             }
         }
+    }
+}
+
+TEST(CueBoundaries, UnmovedCuesLoseOnlyTheirCutsIntoWords)
+{
+    // Words at 1-2 s, 2.5-4 s and 6-7 s of a 10 s recording, then two a
+    // twentieth of a second apart.
+    const std::vector<SpeechPiece> pieces = {
+        {1.0, 2.0}, {2.5, 4.0}, {6.0, 7.0}, {7.5, 8.0}, {8.05, 9.0}};
+    const struct {
+        const char *name;
+        QList<Sentence> cues;
+        QList<Sentence> want;
+    } rows[] = {
+        {"boundaries in pauses: exactly as they were",
+         {{0.9, 2.2, "a"}, {2.3, 4.5, "b"}, {5.5, 7.25, "c"}},
+         {{0.9, 2.2, "a"}, {2.3, 4.5, "b"}, {5.5, 7.25, "c"}}},
+        {"a start inside a word: before the word, padded", {{1.15, 2.2, "a"}}, {{0.92, 2.2, "a"}}},
+        {"an end inside a word: after it", {{0.9, 3.8, "a"}}, {{0.9, 4.1, "a"}}},
+        {"both out of reach inside a long word: as they were",
+         {{6.4, 6.6, "a"}},
+         {{6.4, 6.6, "a"}}},
+        {"a cue whose ends would meet in one pause keeps its times",
+         {{2.6, 2.7, "a"}},
+         {{2.6, 2.7, "a"}}},
+        {"neighbours both cutting one word's start meet before it",
+         {{1.0, 2.55, "a"}, {2.58, 3.6, "b"}},
+         {{1.0, 2.42, "a"}, {2.42, 3.6, "b"}}},
+        {"neighbours both cutting one word's end meet after it",
+         {{0.9, 1.9, "a"}, {1.95, 3.0, "b"}},
+         {{0.9, 2.1, "a"}, {2.1, 3.0, "b"}}},
+        {"neighbours pushed past each other in a narrow pause meet halfway",
+         {{6.8, 7.95, "a"}, {8.1, 8.5, "b"}},
+         {{7.1, 8.025, "a"}, {8.025, 8.5, "b"}}},
+        {"cues overlapping in the file keep their overlap",
+         {{0.9, 3.9, "a"}, {3.5, 4.5, "b"}},
+         {{0.9, 4.1, "a"}, {3.5, 4.5, "b"}}},
+        {"a cue past the end of the recording is not cut", {{8.0, 10.5, "a"}}, {{8.0, 10.5, "a"}}},
+    };
+    for (const auto &row : rows) {
+        const QList<Sentence> got = shiftCues(row.cues, 0.0, pieces, 10.0);
+        ASSERT_EQ(got.size(), row.want.size()) << row.name;
+        for (qsizetype k = 0; k < got.size(); ++k) {
+            EXPECT_NEAR(got[k].start, row.want[k].start, 1e-9) << row.name << " " << k;
+            EXPECT_NEAR(got[k].end, row.want[k].end, 1e-9) << row.name << " " << k;
+            EXPECT_EQ(got[k].text, row.want[k].text) << row.name << " " << k;
+        }
+    }
+}
+
+// A recording's loudness: sound in the stretches given, quiet elsewhere.
+std::shared_ptr<const Envelope> envelopeWithSound(double seconds,
+                                                  const std::vector<SpeechPiece> &sound)
+{
+    auto envelope = std::make_shared<Envelope>();
+    envelope->duration = seconds;
+    const int frames = int(std::lround(seconds / envelope->frameSeconds));
+    for (int k = 0; k < frames; ++k) {
+        const double t = (k + 0.5) * envelope->frameSeconds;
+        const bool loud = std::any_of(sound.begin(), sound.end(), [t](const SpeechPiece &p) {
+            return p.start <= t && t < p.end;
+        });
+        envelope->levels.push_back(loud ? 0.2f : 0.0005f);
+    }
+    return envelope;
+}
+
+TEST(CueShiftPauses, CutsAreMendedOnceAndWellTimedCuesAreLeftAlone)
+{
+    const auto envelope = envelopeWithSound(12.0, {{1.0, 3.0}, {4.0, 6.5}, {8.0, 10.0}});
+    const std::vector<SpeechPiece> pieces = soundPieces(*envelope);
+    ASSERT_EQ(pieces.size(), 3u);
+    const SentenceSource file = SentenceSource::subtitleFile("cues");
+    const QList<Sentence> inPauses = {{0.8, 3.2, "a"}, {3.8, 6.7, "b"}, {7.8, 10.2, "c"}};
+    QList<Sentence> cutting = inPauses;
+    cutting[1].start = pieces[1].start + 0.15;
+    // Half a second early: moved by the move kept, they cut the same word.
+    QList<Sentence> early = cutting;
+    for (Sentence &cue : early) {
+        cue.start -= 0.5;
+        cue.end -= 0.5;
+    }
+    const struct {
+        const char *name;
+        QList<Sentence> cues;
+        KeptCueShift kept;
+        int replaced;         // times the cues are replaced
+        const char *identity; // the suffix of the source then shown
+    } rows[] = {
+        {"well timed: nothing replaced", inPauses, {}, 0, ""},
+        {"a start cutting a word: in the pause before it", cutting, {}, 1, "@0"},
+        {"the move declined: still out of the word",
+         cutting,
+         {1.5, file.identity(), true},
+         1,
+         "@0"},
+        {"the move kept: moved, and out of words once",
+         early,
+         {0.5, file.identity(), false},
+         1,
+         "@+500"},
+        {"the move kept for other cues: only out of the word",
+         cutting,
+         {1.5, SentenceSource::subtitleFile("other").identity(), false},
+         1,
+         "@0"},
+    };
+    for (const auto &row : rows) {
+        QWidget bar;
+        QLabel text;
+        QPushButton accept;
+        QPushButton decline;
+        CueShift shift(&bar, &text, &accept, &decline);
+        QSignalSpy replaced(&shift, &CueShift::replaced);
+        shift.open(QStringLiteral("/nowhere/film.mkv"), row.kept, QStringLiteral("en"));
+        EXPECT_EQ(shift.willReplace(row.cues, file, true, envelope), row.replaced > 0) << row.name;
+        EXPECT_FALSE(shift.willReplace(row.cues, file, false, envelope)) << row.name;
+        shift.sentencesShown(row.cues, file, true, envelope);
+        ASSERT_EQ(replaced.size(), row.replaced) << row.name;
+        if (row.replaced == 0)
+            continue;
+        const auto cues = replaced.last().at(0).value<QList<Sentence>>();
+        const auto source = replaced.last().at(1).value<SentenceSource>();
+        EXPECT_EQ(source.identity(), file.identity() + QLatin1String(row.identity)) << row.name;
+        ASSERT_EQ(cues.size(), 3) << row.name;
+        EXPECT_LT(cues[1].start, pieces[1].start) << row.name;
+        EXPECT_GT(cues[1].start, pieces[1].start - 0.15) << row.name;
+        for (int k : {0, 2}) {
+            EXPECT_NEAR(cues[k].start, inPauses[k].start, 1e-9) << row.name << " " << k;
+            EXPECT_NEAR(cues[k].end, inPauses[k].end, 1e-9) << row.name << " " << k;
+        }
+        // Shown, the fitted cues are this object's own: not fitted again.
+        shift.sentencesShown(cues, source, true, envelope);
+        EXPECT_FALSE(shift.willReplace(cues, source, true, envelope)) << row.name;
+        EXPECT_EQ(replaced.size(), row.replaced) << row.name;
+        // The cues as their file times them, shown once more (read again):
+        // replaced as before, not left cutting the word.
+        shift.sentencesShown(row.cues, file, true, envelope);
+        ASSERT_EQ(replaced.size(), row.replaced + 1) << row.name;
+        EXPECT_EQ(replaced.last().at(1).value<SentenceSource>(), source) << row.name;
     }
 }
 
@@ -389,9 +535,12 @@ struct LateCuesWindow {
     QList<Spoken> truth = cueReaderRecording(shared, reader);
     WindowHarness h{true};
 
-    explicit LateCuesWindow(bool learner = false)
+    // cues: the subtitle file for the sentences spoken; 2 s late unless given.
+    explicit LateCuesWindow(bool learner = false,
+                            const std::function<QByteArray(const QList<Spoken> &)> &cues = {})
     {
-        putFile(shared.filePath(QStringLiteral("reader.srt")), shiftedSrt(truth, 2.0));
+        putFile(shared.filePath(QStringLiteral("reader.srt")),
+                cues ? cues(truth) : shiftedSrt(truth, 2.0));
         h.resumeFile = shared.filePath(QStringLiteral("resume.json"));
         if (learner)
             h.learnerDatabase = shared.filePath(QStringLiteral("learner.db"));
@@ -530,6 +679,50 @@ TEST(CueOffsetWindow, WhatWasPractisedStaysWithItsCue)
     w.reopen();
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.startsNear(2.0) && lesson.count() == 5; }, 30000));
     EXPECT_EQ(tries(), QList<int>({0, 1, 1, 0, 0}));
+}
+
+TEST(CueOffsetWindow, ACueCuttingAWordStartsInThePauseBeforeIt)
+{
+    // Subtitles in time, but for the second cue: it starts 0.15 s into the
+    // first word it says, and a loop on it would clip that word.
+    LateCuesWindow w(true, [](const QList<Spoken> &truth) {
+        QList<Spoken> cues = truth;
+        cues[1].start += 0.15;
+        return shiftedSrt(cues, 0.0);
+    });
+    Lesson &lesson = w.h.feature<Lesson>();
+    const SentenceTrack &track = w.h.feature<SentenceTrack>();
+    const auto fitted = [&] {
+        return lesson.count() == 5 && track.source().identity().endsWith(QLatin1String("@0"));
+    };
+    w.open();
+    ASSERT_TRUE(QTest::qWaitFor(fitted, 30000));
+    const QList<Sentence> shown = lesson.sentences();
+    EXPECT_GT(shown[1].start, w.truth[0].end);
+    EXPECT_LE(shown[1].start, w.truth[1].start + 0.02);
+    EXPECT_EQ(shown[1].text, w.truth[1].text);
+    // The strip and its close view show the same sentences as the lesson.
+    EXPECT_EQ(w.h.widget<WaveformView>("WaveformView")->sentences(), shown);
+    auto *zoom = w.h.widget<WaveformZoom>("WaveformZoom");
+    EXPECT_NEAR(zoom->sentenceRect(1).left(), zoom->xForTime(shown[1].start), 1.0);
+    // In time: nothing is offered once the check is over.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.h.feature<CueShift>().isChecking(); }, 60000));
+    EXPECT_TRUE(w.bar()->isHidden());
+    EXPECT_EQ(w.h.feature<CueShift>().offset(), 0.0);
+
+    auto *list = w.h.widget<QTableView>("TableView_Sentences");
+    Q_EMIT list->activated(list->model()->index(1, 0));
+    w.h.widget<QLineEdit>("LabeledEdit_Dictation")->setText(QStringLiteral("he was not"));
+    w.h.clickApply();
+    ASSERT_EQ(lesson.at(1).tries, 1);
+    // Opened again: the same sentence, with what was practised on it.
+    w.reopen();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fitted() && !lesson.sentences().isEmpty(); }, 30000));
+    EXPECT_EQ(lesson.sentences(), shown);
+    for (int k = 0; k < lesson.count(); ++k) {
+        EXPECT_EQ(lesson.at(k).tries, k == 1 ? 1 : 0) << k;
+        EXPECT_EQ(lesson.at(k).expected, w.truth[k].text) << k;
+    }
 }
 
 } // namespace

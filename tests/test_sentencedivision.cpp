@@ -214,6 +214,11 @@ TEST(SentenceSource, IdentityIsStableAndTellsSourcesApart)
          "subtitle-file:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad@-1500"},
         {"track moved", SentenceSource::subtitleTrack(2, QStringLiteral("en@x")).shiftedBy(0.75),
          "subtitle-track:2:enx@+750"},
+        // Cues not moved, their boundaries taken out of words: times of their own.
+        {"subtitle file in pauses", SentenceSource::subtitleFile("abc").inPauses(),
+         "subtitle-file:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad@0"},
+        {"track in pauses", SentenceSource::subtitleTrack(2, QStringLiteral("eng")).inPauses(),
+         "subtitle-track:2:eng@0"},
     };
     QSet<QString> seen;
     for (const auto &row : rows) {
@@ -237,9 +242,17 @@ TEST(SentenceSource, IdentityIsStableAndTellsSourcesApart)
     EXPECT_EQ(SentenceSource::subtitleFile("abc").shiftedBy(2.0).unshifted(),
               SentenceSource::subtitleFile("abc"));
     EXPECT_DOUBLE_EQ(SentenceSource::subtitleTrack(1, {}).shiftedBy(-0.25).shift(), -0.25);
+    EXPECT_EQ(SentenceSource::transcript("abc").inPauses(), SentenceSource::transcript("abc"));
+    EXPECT_EQ(SentenceSource::subtitleFile("abc").inPauses().unshifted(),
+              SentenceSource::subtitleFile("abc"));
+    EXPECT_EQ(SentenceSource::subtitleFile("abc").shiftedBy(1.0).inPauses(),
+              SentenceSource::subtitleFile("abc").shiftedBy(1.0));
+    EXPECT_TRUE(SentenceSource::subtitleFile("abc").inPauses().isFitted());
+    EXPECT_FALSE(SentenceSource::subtitleFile("abc").isFitted());
     for (const char *bad :
          {"", "pauses", "subtitle-file:xyz", "subtitle-track:two:en", "transcript:", "video:1",
           "subtitle-file:BA7816BF", "subtitle-track:2:eng@+0", "subtitle-track:2:eng@2400",
-          "subtitle-track:2:eng@+1@+2", "subtitle-file:xyz@+2400"})
+          "subtitle-track:2:eng@+1@+2", "subtitle-file:xyz@+2400", "subtitle-track:2:eng@0@0",
+          "subtitle-track:2:eng@+1@0", "subtitle-track:2:eng@-0", "transcript:xyz@0"})
         EXPECT_FALSE(SentenceSource::fromIdentity(QString::fromLatin1(bad))) << bad;
 }
