@@ -13,15 +13,6 @@
 #include <cmath>
 #include <utility>
 
-namespace {
-
-std::vector<SpeechPiece> cueShiftPieces(const std::shared_ptr<const Envelope> &envelope)
-{
-    return envelope ? soundPieces(*envelope) : std::vector<SpeechPiece>();
-}
-
-} // namespace
-
 CueShift::CueShift(QWidget *bar, QLabel *text, QAbstractButton *accept, QAbstractButton *decline,
                    QObject *parent, const QString &cacheFolder)
     : QObject(parent), m_bar(bar), m_text(text), m_cacheFolder(cacheFolder)
@@ -68,6 +59,8 @@ void CueShift::open(const QString &recording, const KeptCueShift &kept, const QS
     m_cues.clear();
     m_source = {};
     m_envelope.reset();
+    m_piecesOf.reset();
+    m_pieces.clear();
     m_offset = 0.0;
     m_shifted = false;
     m_bar->hide();
@@ -102,6 +95,16 @@ void CueShift::sentencesShown(const QList<Sentence> &sentences, const SentenceSo
     check();
 }
 
+const std::vector<SpeechPiece> &CueShift::piecesOf(
+    const std::shared_ptr<const Envelope> &envelope) const
+{
+    if (envelope != m_piecesOf) {
+        m_piecesOf = envelope;
+        m_pieces = envelope ? soundPieces(*envelope) : std::vector<SpeechPiece>();
+    }
+    return m_pieces;
+}
+
 bool CueShift::willMove(const SentenceSource &source) const
 {
     return !m_recording.isEmpty() && source.isSubtitles() && !source.isFitted() && !m_kept.declined
@@ -115,14 +118,14 @@ bool CueShift::willReplace(const QList<Sentence> &sentences, const SentenceSourc
         return false;
     if (willMove(source))
         return true;
-    return shiftCues(sentences, 0.0, cueShiftPieces(envelope), envelope ? envelope->duration : 0.0)
+    return shiftCues(sentences, 0.0, piecesOf(envelope), envelope ? envelope->duration : 0.0)
            != sentences;
 }
 
 std::pair<QList<Sentence>, SentenceSource> CueShift::unmoved() const
 {
     QList<Sentence> fitted =
-        shiftCues(m_cues, 0.0, cueShiftPieces(m_envelope), m_envelope ? m_envelope->duration : 0.0);
+        shiftCues(m_cues, 0.0, piecesOf(m_envelope), m_envelope ? m_envelope->duration : 0.0);
     if (fitted == m_cues)
         return {m_cues, m_source};
     return {fitted, m_source.inPauses()};
@@ -210,9 +213,9 @@ void CueShift::found(const CueOffset &offset)
 void CueShift::showShifted()
 {
     m_shifted = true;
-    Q_EMIT replaced(shiftCues(m_cues, m_offset, cueShiftPieces(m_envelope),
-                              m_envelope ? m_envelope->duration : 0.0),
-                    m_source.shiftedBy(m_offset));
+    Q_EMIT replaced(
+        shiftCues(m_cues, m_offset, piecesOf(m_envelope), m_envelope ? m_envelope->duration : 0.0),
+        m_source.shiftedBy(m_offset));
 }
 
 void CueShift::accept()

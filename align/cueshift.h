@@ -11,6 +11,7 @@
 #include <atomic>
 #include <memory>
 #include <utility>
+#include <vector>
 
 class QAbstractButton;
 class QLabel;
@@ -104,6 +105,11 @@ private:
     QList<Sentence> m_cues;  // the cues as their source times them
     SentenceSource m_source; // their source, unmoved
     std::shared_ptr<const Envelope> m_envelope;
+    // The stretches of sound of the last envelope asked about: finding them
+    // in a film's takes tens of milliseconds, and they are asked for twice.
+    const std::vector<SpeechPiece> &piecesOf(const std::shared_ptr<const Envelope> &envelope) const;
+    mutable std::shared_ptr<const Envelope> m_piecesOf;
+    mutable std::vector<SpeechPiece> m_pieces;
     double m_offset = 0.0;
     bool m_shifted = false;
 
