@@ -66,11 +66,23 @@ float warpedDistance(const Features &rows, const Features &columns)
 // How much better a unit matched its stretch of the recording than the
 // stretches beside it: 0 when no better, towards 1 when far better. Warping
 // finds a cheap way through unrelated speech too, so the unit is warped
-// against its neighbours alike and the costs compared.
+// against its neighbours alike and the costs compared. `own` is the unit's
+// distance on its stretch, for comparing units of one text.
+struct UnitFit {
+    float match;
+    float own;
+};
+
 constexpr float Undecided = 0.1f;
 
-float unitMatch(const Features &synth, const Features &recording, const WarpPath &path, int a,
-                int b)
+// The nearest stretches first, either side; a unit at an end of the
+// recording takes as many from the one side there is. Fewer neighbours, or
+// only the nearer ones, would rate the first and last units apart from the rest.
+constexpr int NeighbourOrder[] = {-1, 1, -2, 2, -3, 3, -4, 4};
+constexpr int Neighbours = 3;
+
+UnitFit unitMatch(const Features &synth, const Features &recording, const WarpPath &path, int a,
+                  int b)
 {
     const int columns = recording.frames();
     const int from = path.firstColumn[std::size_t(a)];
@@ -81,17 +93,26 @@ float unitMatch(const Features &synth, const Features &recording, const WarpPath
     const float own = warpedDistance(unit, slice(recording, from, to));
     double others = 0.0;
     int count = 0;
-    for (int offset : {-step, step, 2 * step, -2 * step}) {
-        if (count == 3 || from + offset < 0 || from + offset + length > columns)
+    for (int k : NeighbourOrder) {
+        const int at = from + k * step;
+        if (count == Neighbours || at < 0 || at + length > columns)
             continue;
-        others += warpedDistance(unit, slice(recording, from + offset, from + offset + length));
+        others += warpedDistance(unit, slice(recording, at, at + length));
         ++count;
     }
     // A recording no longer than the unit leaves nothing to compare with:
     // neither a good match nor a bad one.
     if (count == 0 || others <= 0.0)
-        return Undecided;
-    return float(std::clamp(1.0 - own / (others / count), 0.0, 1.0));
+        return {Undecided, own};
+    return {float(std::clamp(1.0 - own / (others / count), 0.0, 1.0)), own};
+}
+
+float middleOf(std::vector<float> values)
+{
+    if (values.empty())
+        return 0.0f;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 // Where the coarse pass may look. Everywhere when affordable; else around
@@ -313,11 +334,13 @@ Alignment alignText(const QList<TextUnit> &units, const SynthResult &synth,
     double matchedSound = 0.0;
     double allSound = 0.0;
     std::vector<float> matches;
+    std::vector<float> owns;
     for (qsizetype u = 0; u < units.size(); ++u) {
         const SynthUnit &su = synth.units[u];
         const int a = std::clamp(int(su.soundStart / hop), 0, rows - 1);
         const int b = std::clamp(int(std::ceil(su.soundEnd / hop)), a + 1, rows);
-        const float match = unitMatch(synthFeatures, recording, path, a, b);
+        const UnitFit fit = unitMatch(synthFeatures, recording, path, a, b);
+        const float match = fit.match;
         const double start = at(su.soundStart);
         const double end = at(su.soundEnd);
         const double synthLength = su.soundEnd - su.soundStart;
@@ -328,6 +351,7 @@ Alignment alignText(const QList<TextUnit> &units, const SynthResult &synth,
         const bool spoken = stretch >= params.shortestStretch && stretch <= params.longestStretch
                             && match >= params.dropBelow;
         matches.push_back(match);
+        owns.push_back(fit.own);
         if (!spoken) {
             ++result.unitsDropped;
             continue;
@@ -339,7 +363,6 @@ Alignment alignText(const QList<TextUnit> &units, const SynthResult &synth,
         s.text = units[u].text;
         s.fromText = true;
         s.match = match;
-        s.poor = match < params.poorBelow;
         s.unit = int(u);
         for (qsizetype w = 0; w < su.words.size(); ++w) {
             const SynthWord &sw = su.words[w];
@@ -349,8 +372,7 @@ Alignment alignText(const QList<TextUnit> &units, const SynthResult &synth,
         aligned.append(s);
     }
 
-    std::sort(matches.begin(), matches.end());
-    const float typical = matches.empty() ? 0.0f : matches[matches.size() / 2];
+    const float typical = middleOf(matches);
     if (allSound <= 0 || matchedSound < params.refuseShare * allSound
         || typical < params.refuseBelow) {
         result.refused = true;
@@ -358,6 +380,17 @@ Alignment alignText(const QList<TextUnit> &units, const SynthResult &synth,
         for (const Sentence &p : pauseSentences)
             result.sentences.append({p.start, p.end, {}, false, false, 0.0f, -1, {}});
         return result;
+    }
+
+    // Weak against the text's own typical match, so a noisy recording does
+    // not mark every sentence; a short unit warps cheaply onto any speech,
+    // so one far costlier on its stretch than the text's units usually are
+    // is marked too.
+    const float poorBelow = std::min(params.poorBelow, params.poorShare * typical);
+    const float typicalOwn = middleOf(owns);
+    for (AlignedSentence &s : aligned) {
+        s.poor =
+            s.match < poorBelow || owns[std::size_t(s.unit)] > params.poorCostAbove * typicalOwn;
     }
 
     // Boundaries into the pauses, then padded as sentences from pauses are,

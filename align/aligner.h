@@ -50,8 +50,10 @@ struct AlignParams {
     double padAfter = 0.10;
     double longest = 8.0;         // longer sentences are split
     float skipShare = 0.75;       // of an unrelated match's cost, per frame left out at the ends
-    float poorBelow = 0.07;       // a match this weak is marked
-    float dropBelow = 0.03;       // and this weak is no match
+    float poorBelow = 0.05;       // a match this weak is marked, or this share of the text's
+    float poorShare = 0.5;        // typical match when that is less
+    float poorCostAbove = 1.2;    // a unit this many times costlier than the text's typical: marked
+    float dropBelow = 0.03;       // a match this weak is no match
     float refuseBelow = 0.045;    // the typical unit matching this weakly: refused
     double refuseShare = 0.35;    // less of the text matched than this: refused
     double shortestStretch = 0.3; // of a unit's synthesized length, when spoken

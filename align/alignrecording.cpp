@@ -23,7 +23,7 @@ constexpr double FirstRoomFactor = 2.0;
 constexpr double FirstRoomSeconds = 15.0;
 constexpr quint32 FormatVersion = 2;
 // Raised whenever the way of aligning changes, so kept results are made anew.
-constexpr quint32 MethodVersion = 2;
+constexpr quint32 MethodVersion = 3;
 
 Features normalized(Features f)
 {
@@ -73,7 +73,8 @@ QByteArray alignmentKey(const QString &text, const QString &voice, const AlignPa
     out << FormatVersion << MethodVersion << params.features.windowSeconds
         << params.features.hopSeconds << params.features.filters << params.features.coefficients
         << params.coarseFactor << params.margin << params.fineRadius << params.snap
-        << params.longest << params.poorBelow << params.dropBelow << params.refuseShare;
+        << params.longest << params.poorBelow << params.poorShare << params.poorCostAbove
+        << params.dropBelow << params.refuseShare;
     hash.addData(settings);
     return QByteArray("align:") + hash.result().toHex();
 }
