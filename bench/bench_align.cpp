@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -188,6 +189,49 @@ int main(int argc, char *argv[])
     std::printf("align_boundary_error_max_ms %.0f ms\n",
                 errors.empty() ? 0.0 : *std::max_element(errors.begin(), errors.end()));
     std::printf("align_sentences_missed %d count\n", missing);
+
+    // The unsure mark: sentences as spoken that are marked (but those
+    // beside an altered one), and units not as spoken (a clause or words
+    // replaced, a sentence inserted, a line not said) that keep an unmarked
+    // sentence.
+    std::map<SpeechSet, QString> markSets;
+    for (SpeechSet set : {SpeechSet::Reader, SpeechSet::NoisyReader, SpeechSet::TitledVoice}) {
+        QString error;
+        const QString file = dir.filePath(QStringLiteral("set%1.wav").arg(int(set)));
+        if (speechSet(set, dir.path(), file, error).isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        markSets[set] = file;
+    }
+    int falseMarks = 0;
+    int poorMissed = 0;
+    int alterations = 0;
+    // Three times over: the synthesized speech differs a little from run to
+    // run, and so do the figures of units near the line.
+    for (int round = 0; round < 3; ++round)
+        for (const AlteredText &t : alteredTexts()) {
+            const QString text = t.units.join(QLatin1Char('\n'));
+            const Alignment a = alignRecording(markSets[t.set], text,
+                                               voiceFor(QStringLiteral("en"), text), QString())
+                                    .alignment;
+            for (const AlignedSentence &s : a.sentences) {
+                const int unit = int(t.units.indexOf(s.text));
+                if (unit < 0)
+                    continue;
+                // The sentences beside an altered one may truly have lost
+                // some of their speech to it.
+                const bool beside = t.altered >= 0 && std::abs(unit - t.altered) == 1;
+                if (unit == t.altered && !s.poor)
+                    ++poorMissed;
+                else if (unit != t.altered && !beside && s.poor)
+                    ++falseMarks;
+            }
+            alterations += t.altered >= 0;
+        }
+    std::printf("align_poor_false_marks %d count\n", falseMarks);
+    std::printf("align_poor_missed %d count\n", poorMissed);
+    std::printf("align_poor_alterations %d count\n", alterations);
 
     // Subtitles 2 s late on the test set: how near the offset found is.
     std::vector<double> offsetErrors;

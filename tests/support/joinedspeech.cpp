@@ -1,6 +1,7 @@
 #include "support/joinedspeech.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 namespace {
@@ -91,4 +92,133 @@ QList<Spoken> readerSpeech(const QString &folder, const QString &out, QString &e
     }
     return joinSpeech(folder, QStringLiteral("reader"), files, readerSentences(times), out, 0.003,
                       error);
+}
+
+QList<Spoken> voiceSpeech(const QString &folder, const QStringList &sentences, const QString &out,
+                          double noise, QString &error)
+{
+    const QDir dir(folder);
+    QStringList files;
+    for (int k = 0; k < sentences.size(); ++k) {
+        const QString text = dir.filePath(QStringLiteral("voice%1.txt").arg(k));
+        QFile f(text);
+        if (!f.open(QIODevice::WriteOnly)) {
+            error = QStringLiteral("cannot write ") + text;
+            return {};
+        }
+        f.write(sentences[k].toUtf8());
+        f.close();
+        files.append(dir.filePath(QStringLiteral("voice%1.wav").arg(k)));
+        QProcess p;
+        p.start(QStringLiteral("text2wave"),
+                {text, "-o", files.last(), "-eval", "(voice_kal_diphone)"});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+            error =
+                QStringLiteral("text2wave: ") + QString::fromLocal8Bit(p.readAllStandardError());
+            return {};
+        }
+    }
+    return joinSpeech(folder, QStringLiteral("voice"), files, sentences, out, noise, error);
+}
+
+QStringList speechSetSentences(SpeechSet set)
+{
+    if (set != SpeechSet::TitledVoice)
+        return readerSentences();
+    return {
+        QStringLiteral("Trains."),
+        QStringLiteral("The train leaves at seven every morning."),
+        QStringLiteral("On Sundays it waits for the bus from the village."),
+        QStringLiteral("Most passengers sleep until the coast."),
+        QStringLiteral("Then the sea appears between the hills."),
+        QStringLiteral("Goodbye."),
+    };
+}
+
+QList<Spoken> speechSet(SpeechSet set, const QString &folder, const QString &out, QString &error)
+{
+    switch (set) {
+    case SpeechSet::Reader:
+        return readerSpeech(folder, out, error);
+    case SpeechSet::NoisyReader: {
+        QStringList files;
+        for (const char *id : {"870", "880", "890", "920", "930"})
+            files.append(QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/"
+                                        "sense_and_sensibility_01_austen_64kb-0%1.wav")
+                             .arg(QLatin1String(id)));
+        return joinSpeech(folder, QStringLiteral("noisy"), files, readerSentences(), out, 0.01,
+                          error);
+    }
+    case SpeechSet::TitledVoice:
+        return voiceSpeech(folder, speechSetSentences(set), out, 0.01, error);
+    }
+    return {};
+}
+
+QList<AlteredText> alteredTexts()
+{
+    const auto exact = [](const char *name, SpeechSet set) {
+        return AlteredText{name, set, speechSetSentences(set)};
+    };
+    const auto replaced = [](const char *name, SpeechSet set, int unit, const char *text,
+                             bool caught) {
+        QStringList units = speechSetSentences(set);
+        units[unit] = QString::fromUtf8(text);
+        return AlteredText{name, set, units, unit, caught};
+    };
+    const auto inserted = [](const char *name, SpeechSet set, int unit, const char *text,
+                             bool caught) {
+        QStringList units = speechSetSentences(set);
+        units.insert(unit, QString::fromUtf8(text));
+        return AlteredText{name, set, units, int(unit), caught};
+    };
+    const SpeechSet reader = SpeechSet::Reader;
+    const SpeechSet noisy = SpeechSet::NoisyReader;
+    const SpeechSet voice = SpeechSet::TitledVoice;
+    return {
+        exact("reader, exact", reader),
+        exact("noisy reader, exact", noisy),
+        exact("titled voice, exact", voice),
+        // Marked or dropped in every run.
+        replaced("first sentence, its end replaced", reader, 0,
+                 "And Mister John Dashwood had then time to count how many apples were left in "
+                 "the basket for them.",
+                 true),
+        replaced("first sentence from another text", reader, 0,
+                 "The weather today is sunny with a light breeze from the west and the hills are "
+                 "green.",
+                 true),
+        replaced("a clause replaced", reader, 3,
+                 "Had he married a more amiable woman, the garden would have been full of roses.",
+                 true),
+        inserted("a title the reader does not say", reader, 0, "Chapter One.", true),
+        replaced("a sentence replaced, in noise", noisy, 2,
+                 "Farmers are hoping for more rain before the harvest begins.", true),
+        replaced("the title another word", voice, 0, "Boats.", true),
+        replaced("the last sentence's end replaced", voice, 4,
+                 "Then the rain falls over the quiet town.", true),
+        inserted("a sentence of the reader inserted", voice, 3,
+                 "He was not an ill disposed young man.", true),
+        // Near the line: the synthesized speech differs a little from run
+        // to run, and these are marked in some runs only.
+        inserted("a sentence of another text inserted", reader, 2,
+                 "The weather today is sunny with a light breeze from the west.", false),
+        replaced("words swapped, in noise", noisy, 1, "He was not a very clever old woman.", false),
+        replaced("a clause replaced, in noise", noisy, 3,
+                 "Had he married a more amiable woman, the garden would have been full of roses.",
+                 false),
+        replaced("the closing word another", voice, 5, "Hello.", false),
+        replaced("a sentence replaced", reader, 2,
+                 "Farmers are hoping for more rain before the harvest begins.", false),
+        replaced("words swapped", reader, 1, "He was not a very clever old woman.", false),
+        replaced("a sentence replaced, another voice", voice, 1,
+                 "Farmers are hoping for more rain.", false),
+        inserted("a last line the reader does not say", reader, 5,
+                 "Tomorrow there will be rain in the northern regions.", false),
+        // Sounding much like what is said: not told apart.
+        replaced("the last sentence's end replaced, reader", reader, 4,
+                 "He might even have been made king of the island.", false),
+        replaced("some words swapped", voice, 2,
+                 "On Mondays it leaves before the bus from the city.", false),
+    };
 }

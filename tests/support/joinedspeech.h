@@ -30,3 +30,29 @@ QList<Spoken> joinSpeech(const QString &folder, const QString &prefix, const QSt
 QStringList readerSentences(int times = 1);
 QList<Spoken> readerSpeech(const QString &folder, const QString &out, QString &error,
                            int times = 1);
+
+// Sentences of another synthesizer's voice (festival's kal voice, through
+// text2wave), joined as above: the recording written to `out`.
+QList<Spoken> voiceSpeech(const QString &folder, const QStringList &sentences, const QString &out,
+                          double noise, QString &error);
+
+// The recordings the unsure mark of aligned sentences is measured on.
+enum class SpeechSet {
+    Reader,      // readerSpeech()
+    NoisyReader, // the same under more noise, about 20 dB below the speech
+    TitledVoice, // another voice: a one-word title, four sentences, a one-word goodbye
+};
+QStringList speechSetSentences(SpeechSet set);
+QList<Spoken> speechSet(SpeechSet set, const QString &folder, const QString &out, QString &error);
+
+// A transcript of a set, a unit a line: the exact one, or one with a unit
+// not as spoken, as transcripts go wrong (a clause or some words replaced,
+// a sentence from another text inserted, a line the reader does not say).
+struct AlteredText {
+    const char *name;
+    SpeechSet set;
+    QStringList units;
+    int altered = -1;    // the unit not as spoken; -1 in the exact texts
+    bool caught = false; // whether the aligner marks or drops it in every run
+};
+QList<AlteredText> alteredTexts();
