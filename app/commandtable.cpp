@@ -1,5 +1,6 @@
 #include "app/tform_main.h"
 
+#include "app/droppedfiles.h"
 #include "dictation/dictationdocument.h"
 #include "feedback/feedbackstrip.h"
 #include "lesson/lessoncontroller.h"
@@ -467,7 +468,7 @@ bool TForm_Main::eventFilter(QObject *watched, QEvent *event)
             if (type == QEvent::Drop)
                 dropEvent(static_cast<QDropEvent *>(event));
             else
-                takeRecordingDrop(static_cast<QDropEvent *>(event));
+                takeFileDrop(static_cast<QDropEvent *>(event));
             return true;
         }
         break;

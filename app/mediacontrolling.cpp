@@ -10,10 +10,38 @@
 #include "playback/transport.h"
 
 #include <QFileInfo>
+#include <QPointer>
+
+namespace {
+
+// Tells the media controls what plays.
+void reportPlayState(MediaControls &controls, const MediaPlayer &player, const QString &recording)
+{
+    MediaControls::State state;
+    switch (player.playState()) {
+    case MediaPlayer::Playing:
+        state.status = MediaControls::Status::Playing;
+        break;
+    case MediaPlayer::Paused:
+        state.status = MediaControls::Status::Paused;
+        break;
+    default:
+        state.status = MediaControls::Status::Stopped;
+        break;
+    }
+    if (!recording.isEmpty())
+        state.title = QFileInfo(recording).completeBaseName();
+    if (isPlaybackActive(player)) {
+        state.position = player.currentPosition();
+        state.length = std::max(0.0, player.duration());
+    }
+    controls.setState(state);
+}
+
+} // namespace
 
 void TForm_Main::attachMediaControls(MediaControls *controls)
 {
-    m_mediaControls = controls;
     if (!controls)
         return;
     MediaPlayer *player = m_services.player;
@@ -45,34 +73,12 @@ void TForm_Main::attachMediaControls(MediaControls *controls)
         raise();
         activateWindow();
     });
-    connect(m_transport, &Transport::positionShown, this, [this] { tellMediaControls(); });
-    connect(player, &MediaPlayer::playStateChanged, this, [this] { tellMediaControls(); });
-    tellMediaControls();
-}
-
-void TForm_Main::tellMediaControls()
-{
-    if (!m_mediaControls)
-        return;
-    MediaPlayer *player = m_services.player;
-    MediaControls::State state;
-    switch (player->playState()) {
-    case MediaPlayer::Playing:
-        state.status = MediaControls::Status::Playing;
-        break;
-    case MediaPlayer::Paused:
-        state.status = MediaControls::Status::Paused;
-        break;
-    default:
-        state.status = MediaControls::Status::Stopped;
-        break;
-    }
-    const QString path = m_recording->path();
-    if (!path.isEmpty())
-        state.title = QFileInfo(path).completeBaseName();
-    if (isPlaybackActive(*player)) {
-        state.position = player->currentPosition();
-        state.length = std::max(0.0, player->duration());
-    }
-    m_mediaControls->setState(state);
+    // Told what plays for as long as both are there.
+    const auto report = [this, told = QPointer<MediaControls>(controls), player] {
+        if (told)
+            reportPlayState(*told, *player, m_recording->path());
+    };
+    connect(m_transport, &Transport::positionShown, this, report);
+    connect(player, &MediaPlayer::playStateChanged, this, report);
+    report();
 }

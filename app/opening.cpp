@@ -3,6 +3,7 @@
 #include "app/tform_main.h"
 
 #include "align/cueshift.h"
+#include "app/droppedfiles.h"
 #include "dictation/answerpane.h"
 #include "dictation/dictationdocument.h"
 #include "feedback/wordfeedback.h"
@@ -37,24 +38,10 @@
 
 namespace {
 
-// What the player plays for sound: the classic formats first, then the newer
-// audio formats and the sound of common videos.
-const QStringList RecordingSuffixes{
-    QStringLiteral("mp3"),  QStringLiteral("wma"), QStringLiteral("wav"), QStringLiteral("m4a"),
-    QStringLiteral("aac"),  QStringLiteral("ogg"), QStringLiteral("oga"), QStringLiteral("opus"),
-    QStringLiteral("flac"), QStringLiteral("mp4"), QStringLiteral("mkv"), QStringLiteral("webm"),
-};
-
-// What opens as the answer when dropped: transcripts and subtitle files.
-const QStringList AnswerSuffixes{
-    QStringLiteral("txt"), QStringLiteral("srt"), QStringLiteral("vtt"),
-    QStringLiteral("lrc"), QStringLiteral("ass"), QStringLiteral("ssa"),
-};
-
 QString recordingFilter()
 {
     QStringList patterns;
-    for (const QString &suffix : RecordingSuffixes)
+    for (const QString &suffix : recordingSuffixes())
         patterns.append(QStringLiteral("*.") + suffix);
     const QString all = patterns.join(u';');
     return QCoreApplication::translate(
@@ -306,51 +293,21 @@ void TForm_Main::OpenFromCommandLine(const QStringList &arguments)
         openLater(recording);
 }
 
-std::pair<TForm_Main::DropRole, QString> TForm_Main::droppedFile(const QMimeData *data)
-{
-    if (!data || !data->hasUrls())
-        return {DropRole::None, {}};
-    const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1 || !urls.first().isLocalFile())
-        return {DropRole::None, {}};
-    const QString path = urls.first().toLocalFile();
-    const QString suffix = QFileInfo(path).suffix();
-    if (RecordingSuffixes.contains(suffix, Qt::CaseInsensitive))
-        return {DropRole::Recording, path};
-    if (AnswerSuffixes.contains(suffix, Qt::CaseInsensitive) && !QFileInfo(path).isDir())
-        return {DropRole::Answer, path};
-    return {DropRole::None, {}};
-}
-
-bool TForm_Main::takeRecordingDrop(QDropEvent *event)
-{
-    // Always as a copy: a drop accepted as a move would delete the recording
-    // at its source.
-    if (droppedFile(event->mimeData()).first == DropRole::None
-        || !event->possibleActions().testFlag(Qt::CopyAction)) {
-        event->ignore();
-        return false;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    return true;
-}
-
 void TForm_Main::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (takeRecordingDrop(event) && m_services.preparePlayer
+    if (takeFileDrop(event) && m_services.preparePlayer
         && droppedFile(event->mimeData()).first == DropRole::Recording)
         m_services.preparePlayer();
 }
 
 void TForm_Main::dragMoveEvent(QDragMoveEvent *event)
 {
-    takeRecordingDrop(event);
+    takeFileDrop(event);
 }
 
 void TForm_Main::dropEvent(QDropEvent *event)
 {
-    if (!takeRecordingDrop(event))
+    if (!takeFileDrop(event))
         return;
     const auto [role, path] = droppedFile(event->mimeData());
     if (role == DropRole::Recording) {

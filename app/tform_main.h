@@ -48,7 +48,6 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QMenu;
-class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
 class QSlider;
@@ -277,8 +276,6 @@ private:
     // As a new unnamed document when its file was written after the copy.
     void restoreRecovery(const RecoveryEntry &entry, bool asNewDocument);
 
-    // Tells the media controls what plays.
-    void tellMediaControls();
     // "练习": the sentence commands, the review and the statistics, where a
     // learner looks for them.
     void createPracticeMenu();
@@ -296,11 +293,6 @@ private:
     void refreshStartPage();
 
     void openLater(const QString &path);
-    // The one local file a drag carries, and the role it opens in: a
-    // recording, or an answer (a subtitle file or a transcript).
-    enum class DropRole { None, Recording, Answer };
-    static std::pair<DropRole, QString> droppedFile(const QMimeData *data);
-    bool takeRecordingDrop(QDropEvent *event);
     static void blockingWait(int ms);
 
     TForm_MainServices m_services;
@@ -356,7 +348,6 @@ private:
     double m_rewindStep = 2.0;
     double m_rewindOnPause = 0.0;
     PlayCounter *m_playCounter = nullptr;
-    MediaControls *m_mediaControls = nullptr;
 
     // Features.
     SettingsStore *m_settings = nullptr;

@@ -2,6 +2,8 @@
 // given as the one argument on the command line.
 #include "support/testutil.h"
 
+#include "app/droppedfiles.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -10,6 +12,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -67,6 +70,41 @@ QStringList openCalls(const QString &path)
 }
 
 } // namespace
+
+// The role a dropped file opens in goes by its suffix, in any case; a folder
+// named like a subtitle file is not one.
+TEST(Drop, EachFileOpensInItsRole)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("lesson.srt")));
+    const QString folder = dir.filePath(QStringLiteral("lesson.srt"));
+    struct Case {
+        QStringList paths;
+        DropRole role;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("/x/talk.mp3")}, DropRole::Recording},
+        {{QStringLiteral("/x/TALK.FLAC")}, DropRole::Recording},
+        {{QStringLiteral("/x/film.mkv")}, DropRole::Recording},
+        {{QStringLiteral("/x/talk.srt")}, DropRole::Answer},
+        {{QStringLiteral("/x/talk.Txt")}, DropRole::Answer},
+        {{QStringLiteral("/x/talk.lrc")}, DropRole::Answer},
+        {{QStringLiteral("/x/talk.pdf")}, DropRole::None},
+        {{QStringLiteral("/x/talk")}, DropRole::None},
+        {{folder}, DropRole::None},
+        {{QStringLiteral("/x/a.mp3"), QStringLiteral("/x/b.mp3")}, DropRole::None},
+    };
+    for (const Case &c : cases) {
+        const auto [role, path] = droppedFile(filesData(c.paths).get());
+        EXPECT_EQ(role, c.role) << c.paths.join(u' ').toStdString();
+        EXPECT_EQ(path, role == DropRole::None ? QString() : c.paths.first());
+    }
+    QMimeData remote;
+    remote.setUrls({QUrl(QStringLiteral("https://example.org/talk.mp3"))});
+    EXPECT_EQ(droppedFile(&remote).first, DropRole::None);
+    EXPECT_EQ(droppedFile(nullptr).first, DropRole::None);
+}
 
 TEST(Drop, MissingRecordingIsReported)
 {
