@@ -14,6 +14,8 @@ namespace {
 constexpr double ZoomRangeDb = 48.0;
 // One wheel notch narrows or widens the view by this factor.
 constexpr double ZoomPerNotch = 1.25;
+// Amber: readable on light and dark backgrounds alike.
+constexpr QRgb ZoomUnsureColour = 0xffc06000;
 
 // The first sentence that ends after `seconds`.
 qsizetype firstEndingAfter(const QList<Sentence> &sentences, double seconds)
@@ -174,7 +176,11 @@ QRectF WaveformZoom::sentenceRect(int index) const
 QString WaveformZoom::sentenceNumberShown(int index) const
 {
     const QRectF rect = sentenceRect(index);
-    const QString number = QString::number(index + 1);
+    if (rect.isEmpty())
+        return {};
+    // "≈" as in the sentence list: about here.
+    const QString number = m_sentences.at(index).poor ? QStringLiteral("≈%1").arg(index + 1)
+                                                      : QString::number(index + 1);
     return rect.width() >= fontMetrics().horizontalAdvance(number) + 6 ? number : QString();
 }
 
@@ -286,8 +292,12 @@ void WaveformZoom::paintEvent(QPaintEvent *)
         if (r.width() < 2 * digit + 6)
             continue;
         const QString number = sentenceNumberShown(int(i));
-        if (!number.isEmpty())
-            p.drawText(QPointF(r.left() + 3, baseline), number);
+        if (number.isEmpty())
+            continue;
+        // An unsure one also in a warning colour, seen at a glance.
+        p.setPen(m_sentences.at(i).poor ? QColor::fromRgb(ZoomUnsureColour)
+                                        : palette().color(QPalette::Text));
+        p.drawText(QPointF(r.left() + 3, baseline), number);
     }
 
     if (m_loopStart >= 0 && m_loopEnd > m_loopStart) {

@@ -35,7 +35,9 @@ public:
 
     // Where a sentence is drawn in the widget; empty when out of view.
     QRectF sentenceRect(int index) const;
-    // The number drawn on a sentence, "12"; empty when it does not fit.
+    // The number drawn on a sentence, "12", or "≈12" when its text aligned
+    // less surely than the rest (its times may be off); empty when it does
+    // not fit.
     QString sentenceNumberShown(int index) const;
     double xForTime(double seconds) const;
     double timeAtX(double x) const;

@@ -193,3 +193,39 @@ TEST(WaveformZoom, PlayingPastTheViewTurnsThePage)
     EXPECT_DOUBLE_EQ(view.viewStart(), 0.0);
     EXPECT_DOUBLE_EQ(view.viewSpan(), WaveformZoom::DefaultSpan);
 }
+
+TEST(WaveformZoom, AnUnsureSentenceShowsItsMark)
+{
+    // Sentences aligned from a transcript, some less surely: the first, one
+    // in the middle and the last, as the sentence list marks them.
+    const LongRecording recording(0.01); // 36 s: seven sentences
+    QList<Sentence> sentences = recording.sentences;
+    ASSERT_EQ(sentences.size(), 7);
+    const bool unsure[] = {true, false, false, true, false, false, true};
+    for (int i = 0; i < 7; ++i)
+        sentences[i].poor = unsure[i];
+    WaveformZoom view;
+    view.resize(1400, 76);
+    view.setEnvelope(recording.envelope);
+    view.setSentences(sentences);
+    view.setView(0.0, 36.0);
+    const QImage shot = view.grab().toImage();
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
+        const QString number = QString::number(i + 1);
+        EXPECT_EQ(view.sentenceNumberShown(i), unsure[i] ? QStringLiteral("≈") + number : number);
+        // Drawn in amber, where red stands well above blue.
+        const QRect r = view.sentenceRect(i).toAlignedRect().intersected(shot.rect());
+        int amber = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                amber += c.red() - c.blue() > 80 && c.green() > 40;
+            }
+        }
+        if (unsure[i])
+            EXPECT_GT(amber, 0);
+        else
+            EXPECT_EQ(amber, 0);
+    }
+}
