@@ -1,6 +1,7 @@
 #include "align/printalignment.h"
 #include "app/tform_main.h"
 #include "dictation/textfile.h"
+#include "platform/applicationstyle.h"
 #include "platform/desktopshell.h"
 #include "platform/errors.h"
 #include "platform/imagelist.h"
@@ -77,6 +78,7 @@ int main(int argc, char *argv[])
         return printSentencesCommand(argc, argv);
 
     QApplication app(argc, argv);
+    QApplication::setStyle(new ApplicationStyle);
     // libmpv parses numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Quillmar"));

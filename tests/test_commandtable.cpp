@@ -2,9 +2,11 @@
 // keyboard dispatch, checked on a window over fakes.
 #include "support/testutil.h"
 
+#include "platform/applicationstyle.h"
 #include "platform/imagelist.h"
 
 #include <QAction>
+#include <QStyleOption>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -298,6 +300,36 @@ TEST(ImageList, DrawsEachImageFromItsFileAtEveryScale)
     EXPECT_EQ(imageListIcon(0).pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
     for (int outside : {-1, ImageListCount})
         EXPECT_TRUE(imageListIcon(outside).isNull()) << outside;
+}
+
+// The arrow a tool bar shows when its buttons do not fit is read when first
+// drawn, and drawn it is the platform style's own, either way round.
+TEST(ApplicationStyleTest, ToolBarArrowsAreThePlatformStylesWhenDrawn)
+{
+    ApplicationStyle style;
+    const struct {
+        QStyle::StandardPixmap arrow;
+        Qt::LayoutDirection direction;
+        qreal scale;
+    } rows[] = {{QStyle::SP_ToolBarHorizontalExtensionButton, Qt::LeftToRight, 1.0},
+                {QStyle::SP_ToolBarHorizontalExtensionButton, Qt::RightToLeft, 1.0},
+                {QStyle::SP_ToolBarVerticalExtensionButton, Qt::LeftToRight, 2.0}};
+    for (const auto &row : rows) {
+        QStyleOption option;
+        option.direction = row.direction;
+        const QIcon deferred = style.standardIcon(row.arrow, &option);
+        const QIcon own = style.baseStyle()->standardIcon(row.arrow, &option);
+        ASSERT_FALSE(own.isNull());
+        const QPixmap got = deferred.pixmap(QSize(16, 16), row.scale);
+        const QPixmap want = own.pixmap(QSize(16, 16), row.scale);
+        EXPECT_FALSE(got.isNull()) << row.arrow;
+        EXPECT_EQ(got.toImage(), want.toImage()) << row.arrow << " " << row.direction;
+        EXPECT_EQ(deferred.actualSize(QSize(64, 64)), own.actualSize(QSize(64, 64)));
+    }
+    // Every other icon is the platform style's as it is.
+    const QIcon other = style.standardIcon(QStyle::SP_DialogOkButton);
+    EXPECT_EQ(other.pixmap(16, 16).toImage(),
+              style.baseStyle()->standardIcon(QStyle::SP_DialogOkButton).pixmap(16, 16).toImage());
 }
 
 TEST(ToolBars, TooltipIsTheCaptionRightAfterStartUp)
