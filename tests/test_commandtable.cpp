@@ -6,7 +6,6 @@
 #include "platform/imagelist.h"
 
 #include <QAction>
-#include <QStyleOption>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -20,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QSlider>
+#include <QStyleOption>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
