@@ -19,12 +19,12 @@ void TForm_Main::alignAnswer()
                         && m_sentences->isComplete()
                         && m_sentences->source().kind() == SentenceSource::Kind::Pauses;
     if (m_sentences->source().kind() == SentenceSource::Kind::Transcript) {
-        // The first sentences of a text no longer open give way to the
-        // recording's own, which start the next alignment.
-        if (m_sentences->previewsTranscript() && text != m_alignedText) {
+        // The sentences of a text no longer open, first or whole, give way
+        // to the recording's own, which start the next alignment.
+        if (text != m_alignedText) {
             m_aligner->cancel();
             m_alignedText.clear();
-            m_sentences->dropTranscriptPreview();
+            m_sentences->dropTranscript();
         }
         return; // the aligned sentences themselves, shown
     }

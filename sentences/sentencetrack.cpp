@@ -56,7 +56,7 @@ void SentenceTrack::open(const QString &recordingPath)
     m_label->clear();
     m_source = {};
     m_complete = false;
-    m_beforePreview.reset();
+    m_ownSentences.reset();
     m_path = recordingPath;
     m_wish.stream = -1;
     m_wish.encoding.clear();
@@ -178,10 +178,11 @@ void SentenceTrack::useTranscript(const QList<Sentence> &sentences, const Senten
 {
     if (m_path.isEmpty())
         return;
-    if (whole)
-        m_beforePreview.reset();
-    else if (!m_beforePreview)
-        m_beforePreview = std::pair(m_view->sentences(), m_source);
+    const bool transcript = source.kind() == SentenceSource::Kind::Transcript;
+    if (!transcript)
+        m_ownSentences.reset();
+    else if (!m_ownSentences)
+        m_ownSentences = std::pair(m_view->sentences(), m_source);
     m_source = source;
     m_complete = whole;
     m_view->setSentences(sentences);
@@ -194,9 +195,15 @@ void SentenceTrack::useTranscript(const QList<Sentence> &sentences, const Senten
 
 void SentenceTrack::dropTranscriptPreview()
 {
-    if (!m_beforePreview)
+    if (previewsTranscript())
+        dropTranscript();
+}
+
+void SentenceTrack::dropTranscript()
+{
+    if (!m_ownSentences)
         return;
-    auto [sentences, source] = *std::exchange(m_beforePreview, std::nullopt);
+    auto [sentences, source] = *std::exchange(m_ownSentences, std::nullopt);
     m_source = source;
     m_complete = true;
     m_view->setSentences(sentences);

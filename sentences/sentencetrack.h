@@ -46,16 +46,23 @@ public:
     const QList<Sentence> &sentences() const;
     // Shows instead the sentences of a transcript aligned to the open
     // recording's speech, each with its text (none where the transcript did
-    // not match); the next open() finds the recording's own again. `whole`
-    // false: only the first of them, shown while the rest is aligned, until
-    // the whole replaces them.
+    // not match), keeping the recording's own for dropTranscript(); the next
+    // open() finds the recording's own again. `whole` false: only the first
+    // of them, shown while the rest is aligned, until the whole replaces them.
+    // Also shows moved subtitle cues (a source of their own, not a transcript).
     void useTranscript(const QList<Sentence> &sentences, const SentenceSource &source,
                        bool whole = true);
     // The first sentences of a transcript are shown, not yet the whole.
-    bool previewsTranscript() const { return m_beforePreview.has_value(); }
+    bool previewsTranscript() const
+    {
+        return m_source.kind() == SentenceSource::Kind::Transcript && !m_complete;
+    }
     // The first sentences shown give way to the recording's own again (the
     // whole text was refused after all, or could not be aligned).
     void dropTranscriptPreview();
+    // A transcript's sentences, first or whole, give way to the recording's
+    // own again: the text was closed or another opened.
+    void dropTranscript();
     // The sentences carry the texts spoken: subtitle cues or a transcript.
     bool hasTexts() const
     {
@@ -127,5 +134,6 @@ private:
     double m_longest = DetectorParams().longSentence;
     PlayPlace m_place;
     // The recording's own sentences while a transcript's first ones show.
-    std::optional<std::pair<QList<Sentence>, SentenceSource>> m_beforePreview;
+    // The recording's own sentences while a transcript's are shown.
+    std::optional<std::pair<QList<Sentence>, SentenceSource>> m_ownSentences;
 };

@@ -809,6 +809,27 @@ TEST(AlignWindow, ARecordingWithItsTextBecomesALessonOfItsSentences)
     Q_EMIT list->activated(list->model()->index(1, 0));
     apply(QStringLiteral("he was not an ill disposed young man"));
     EXPECT_EQ(lesson.at(1).bestScore, 100);
+
+    // The text closed: the recording's own sentences, without texts.
+    h.action(QStringLiteral("Action_CloseAnswerFile"))->trigger();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return texts().join(QString()).isEmpty() && !texts().isEmpty(); }, 30000))
+        << texts().join(QLatin1Char('|')).toStdString();
+    // Another text opened, the first three sentences only: aligned in its
+    // turn, with its sentences' texts and never the last text's.
+    const QString other = shared.filePath(QStringLiteral("other.txt"));
+    QFile g(other);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    g.write(ReaderSentences.mid(0, 3).join(QLatin1Char('\n')).toUtf8());
+    g.close();
+    h.dialogs.fileAnswers.enqueue(other);
+    h.action(QStringLiteral("Action_OpenAnswerFile"))->trigger();
+    // (A partial text's last unit may be dropped: see APartialTextIsUsedWhereItMatches.)
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return texts().mid(0, 2) == ReaderSentences.mid(0, 2); }, 30000))
+        << texts().join(QLatin1Char('|')).toStdString();
+    for (const QString &text : texts())
+        EXPECT_FALSE(ReaderSentences.mid(3).contains(text)) << text.toStdString();
 }
 
 } // namespace
