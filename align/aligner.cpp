@@ -38,15 +38,6 @@ AlignedSentence withWordsIn(const AlignedSentence &s, qsizetype from, qsizetype 
     return part;
 }
 
-Features slice(const Features &f, int from, int to)
-{
-    Features out;
-    out.width = f.width;
-    out.values.assign(f.values.begin() + std::ptrdiff_t(from) * f.width,
-                      f.values.begin() + std::ptrdiff_t(to) * f.width);
-    return out;
-}
-
 // The mean distance per cell of the best warp of rows against columns,
 // first to last.
 float warpedDistance(const Features &rows, const Features &columns)
@@ -89,15 +80,15 @@ UnitFit unitMatch(const Features &synth, const Features &recording, const WarpPa
     const int to = std::max(from + 1, path.lastColumn[std::size_t(b - 1)] + 1);
     const int length = to - from;
     const int step = std::max(25, length);
-    const Features unit = slice(synth, a, b);
-    const float own = warpedDistance(unit, slice(recording, from, to));
+    const Features unit = sliced(synth, a, b);
+    const float own = warpedDistance(unit, sliced(recording, from, to));
     double others = 0.0;
     int count = 0;
     for (int k : NeighbourOrder) {
         const int at = from + k * step;
         if (count == Neighbours || at < 0 || at + length > columns)
             continue;
-        others += warpedDistance(unit, slice(recording, at, at + length));
+        others += warpedDistance(unit, sliced(recording, at, at + length));
         ++count;
     }
     // A recording no longer than the unit leaves nothing to compare with:

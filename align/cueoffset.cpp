@@ -62,15 +62,6 @@ double medianDifference(const QList<CueFinding> &findings)
     return n % 2 ? d[n / 2] : (d[n / 2 - 1] + d[n / 2]) / 2;
 }
 
-Features cueFrames(const Features &f, int from, int to)
-{
-    Features out;
-    out.width = f.width;
-    out.values.assign(f.values.begin() + std::ptrdiff_t(from) * f.width,
-                      f.values.begin() + std::ptrdiff_t(to) * f.width);
-    return out;
-}
-
 // Consecutive units (by index) whose cues span no more than a minute.
 QList<std::pair<qsizetype, qsizetype>> offsetChunks(const QList<double> &starts,
                                                     const QList<double> &ends)
@@ -129,8 +120,8 @@ struct ChunkAligner {
                 inside.push_back(p);
         }
         QList<AlignedSentence> found =
-            alignText(units.mid(u0, u1 - u0), part, cueFrames(synthFeatures, s0, s1),
-                      cueFrames(recording, c0, c1), inside, {}, length, params)
+            alignText(units.mid(u0, u1 - u0), part, sliced(synthFeatures, s0, s1),
+                      sliced(recording, c0, c1), inside, {}, length, params)
                 .sentences;
         for (AlignedSentence &s : found) {
             s.start += offset;

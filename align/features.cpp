@@ -191,6 +191,15 @@ void normalizeFeatures(Features &features)
     }
 }
 
+Features sliced(const Features &features, int from, int to)
+{
+    Features out;
+    out.width = features.width;
+    out.values.assign(features.values.begin() + std::ptrdiff_t(from) * features.width,
+                      features.values.begin() + std::ptrdiff_t(to) * features.width);
+    return out;
+}
+
 Features coarsened(const Features &features, int factor)
 {
     Features out;

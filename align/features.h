@@ -68,5 +68,7 @@ Features extractFeatures(const float *samples, std::size_t count, int sampleRate
 // compare by the shape of their spectra, not their colour.
 void normalizeFeatures(Features &features);
 
+// Frames [from, to) of features.
+Features sliced(const Features &features, int from, int to);
 // Averages of factor frames each, for a coarse first pass.
 Features coarsened(const Features &features, int factor);

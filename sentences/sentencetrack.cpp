@@ -183,8 +183,14 @@ void SentenceTrack::useTranscript(const QList<Sentence> &sentences, const Senten
         m_ownSentences.reset();
     else if (!m_ownSentences)
         m_ownSentences = std::pair(m_view->sentences(), m_source);
+    show(sentences, source, whole);
+}
+
+void SentenceTrack::show(const QList<Sentence> &sentences, const SentenceSource &source,
+                         bool complete)
+{
     m_source = source;
-    m_complete = whole;
+    m_complete = complete;
     m_view->setSentences(sentences);
     m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
     m_view->setPosition(m_place.position);
@@ -204,14 +210,7 @@ void SentenceTrack::dropTranscript()
     if (!m_ownSentences)
         return;
     auto [sentences, source] = *std::exchange(m_ownSentences, std::nullopt);
-    m_source = source;
-    m_complete = true;
-    m_view->setSentences(sentences);
-    m_view->setLoopRegion(m_place.loopStart, m_place.loopEnd);
-    m_view->setPosition(m_place.position);
-    showInZoom();
-    showPlace();
-    Q_EMIT sentencesChanged();
+    show(sentences, source, true);
 }
 
 QString SentenceTrack::cueTextFor(double loopStart, double loopEnd) const

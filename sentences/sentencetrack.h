@@ -115,6 +115,8 @@ private:
     void analysed(const SentenceResult &result);
     void foundSoFar(const SentenceResult &soFar);
     void showPlace();
+    // These sentences from this source, drawn, placed and announced.
+    void show(const QList<Sentence> &sentences, const SentenceSource &source, bool complete);
 
     QString m_path;
     CueWish m_wish;
