@@ -139,11 +139,7 @@ int main(int argc, char *argv[])
     benchCueFitting();
 
     // The test set.
-    QStringList reader;
-    for (const char *id : {"870", "880", "890", "920", "930"})
-        reader.append(QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/"
-                                     "sense_and_sensibility_01_austen_64kb-0%1.wav")
-                          .arg(QLatin1String(id)));
+    const QStringList reader = readerPieces();
     QStringList festival;
     for (int k = 0; k < FestivalSentences.size(); ++k) {
         const QString text = dir.filePath(QStringLiteral("s%1.txt").arg(k));

@@ -399,35 +399,15 @@ bool run(const QString &program, const QStringList &arguments)
     return true;
 }
 
-// Pieces of speech joined with known pauses (support/joinedspeech.h).
-QList<Spoken> joinSpeech(const QTemporaryDir &dir, const QStringList &pieces,
-                         const QStringList &sentences, const QString &out, double noise)
-{
-    QString error;
-    const QList<Spoken> truth =
-        ::joinSpeech(dir.path(), QString(), pieces, sentences, out, noise, error);
-    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-    return truth;
-}
-
-const QString Librivox = QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/"
-                                        "sense_and_sensibility_01_austen_64kb-0%1.wav");
-const QStringList ReaderSentences = {
-    "And Mister John Dashwood had then leisure to consider how much there might be prudently in "
-    "his power to do for them.",
-    "He was not an ill disposed young man.",
-    "Unless to be rather cold hearted and rather selfish is to be ill disposed.",
-    "Had he married a more amiable woman, he might have been made still more respectable than he "
-    "was.",
-    "He might even have been made amiable himself.",
-};
+// The reader of the pocketsphinx test data (support/joinedspeech.h).
+const QStringList ReaderSentences = readerSentences();
 
 QList<Spoken> readerRecording(const QTemporaryDir &dir, const QString &out)
 {
-    QStringList files;
-    for (const char *id : {"870", "880", "890", "920", "930"})
-        files.append(Librivox.arg(QLatin1String(id)));
-    return joinSpeech(dir, files, ReaderSentences, out, 0.003);
+    QString error;
+    const QList<Spoken> truth = readerSpeech(dir.path(), out, error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    return truth;
 }
 
 // Another synthesizer's voice, a sentence at a time.
@@ -440,18 +420,10 @@ const QStringList FestivalSentences = {
 
 QList<Spoken> festivalRecording(const QTemporaryDir &dir, const QString &out)
 {
-    QStringList files;
-    for (int k = 0; k < FestivalSentences.size(); ++k) {
-        const QString text = dir.filePath(QStringLiteral("s%1.txt").arg(k));
-        QFile f(text);
-        f.open(QIODevice::WriteOnly);
-        f.write(FestivalSentences[k].toUtf8());
-        f.close();
-        const QString wav = dir.filePath(QStringLiteral("f%1.wav").arg(k));
-        run(QStringLiteral("text2wave"), {text, "-o", wav, "-eval", "(voice_kal_diphone)"});
-        files.append(wav);
-    }
-    return joinSpeech(dir, files, FestivalSentences, out, 0.01);
+    QString error;
+    const QList<Spoken> truth = voiceSpeech(dir.path(), FestivalSentences, out, 0.01, error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    return truth;
 }
 
 Alignment align(const QString &recording, const QString &text)
@@ -696,9 +668,7 @@ TEST(AlignSpeech, TheFirstSentencesComeBeforeTheWhole)
     // The reader's sentences, then another voice's: more text than the
     // first go takes.
     QTemporaryDir dir;
-    QStringList files;
-    for (const char *id : {"870", "880", "890", "920", "930"})
-        files.append(Librivox.arg(QLatin1String(id)));
+    QStringList files = readerPieces();
     for (int k = 0; k < FestivalSentences.size(); ++k) {
         const QString text = dir.filePath(QStringLiteral("s%1.txt").arg(k));
         QFile f(text);
@@ -711,7 +681,10 @@ TEST(AlignSpeech, TheFirstSentencesComeBeforeTheWhole)
     }
     const QStringList sentences = ReaderSentences + FestivalSentences;
     const QString recording = dir.filePath(QStringLiteral("long.wav"));
-    const QList<Spoken> truth = joinSpeech(dir, files, sentences, recording, 0.003);
+    QString error;
+    const QList<Spoken> truth =
+        joinSpeech(dir.path(), QString(), files, sentences, recording, 0.003, error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     TranscriptAligner aligner;
     QSignalSpy first(&aligner, &TranscriptAligner::firstSentences);
     QSignalSpy finished(&aligner, &TranscriptAligner::finished);

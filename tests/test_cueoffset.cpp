@@ -428,26 +428,13 @@ TEST(CueOffsetPlace, StoredRecordsMoveWithTheirCues)
 
 // ---- in speech the aligner did not make ----
 
-const QString CueLibrivox = QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/"
-                                           "sense_and_sensibility_01_austen_64kb-0%1.wav");
-const QStringList CueReaderLines = {
-    "And Mister John Dashwood had then leisure to consider how much there might be prudently in "
-    "his power to do for them.",
-    "He was not an ill disposed young man.",
-    "Unless to be rather cold hearted and rather selfish is to be ill disposed.",
-    "Had he married a more amiable woman, he might have been made still more respectable than he "
-    "was.",
-    "He might even have been made amiable himself.",
-};
+// The reader of the pocketsphinx test data (support/joinedspeech.h).
+const QStringList CueReaderLines = readerSentences();
 
 QList<Spoken> cueReaderRecording(const QTemporaryDir &dir, const QString &out)
 {
-    QStringList files;
-    for (const char *id : {"870", "880", "890", "920", "930"})
-        files.append(CueLibrivox.arg(QLatin1String(id)));
     QString error;
-    const QList<Spoken> truth =
-        joinSpeech(dir.path(), QStringLiteral("cue"), files, CueReaderLines, out, 0.003, error);
+    const QList<Spoken> truth = readerSpeech(dir.path(), out, error);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     return truth;
 }

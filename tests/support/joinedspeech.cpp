@@ -81,15 +81,21 @@ QStringList readerSentences(int times)
     return all;
 }
 
-QList<Spoken> readerSpeech(const QString &folder, const QString &out, QString &error, int times)
+QStringList readerPieces()
 {
     const QString librivox = QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/"
                                             "sense_and_sensibility_01_austen_64kb-0%1.wav");
     QStringList files;
-    for (int k = 0; k < times; ++k) {
-        for (const char *id : {"870", "880", "890", "920", "930"})
-            files.append(librivox.arg(QLatin1String(id)));
-    }
+    for (const char *id : {"870", "880", "890", "920", "930"})
+        files.append(librivox.arg(QLatin1String(id)));
+    return files;
+}
+
+QList<Spoken> readerSpeech(const QString &folder, const QString &out, QString &error, int times)
+{
+    QStringList files;
+    for (int k = 0; k < times; ++k)
+        files += readerPieces();
     return joinSpeech(folder, QStringLiteral("reader"), files, readerSentences(times), out, 0.003,
                       error);
 }

@@ -28,6 +28,8 @@ QList<Spoken> joinSpeech(const QString &folder, const QString &prefix, const QSt
 // the recording written to `out` with where each truly lies. `times`
 // pieces of the five in a row make a longer recording (the texts repeat).
 QStringList readerSentences(int times = 1);
+// The five pieces of that speech as they come, untrimmed, in order.
+QStringList readerPieces();
 QList<Spoken> readerSpeech(const QString &folder, const QString &out, QString &error,
                            int times = 1);
 
